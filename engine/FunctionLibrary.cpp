@@ -1,0 +1,120 @@
+#include "FunctionLibrary.h"
+
+#include "MathFunctions.h"
+#include "OperationNodeEvaluators.h"
+#include "TextUtilities.h"
+
+namespace plotwise {
+
+namespace {
+
+using evaluators::binaryEvaluators;
+using evaluators::unaryEvaluators;
+
+FunctionDefinition unaryFunction(std::u16string_view name, std::string_view className,
+                                 UnaryEvaluators evaluators, std::u16string_view derivative = {},
+                                 std::vector<std::u16string_view> fill = {}) {
+    return {name,    className, 1,          FunctionShape::Unary, evaluators,
+            nullptr, {},        derivative, std::move(fill)};
+}
+
+FunctionDefinition binaryFunction(std::u16string_view name, std::string_view className,
+                                  double (*value)(double, double), BinaryEvaluators compiled,
+                                  std::u16string_view derivative = {},
+                                  std::vector<std::u16string_view> fill = {}) {
+    return {name,  className, 2,          FunctionShape::Binary, {},
+            value, compiled,  derivative, std::move(fill)};
+}
+
+std::vector<FunctionDefinition> makeRegistry() {
+    using namespace math;
+    std::vector<FunctionDefinition> r;
+    r.push_back(unaryFunction(u"abs", "RVFunctionABS", unaryEvaluators<&absValue>(),
+                              u"((%@)*d/d%@(%@))/abs(%@)", {u"u", u"var", u"u", u"u"}));
+    r.push_back(unaryFunction(u"acos", "RVFunctionACOS", unaryEvaluators<&acosValue>(),
+                              u"-d/d%@(%@)/√(1-(%@)^2)", {u"var", u"u", u"u"}));
+    r.push_back(unaryFunction(u"asin", "RVFunctionASIN", unaryEvaluators<&asinValue>(),
+                              u"d/d%@(%@)/√(1-(%@)^2)", {u"var", u"u", u"u"}));
+    r.push_back(unaryFunction(u"atan", "RVFunctionATAN", unaryEvaluators<&atanValue>(),
+                              u"d/d%@(%@)/(1+(%@)^2)", {u"var", u"u", u"u"}));
+    r.push_back(unaryFunction(u"ceil", "RVFunctionCEIL", unaryEvaluators<&ceilValue>()));
+    r.push_back(unaryFunction(u"cos", "RVFunctionCOS", unaryEvaluators<&cosValue>(),
+                              u"-%@(%@)*d/d%@(%@)", {u"sin", u"u", u"var", u"u"}));
+    r.push_back(unaryFunction(u"cosh", "RVFunctionCOSH", unaryEvaluators<&coshValue>(),
+                              u"%@(%@)*d/d%@(%@)", {u"sinh", u"u", u"var", u"u"}));
+    r.push_back(unaryFunction(u"cot", "RVFunctionCOT", unaryEvaluators<&cotValue>(),
+                              u"-%@(%@)^2*d/d%@(%@)", {u"csc", u"u", u"var", u"u"}));
+    r.push_back(unaryFunction(u"coth", "RVFunctionCOTH", unaryEvaluators<&cothValue>(),
+                              u"-%@(%@)^2*d/d%@(%@)", {u"csch", u"u", u"var", u"u"}));
+    r.push_back(unaryFunction(u"csc", "RVFunctionCSC", unaryEvaluators<&cscValue>(),
+                              u"-%@(%@)%@(%@)*d/d%@(%@)",
+                              {u"csc", u"u", u"cot", u"u", u"var", u"u"}));
+    r.push_back(unaryFunction(u"csch", "RVFunctionCSCH", unaryEvaluators<&cschValue>(),
+                              u"-%@(%@)%@(%@)*d/d%@(%@)",
+                              {u"coth", u"u", u"csch", u"u", u"var", u"u"}));
+    r.push_back(
+        {u"d/d", "RVFunctionDERIVATE", 2, FunctionShape::Derivative, {}, nullptr, {}, {}, {}});
+    r.push_back(unaryFunction(u"floor", "RVFunctionFLOOR", unaryEvaluators<&floorValue>()));
+    r.push_back({u"if", "RVFunctionIF", 3, FunctionShape::Condition, {}, nullptr, {}, {}, {}});
+    r.push_back(unaryFunction(u"ln", "RVFunctionLN", unaryEvaluators<&lnValue>(), u"d/d%@(%@)/(%@)",
+                              {u"var", u"u", u"u"}));
+    r.push_back(unaryFunction(u"log", "RVFunctionLOG", unaryEvaluators<&logValue>(),
+                              u"1/((%@)*ln(10))*d/d%@(%@)", {u"u", u"var", u"u"}));
+    r.push_back(unaryFunction(u"log2", "RVFunctionLOG2", unaryEvaluators<&log2Value>(),
+                              u"1/((%@)*ln(2))*d/d%@(%@)", {u"u", u"var", u"u"}));
+    r.push_back(
+        binaryFunction(u"max", "RVFunctionMAX", &maxValue, binaryEvaluators<&compiledMaxValue>()));
+    r.push_back(
+        binaryFunction(u"min", "RVFunctionMIN", &minValue, binaryEvaluators<&compiledMinValue>()));
+    r.push_back(unaryFunction(u"sec", "RVFunctionSEC", unaryEvaluators<&secValue>(),
+                              u"%@(%@)%@(%@)*d/d%@(%@)",
+                              {u"sec", u"u", u"tan", u"u", u"var", u"u"}));
+    r.push_back(unaryFunction(u"sech", "RVFunctionSECH", unaryEvaluators<&sechValue>(),
+                              u"-%@(%@)%@(%@)*d/d%@(%@)",
+                              {u"tanh", u"u", u"sech", u"u", u"var", u"u"}));
+    r.push_back(unaryFunction(u"sin", "RVFunctionSIN", unaryEvaluators<&sinValue>(),
+                              u"%@(%@)*d/d%@(%@)", {u"cos", u"u", u"var", u"u"}));
+    r.push_back(unaryFunction(u"sinh", "RVFunctionSINH", unaryEvaluators<&sinhValue>(),
+                              u"%@(%@)*d/d%@(%@)", {u"cosh", u"u", u"var", u"u"}));
+    r.push_back(unaryFunction(u"tan", "RVFunctionTAN", unaryEvaluators<&tanValue>(),
+                              u"%@(%@)^2*d/d%@(%@)", {u"sec", u"u", u"var", u"u"}));
+    r.push_back(unaryFunction(u"tanh", "RVFunctionTANH", unaryEvaluators<&tanhValue>(),
+                              u"%@(%@)^2*d/d%@(%@)", {u"sech", u"u", u"var", u"u"}));
+    r.push_back(unaryFunction(u"todeg", "RVFunctionTODEG", unaryEvaluators<&todegValue>()));
+    r.push_back(unaryFunction(u"torad", "RVFunctionTORAD", unaryEvaluators<&toradValue>()));
+    r.push_back(binaryFunction(u"mod", "RVFunctionMOD", &modValue, binaryEvaluators<&modValue>()));
+    r.push_back(binaryFunction(u"logn", "RVFunctionLOGN", &lognValue,
+                               binaryEvaluators<&lognValue>(), u"1/((%@)*ln(%@))*d/d%@(%@)",
+                               {u"v", u"u", u"var", u"v"}));
+    return r;
+}
+
+}  // namespace
+
+std::span<const FunctionDefinition> functionRegistry() {
+    static const std::vector<FunctionDefinition> registry = makeRegistry();
+    return registry;
+}
+
+const FunctionDefinition* findFunction(std::u16string_view name) {
+    const std::u16string lower = asciiLowercase(name);
+    for (const FunctionDefinition& definition : functionRegistry()) {
+        if (definition.functionName == lower) {
+            return &definition;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<std::u16string> functionNames() {
+    std::vector<std::u16string> names;
+    for (const FunctionDefinition& definition : functionRegistry()) {
+        if (definition.shape != FunctionShape::Derivative) {
+            names.emplace_back(definition.functionName);
+        }
+    }
+    names.insert(names.end(), {u"d/dx", u"d/dy", u"d/dz"});
+    return names;
+}
+
+}  // namespace plotwise

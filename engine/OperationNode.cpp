@@ -1,0 +1,266 @@
+#include "OperationNode.h"
+
+#include <array>
+#include <cassert>
+
+#include "MathFunctions.h"
+#include "OperationNodeEvaluators.h"
+#include "RVOperation.h"
+#include "RVToken.h"
+
+namespace plotwise {
+
+using namespace evaluators;
+
+namespace {
+
+double evaluateConstant(const OperationNode* node) {
+    return node->data.constant;
+}
+double evaluateVariable(const OperationNode* node) {
+    return *node->data.variable;
+}
+
+double evaluateAssignment(const OperationNode* node) {
+    const double value = node->data.operands[1]->evaluate(node->data.operands[1]);
+    *node->data.operands[0]->data.variable = value;
+    return value;
+}
+
+double evaluateCondition(const OperationNode* node) {
+    const OperationNode* test = node->data.operands[0];
+    // Exactly 0.0 chooses the second branch; NaN counts as true.
+    const OperationNode* chosen =
+        test->evaluate(test) != 0.0 ? node->data.operands[1] : node->data.operands[2];
+    return chosen->evaluate(chosen);
+}
+
+double evaluateFold(const OperationNode* node) {
+    double v = node->data.fold.start;
+    const FoldStep* step = node->data.fold.steps;
+    const FoldStep* end = step + node->data.fold.count;
+    for (; step != end; ++step) {
+        const double c = step->operand->evaluate(step->operand);
+        switch (step->operatorType) {
+            case TOKEN_PLUS:
+                v = plusStep(v, c);
+                break;
+            case TOKEN_MINUS:
+                v = minusStep(v, c);
+                break;
+            case TOKEN_TIMES:
+                v = timesStep(v, c);
+                break;
+            case TOKEN_DIVIDE:
+                v = divideStep(v, c);
+                break;
+            default:
+                break;
+        }
+    }
+    return v;
+}
+
+double square(double a) {
+    return math::powerValue(a, 2.0);
+}
+double cube(double a) {
+    return math::powerValue(a, 3.0);
+}
+double fourth(double a) {
+    return math::powerValue(a, 4.0);
+}
+double reciprocal(double a) {
+    return math::powerValue(a, -1.0);
+}
+
+constexpr UnaryEvaluators kNegation = unaryEvaluators<&negate>();
+constexpr UnaryEvaluators kSquare = unaryEvaluators<&square>();
+constexpr UnaryEvaluators kCube = unaryEvaluators<&cube>();
+constexpr UnaryEvaluators kFourth = unaryEvaluators<&fourth>();
+constexpr UnaryEvaluators kReciprocal = unaryEvaluators<&reciprocal>();
+constexpr BinaryEvaluators kPower = binaryEvaluators<&math::powerValue>();
+constexpr BinaryEvaluators kRoot = binaryEvaluators<&math::rootValue>();
+constexpr std::array<BinaryEvaluators, 6> kRelations = {
+    binaryEvaluators<&compare<0>>(), binaryEvaluators<&compare<1>>(),
+    binaryEvaluators<&compare<2>>(), binaryEvaluators<&compare<3>>(),
+    binaryEvaluators<&compare<4>>(), binaryEvaluators<&compare<5>>(),
+};
+constexpr BinaryEvaluators kPlusStep = binaryEvaluators<&plusStep>();
+constexpr BinaryEvaluators kMinusStep = binaryEvaluators<&minusStep>();
+constexpr BinaryEvaluators kTimesStep = binaryEvaluators<&timesStep>();
+constexpr BinaryEvaluators kDivideStep = binaryEvaluators<&divideStep>();
+
+// Longer sums and products become one fold record (see kOperationFold).
+constexpr std::size_t kLongestChain = 16;
+
+}  // namespace
+
+OperationNode* OperationNodeBuilder::newRecord(std::int32_t kind, OperationNodeEvaluate evaluate) {
+    OperationNode& node = records_.emplace_back();
+    node.kind = kind;
+    node.evaluate = evaluate;
+    return &node;
+}
+
+const OperationNode* OperationNodeBuilder::compile(const RVOperation& operation) {
+    if (foldConstants_ && operation.isConstant()) {
+        OperationNodeBuilder scratch(false);
+        const OperationNode* record = operation.operationNodeCopy(scratch);
+        OperationNode* folded = newRecord(kOperationConstant, &evaluateConstant);
+        folded->data.constant = record->evaluate(record);
+        folded->isRelation = record->isRelation;  // 2<3 stays a relation, valued 1
+        return folded;
+    }
+    return operation.operationNodeCopy(*this);
+}
+
+const OperationNode* OperationNodeBuilder::constant(double value) {
+    OperationNode* node = newRecord(kOperationConstant, &evaluateConstant);
+    node->data.constant = value;
+    return node;
+}
+
+const OperationNode* OperationNodeBuilder::variable(double* slot) {
+    OperationNode* node = newRecord(kOperationVariable, &evaluateVariable);
+    node->data.variable = slot;
+    return node;
+}
+
+const OperationNode* OperationNodeBuilder::unary(const UnaryEvaluators& evaluators,
+                                                 const OperationNode* operand) {
+    OperationNodeEvaluate evaluate = nullptr;
+    switch (operandKindOf(operand)) {
+        case kConstantOperand:
+            return constant(evaluators.apply(operand->data.constant));
+        case kVariableOperand:
+            evaluate = evaluators.onVariable;
+            break;
+        default:
+            evaluate = evaluators.onRecord;
+            break;
+    }
+    OperationNode* node = newRecord(kOperationOneOperand, evaluate);
+    node->data.operands[0] = operand;
+    return node;
+}
+
+const OperationNode* OperationNodeBuilder::negation(const OperationNode* operand) {
+    return unary(kNegation, operand);
+}
+
+const OperationNode* OperationNodeBuilder::binary(const BinaryEvaluators& evaluators,
+                                                  const OperationNode* left,
+                                                  const OperationNode* right) {
+    const int l = operandKindOf(left);
+    const int r = operandKindOf(right);
+    OperationNode* node = newRecord(kOperationTwoOperands, evaluators.byKinds[l][r]);
+    node->data.operands[0] = left;
+    node->data.operands[1] = right;
+    return node;
+}
+
+const OperationNode* OperationNodeBuilder::power(const OperationNode* base,
+                                                 const OperationNode* exponent) {
+    if (exponent->kind == kOperationConstant && base->kind != kOperationConstant) {
+        // The forms powerValue multiplies out get a one-operand record of their own.
+        const double b = exponent->data.constant;
+        if (b == 2.0) {
+            return unary(kSquare, base);
+        }
+        if (b == 3.0) {
+            return unary(kCube, base);
+        }
+        if (b == 4.0) {
+            return unary(kFourth, base);
+        }
+        if (b == -1.0) {
+            return unary(kReciprocal, base);
+        }
+    }
+    return binary(kPower, base, exponent);
+}
+
+const OperationNode* OperationNodeBuilder::root(const OperationNode* index,
+                                                const OperationNode* radicand) {
+    return binary(kRoot, index, radicand);
+}
+
+const OperationNode* OperationNodeBuilder::relation(int relopType, const OperationNode* left,
+                                                    const OperationNode* right) {
+    const auto& evaluators = kRelations[static_cast<std::size_t>(relopType) % kRelations.size()];
+    OperationNode* node = const_cast<OperationNode*>(binary(evaluators, left, right));
+    node->isRelation = true;
+    return node;
+}
+
+const OperationNode* OperationNodeBuilder::assignment(const OperationNode* variableRecord,
+                                                      const OperationNode* right) {
+    assert(variableRecord->kind == kOperationVariable);
+    OperationNode* node = newRecord(kOperationTwoOperands, &evaluateAssignment);
+    node->data.operands[0] = variableRecord;
+    node->data.operands[1] = right;
+    node->isRelation = true;
+    return node;
+}
+
+const OperationNode* OperationNodeBuilder::condition(const OperationNode* test,
+                                                     const OperationNode* whenTrue,
+                                                     const OperationNode* whenFalse) {
+    OperationNode* node = newRecord(kOperationThreeOperands, &evaluateCondition);
+    node->data.operands[0] = test;
+    node->data.operands[1] = whenTrue;
+    node->data.operands[2] = whenFalse;
+    return node;
+}
+
+const OperationNode* OperationNodeBuilder::fold(double start, const std::vector<FoldStep>& steps) {
+    if (steps.size() > kLongestChain) {
+        auto stored = std::make_unique<FoldStep[]>(steps.size());
+        std::copy(steps.begin(), steps.end(), stored.get());
+        OperationNode* node = newRecord(kOperationFold, &evaluateFold);
+        node->data.fold.start = start;
+        node->data.fold.steps = stored.get();
+        node->data.fold.count = steps.size();
+        foldSteps_.push_back(std::move(stored));
+        return node;
+    }
+    // A left-deep chain of two-operand records. A leading times step needs no record: 1⋅c is c
+    // exactly. A leading plus keeps its 0 + c, which turns −0 into +0 as the tree does.
+    const OperationNode* chain = nullptr;
+    std::size_t first = 0;
+    if (!steps.empty() && start == 1.0 && steps.front().operatorType == TOKEN_TIMES) {
+        chain = steps.front().operand;
+        first = 1;
+    } else {
+        chain = constant(start);
+    }
+    for (std::size_t i = first; i < steps.size(); ++i) {
+        const FoldStep& step = steps[i];
+        switch (step.operatorType) {
+            case TOKEN_PLUS:
+                chain = binary(kPlusStep, chain, step.operand);
+                break;
+            case TOKEN_MINUS:
+                chain = binary(kMinusStep, chain, step.operand);
+                break;
+            case TOKEN_TIMES:
+                chain = binary(kTimesStep, chain, step.operand);
+                break;
+            case TOKEN_DIVIDE:
+                chain = binary(kDivideStep, chain, step.operand);
+                break;
+            default:
+                break;
+        }
+    }
+    return chain;
+}
+
+CompiledExpression compileOperation(const RVOperation& operation) {
+    OperationNodeBuilder builder;
+    const OperationNode* root = builder.compile(operation);
+    return CompiledExpression(std::move(builder), root);
+}
+
+}  // namespace plotwise

@@ -1,0 +1,131 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <vector>
+
+// The compiled evaluation form: a tree of plain records that the samplers evaluate at every sample
+// point. Each record carries its own evaluation function, chosen when compiling for the kinds of
+// its operands, so constant and variable operands are read in place instead of being called.
+namespace plotwise {
+
+class RVOperation;
+struct OperationNode;
+
+using OperationNodeEvaluate = double (*)(const OperationNode*);
+
+enum OperationNodeKind : std::int32_t {
+    kOperationConstant = 0,
+    kOperationVariable = 1,
+    kOperationOneOperand = 2,
+    kOperationTwoOperands = 3,
+    kOperationThreeOperands = 4,
+    // A long sum or product folded in a loop instead of a left-deep chain, so that evaluating it
+    // never recurses deeper than the expression nests.
+    kOperationFold = 5,
+};
+
+// One step of a fold: the holder's operator token type (+, -, ⋅, /) and its operand.
+struct FoldStep {
+    int operatorType;
+    const OperationNode* operand;
+};
+
+struct OperationNode {
+    OperationNodeEvaluate evaluate = nullptr;
+    union Data {
+        double constant;
+        double* variable;  // a slot of the variable table, not owned; assignments write it
+        const OperationNode* operands[3];
+        struct {
+            double start;
+            const FoldStep* steps;
+            std::size_t count;
+        } fold;
+    } data{};
+    std::int32_t kind = kOperationConstant;
+    bool isRelation = false;
+};
+
+inline double evaluateOperationNode(const OperationNode* node) {
+    return node->evaluate(node);
+}
+
+// Evaluation functions for one-argument formulas, chosen by the operand's kind.
+struct UnaryEvaluators {
+    double (*apply)(double);
+    OperationNodeEvaluate onVariable;
+    OperationNodeEvaluate onRecord;
+};
+
+// Evaluation functions for two-argument formulas, [left kind][right kind] with kinds constant,
+// variable, other record.
+struct BinaryEvaluators {
+    double (*apply)(double, double);
+    OperationNodeEvaluate byKinds[3][3];
+};
+
+// Builds records; owns them until handed to a CompiledExpression. Records live in a deque so
+// their addresses stay put while the builder grows.
+class OperationNodeBuilder {
+public:
+    explicit OperationNodeBuilder(bool foldConstants = true) : foldConstants_(foldConstants) {}
+
+    // Compiles a subtree. A subtree without variables is evaluated once here and becomes one
+    // constant record holding exactly the value the records would compute.
+    const OperationNode* compile(const RVOperation& operation);
+
+    const OperationNode* constant(double value);
+    const OperationNode* variable(double* slot);
+    const OperationNode* negation(const OperationNode* operand);
+    const OperationNode* unary(const UnaryEvaluators& evaluators, const OperationNode* operand);
+    const OperationNode* binary(const BinaryEvaluators& evaluators, const OperationNode* left,
+                                const OperationNode* right);
+    const OperationNode* power(const OperationNode* base, const OperationNode* exponent);
+    const OperationNode* root(const OperationNode* index, const OperationNode* radicand);
+    const OperationNode* relation(int relopType, const OperationNode* left,
+                                  const OperationNode* right);
+    const OperationNode* assignment(const OperationNode* variableRecord,
+                                    const OperationNode* right);
+    const OperationNode* condition(const OperationNode* test, const OperationNode* whenTrue,
+                                   const OperationNode* whenFalse);
+    // A sum or product: start value, then one step per holder in order.
+    const OperationNode* fold(double start, const std::vector<FoldStep>& steps);
+
+private:
+    friend class CompiledExpression;
+    OperationNode* newRecord(std::int32_t kind, OperationNodeEvaluate evaluate);
+
+    std::deque<OperationNode> records_;
+    std::vector<std::unique_ptr<FoldStep[]>> foldSteps_;
+    bool foldConstants_;
+};
+
+// The owner of a compiled form. Nothing in it refers to the object tree, only to the variable
+// table, which must outlive it.
+class CompiledExpression {
+public:
+    CompiledExpression() = default;
+    CompiledExpression(OperationNodeBuilder&& builder, const OperationNode* root)
+        : records_(std::move(builder.records_)),
+          foldSteps_(std::move(builder.foldSteps_)),
+          root_(root) {}
+
+    double evaluate() const { return root_ ? root_->evaluate(root_) : 0.0; }
+    const OperationNode* root() const { return root_; }
+    bool isRelation() const { return root_ && root_->isRelation; }
+    bool empty() const { return root_ == nullptr; }
+    std::size_t recordCount() const { return records_.size(); }
+
+private:
+    std::deque<OperationNode> records_;
+    std::vector<std::unique_ptr<FoldStep[]>> foldSteps_;
+    const OperationNode* root_ = nullptr;
+};
+
+// Compiles a whole subtree into an owned compiled form.
+CompiledExpression compileOperation(const RVOperation& operation);
+
+}  // namespace plotwise

@@ -1,0 +1,133 @@
+#include "RVBinaryOperation.h"
+
+#include "MathFunctions.h"
+#include "OperationNode.h"
+#include "RVRelationOperation.h"
+
+namespace plotwise {
+
+RVBinaryOperation::RVBinaryOperation(RVToken token, std::unique_ptr<RVOperation> lvalue,
+                                     std::unique_ptr<RVOperation> rvalue)
+    : RVOperation(std::move(token)),
+      lvalue_(adopt(std::move(lvalue))),
+      rvalue_(adopt(std::move(rvalue))) {}
+
+std::unique_ptr<RVBinaryOperation> RVBinaryOperation::binaryOperationWithOperatorToken(
+    RVToken token, std::unique_ptr<RVOperation> lvalue, std::unique_ptr<RVOperation> rvalue) {
+    if (token.type() == TOKEN_RELOP) {
+        return std::make_unique<RVRelationOperation>(std::move(token), std::move(lvalue),
+                                                     std::move(rvalue));
+    }
+    if (token.spelling() == u"^") {
+        return std::make_unique<RVPowerOperation>(std::move(token), std::move(lvalue),
+                                                  std::move(rvalue));
+    }
+    if (token.spelling() == u"√") {
+        return std::make_unique<RVRootOperation>(std::move(token), std::move(lvalue),
+                                                 std::move(rvalue));
+    }
+    return nullptr;
+}
+
+bool RVBinaryOperation::parenthesizesLeft(const RVOperation& left) const {
+    return left.printingType() > token().type();
+}
+
+std::u16string RVBinaryOperation::description() const {
+    auto operand = [](const RVOperation* node, bool parenthesize) {
+        if (node == nullptr) {
+            return std::u16string();
+        }
+        return parenthesize ? u"(" + node->description() + u")" : node->description();
+    };
+    const bool left = lvalue_ && parenthesizesLeft(*lvalue_);
+    const bool right = rvalue_ && rvalue_->printingType() > token().type();
+    return operand(lvalue_.get(), left) + token().spelling() + operand(rvalue_.get(), right);
+}
+
+bool RVBinaryOperation::isConstant() const {
+    return lvalue_ && rvalue_ && lvalue_->isConstant() && rvalue_->isConstant();
+}
+
+bool RVBinaryOperation::isSimplifiable() const {
+    return lvalue_ && rvalue_ && lvalue_->isSimplifiable() && rvalue_->isSimplifiable();
+}
+
+void RVBinaryOperation::organize() {
+    if (lvalue_) {
+        lvalue_->organize();
+    }
+    if (rvalue_) {
+        rvalue_->organize();
+    }
+}
+
+std::unique_ptr<RVOperation> RVBinaryOperation::setLvalue(std::unique_ptr<RVOperation> lvalue) {
+    std::swap(lvalue_, lvalue);
+    if (lvalue_) {
+        lvalue_->setParent(this);
+    }
+    return lvalue;
+}
+
+std::unique_ptr<RVOperation> RVBinaryOperation::setRvalue(std::unique_ptr<RVOperation> rvalue) {
+    std::swap(rvalue_, rvalue);
+    if (rvalue_) {
+        rvalue_->setParent(this);
+    }
+    return rvalue;
+}
+
+std::unique_ptr<RVOperation> RVBinaryOperation::replaceOperation(
+    const RVOperation* old, std::unique_ptr<RVOperation> replacement) {
+    if (old == nullptr) {
+        return nullptr;
+    }
+    if (old == lvalue_.get()) {
+        return setLvalue(std::move(replacement));
+    }
+    if (old == rvalue_.get()) {
+        return setRvalue(std::move(replacement));
+    }
+    return nullptr;
+}
+
+void RVBinaryOperation::forEachChild(const std::function<void(const RVOperation&)>& visit) const {
+    if (lvalue_) {
+        visit(*lvalue_);
+    }
+    if (rvalue_) {
+        visit(*rvalue_);
+    }
+}
+
+// Powers and roots associate to the right, so a power or root as the left operand needs
+// parentheses to read back: (a^b)^c is not a^b^c.
+bool RVPowerOperation::parenthesizesLeft(const RVOperation& left) const {
+    const int type = left.printingType();
+    return type == TOKEN_POWER || type == TOKEN_ROOT || RVBinaryOperation::parenthesizesLeft(left);
+}
+
+bool RVRootOperation::parenthesizesLeft(const RVOperation& left) const {
+    const int type = left.printingType();
+    return type == TOKEN_POWER || type == TOKEN_ROOT || RVBinaryOperation::parenthesizesLeft(left);
+}
+
+double RVPowerOperation::value() const {
+    return math::powerValue(lvalue()->value(), rvalue()->value());
+}
+
+const OperationNode* RVPowerOperation::operationNodeCopy(OperationNodeBuilder& builder) const {
+    return builder.power(builder.compile(*lvalue()), builder.compile(*rvalue()));
+}
+
+double RVRootOperation::value() const {
+    const double radicand = rvalue()->value();
+    return math::rootValue(lvalue()->value(), radicand);
+}
+
+const OperationNode* RVRootOperation::operationNodeCopy(OperationNodeBuilder& builder) const {
+    return builder.root(builder.compile(*lvalue()), builder.compile(*rvalue()));
+}
+
+}  // namespace plotwise

@@ -1,0 +1,136 @@
+#include "RVFunction.h"
+
+#include "MathFunctions.h"
+#include "OperationNode.h"
+#include "RVFunctionDERIVATE.h"
+
+namespace plotwise {
+
+RVFunction::RVFunction(RVToken token, const FunctionDefinition& definition)
+    : RVOperation(std::move(token)), definition_(&definition) {}
+
+std::unique_ptr<RVFunction> RVFunction::functionWithToken(
+    RVToken token, std::vector<std::unique_ptr<RVOperation>> arguments) {
+    const FunctionDefinition* definition = findFunction(token.spelling());
+    if (definition == nullptr) {
+        return nullptr;
+    }
+    std::unique_ptr<RVFunction> function;
+    if (definition->shape == FunctionShape::Derivative) {
+        function = std::make_unique<RVFunctionDERIVATE>(std::move(token), *definition);
+    } else {
+        function = std::make_unique<RVFunction>(std::move(token), *definition);
+    }
+    function->setArguments(std::move(arguments));
+    return function;
+}
+
+void RVFunction::setArguments(std::vector<std::unique_ptr<RVOperation>> arguments) {
+    arguments_ = std::move(arguments);
+    for (const auto& argument : arguments_) {
+        argument->setParent(this);
+    }
+}
+
+double RVFunction::value() const {
+    if (!hasValidArguments()) {
+        return math::kNaN;
+    }
+    switch (definition_->shape) {
+        case FunctionShape::Unary:
+            return definition_->unary.apply(arguments_[0]->value());
+        case FunctionShape::Binary:
+            return definition_->binaryValue(arguments_[0]->value(), arguments_[1]->value());
+        case FunctionShape::Condition:
+            // Only the chosen branch is evaluated; NaN counts as true.
+            return arguments_[0]->value() != 0.0 ? arguments_[1]->value() : arguments_[2]->value();
+        case FunctionShape::Derivative:
+            break;
+    }
+    return 0.0;
+}
+
+std::u16string RVFunction::argumentList() const {
+    std::u16string text;
+    for (size_t i = 0; i < arguments_.size(); ++i) {
+        if (i > 0) {
+            text += u", ";
+        }
+        text += arguments_[i]->description();
+    }
+    return text;
+}
+
+std::u16string RVFunction::description() const {
+    return token().spelling() + u"(" + argumentList() + u")";
+}
+
+bool RVFunction::isConstant() const {
+    for (const auto& argument : arguments_) {
+        if (!argument->isConstant()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RVFunction::isSimplifiable() const {
+    for (const auto& argument : arguments_) {
+        if (!argument->isSimplifiable()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void RVFunction::organize() {
+    for (const auto& argument : arguments_) {
+        argument->organize();
+    }
+}
+
+std::unique_ptr<RVOperation> RVFunction::replaceOperation(
+    const RVOperation* old, std::unique_ptr<RVOperation> replacement) {
+    for (auto it = arguments_.begin(); it != arguments_.end(); ++it) {
+        if (it->get() != old) {
+            continue;
+        }
+        std::unique_ptr<RVOperation> removed = std::move(*it);
+        if (replacement) {
+            replacement->setParent(this);
+            *it = std::move(replacement);
+        } else {
+            arguments_.erase(it);
+        }
+        return removed;
+    }
+    return nullptr;
+}
+
+const OperationNode* RVFunction::operationNodeCopy(OperationNodeBuilder& builder) const {
+    if (!hasValidArguments()) {
+        return builder.constant(math::kNaN);
+    }
+    switch (definition_->shape) {
+        case FunctionShape::Unary:
+            return builder.unary(definition_->unary, builder.compile(*arguments_[0]));
+        case FunctionShape::Binary:
+            return builder.binary(definition_->binaryCompiled, builder.compile(*arguments_[0]),
+                                  builder.compile(*arguments_[1]));
+        case FunctionShape::Condition:
+            return builder.condition(builder.compile(*arguments_[0]),
+                                     builder.compile(*arguments_[1]),
+                                     builder.compile(*arguments_[2]));
+        case FunctionShape::Derivative:
+            break;
+    }
+    return builder.constant(0.0);
+}
+
+void RVFunction::forEachChild(const std::function<void(const RVOperation&)>& visit) const {
+    for (const auto& argument : arguments_) {
+        visit(*argument);
+    }
+}
+
+}  // namespace plotwise

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+#include "OperationNode.h"
+#include "RVOperation.h"
+
+namespace plotwise {
+
+// The holder of a parsed expression: its root, the whole source text and the variable table
+// the variables point into (not owned; it must outlive the tree).
+class RVOperationTree : public RVOperation {
+public:
+    explicit RVOperationTree(std::unique_ptr<RVOperation> root);
+    static std::unique_ptr<RVOperationTree> operationTreeWithRootOperation(
+        std::unique_ptr<RVOperation> root);
+
+    RVOperation* root() const { return root_.get(); }
+    // Installs a new root and hands back the old one.
+    std::unique_ptr<RVOperation> setRoot(std::unique_ptr<RVOperation> root);
+
+    std::u16string description() const override;
+    double value() const override;
+    bool isConstant() const override { return root_ && root_->isConstant(); }
+    bool isSimplifiable() const override { return root_ && root_->isSimplifiable(); }
+    void organize() override;
+    std::unique_ptr<RVOperation> replaceOperation(
+        const RVOperation* old, std::unique_ptr<RVOperation> replacement) override;
+    // The root's variables without repeated indices, first occurrences in order.
+    std::vector<const RVVariable*> variables() const override;
+    const OperationNode* operationNodeCopy(OperationNodeBuilder& builder) const override;
+    void forEachChild(const std::function<void(const RVOperation&)>& visit) const override;
+
+    // The compiled form of the whole tree.
+    CompiledExpression compile() const { return compileOperation(*this); }
+
+    const std::u16string& expressionString() const { return expressionString_; }
+    void setExpressionString(std::u16string text) { expressionString_ = std::move(text); }
+    double* variableTable() const { return variableTable_; }
+    void setVariableTable(double* table) { variableTable_ = table; }
+
+private:
+    std::unique_ptr<RVOperation> root_;
+    std::u16string expressionString_;
+    double* variableTable_ = nullptr;
+};
+
+}  // namespace plotwise

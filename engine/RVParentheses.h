@@ -1,0 +1,19 @@
+#pragma once
+
+#include "RVWrapperOperation.h"
+
+namespace plotwise {
+
+// (operand): kept in the tree so that printing and typesetting show what the user grouped.
+class RVParentheses : public RVWrapperOperation {
+public:
+    using RVWrapperOperation::RVWrapperOperation;
+    static std::unique_ptr<RVParentheses> parenthesesOpWithToken(
+        RVToken token, std::unique_ptr<RVOperation> operation);
+
+    double value() const override { return contentsValue(); }
+    std::u16string description() const override { return u"(" + contentsDescription() + u")"; }
+    const OperationNode* operationNodeCopy(OperationNodeBuilder& builder) const override;
+};
+
+}  // namespace plotwise

@@ -1,0 +1,25 @@
+#include "RVUnaryMinus.h"
+
+#include "OperationNode.h"
+#include "RVCommutativeOperation.h"
+
+namespace plotwise {
+
+std::unique_ptr<RVUnaryMinus> RVUnaryMinus::unaryMinusWithToken(
+    RVToken token, std::unique_ptr<RVOperation> operation) {
+    return std::make_unique<RVUnaryMinus>(std::move(token), std::move(operation));
+}
+
+std::u16string RVUnaryMinus::description() const {
+    const RVOperation* operand = contents();
+    // A second minus right after the first does not parse ("--x"), so it gets parentheses too.
+    const bool parenthesize = dynamic_cast<const RVCommutativeOperation*>(operand) != nullptr ||
+                              (operand && operand->printingType() == TOKEN_MINUS);
+    return parenthesize ? u"-(" + contentsDescription() + u")" : u"-" + contentsDescription();
+}
+
+const OperationNode* RVUnaryMinus::operationNodeCopy(OperationNodeBuilder& builder) const {
+    return builder.negation(builder.compile(*contents()));
+}
+
+}  // namespace plotwise

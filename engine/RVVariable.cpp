@@ -1,0 +1,33 @@
+#include "RVVariable.h"
+
+#include <cassert>
+
+#include "OperationNode.h"
+#include "RVScanner.h"
+
+namespace plotwise {
+
+RVVariable::RVVariable(RVToken token, double* variableTable)
+    : RVOperation(std::move(token)), variableTable_(variableTable) {
+    assert(variableTable_ != nullptr);
+    const auto index = RVScanner::variableAlphabet.find(this->token().spelling());
+    variableIndex_ = index == std::u16string_view::npos ? 0 : static_cast<int>(index);
+}
+
+std::unique_ptr<RVVariable> RVVariable::variableWithToken(RVToken token, double* variableTable) {
+    return std::make_unique<RVVariable>(std::move(token), variableTable);
+}
+
+void RVVariable::collectVariables(std::vector<const RVVariable*>& out) const {
+    out.push_back(this);
+}
+
+const OperationNode* RVVariable::operationNodeCopy(OperationNodeBuilder& builder) const {
+    return builder.variable(variableTable_ + variableIndex_);
+}
+
+char16_t RVVariable::letter() const {
+    return RVScanner::variableAlphabet[static_cast<size_t>(variableIndex_)];
+}
+
+}  // namespace plotwise
