@@ -1,1 +1,55 @@
-int main() { return 0; }
+// plotwise-cli: the command-line front end over Plotwise's libraries.
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "CommandSupport.h"
+#include "EvalCommand.h"
+
+namespace {
+
+constexpr std::string_view kVersion = PLOTWISE_VERSION;
+
+constexpr std::string_view kUsage =
+    R"(Usage: plotwise-cli COMMAND [OPTIONS] ...
+
+Commands:
+  eval [--set VAR=NUMBER]... [--json] EXPR
+        Evaluate EXPR as the keyboard's live preview does: every variable is 0 unless set.
+        Prints the value as %.10f, or True/False for an implicit equation or inequality.
+        VAR is x, y, z, r, Θ, Φ, theta or phi.
+
+Options:
+  --help       show this text
+  --version    show the version
+
+Output is plain text, or one JSON object with --json (non-finite numbers as "nan", "inf",
+"-inf"). Exit status: 0 success, 1 bad input (the error goes to standard error as
+"error at POSITION: MESSAGE"), 2 bad usage.
+)";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace plotwise::cli;
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.empty()) {
+        std::cerr << kUsage;
+        return kExitUsage;
+    }
+    const std::string command = arguments.front();
+    const Arguments rest(arguments.data() + 1, arguments.size() - 1);
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::cout << kUsage;
+        return kExitSuccess;
+    }
+    if (command == "--version") {
+        std::cout << "plotwise-cli " << kVersion << '\n';
+        return kExitSuccess;
+    }
+    if (command == "eval") {
+        return runEval(rest, std::cout, std::cerr);
+    }
+    return usageError(std::cerr, "unknown command '" + command + "'");
+}

@@ -1,0 +1,49 @@
+#include "CommandSupport.h"
+
+#include <array>
+#include <charconv>
+#include <ostream>
+
+namespace plotwise::cli {
+
+namespace {
+constexpr std::array<std::string_view, 6> kLetters = {"x", "y", "z", "r", "Θ", "Φ"};
+}
+
+int usageError(std::ostream& err, std::string_view message) {
+    err << "plotwise-cli: " << message << " (see plotwise-cli --help)\n";
+    return kExitUsage;
+}
+
+std::optional<double> parseNumber(std::string_view text) {
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> variableIndexForName(std::string_view name) {
+    for (size_t i = 0; i < kLetters.size(); ++i) {
+        if (name == kLetters[i]) {
+            return static_cast<int>(i);
+        }
+    }
+    if (name == "theta") {
+        return 4;
+    }
+    if (name == "phi") {
+        return 5;
+    }
+    return std::nullopt;
+}
+
+std::string variableLetter(int index) {
+    return std::string(kLetters.at(static_cast<size_t>(index)));
+}
+
+}  // namespace plotwise::cli

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace plotwise::cli {
+
+// Exit statuses of the command line contract.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitInputFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+using Arguments = std::span<const std::string>;
+
+// Prints "plotwise-cli: MESSAGE" and a hint to the usage text; returns kExitUsage.
+int usageError(std::ostream& err, std::string_view message);
+
+// A finite or non-finite decimal number ("1.5", "-2", "1e3", "inf", "nan"), locale-independent.
+std::optional<double> parseNumber(std::string_view text);
+
+// The variable index (x 0, y 1, z 2, r 3, Θ 4, Φ 5) of a variable written as its letter or as the
+// ASCII names theta and phi.
+std::optional<int> variableIndexForName(std::string_view name);
+
+// The letter of a variable index, UTF-8.
+std::string variableLetter(int index);
+
+}  // namespace plotwise::cli

@@ -1,0 +1,153 @@
+#include "EvalCommand.h"
+
+#include <ostream>
+
+#include "ExpressionSummary.h"
+#include "JsonWriter.h"
+#include "RVParser.h"
+#include "RVVariable.h"
+#include "TextUtilities.h"
+#include "VariableTable.h"
+
+namespace plotwise::cli {
+
+namespace {
+
+struct EvalOptions {
+    VariableTable table{};
+    bool json = false;
+    std::string expression;
+};
+
+// Returns an exit status when the arguments are unusable.
+std::optional<int> readOptions(Arguments arguments, EvalOptions& options, std::ostream& err) {
+    bool positionalOnly = false;
+    bool haveExpression = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (!positionalOnly && argument == "--") {
+            positionalOnly = true;
+        } else if (!positionalOnly && argument == "--json") {
+            options.json = true;
+        } else if (!positionalOnly && (argument == "--set" || argument.starts_with("--set="))) {
+            std::string assignment;
+            if (argument == "--set") {
+                if (i + 1 >= arguments.size()) {
+                    return usageError(err, "--set needs VAR=NUMBER");
+                }
+                assignment = arguments[++i];
+            } else {
+                assignment = argument.substr(6);
+            }
+            const auto equals = assignment.find('=');
+            if (equals == std::string::npos) {
+                return usageError(err, "--set needs VAR=NUMBER, got '" + assignment + "'");
+            }
+            const auto index = variableIndexForName(assignment.substr(0, equals));
+            if (!index) {
+                return usageError(err, "unknown variable '" + assignment.substr(0, equals) +
+                                           "' (use x, y, z, r, Θ, Φ, theta or phi)");
+            }
+            const auto number = parseNumber(std::string_view(assignment).substr(equals + 1));
+            if (!number) {
+                return usageError(err, "'" + assignment.substr(equals + 1) + "' is not a number");
+            }
+            options.table[static_cast<size_t>(*index)] = *number;
+        } else if (!positionalOnly && argument.size() > 2 && argument.starts_with("--")) {
+            return usageError(err, "unknown option '" + argument + "'");
+        } else {
+            // Words of an unquoted expression are joined by blanks, which the scanner skips.
+            options.expression += haveExpression ? " " + argument : argument;
+            haveExpression = true;
+        }
+    }
+    if (!haveExpression) {
+        return usageError(err, "eval needs an expression");
+    }
+    return std::nullopt;
+}
+
+void writeTable(JsonWriter& json, const VariableTable& table) {
+    json.beginObject();
+    for (size_t i = 0; i < table.size(); ++i) {
+        json.key(variableLetter(static_cast<int>(i))).value(table[i]);
+    }
+    json.endObject();
+}
+
+}  // namespace
+
+int runEval(Arguments arguments, std::ostream& out, std::ostream& err) {
+    EvalOptions options;
+    if (const auto status = readOptions(arguments, options, err)) {
+        return *status;
+    }
+
+    VariableTable table = options.table;
+    RVParser parser;
+    const auto tree = parser.parse(toUtf16(options.expression), table.data());
+    if (!tree) {
+        const std::string message = toUtf8(parser.error());
+        const unsigned position = parser.errorPos();
+        if (options.json) {
+            JsonWriter json;
+            json.beginObject()
+                .key("ok")
+                .value(false)
+                .key("error")
+                .value(message)
+                .key("position")
+                .value(static_cast<int>(position))
+                .endObject();
+            out << json.text() << '\n';
+        }
+        err << "error at " << position << ": " << message << '\n';
+        return kExitInputFailure;
+    }
+
+    // Statements before a ";" have already run; both evaluators start from that table.
+    const VariableTable afterStatements = table;
+    const double value = tree->value();
+    table = afterStatements;
+    const CompiledExpression compiled = tree->compile();
+    const double compiledValue = compiled.evaluate();
+    const std::string preview = toUtf8(previewText(*tree, value));
+
+    if (!options.json) {
+        out << preview << '\n';
+        return kExitSuccess;
+    }
+    const ExpressionClassification classification = classifyExpression(*tree);
+    JsonWriter json;
+    json.beginObject()
+        .key("ok")
+        .value(true)
+        .key("value")
+        .value(value)
+        .key("compiledValue")
+        .value(compiledValue)
+        .key("preview")
+        .value(preview)
+        .key("printed")
+        .value(toUtf8(tree->description()))
+        .key("type")
+        .value(classification.equationType)
+        .key("relop")
+        .value(classification.relopType)
+        .key("isRelation")
+        .value(classification.isRelation)
+        .key("isAssignment")
+        .value(classification.isAssignment)
+        .key("variables")
+        .beginArray();
+    for (const RVVariable* variable : tree->variables()) {
+        json.value(toUtf8(std::u16string(1, variable->letter())));
+    }
+    json.endArray().key("table");
+    writeTable(json, table);
+    json.endObject();
+    out << json.text() << '\n';
+    return kExitSuccess;
+}
+
+}  // namespace plotwise::cli
