@@ -40,7 +40,7 @@ double evaluateFold(const OperationNode* node) {
     const FoldStep* step = node->data.fold.steps;
     const FoldStep* end = step + node->data.fold.count;
     for (; step != end; ++step) {
-        const double c = step->operand->evaluate(step->operand);
+        const double c = anyOperandValue(step->operand);
         switch (step->operatorType) {
             case TOKEN_PLUS:
                 v = plusStep(v, c);
@@ -61,9 +61,24 @@ double evaluateFold(const OperationNode* node) {
     return v;
 }
 
-double square(double a) {
-    return math::powerValue(a, 2.0);
+template <bool FirstIsMinus, double (*Second)(double, double), int Left, int... Right>
+constexpr std::array<OperationNodeEvaluate, kOperandKindCount> sumStartRow(
+    std::integer_sequence<int, Right...>) {
+    return {&evaluateSumStart<FirstIsMinus, Second, Left, Right>...};
 }
+
+template <bool FirstIsMinus, double (*Second)(double, double), int... Left>
+constexpr std::array<std::array<OperationNodeEvaluate, kOperandKindCount>, kOperandKindCount>
+sumStartTable(std::integer_sequence<int, Left...> kinds) {
+    return {sumStartRow<FirstIsMinus, Second, Left>(kinds)...};
+}
+
+template <bool FirstIsMinus, double (*Second)(double, double)>
+constexpr auto kSumStart =
+    sumStartTable<FirstIsMinus, Second>(std::make_integer_sequence<int, kOperandKindCount>());
+
+const BinaryEvaluators* stepEvaluators(int operatorType);
+
 double cube(double a) {
     return math::powerValue(a, 3.0);
 }
@@ -75,7 +90,7 @@ double reciprocal(double a) {
 }
 
 constexpr UnaryEvaluators kNegation = unaryEvaluators<&negate>();
-constexpr UnaryEvaluators kSquare = unaryEvaluators<&square>();
+constexpr UnaryEvaluators kSquare = unaryEvaluators<&squareValue>();
 constexpr UnaryEvaluators kCube = unaryEvaluators<&cube>();
 constexpr UnaryEvaluators kFourth = unaryEvaluators<&fourth>();
 constexpr UnaryEvaluators kReciprocal = unaryEvaluators<&reciprocal>();
@@ -93,6 +108,21 @@ constexpr BinaryEvaluators kDivideStep = binaryEvaluators<&divideStep>();
 
 // Longer sums and products become one fold record (see kOperationFold).
 constexpr std::size_t kLongestChain = 16;
+
+const BinaryEvaluators* stepEvaluators(int operatorType) {
+    switch (operatorType) {
+        case TOKEN_PLUS:
+            return &kPlusStep;
+        case TOKEN_MINUS:
+            return &kMinusStep;
+        case TOKEN_TIMES:
+            return &kTimesStep;
+        case TOKEN_DIVIDE:
+            return &kDivideStep;
+        default:
+            return nullptr;
+    }
+}
 
 }  // namespace
 
@@ -129,18 +159,12 @@ const OperationNode* OperationNodeBuilder::variable(double* slot) {
 
 const OperationNode* OperationNodeBuilder::unary(const UnaryEvaluators& evaluators,
                                                  const OperationNode* operand) {
-    OperationNodeEvaluate evaluate = nullptr;
-    switch (operandKindOf(operand)) {
-        case kConstantOperand:
-            return constant(evaluators.apply(operand->data.constant));
-        case kVariableOperand:
-            evaluate = evaluators.onVariable;
-            break;
-        default:
-            evaluate = evaluators.onRecord;
-            break;
+    const int kind = operandKindOf(operand);
+    if (kind == kConstantOperand) {
+        return constant(evaluators.apply(operand->data.constant));
     }
-    OperationNode* node = newRecord(kOperationOneOperand, evaluate);
+    OperationNode* node =
+        newRecord(kOperationOneOperand, evaluators.byKind[static_cast<std::size_t>(kind)]);
     node->data.operands[0] = operand;
     return node;
 }
@@ -152,8 +176,11 @@ const OperationNode* OperationNodeBuilder::negation(const OperationNode* operand
 const OperationNode* OperationNodeBuilder::binary(const BinaryEvaluators& evaluators,
                                                   const OperationNode* left,
                                                   const OperationNode* right) {
-    const int l = operandKindOf(left);
-    const int r = operandKindOf(right);
+    if (left->kind == kOperationConstant && right->kind == kOperationConstant) {
+        return constant(evaluators.apply(left->data.constant, right->data.constant));
+    }
+    const auto l = static_cast<std::size_t>(operandKindOf(left));
+    const auto r = static_cast<std::size_t>(operandKindOf(right));
     OperationNode* node = newRecord(kOperationTwoOperands, evaluators.byKinds[l][r]);
     node->data.operands[0] = left;
     node->data.operands[1] = right;
@@ -214,6 +241,31 @@ const OperationNode* OperationNodeBuilder::condition(const OperationNode* test,
     return node;
 }
 
+const OperationNode* OperationNodeBuilder::chainStep(const OperationNode* chain,
+                                                     const FoldStep& step) {
+    const BinaryEvaluators* evaluators = stepEvaluators(step.operatorType);
+    return evaluators ? binary(*evaluators, chain, step.operand) : chain;
+}
+
+const OperationNode* OperationNodeBuilder::sumStart(const FoldStep& first, const FoldStep& second) {
+    const auto l = static_cast<std::size_t>(operandKindOf(first.operand));
+    const auto r = static_cast<std::size_t>(operandKindOf(second.operand));
+    const bool firstIsMinus = first.operatorType == TOKEN_MINUS;
+    const bool secondIsMinus = second.operatorType == TOKEN_MINUS;
+    OperationNodeEvaluate evaluate = nullptr;
+    if (firstIsMinus) {
+        evaluate =
+            secondIsMinus ? kSumStart<true, &minusStep>[l][r] : kSumStart<true, &plusStep>[l][r];
+    } else {
+        evaluate =
+            secondIsMinus ? kSumStart<false, &minusStep>[l][r] : kSumStart<false, &plusStep>[l][r];
+    }
+    OperationNode* node = newRecord(kOperationTwoOperands, evaluate);
+    node->data.operands[0] = first.operand;
+    node->data.operands[1] = second.operand;
+    return node;
+}
+
 const OperationNode* OperationNodeBuilder::fold(double start, const std::vector<FoldStep>& steps) {
     if (steps.size() > kLongestChain) {
         auto stored = std::make_unique<FoldStep[]>(steps.size());
@@ -226,33 +278,25 @@ const OperationNode* OperationNodeBuilder::fold(double start, const std::vector<
         return node;
     }
     // A left-deep chain of two-operand records. A leading times step needs no record: 1⋅c is c
-    // exactly. A leading plus keeps its 0 + c, which turns −0 into +0 as the tree does.
+    // exactly. A sum's first two steps share one record unless the first folds away.
+    auto isAdditive = [](const FoldStep& step) {
+        return step.operatorType == TOKEN_PLUS || step.operatorType == TOKEN_MINUS;
+    };
     const OperationNode* chain = nullptr;
-    std::size_t first = 0;
+    std::size_t next = 0;
     if (!steps.empty() && start == 1.0 && steps.front().operatorType == TOKEN_TIMES) {
         chain = steps.front().operand;
-        first = 1;
+        next = 1;
+    } else if (steps.size() >= 2 && start == 0.0 && isAdditive(steps[0]) && isAdditive(steps[1]) &&
+               steps[0].operand->kind != kOperationConstant &&
+               steps[1].operand->kind != kOperationConstant) {
+        chain = sumStart(steps[0], steps[1]);
+        next = 2;
     } else {
         chain = constant(start);
     }
-    for (std::size_t i = first; i < steps.size(); ++i) {
-        const FoldStep& step = steps[i];
-        switch (step.operatorType) {
-            case TOKEN_PLUS:
-                chain = binary(kPlusStep, chain, step.operand);
-                break;
-            case TOKEN_MINUS:
-                chain = binary(kMinusStep, chain, step.operand);
-                break;
-            case TOKEN_TIMES:
-                chain = binary(kTimesStep, chain, step.operand);
-                break;
-            case TOKEN_DIVIDE:
-                chain = binary(kDivideStep, chain, step.operand);
-                break;
-            default:
-                break;
-        }
+    for (; next < steps.size(); ++next) {
+        chain = chainStep(chain, steps[next]);
     }
     return chain;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -54,17 +55,17 @@ inline double evaluateOperationNode(const OperationNode* node) {
 }
 
 // Evaluation functions for one-argument formulas, chosen by the operand's kind.
+// by the operand kinds of OperationNodeEvaluators.h (a constant operand is folded instead).
 struct UnaryEvaluators {
     double (*apply)(double);
-    OperationNodeEvaluate onVariable;
-    OperationNodeEvaluate onRecord;
+    std::array<OperationNodeEvaluate, 5> byKind;
 };
 
-// Evaluation functions for two-argument formulas, [left kind][right kind] with kinds constant,
-// variable, other record.
+// Evaluation functions for two-argument formulas, [left kind][right kind] with the operand
+// kinds of OperationNodeEvaluators.h.
 struct BinaryEvaluators {
     double (*apply)(double, double);
-    OperationNodeEvaluate byKinds[3][3];
+    std::array<std::array<OperationNodeEvaluate, 5>, 5> byKinds;
 };
 
 // Builds records; owns them until handed to a CompiledExpression. Records live in a deque so
@@ -97,6 +98,9 @@ public:
 private:
     friend class CompiledExpression;
     OperationNode* newRecord(std::int32_t kind, OperationNodeEvaluate evaluate);
+    // One step of a sum or product chain; folded here when both sides are constants.
+    const OperationNode* chainStep(const OperationNode* chain, const FoldStep& step);
+    const OperationNode* sumStart(const FoldStep& first, const FoldStep& second);
 
     std::deque<OperationNode> records_;
     std::vector<std::unique_ptr<FoldStep[]>> foldSteps_;

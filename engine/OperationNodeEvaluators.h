@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <utility>
+
 #include "MathFunctions.h"
 #include "OperationNode.h"
 
@@ -7,52 +10,20 @@
 // operand kinds: the formula is inlined and leaves are read in place, never called.
 namespace plotwise::evaluators {
 
-enum OperandKind { kConstantOperand = 0, kVariableOperand = 1, kRecordOperand = 2 };
+// How a record reads an operand: constants, variables, squares of variables and constant
+// multiples of variables (x^2 and 2x are the commonest terms of all) in place; anything else
+// through the operand's own function.
+enum OperandKind {
+    kConstantOperand = 0,
+    kVariableOperand = 1,
+    kSquareOfVariableOperand = 2,
+    kScaledVariableOperand = 3,
+    kRecordOperand = 4,
+    kOperandKindCount = 5,
+};
 
-inline int operandKindOf(const OperationNode* node) {
-    switch (node->kind) {
-        case kOperationConstant:
-            return kConstantOperand;
-        case kOperationVariable:
-            return kVariableOperand;
-        default:
-            return kRecordOperand;
-    }
-}
-
-template <int Kind>
-inline double operandValue(const OperationNode* node) {
-    if constexpr (Kind == kConstantOperand) {
-        return node->data.constant;
-    } else if constexpr (Kind == kVariableOperand) {
-        return *node->data.variable;
-    } else {
-        return node->evaluate(node);
-    }
-}
-
-template <double (*F)(double), int Kind>
-double evaluateUnary(const OperationNode* node) {
-    return F(operandValue<Kind>(node->data.operands[0]));
-}
-
-template <double (*F)(double, double), int Left, int Right>
-double evaluateBinary(const OperationNode* node) {
-    return F(operandValue<Left>(node->data.operands[0]),
-             operandValue<Right>(node->data.operands[1]));
-}
-
-template <double (*F)(double)>
-constexpr UnaryEvaluators unaryEvaluators() {
-    return {F, &evaluateUnary<F, kVariableOperand>, &evaluateUnary<F, kRecordOperand>};
-}
-
-template <double (*F)(double, double)>
-constexpr BinaryEvaluators binaryEvaluators() {
-    return {F,
-            {{&evaluateBinary<F, 0, 0>, &evaluateBinary<F, 0, 1>, &evaluateBinary<F, 0, 2>},
-             {&evaluateBinary<F, 1, 0>, &evaluateBinary<F, 1, 1>, &evaluateBinary<F, 1, 2>},
-             {&evaluateBinary<F, 2, 0>, &evaluateBinary<F, 2, 1>, &evaluateBinary<F, 2, 2>}}};
+inline double squareValue(double a) {
+    return math::powerValue(a, 2.0);
 }
 
 // The holders' folding steps, in the holders' own operand order: v is the value so far, c the
@@ -70,8 +41,104 @@ inline double divideStep(double v, double c) {
     return v / c;
 }
 
+template <double (*F)(double), int Kind>
+double evaluateUnary(const OperationNode* node);
+template <double (*F)(double, double), int Left, int Right>
+double evaluateBinary(const OperationNode* node);
+
+inline int operandKindOf(const OperationNode* node) {
+    switch (node->kind) {
+        case kOperationConstant:
+            return kConstantOperand;
+        case kOperationVariable:
+            return kVariableOperand;
+        default:
+            if (node->evaluate == &evaluateUnary<&squareValue, kVariableOperand>) {
+                return kSquareOfVariableOperand;
+            }
+            if (node->evaluate == &evaluateBinary<&timesStep, kConstantOperand, kVariableOperand>) {
+                return kScaledVariableOperand;
+            }
+            return kRecordOperand;
+    }
+}
+
+template <int Kind>
+inline double operandValue(const OperationNode* node) {
+    if constexpr (Kind == kConstantOperand) {
+        return node->data.constant;
+    } else if constexpr (Kind == kVariableOperand) {
+        return *node->data.variable;
+    } else if constexpr (Kind == kSquareOfVariableOperand) {
+        return squareValue(*node->data.operands[0]->data.variable);
+    } else if constexpr (Kind == kScaledVariableOperand) {
+        return timesStep(node->data.operands[0]->data.constant,
+                         *node->data.operands[1]->data.variable);
+    } else {
+        return node->evaluate(node);
+    }
+}
+
+// The same, deciding at run time (for the loop of a fold record).
+inline double anyOperandValue(const OperationNode* node) {
+    switch (node->kind) {
+        case kOperationConstant:
+            return node->data.constant;
+        case kOperationVariable:
+            return *node->data.variable;
+        default:
+            return node->evaluate(node);
+    }
+}
+
+template <double (*F)(double), int Kind>
+double evaluateUnary(const OperationNode* node) {
+    return F(operandValue<Kind>(node->data.operands[0]));
+}
+
+template <double (*F)(double, double), int Left, int Right>
+double evaluateBinary(const OperationNode* node) {
+    return F(operandValue<Left>(node->data.operands[0]),
+             operandValue<Right>(node->data.operands[1]));
+}
+
+template <double (*F)(double), int... Kind>
+constexpr UnaryEvaluators unaryEvaluatorTable(std::integer_sequence<int, Kind...>) {
+    return {F, {&evaluateUnary<F, Kind>...}};
+}
+
+template <double (*F)(double)>
+constexpr UnaryEvaluators unaryEvaluators() {
+    return unaryEvaluatorTable<F>(std::make_integer_sequence<int, kOperandKindCount>());
+}
+
+template <double (*F)(double, double), int Left, int... Right>
+constexpr std::array<OperationNodeEvaluate, kOperandKindCount> evaluatorRow(
+    std::integer_sequence<int, Right...>) {
+    return {&evaluateBinary<F, Left, Right>...};
+}
+
+template <double (*F)(double, double), int... Left>
+constexpr BinaryEvaluators binaryEvaluatorTable(std::integer_sequence<int, Left...> kinds) {
+    return {F, {evaluatorRow<F, Left>(kinds)...}};
+}
+
+template <double (*F)(double, double)>
+constexpr BinaryEvaluators binaryEvaluators() {
+    return binaryEvaluatorTable<F>(std::make_integer_sequence<int, kOperandKindCount>());
+}
+
 inline double negate(double u) {
     return -u;
+}
+
+// The first two steps of a sum in one record: (0 ± a) then the second step. The start 0 must
+// stay, since 0 + (−0) is +0.
+template <bool FirstIsMinus, double (*Second)(double, double), int Left, int Right>
+double evaluateSumStart(const OperationNode* node) {
+    const double a = operandValue<Left>(node->data.operands[0]);
+    const double first = FirstIsMinus ? minusStep(0.0, a) : plusStep(0.0, a);
+    return Second(first, operandValue<Right>(node->data.operands[1]));
 }
 
 template <int Relop>
