@@ -1,0 +1,519 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "EngineTestSupport.h"
+#include "RVFunction.h"
+#include "RVParser.h"
+
+namespace plotwise {
+namespace {
+
+using test::kInf;
+using test::kNaN;
+using test::sameValue;
+using test::u16;
+using test::utf8;
+
+// ---------------------------------------------------------------------------------------------
+// A seeded generator of valid expression text: numbers, e, π, the six variables, + - ⋅ / ^ √,
+// parentheses, every function with its argument count, derivatives, blanks, and now and then a
+// relation (or an assignment) at the root and inside arguments.
+
+class ExpressionGenerator {
+public:
+    explicit ExpressionGenerator(std::uint64_t seed) : rng_(seed) {}
+
+    std::string statement() {
+        budget_ = 2 + static_cast<int>(pick(28));
+        if (chance(0.06)) {
+            return std::string(pickOf(kVariables)) + blank() + "=" + blank() + sum(kDepth);
+        }
+        if (chance(0.15)) {
+            return relation(kDepth);
+        }
+        return sum(kDepth);
+    }
+
+    // A value for a variable slot: mostly moderate numbers, sometimes the IEEE edge values.
+    double slotValue() {
+        static constexpr double kSpecial[] = {0.0, -0.0, kNaN, kInf, -kInf, 1e300, -1e-300, 0.5};
+        const double p = uniform(0, 1);
+        if (p < 0.1) {
+            return kSpecial[pick(std::size(kSpecial))];
+        }
+        if (p < 0.25) {
+            return static_cast<double>(static_cast<int>(pick(7)) - 3);
+        }
+        if (p < 0.85) {
+            return uniform(-4, 4);
+        }
+        return uniform(-100, 100);
+    }
+
+private:
+    static constexpr int kDepth = 5;
+    static constexpr std::array<const char*, 6> kVariables = {"x", "y", "z", "r", "Θ", "Φ"};
+    static constexpr std::array<const char*, 6> kRelations = {"=", ">", "<", "≤", "≥", "≠"};
+    struct Function {
+        const char* name;
+        int count;
+    };
+    static constexpr std::array<Function, 28> kFunctions = {{
+        {"abs", 1},  {"acos", 1}, {"asin", 1}, {"atan", 1},  {"ceil", 1},  {"cos", 1},  {"cosh", 1},
+        {"cot", 1},  {"coth", 1}, {"csc", 1},  {"csch", 1},  {"floor", 1}, {"if", 3},   {"ln", 1},
+        {"log", 1},  {"log2", 1}, {"max", 2},  {"min", 2},   {"sec", 1},   {"sech", 1}, {"sin", 1},
+        {"sinh", 1}, {"tan", 1},  {"tanh", 1}, {"todeg", 1}, {"torad", 1}, {"mod", 2},  {"logn", 2},
+    }};
+
+    bool chance(double p) { return uniform(0, 1) < p; }
+    double uniform(double a, double b) {
+        return std::uniform_real_distribution<double>(a, b)(rng_);
+    }
+    size_t pick(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng_); }
+    template <typename T, size_t N>
+    T pickOf(const std::array<T, N>& items) {
+        return items[pick(N)];
+    }
+
+    std::string blank() {
+        const double p = uniform(0, 1);
+        if (p < 0.85) {
+            return "";
+        }
+        if (p < 0.95) {
+            return " ";
+        }
+        return p < 0.975 ? "\t" : "\u00A0";
+    }
+
+    std::string digits(size_t count) {
+        std::string out;
+        for (size_t i = 0; i < count; ++i) {
+            out.push_back(static_cast<char>('0' + pick(10)));
+        }
+        return out;
+    }
+
+    std::string number() {
+        switch (pick(7)) {
+            case 0:
+            case 1:
+                return std::to_string(pick(13));
+            case 2:
+                return std::to_string(pick(20)) + "." + digits(1 + pick(3));
+            case 3:
+                return std::to_string(1 + pick(9)) + ".";  // "5." is 5
+            case 4:
+                return "00" + digits(1);
+            case 5:
+                return "1" + digits(24);  // beyond the exact integers of a double
+            default:
+                return "0.00000000" + digits(3);
+        }
+    }
+
+    std::string leaf() {
+        --budget_;
+        const double p = uniform(0, 1);
+        if (p < 0.4) {
+            return number();
+        }
+        if (p < 0.85) {
+            return pickOf(kVariables);
+        }
+        return p < 0.92 ? "e" : "π";
+    }
+
+    std::string functionName(const char* name) {
+        std::string out = name;
+        const double p = uniform(0, 1);
+        if (p < 0.05) {
+            for (char& c : out) {
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            }
+        } else if (p < 0.1) {
+            out[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(out[0])));
+        }
+        return out;
+    }
+
+    std::string factor(int depth) {
+        const double p = uniform(0, 1);
+        if (depth <= 0 || budget_ <= 0 || p < 0.45) {
+            return leaf();
+        }
+        if (p < 0.62) {
+            return "(" + blank() + sum(depth - 1) + blank() + ")";
+        }
+        if (p < 0.96) {
+            const Function& f = kFunctions[pick(kFunctions.size())];
+            std::string text = functionName(f.name) + blank() + "(";
+            for (int i = 0; i < f.count; ++i) {
+                if (i > 0) {
+                    text += "," + blank();
+                }
+                text += chance(0.15) ? relation(depth - 1) : sum(depth - 1);
+            }
+            return text + ")";
+        }
+        return std::string("d/d") + pickOf(std::array<const char*, 3>{"x", "y", "z"}) + "(" +
+               sum(depth - 1) + ")";
+    }
+
+    std::string power(int depth) {
+        std::string text;
+        if (chance(0.08)) {
+            text = "√" + blank() + signedPower(depth - 1);
+        } else {
+            text = factor(depth);
+        }
+        if (depth > 0 && chance(0.2)) {
+            text += blank() + (chance(0.75) ? "^" : "√") + blank() + signedPower(depth - 1);
+        }
+        return text;
+    }
+
+    std::string signedPower(int depth) {
+        return chance(0.15) ? "-" + blank() + power(depth) : power(depth);
+    }
+
+    static bool isDigitOrPoint(char c) { return (c >= '0' && c <= '9') || c == '.'; }
+
+    std::string product(int depth) {
+        std::string text = signedPower(depth);
+        const size_t count = budget_ > 0 ? pick(3) : 0;
+        for (size_t i = 0; i < count; ++i) {
+            const std::string next = signedPower(depth);
+            static constexpr std::array<const char*, 6> kOperators = {"⋅", "*", "×", "/", " ", ""};
+            std::string op = kOperators[pick(kOperators.size())];
+            // Juxtaposed digits would merge into one number.
+            if (op.empty() && isDigitOrPoint(text.back()) && isDigitOrPoint(next.front())) {
+                op = " ";
+            }
+            text += blank() + op + blank() + next;
+        }
+        return text;
+    }
+
+    std::string sum(int depth) {
+        std::string text = product(depth);
+        const size_t count = budget_ > 0 ? pick(4) : 0;
+        for (size_t i = 0; i < count; ++i) {
+            text += blank() + (chance(0.5) ? "+" : "-") + blank() + product(depth);
+        }
+        return text;
+    }
+
+    std::string relation(int depth) {
+        return sum(depth) + blank() + pickOf(kRelations) + blank() + sum(depth);
+    }
+
+    std::mt19937_64 rng_;
+    int budget_ = 0;  // leaves left for the statement being built; keeps texts short
+};
+
+// True when some max or min node has a NaN argument at the current table: there the tree
+// (which compares) and the compiled form (fmax/fmin) may differ.
+bool maxOrMinSeesNaN(const RVOperation& node) {
+    if (const auto* function = dynamic_cast<const RVFunction*>(&node)) {
+        const std::u16string name = function->functionName();
+        if (name == u"max" || name == u"min") {
+            for (const auto& argument : function->arguments()) {
+                if (std::isnan(argument->value())) {
+                    return true;
+                }
+            }
+        }
+    }
+    bool found = false;
+    node.forEachChild(
+        [&found](const RVOperation& child) { found = found || maxOrMinSeesNaN(child); });
+    return found;
+}
+
+std::string describeTable(const VariableTable& table) {
+    std::string out;
+    for (double v : table) {
+        out += test::describeDouble(v) + "  ";
+    }
+    return out;
+}
+
+struct RoundTripCounts {
+    int evaluations = 0;
+    int maxMinExceptions = 0;
+    int finite = 0;
+};
+
+// Print, re-parse and compile; compare the three evaluations at each table.
+void checkRoundTrip(const RVOperationTree& tree, VariableTable& table,
+                    const std::vector<VariableTable>& points, RoundTripCounts& counts) {
+    ASSERT_TRUE(tree.hasConsistentParents());
+    const std::u16string printed = tree.description();
+    SCOPED_TRACE("printed: " + utf8(printed));
+    RVParser parser;
+    auto reparsed = parser.parse(printed, table.data());
+    ASSERT_NE(reparsed, nullptr) << utf8(parser.error()) << " at " << parser.errorPos();
+    ASSERT_TRUE(reparsed->hasConsistentParents());
+    EXPECT_EQ(utf8(reparsed->description()), utf8(printed));  // printing is a fixed point
+    const CompiledExpression compiled = tree.compile();
+
+    for (const VariableTable& point : points) {
+        SCOPED_TRACE("table: " + describeTable(point));
+        ++counts.evaluations;
+        table = point;
+        const double original = tree.value();
+        const VariableTable afterTree = table;
+        counts.finite += std::isfinite(original);
+
+        table = point;
+        const double again = reparsed->value();
+        EXPECT_TRUE(sameValue(original, again))
+            << test::describeDouble(original) << " vs re-parsed " << test::describeDouble(again);
+
+        table = point;
+        const bool exception = maxOrMinSeesNaN(*tree.root());
+        table = point;
+        const double fast = compiled.evaluate();
+        const VariableTable afterCompiled = table;
+        if (exception) {
+            ++counts.maxMinExceptions;
+            continue;
+        }
+        EXPECT_TRUE(sameValue(original, fast))
+            << test::describeDouble(original) << " vs compiled " << test::describeDouble(fast);
+        // An assignment writes the same slot with the same value.
+        for (size_t i = 0; i < afterTree.size(); ++i) {
+            EXPECT_TRUE(sameValue(afterTree[i], afterCompiled[i])) << "slot " << i;
+        }
+    }
+}
+
+TEST(Property, GeneratedExpressionsRoundTripAndBothEvaluatorsAgree) {
+    ExpressionGenerator generator(0x5EED);
+    RoundTripCounts counts;
+    int relations = 0;
+    for (int round = 0; round < 5000; ++round) {
+        const std::string text = generator.statement();
+        SCOPED_TRACE("text: " + text);
+        VariableTable table = test::zeroTable();
+        RVParser parser;
+        auto tree = parser.parse(u16(text), table.data());
+        ASSERT_NE(tree, nullptr) << utf8(parser.error()) << " at " << parser.errorPos();
+        relations += utf8(tree->description()).find_first_of("=<>") != std::string::npos;
+        std::vector<VariableTable> points;
+        for (int k = 0; k < 4; ++k) {
+            VariableTable point{};
+            for (double& slot : point) {
+                slot = generator.slotValue();
+            }
+            points.push_back(point);
+        }
+        checkRoundTrip(*tree, table, points, counts);
+        if (::testing::Test::HasFatalFailure()) {
+            return;
+        }
+    }
+    // The exception for max and min must stay an exception, or the comparison proves nothing.
+    EXPECT_LT(counts.maxMinExceptions * 4, counts.evaluations);
+    // Mostly NaN results would make bit-identity cheap.
+    EXPECT_GT(counts.finite * 5, counts.evaluations * 2);
+    EXPECT_GT(relations, 500);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Random token soup and mutated expressions: never a crash; every failure has a message from
+// the parser's list and a position inside the text.
+
+const std::vector<std::u16string>& soupPieces() {
+    static const std::vector<std::u16string> pieces = {
+        u"0",      u"1",      u"7",          u".",      u"x",      u"y",   u"z",
+        u"r",      u"Θ",      u"Φ",          u"e",      u"π",      u"+",   u"-",
+        u"*",      u"⋅",      u"×",          u"/",      u"^",      u"√",   u"=",
+        u"<",      u">",      u"≤",          u"≥",      u"≠",      u"(",   u")",
+        u",",      u";",      u" ",          u"\t",     u"\u00A0", u"sin", u"max",
+        u"if",     u"logn",   u"SIN",        u"d/d",    u"d/",     u"d",   u"a",
+        u"Q",      u"#",      u"$",          u"θ",      u"\u2212", u"\r",  std::u16string(1, u'\0'),
+        u"\xD800", u"\xDC00", u"\U0001F600", u"\uFFFF", u"((",     u"))",  u"2^",
+        u"sin("};
+    return pieces;
+}
+
+void checkArbitraryText(const std::u16string& text, RVParser& parser, RoundTripCounts& counts,
+                        int& parsed) {
+    static const std::vector<std::u16string> formats = {
+        u"\"%@\" expected",
+        u"\"%@\" unexpected",
+        u"Expression expected",
+        u"Unknown identifier \"%@\"",
+        u"Invalid parameter count for function \"%@\"",
+        u"%@ expected",
+        u"Expression too deeply nested",
+        u"Nothing to parse",
+    };
+    VariableTable table = test::zeroTable();
+    auto tree = parser.parse(text, table.data());
+    if (tree) {
+        ++parsed;
+        const std::vector<VariableTable> points = {VariableTable{0.5, -2, 3, 1, 0.25, kNaN},
+                                                   VariableTable{-1, 0, -0.0, kInf, 2, 7}};
+        checkRoundTrip(*tree, table, points, counts);
+        return;
+    }
+    if (text.empty()) {
+        EXPECT_EQ(utf8(parser.error()), "Nothing to parse");
+        return;
+    }
+    EXPECT_LE(parser.errorPos(), text.size());
+    EXPECT_FALSE(parser.error().empty());
+    const ParserMessage& message = parser.errorMessage();
+    EXPECT_NE(std::find(formats.begin(), formats.end(), message.format), formats.end())
+        << utf8(message.format);
+    if (message.format == u"\"%@\" unexpected" && parser.errorPos() < text.size()) {
+        // The leftover token is spelled as it stands in the text at the error position.
+        ASSERT_EQ(message.arguments.size(), 1u);
+        const std::u16string& spelling = message.arguments[0];
+        const std::u16string there = text.substr(parser.errorPos(), spelling.size());
+        const bool timesSign = spelling == u"⋅" && (there == u"*" || there == u"×");
+        EXPECT_TRUE(there == spelling || timesSign) << utf8(spelling) << " vs " << utf8(there);
+    }
+}
+
+TEST(Property, TokenSoupNeverCrashesAndErrorsStayInsideTheText) {
+    const auto& pieces = soupPieces();
+    std::mt19937_64 rng(0xC0FFEE);
+    std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);
+    std::uniform_int_distribution<int> length(0, 40);
+    RoundTripCounts counts;
+    int parsed = 0;
+    RVParser shared;  // one parser reused across failures, as the keyboard does
+    for (int round = 0; round < 20000; ++round) {
+        std::u16string text;
+        for (int n = length(rng); n > 0; --n) {
+            text += pieces[pick(rng)];
+        }
+        SCOPED_TRACE("text: " + utf8(text));
+        if (round % 2 == 0) {
+            checkArbitraryText(text, shared, counts, parsed);
+        } else {
+            RVParser fresh;
+            checkArbitraryText(text, fresh, counts, parsed);
+        }
+        if (::testing::Test::HasFatalFailure()) {
+            return;
+        }
+    }
+    EXPECT_GT(parsed, 50);  // some soup parses, so those checks ran too
+}
+
+TEST(Property, MutatedExpressionsNeverCrash) {
+    ExpressionGenerator generator(0xBADC0DE);
+    const auto& pieces = soupPieces();
+    std::mt19937_64 rng(42);
+    RoundTripCounts counts;
+    int parsed = 0;
+    for (int round = 0; round < 10000; ++round) {
+        std::u16string text = u16(generator.statement());
+        const int mutations = 1 + static_cast<int>(rng() % 3);
+        for (int m = 0; m < mutations; ++m) {
+            const size_t at = text.empty() ? 0 : rng() % (text.size() + 1);
+            switch (rng() % 4) {
+                case 0:
+                    if (at < text.size()) {
+                        text.erase(at, 1);
+                    }
+                    break;
+                case 1:
+                    text.insert(at, pieces[rng() % pieces.size()]);
+                    break;
+                case 2:
+                    if (at < text.size()) {
+                        text.replace(at, 1, pieces[rng() % pieces.size()]);
+                    }
+                    break;
+                default:
+                    text.resize(at);
+                    break;
+            }
+        }
+        SCOPED_TRACE("text: " + utf8(text));
+        RVParser parser;
+        checkArbitraryText(text, parser, counts, parsed);
+        if (::testing::Test::HasFatalFailure()) {
+            return;
+        }
+    }
+    EXPECT_GT(parsed, 1000);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Very long flat sums and products: no recursion over their length anywhere.
+
+TEST(Property, FlatSumOfTwoHundredThousandTerms) {
+    const char* const terms[] = {"x", "1.5", "y", "0.25", "3"};
+    const double x = 0.1;
+    const double y = -7.75;
+    const double values[] = {x, 1.5, y, 0.25, 3};
+    std::string text;
+    double expected = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const bool minus = i % 3 == 1;
+        if (i > 0) {
+            text += minus ? "-" : "+";
+        }
+        text += terms[i % 5];
+        const double c = values[i % 5];
+        expected = (i > 0 && minus) ? expected - c : expected + c;
+    }
+    VariableTable table = {x, y, 0, 0, 0, 0};
+    RVParser parser;
+    auto tree = parser.parse(u16(text), table.data());
+    ASSERT_NE(tree, nullptr) << utf8(parser.error());
+    EXPECT_SAME_VALUE(expected, tree->value());
+    EXPECT_SAME_VALUE(expected, tree->compile().evaluate());
+    const std::u16string printed = tree->description();
+    EXPECT_TRUE(printed == u16(text));
+    auto reparsed = parser.parse(printed, table.data());
+    ASSERT_NE(reparsed, nullptr);
+    EXPECT_SAME_VALUE(expected, reparsed->value());
+}
+
+TEST(Property, FlatProductOfTwoHundredThousandFactors) {
+    const char* const factors[] = {"x", "1.0001", "y", "0.9999"};
+    const double x = 1.25;
+    const double y = 0.8;
+    const double values[] = {x, 1.0001, y, 0.9999};
+    std::string text;
+    double expected = 1;
+    for (int i = 0; i < 200000; ++i) {
+        const bool divide = i % 4 == 3;
+        if (i > 0) {
+            text += divide ? "/" : "⋅";
+        }
+        text += factors[i % 4];
+        const double c = values[i % 4];
+        expected = (i > 0 && divide) ? expected / c : c * expected;
+    }
+    ASSERT_TRUE(std::isfinite(expected) && expected != 0);
+    VariableTable table = {x, y, 0, 0, 0, 0};
+    RVParser parser;
+    auto tree = parser.parse(u16(text), table.data());
+    ASSERT_NE(tree, nullptr) << utf8(parser.error());
+    EXPECT_SAME_VALUE(expected, tree->value());
+    EXPECT_SAME_VALUE(expected, tree->compile().evaluate());
+    const std::u16string printed = tree->description();
+    EXPECT_TRUE(printed == u16(text));
+    auto reparsed = parser.parse(printed, table.data());
+    ASSERT_NE(reparsed, nullptr);
+    EXPECT_SAME_VALUE(expected, reparsed->value());
+}
+
+}  // namespace
+}  // namespace plotwise
