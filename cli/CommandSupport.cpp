@@ -4,6 +4,8 @@
 #include <charconv>
 #include <ostream>
 
+#include "JsonWriter.h"
+
 namespace plotwise::cli {
 
 namespace {
@@ -13,6 +15,24 @@ constexpr std::array<std::string_view, 6> kLetters = {"x", "y", "z", "r", "Θ", 
 int usageError(std::ostream& err, std::string_view message) {
     err << "plotwise-cli: " << message << " (see plotwise-cli --help)\n";
     return kExitUsage;
+}
+
+int inputFailure(std::ostream& out, std::ostream& err, bool json, const std::string& message,
+                 unsigned position) {
+    if (json) {
+        JsonWriter writer;
+        writer.beginObject()
+            .key("ok")
+            .value(false)
+            .key("error")
+            .value(message)
+            .key("position")
+            .value(static_cast<int>(position))
+            .endObject();
+        out << writer.text() << '\n';
+    }
+    err << "error at " << position << ": " << message << '\n';
+    return kExitInputFailure;
 }
 
 std::optional<double> parseNumber(std::string_view text) {

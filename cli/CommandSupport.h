@@ -18,6 +18,12 @@ using Arguments = std::span<const std::string>;
 // Prints "plotwise-cli: MESSAGE" and a hint to the usage text; returns kExitUsage.
 int usageError(std::ostream& err, std::string_view message);
 
+// Reports a failure of the input: "error at POSITION: MESSAGE" on standard error and, with
+// JSON, {"ok": false, "error": MESSAGE, "position": POSITION} on standard output. Returns
+// kExitInputFailure.
+int inputFailure(std::ostream& out, std::ostream& err, bool json, const std::string& message,
+                 unsigned position);
+
 // A finite or non-finite decimal number ("1.5", "-2", "1e3", "inf", "nan"), locale-independent.
 std::optional<double> parseNumber(std::string_view text);
 

@@ -2,9 +2,9 @@
 
 #include <ostream>
 
+#include "DerivativeSteps.h"
 #include "ExpressionSummary.h"
 #include "JsonWriter.h"
-#include "RVParser.h"
 #include "RVVariable.h"
 #include "TextUtilities.h"
 #include "VariableTable.h"
@@ -84,26 +84,13 @@ int runEval(Arguments arguments, std::ostream& out, std::ostream& err) {
     }
 
     VariableTable table = options.table;
-    RVParser parser;
-    const auto tree = parser.parse(toUtf16(options.expression), table.data());
-    if (!tree) {
-        const std::string message = toUtf8(parser.error());
-        const unsigned position = parser.errorPos();
-        if (options.json) {
-            JsonWriter json;
-            json.beginObject()
-                .key("ok")
-                .value(false)
-                .key("error")
-                .value(message)
-                .key("position")
-                .value(static_cast<int>(position))
-                .endObject();
-            out << json.text() << '\n';
-        }
-        err << "error at " << position << ": " << message << '\n';
-        return kExitInputFailure;
+    // Like the keyboard: a derivative is carried out before the expression is evaluated.
+    const ParsedExpression parsed = parseExpression(toUtf16(options.expression), table.data());
+    if (!parsed.tree) {
+        return inputFailure(out, err, options.json, toUtf8(parsed.error->text()),
+                            parsed.errorPosition);
     }
+    const RVOperationTree* tree = parsed.tree.get();
 
     // Statements before a ";" have already run; both evaluators start from that table.
     const VariableTable afterStatements = table;

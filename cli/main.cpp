@@ -6,6 +6,7 @@
 
 #include "CommandSupport.h"
 #include "EvalCommand.h"
+#include "SimplifyCommand.h"
 
 namespace {
 
@@ -18,7 +19,10 @@ Commands:
   eval [--set VAR=NUMBER]... [--json] EXPR
         Evaluate EXPR as the keyboard's live preview does: every variable is 0 unless set.
         Prints the value as %.10f, or True/False for an implicit equation or inequality.
-        VAR is x, y, z, r, Θ, Φ, theta or phi.
+        VAR is x, y, z, r, Θ, Φ, theta or phi. A derivative is carried out first.
+  simplify [--steps] [--json] EXPR
+        Simplify EXPR fully, carrying out derivatives, and print the result; with --steps,
+        print every simplification step, the input first and the result last.
 
 Options:
   --help       show this text
@@ -50,6 +54,9 @@ int main(int argc, char** argv) {
     }
     if (command == "eval") {
         return runEval(rest, std::cout, std::cerr);
+    }
+    if (command == "simplify") {
+        return runSimplify(rest, std::cout, std::cerr);
     }
     return usageError(std::cerr, "unknown command '" + command + "'");
 }

@@ -1,8 +1,11 @@
 #include "RVBinaryOperation.h"
 
+#include "DerivativeText.h"
 #include "MathFunctions.h"
 #include "OperationNode.h"
+#include "RVNumber.h"
 #include "RVRelationOperation.h"
+#include "RVVariable.h"
 
 namespace plotwise {
 
@@ -62,6 +65,13 @@ void RVBinaryOperation::organize() {
     }
 }
 
+bool RVBinaryOperation::simplify() {
+    if (lvalue_ && lvalue_->simplify()) {
+        return true;
+    }
+    return rvalue_ && rvalue_->simplify();
+}
+
 std::unique_ptr<RVOperation> RVBinaryOperation::setLvalue(std::unique_ptr<RVOperation> lvalue) {
     std::swap(lvalue_, lvalue);
     if (lvalue_) {
@@ -113,12 +123,65 @@ bool RVRootOperation::parenthesizesLeft(const RVOperation& left) const {
     return type == TOKEN_POWER || type == TOKEN_ROOT || RVBinaryOperation::parenthesizesLeft(left);
 }
 
+bool RVPowerOperation::simplify() {
+    const bool changed = RVBinaryOperation::simplify();
+    if (parent() == nullptr) {
+        return changed;
+    }
+    if (isConstant()) {
+        auto self = replaceSelf(RVNumber::numberWithValue(value()));
+        return true;
+    }
+    if (rvalue()->isConstant()) {
+        const double exponent = rvalue()->value();
+        if (exponent == 0.0) {
+            auto self = replaceSelf(RVNumber::numberWithValue(1.0));
+            return true;
+        }
+        if (exponent == 1.0) {
+            auto self = replaceSelf(setLvalue(nullptr));
+            return true;
+        }
+    }
+    return changed;
+}
+
+void RVPowerOperation::derivateWithVariable(const RVVariable& variable) {
+    const std::u16string a = lvalue()->description();
+    const std::u16string b = rvalue()->description();
+    const std::u16string v = variable.token().spelling();
+    // The general rule, so variable exponents (x^x) work too; its second term vanishes after
+    // simplification when the exponent is constant, taking ln of a negative base with it.
+    const std::u16string text = fillTemplate(
+        u"(%@)*(%@)^((%@)-1)*d/d%@(%@)+(%@)^(%@)*ln(%@)*d/d%@(%@)", {b, a, b, v, a, a, b, a, v, b});
+    auto self = replaceByDerivativeText(*this, text, variable);
+}
+
 double RVPowerOperation::value() const {
     return math::powerValue(lvalue()->value(), rvalue()->value());
 }
 
 const OperationNode* RVPowerOperation::operationNodeCopy(OperationNodeBuilder& builder) const {
     return builder.power(builder.compile(*lvalue()), builder.compile(*rvalue()));
+}
+
+bool RVRootOperation::simplify() {
+    const bool changed = RVBinaryOperation::simplify();
+    if (isConstant() && parent() != nullptr) {
+        auto self = replaceSelf(RVNumber::numberWithValue(value()));
+        return true;
+    }
+    return changed;
+}
+
+void RVRootOperation::derivateWithVariable(const RVVariable& variable) {
+    const std::u16string n = lvalue()->description();
+    const std::u16string a = rvalue()->description();
+    const std::u16string v = variable.token().spelling();
+    const std::u16string text =
+        fillTemplate(u"1/(%@)*(%@)^(1/(%@)-1)*d/d%@(%@)+(%@)^(1/(%@))*ln(%@)*d/d%@(1/(%@))",
+                     {n, a, n, v, a, a, n, a, v, n});
+    auto self = replaceByDerivativeText(*this, text, variable);
 }
 
 double RVRootOperation::value() const {

@@ -17,6 +17,8 @@ public:
     bool isConstant() const override;
     bool isSimplifiable() const override;
     void organize() override;
+    // The left operand's pass; the right one's only when the left changed nothing.
+    bool simplify() override;
     std::unique_ptr<RVOperation> replaceOperation(
         const RVOperation* old, std::unique_ptr<RVOperation> replacement) override;
     void forEachChild(const std::function<void(const RVOperation&)>& visit) const override;
@@ -40,6 +42,8 @@ class RVPowerOperation : public RVBinaryOperation {
 public:
     using RVBinaryOperation::RVBinaryOperation;
     double value() const override;
+    bool simplify() override;
+    void derivateWithVariable(const RVVariable& variable) override;
     const OperationNode* operationNodeCopy(OperationNodeBuilder& builder) const override;
 
 protected:
@@ -51,6 +55,8 @@ class RVRootOperation : public RVBinaryOperation {
 public:
     using RVBinaryOperation::RVBinaryOperation;
     double value() const override;
+    bool simplify() override;
+    void derivateWithVariable(const RVVariable& variable) override;
     const OperationNode* operationNodeCopy(OperationNodeBuilder& builder) const override;
 
 protected:

@@ -1,7 +1,13 @@
 #include "RVCommutativeOperation.h"
 
+#include <algorithm>
+
+#include "DerivativeText.h"
 #include "OperationNode.h"
+#include "RVNumber.h"
 #include "RVUnaryMinus.h"
+#include "RVVariable.h"
+#include "TextUtilities.h"
 
 namespace plotwise {
 
@@ -84,10 +90,189 @@ bool RVCommutativeOperation::isSimplifiable() const {
     return true;
 }
 
+namespace {
+
+// Canonical order of two holders: within one priority (plus/minus or times/divide) by operator
+// type plus operand type, then by the operands' spellings ignoring case; otherwise by operator
+// type. So numbers come first, then e and π, variables (x before y), functions, derivatives,
+// powers, roots and products; a bracketed operand before everything.
+bool holderComesBefore(const RVCommutativeOperationHolder& a,
+                       const RVCommutativeOperationHolder& b) {
+    if (!a.token().hasSamePriorityAsToken(b.token())) {
+        return a.token().type() < b.token().type();
+    }
+    const int keyA = a.token().type() + a.contents()->token().type();
+    const int keyB = b.token().type() + b.contents()->token().type();
+    if (keyA != keyB) {
+        return keyA < keyB;
+    }
+    return asciiLowercase(a.contents()->token().spelling()) <
+           asciiLowercase(b.contents()->token().spelling());
+}
+
+std::unique_ptr<RVCommutativeOperationHolder> invertedHolder(
+    std::unique_ptr<RVCommutativeOperationHolder> holder) {
+    const int at = holder->token().locationInSource();
+    RVToken inverse;
+    switch (holder->token().type()) {
+        case TOKEN_PLUS:
+            inverse = RVToken(TOKEN_MINUS, u"-", at);
+            break;
+        case TOKEN_MINUS:
+            inverse = RVToken(TOKEN_PLUS, u"+", at);
+            break;
+        case TOKEN_TIMES:
+            inverse = RVToken(TOKEN_DIVIDE, u"/", at);
+            break;
+        default:
+            inverse = RVToken(TOKEN_TIMES, u"⋅", at);
+            break;
+    }
+    return RVCommutativeOperationHolder::operationHolderWithToken(std::move(inverse),
+                                                                  holder->setContents(nullptr));
+}
+
+bool isConstantWithValue(const RVOperation& operation, double value) {
+    return operation.isConstant() && operation.value() == value;
+}
+
+}  // namespace
+
 void RVCommutativeOperation::organize() {
     for (const auto& holder : contents_) {
         holder->organize();
     }
+    std::stable_sort(contents_.begin(), contents_.end(),
+                     [](const auto& a, const auto& b) { return holderComesBefore(*a, *b); });
+}
+
+void RVCommutativeOperation::insertHolder(std::size_t index,
+                                          std::unique_ptr<RVCommutativeOperationHolder> holder) {
+    holder->setParent(this);
+    contents_.insert(contents_.begin() + static_cast<std::ptrdiff_t>(index), std::move(holder));
+}
+
+std::unique_ptr<RVCommutativeOperationHolder> RVCommutativeOperation::removeHolder(
+    std::size_t index) {
+    auto holder = std::move(contents_[index]);
+    contents_.erase(contents_.begin() + static_cast<std::ptrdiff_t>(index));
+    return holder;
+}
+
+bool RVCommutativeOperation::simplify() {
+    // Every holder's pass, in order. A holder whose operand flattens into this node removes
+    // itself and appends its operand's holders, so walk a snapshot of the original holders.
+    std::vector<RVCommutativeOperationHolder*> snapshot;
+    snapshot.reserve(contents_.size());
+    for (const auto& holder : contents_) {
+        snapshot.push_back(holder.get());
+    }
+    bool changed = false;
+    for (RVCommutativeOperationHolder* holder : snapshot) {
+        changed = holder->simplify() || changed;
+    }
+    if (parent() == nullptr) {
+        return changed;
+    }
+    bool replaced = false;
+    changed = removeNeutralOperands(replaced) || changed;
+    if (replaced) {
+        return true;
+    }
+    changed = foldLeadingNumbers() || changed;
+    if (replaceBySingleOperand() || flattenIntoParent()) {
+        return true;
+    }
+    return changed;
+}
+
+bool RVCommutativeOperation::removeNeutralOperands(bool& replaced) {
+    bool changed = false;
+    if (isProduct()) {
+        for (std::size_t i = contents_.size(); i-- > 0;) {
+            const RVCommutativeOperationHolder& holder = *contents_[i];
+            if (holder.token().type() == TOKEN_TIMES &&
+                isConstantWithValue(*holder.contents(), 0)) {
+                replaced = true;
+                auto self = replaceSelf(RVNumber::numberWithValue(0.0));
+                return true;
+            }
+            if (isConstantWithValue(*holder.contents(), 1)) {
+                removeHolder(i);
+                changed = true;
+            }
+        }
+        if (contents_.empty()) {
+            replaced = true;
+            auto self = replaceSelf(RVNumber::numberWithValue(1.0));
+            return true;
+        }
+    } else if (isSum()) {
+        for (std::size_t i = contents_.size(); i-- > 0;) {
+            if (isConstantWithValue(*contents_[i]->contents(), 0)) {
+                removeHolder(i);
+                changed = true;
+            }
+        }
+        if (contents_.empty()) {
+            replaced = true;
+            auto self = replaceSelf(RVNumber::numberWithValue(0.0));
+            return true;
+        }
+    }
+    return changed;
+}
+
+bool RVCommutativeOperation::foldLeadingNumbers() {
+    if (contents_.empty() || !contents_.front()->isSimplifiable()) {
+        return false;
+    }
+    double v = modulo_;
+    std::size_t folded = 0;
+    while (!contents_.empty() && contents_.front()->isSimplifiable()) {
+        v = contents_.front()->performOperationWithValue(v);
+        removeHolder(0);
+        ++folded;
+    }
+    // One number at the front is rewritten into an equivalent holder without counting.
+    insertHolder(0, RVCommutativeOperationHolder::operationHolderWithToken(
+                        token(), RVNumber::numberWithValue(v)));
+    return folded > 1;
+}
+
+bool RVCommutativeOperation::replaceBySingleOperand() {
+    if (contents_.size() != 1 || contents_.front()->token().type() == TOKEN_DIVIDE) {
+        return false;
+    }
+    auto holder = removeHolder(0);
+    RVToken holderToken = holder->token();
+    std::unique_ptr<RVOperation> operand = holder->setContents(nullptr);
+    if (holderToken.type() == TOKEN_MINUS) {
+        operand = RVUnaryMinus::unaryMinusWithToken(std::move(holderToken), std::move(operand));
+    }
+    auto self = replaceSelf(std::move(operand));
+    return true;
+}
+
+bool RVCommutativeOperation::flattenIntoParent() {
+    auto* holder = dynamic_cast<RVCommutativeOperationHolder*>(parent());
+    auto* outer = holder ? dynamic_cast<RVCommutativeOperation*>(holder->parent()) : nullptr;
+    if (outer == nullptr || outer->token().type() != token().type()) {
+        return false;
+    }
+    // Under a minus or divide holder every operand's operator flips, so the value stays:
+    // x−(1+π) becomes x−1−π and x/(2⋅π) becomes x/2/π.
+    const bool inverted =
+        holder->token().type() == TOKEN_MINUS || holder->token().type() == TOKEN_DIVIDE;
+    for (auto& inner : contents_) {
+        if (inverted) {
+            inner = invertedHolder(std::move(inner));
+        }
+        outer->appendOperationHolder(std::move(inner));
+    }
+    contents_.clear();
+    auto self = outer->replaceOperation(holder, nullptr);
+    return true;
 }
 
 std::unique_ptr<RVOperation> RVCommutativeOperation::replaceOperation(
@@ -112,6 +297,43 @@ std::unique_ptr<RVOperation> RVCommutativeOperation::replaceOperation(
         return removed;
     }
     return nullptr;
+}
+
+void RVCommutativeOperation::derivateWithVariable(const RVVariable& variable) {
+    if (contents_.empty()) {
+        auto self = replaceSelf(RVNumber::numberWithValue(0.0));
+        return;
+    }
+    std::u16string text;
+    if (isSum()) {
+        // d/dx(u−w) is d/dx(u)-d/dx(w): each term keeps its sign.
+        for (std::size_t i = 0; i < contents_.size(); ++i) {
+            const RVCommutativeOperationHolder& holder = *contents_[i];
+            if (i > 0 || holder.token().type() == TOKEN_MINUS) {
+                text += holder.token().spelling();
+            }
+            text += derivativeOf(variable, holder.contents()->description());
+        }
+    } else {
+        // The product rule, a term per factor: d/dx(a⋅b/c) is
+        // d/dx(a)⋅b/c+d/dx(b)⋅a/c+d/dx((c)^-1)⋅a⋅b.
+        for (std::size_t i = 0; i < contents_.size(); ++i) {
+            const RVCommutativeOperationHolder& holder = *contents_[i];
+            const std::u16string operand = holder.contents()->description();
+            if (i > 0) {
+                text += u'+';
+            }
+            text += holder.token().type() == TOKEN_DIVIDE
+                        ? derivativeOf(variable, u"(" + operand + u")^-1")
+                        : derivativeOf(variable, operand);
+            for (std::size_t j = 0; j < contents_.size(); ++j) {
+                if (j != i) {
+                    text += contents_[j]->description();
+                }
+            }
+        }
+    }
+    auto self = replaceByDerivativeText(*this, text, variable);
 }
 
 const OperationNode* RVCommutativeOperation::operationNodeCopy(

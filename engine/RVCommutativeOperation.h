@@ -22,7 +22,10 @@ public:
     std::u16string description() const override;
     bool isConstant() const override;
     bool isSimplifiable() const override;
+    // Organizes every operand, then sorts the holders into canonical order.
     void organize() override;
+    bool simplify() override;
+    void derivateWithVariable(const RVVariable& variable) override;
     std::unique_ptr<RVOperation> replaceOperation(
         const RVOperation* old, std::unique_ptr<RVOperation> replacement) override;
     const OperationNode* operationNodeCopy(OperationNodeBuilder& builder) const override;
@@ -39,6 +42,15 @@ public:
         std::vector<std::unique_ptr<RVCommutativeOperationHolder>> contents);
 
 private:
+    // Simplification steps; each answers whether it changed the list. A step that replaced this
+    // node answers through `replaced` and the caller must return at once.
+    bool removeNeutralOperands(bool& replaced);
+    bool foldLeadingNumbers();
+    bool replaceBySingleOperand();
+    bool flattenIntoParent();
+    void insertHolder(std::size_t index, std::unique_ptr<RVCommutativeOperationHolder> holder);
+    std::unique_ptr<RVCommutativeOperationHolder> removeHolder(std::size_t index);
+
     std::vector<std::unique_ptr<RVCommutativeOperationHolder>> contents_;
     double modulo_ = 0.0;
 };

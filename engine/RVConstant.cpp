@@ -2,6 +2,8 @@
 
 #include <numbers>
 
+#include "RVNumber.h"
+
 namespace plotwise {
 
 RVConstant::RVConstant(RVToken token) : RVOperation(std::move(token)) {
@@ -10,6 +12,10 @@ RVConstant::RVConstant(RVToken token) : RVOperation(std::move(token)) {
     } else if (this->token().spelling() == u"π") {
         storedValue_ = std::numbers::pi;
     }
+}
+
+void RVConstant::derivateWithVariable(const RVVariable&) {
+    auto self = replaceSelf(RVNumber::numberWithValue(0.0));
 }
 
 std::unique_ptr<RVConstant> RVConstant::constantWithToken(RVToken token) {

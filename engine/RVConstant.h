@@ -12,6 +12,7 @@ public:
 
     bool isConstant() const override { return true; }
     bool isSimplifiable() const override { return false; }
+    void derivateWithVariable(const RVVariable& variable) override;
 };
 
 }  // namespace plotwise

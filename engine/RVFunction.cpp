@@ -1,8 +1,14 @@
 #include "RVFunction.h"
 
+#include <cmath>
+
+#include "DerivativeText.h"
 #include "MathFunctions.h"
 #include "OperationNode.h"
 #include "RVFunctionDERIVATE.h"
+#include "RVNumber.h"
+#include "RVRelationOperation.h"
+#include "RVVariable.h"
 
 namespace plotwise {
 
@@ -87,6 +93,65 @@ void RVFunction::organize() {
     for (const auto& argument : arguments_) {
         argument->organize();
     }
+}
+
+bool RVFunction::simplifyArguments() {
+    for (std::size_t i = arguments_.size(); i-- > 0;) {
+        if (arguments_[i]->simplify()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool RVFunction::simplify() {
+    const bool changed = simplifyArguments();
+    if (!isConstant() || parent() == nullptr) {
+        return changed;
+    }
+    // Fold only values without a fractional part: sin(0) and floor(2.5) become numbers, sin(1)
+    // and ln(2) stay symbolic; NaN never folds, infinities do.
+    double integral = 0.0;
+    const double fraction = std::modf(value(), &integral);
+    if (std::fabs(0.0 - fraction) < 2.220446049250313e-16) {
+        auto self = replaceSelf(RVNumber::numberWithValue(integral));
+        return true;
+    }
+    return changed;
+}
+
+void RVFunction::derivateArguments(const RVVariable& variable, std::size_t first) {
+    for (std::size_t i = arguments_.size(); i-- > first;) {
+        // A relation (the condition of "if") is its own derivative, and d/dx(x<0) would not
+        // read back, so it is left as it is.
+        if (dynamic_cast<const RVRelationOperation*>(arguments_[i].get()) != nullptr) {
+            continue;
+        }
+        arguments_[i] = adopt(makeDerivative(variable, std::move(arguments_[i])));
+    }
+}
+
+void RVFunction::derivateWithVariable(const RVVariable& variable) {
+    const FunctionDefinition& definition = *definition_;
+    if (definition.derivativeTemplate.empty() || !hasValidArguments()) {
+        derivateArguments(variable, 0);
+        return;
+    }
+    std::vector<std::u16string> items;
+    items.reserve(definition.derivativeFill.size());
+    for (const std::u16string_view item : definition.derivativeFill) {
+        if (item == u"u") {
+            items.push_back(arguments_[0]->description());
+        } else if (item == u"v") {
+            items.push_back(arguments_[1]->description());
+        } else if (item == u"var") {
+            items.push_back(variable.token().spelling());
+        } else {
+            items.emplace_back(item);
+        }
+    }
+    auto self = replaceByDerivativeText(*this, fillTemplate(definition.derivativeTemplate, items),
+                                        variable);
 }
 
 std::unique_ptr<RVOperation> RVFunction::replaceOperation(

@@ -26,6 +26,8 @@ public:
     bool isConstant() const override;
     bool isSimplifiable() const override;
     void organize() override;
+    bool simplify() override;
+    void derivateWithVariable(const RVVariable& variable) override;
     std::unique_ptr<RVOperation> replaceOperation(
         const RVOperation* old, std::unique_ptr<RVOperation> replacement) override;
     const OperationNode* operationNodeCopy(OperationNodeBuilder& builder) const override;
@@ -35,6 +37,10 @@ public:
     void setArguments(std::vector<std::unique_ptr<RVOperation>> arguments);
 
 protected:
+    // Simplifies the arguments from the last to the first, stopping after the first change.
+    bool simplifyArguments();
+    // Wraps arguments [first, end) each in a derivative node of its own, from the last.
+    void derivateArguments(const RVVariable& variable, std::size_t first);
     // The arguments' descriptions joined with ", ".
     std::u16string argumentList() const;
     bool hasValidArguments() const {

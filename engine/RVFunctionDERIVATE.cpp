@@ -1,6 +1,7 @@
 #include "RVFunctionDERIVATE.h"
 
 #include "OperationNode.h"
+#include "RVVariable.h"
 
 namespace plotwise {
 
@@ -9,6 +10,24 @@ std::u16string RVFunctionDERIVATE::description() const {
         return RVFunction::description();
     }
     return u"d/d" + arguments()[0]->description() + u"(" + arguments()[1]->description() + u")";
+}
+
+bool RVFunctionDERIVATE::simplify() {
+    simplifyArguments();
+    if (arguments().size() != 2 || parent() == nullptr) {
+        return false;
+    }
+    const auto* variable = dynamic_cast<const RVVariable*>(arguments()[0].get());
+    if (variable == nullptr) {
+        return false;
+    }
+    arguments()[1]->derivateWithVariable(*variable);
+    auto self = replaceSelf(replaceOperation(arguments()[1].get(), nullptr));
+    return true;
+}
+
+void RVFunctionDERIVATE::derivateWithVariable(const RVVariable& variable) {
+    derivateArguments(variable, 1);
 }
 
 const OperationNode* RVFunctionDERIVATE::operationNodeCopy(OperationNodeBuilder& builder) const {

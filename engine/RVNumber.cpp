@@ -18,6 +18,10 @@ std::unique_ptr<RVNumber> RVNumber::numberWithValue(double value) {
     return number;
 }
 
+void RVNumber::derivateWithVariable(const RVVariable&) {
+    auto self = replaceSelf(numberWithValue(0.0));
+}
+
 int RVNumber::printingType() const {
     const auto& spelling = token().spelling();
     return !spelling.empty() && spelling.front() == u'-' ? TOKEN_MINUS : TOKEN_CONSTANT;

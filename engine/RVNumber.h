@@ -17,6 +17,7 @@ public:
     bool isSimplifiable() const override { return true; }
     // A negative number binds like a leading minus: (-3)^2 must keep its parentheses.
     int printingType() const override;
+    void derivateWithVariable(const RVVariable& variable) override;
 };
 
 }  // namespace plotwise

@@ -33,9 +33,14 @@ public:
     // the caller drops the result. A node that is not a child is ignored (nullptr returned).
     virtual std::unique_ptr<RVOperation> replaceOperation(const RVOperation* old,
                                                           std::unique_ptr<RVOperation> replacement);
+    // Brings sums and products into canonical order, recursively.
     virtual void organize() {}
+    // One simplification pass over the subtree; true when anything changed. A node that
+    // rewrites itself replaces itself through its parent and touches none of its fields after.
     virtual bool simplify() { return false; }
     virtual double value() const { return storedValue_; }
+    // Replaces this node, through its parent, by its derivative (which may hold new derivative
+    // nodes for its parts).
     virtual void derivateWithVariable(const RVVariable& /*variable*/) {}
     // Appends every variable node of the subtree, left to right, duplicates included.
     virtual void collectVariables(std::vector<const RVVariable*>& out) const;
@@ -59,6 +64,13 @@ public:
     bool hasConsistentParents() const;
 
 protected:
+    // Puts `replacement` in this node's place in its parent. The detached node (this one) lives
+    // until the caller drops the result, so the caller must return right after.
+    [[nodiscard]] std::unique_ptr<RVOperation> replaceSelf(
+        std::unique_ptr<RVOperation> replacement) {
+        return parent_ ? parent_->replaceOperation(this, std::move(replacement)) : nullptr;
+    }
+
     // Adopts a child: sets its parent and returns it for storing.
     std::unique_ptr<RVOperation> adopt(std::unique_ptr<RVOperation> child) {
         if (child) {

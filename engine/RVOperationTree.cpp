@@ -1,6 +1,9 @@
 #include "RVOperationTree.h"
 
 #include <array>
+#include <cassert>
+
+#include "SimplificationBudget.h"
 
 #include "RVVariable.h"
 
@@ -60,6 +63,39 @@ std::vector<const RVVariable*> RVOperationTree::variables() const {
         }
     }
     return unique;
+}
+
+bool RVOperationTree::stepSimplify() {
+    if (!root_) {
+        return false;
+    }
+    root_->organize();
+    const bool changed = root_->simplify();
+    assert(hasConsistentParents());
+    return changed;
+}
+
+bool RVOperationTree::simplify() {
+    SimplificationBudget budget;
+    simplificationExhausted_ = false;
+    bool changed = false;
+    for (;;) {
+        budget.startPass();
+        if (!stepSimplify()) {
+            return changed;
+        }
+        changed = true;
+        if (!budget.chargePass(nodeCount(*this))) {
+            simplificationExhausted_ = true;
+            return changed;
+        }
+    }
+}
+
+std::size_t nodeCount(const RVOperation& operation) {
+    std::size_t count = 1;
+    operation.forEachChild([&count](const RVOperation& child) { count += nodeCount(child); });
+    return count;
 }
 
 const OperationNode* RVOperationTree::operationNodeCopy(OperationNodeBuilder& builder) const {

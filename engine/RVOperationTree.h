@@ -31,6 +31,16 @@ public:
     const OperationNode* operationNodeCopy(OperationNodeBuilder& builder) const override;
     void forEachChild(const std::function<void(const RVOperation&)>& visit) const override;
 
+    // One simplification pass: organize, then simplify the root once. True when it changed the
+    // tree (the derivative-steps list shows the tree after each pass).
+    bool stepSimplify();
+    // Passes until one changes nothing; true when any pass changed the tree. Differentiation
+    // happens here: no derivative node survives a full simplification that stays in budget.
+    bool simplify() override;
+    // Whether the last simplify() stopped because the tree outgrew the simplification budget
+    // ("Expression too complex"); the tree is then half-done and should be discarded.
+    bool simplificationExhausted() const { return simplificationExhausted_; }
+
     // The compiled form of the whole tree.
     CompiledExpression compile() const { return compileOperation(*this); }
 
@@ -43,6 +53,13 @@ private:
     std::unique_ptr<RVOperation> root_;
     std::u16string expressionString_;
     double* variableTable_ = nullptr;
+    bool simplificationExhausted_ = false;
 };
+
+// The message of a simplification that outgrew its budget.
+inline constexpr std::u16string_view kExpressionTooComplex = u"Expression too complex";
+
+// Counts the nodes of a subtree.
+std::size_t nodeCount(const RVOperation& operation);
 
 }  // namespace plotwise

@@ -14,6 +14,7 @@ public:
     double value() const override { return contentsValue(); }
     std::u16string description() const override { return u"(" + contentsDescription() + u")"; }
     const OperationNode* operationNodeCopy(OperationNodeBuilder& builder) const override;
+    bool simplify() override;
 };
 
 }  // namespace plotwise

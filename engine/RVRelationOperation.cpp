@@ -39,6 +39,12 @@ void RVRelationOperation::updateClassification() {
     }
 }
 
+bool RVRelationOperation::simplify() {
+    const bool changed = RVBinaryOperation::simplify();
+    updateClassification();
+    return changed;
+}
+
 double RVRelationOperation::value() const {
     if (isExplicit_) {
         const double right = rvalue()->value();

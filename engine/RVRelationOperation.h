@@ -16,6 +16,7 @@ public:
                         std::unique_ptr<RVOperation> rvalue);
 
     double value() const override;
+    bool simplify() override;
     const OperationNode* operationNodeCopy(OperationNodeBuilder& builder) const override;
 
     bool determineIfExplicit() const;

@@ -2,6 +2,7 @@
 
 #include "OperationNode.h"
 #include "RVCommutativeOperation.h"
+#include "RVNumber.h"
 
 namespace plotwise {
 
@@ -16,6 +17,15 @@ std::u16string RVUnaryMinus::description() const {
     const bool parenthesize = dynamic_cast<const RVCommutativeOperation*>(operand) != nullptr ||
                               (operand && operand->printingType() == TOKEN_MINUS);
     return parenthesize ? u"-(" + contentsDescription() + u")" : u"-" + contentsDescription();
+}
+
+bool RVUnaryMinus::simplify() {
+    const bool changed = RVWrapperOperation::simplify();
+    if (contents()->isConstant() && parent() != nullptr) {
+        auto self = replaceSelf(RVNumber::numberWithValue(-contents()->value()));
+        return true;
+    }
+    return changed;
 }
 
 const OperationNode* RVUnaryMinus::operationNodeCopy(OperationNodeBuilder& builder) const {

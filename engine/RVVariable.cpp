@@ -3,6 +3,7 @@
 #include <cassert>
 
 #include "OperationNode.h"
+#include "RVNumber.h"
 #include "RVScanner.h"
 
 namespace plotwise {
@@ -24,6 +25,11 @@ void RVVariable::collectVariables(std::vector<const RVVariable*>& out) const {
 
 const OperationNode* RVVariable::operationNodeCopy(OperationNodeBuilder& builder) const {
     return builder.variable(variableTable_ + variableIndex_);
+}
+
+void RVVariable::derivateWithVariable(const RVVariable& variable) {
+    const bool same = variable.variableIndex() == variableIndex_;
+    auto self = replaceSelf(RVNumber::numberWithValue(same ? 1.0 : 0.0));
 }
 
 char16_t RVVariable::letter() const {

@@ -14,6 +14,7 @@ public:
     void assignValue(double value) const { variableTable_[variableIndex_] = value; }
     void collectVariables(std::vector<const RVVariable*>& out) const override;
     const OperationNode* operationNodeCopy(OperationNodeBuilder& builder) const override;
+    void derivateWithVariable(const RVVariable& variable) override;
 
     double* variableTable() const { return variableTable_; }
     int variableIndex() const { return variableIndex_; }

@@ -26,6 +26,13 @@ public:
             contents_->organize();
         }
     }
+    // Holders simplify and differentiate their operand in place; the wrapper stays.
+    bool simplify() override { return contents_ && contents_->simplify(); }
+    void derivateWithVariable(const RVVariable& variable) override {
+        if (contents_) {
+            contents_->derivateWithVariable(variable);
+        }
+    }
     std::unique_ptr<RVOperation> replaceOperation(
         const RVOperation* old, std::unique_ptr<RVOperation> replacement) override {
         if (old == nullptr || old != contents_.get()) {
@@ -40,6 +47,8 @@ public:
     }
 
 protected:
+    // Detaches the contents, for a wrapper that replaces itself by them.
+    std::unique_ptr<RVOperation> takeContents() { return std::move(contents_); }
     double contentsValue() const { return contents_ ? contents_->value() : 0.0; }
     std::u16string contentsDescription() const {
         return contents_ ? contents_->description() : std::u16string();

@@ -1,0 +1,65 @@
+#include "SimplifyCommand.h"
+
+#include <ostream>
+
+#include "DerivativeSteps.h"
+#include "JsonWriter.h"
+#include "TextUtilities.h"
+#include "VariableTable.h"
+
+namespace plotwise::cli {
+
+int runSimplify(Arguments arguments, std::ostream& out, std::ostream& err) {
+    bool json = false;
+    bool steps = false;
+    bool positionalOnly = false;
+    std::string expression;
+    bool haveExpression = false;
+    for (const std::string& argument : arguments) {
+        if (!positionalOnly && argument == "--") {
+            positionalOnly = true;
+        } else if (!positionalOnly && argument == "--json") {
+            json = true;
+        } else if (!positionalOnly && argument == "--steps") {
+            steps = true;
+        } else if (!positionalOnly && argument.size() > 2 && argument.starts_with("--")) {
+            return usageError(err, "unknown option '" + argument + "'");
+        } else {
+            expression += haveExpression ? " " + argument : argument;
+            haveExpression = true;
+        }
+    }
+    if (!haveExpression) {
+        return usageError(err, "simplify needs an expression");
+    }
+
+    VariableTable table{};
+    const DerivativeSteps result = derivativeSteps(toUtf16(expression), table.data());
+    if (result.error) {
+        return inputFailure(out, err, json, toUtf8(result.error->text()), result.errorPosition);
+    }
+    const std::string resultText = toUtf8(result.result->description());
+    std::vector<std::string> texts;
+    for (const auto& step : result.steps) {
+        texts.push_back(toUtf8(step->description()));
+    }
+    if (json) {
+        JsonWriter writer;
+        writer.beginObject().key("ok").value(true).key("result").value(resultText);
+        writer.key("steps").beginArray();
+        for (const std::string& text : texts) {
+            writer.value(text);
+        }
+        writer.endArray().endObject();
+        out << writer.text() << '\n';
+    } else if (steps) {
+        for (const std::string& text : texts) {
+            out << text << '\n';
+        }
+    } else {
+        out << resultText << '\n';
+    }
+    return kExitSuccess;
+}
+
+}  // namespace plotwise::cli

@@ -1,0 +1,73 @@
+#include "DerivativeSteps.h"
+
+#include "RVParser.h"
+#include "SimplificationBudget.h"
+
+namespace plotwise {
+
+namespace {
+constexpr std::size_t kMaximumKeptNodes = 200000;
+
+ParserMessage tooComplex() {
+    return ParserMessage{std::u16string(kExpressionTooComplex), {}};
+}
+}  // namespace
+
+DerivativeSteps derivativeSteps(const std::u16string& text, double* table) {
+    DerivativeSteps result;
+    RVParser parser;
+    auto input = parser.parse(text, table);
+    if (!input) {
+        result.error = parser.errorMessage();
+        result.errorPosition = parser.errorPos();
+        return result;
+    }
+    auto working = parser.parse(text, table);
+    result.steps.push_back(std::move(input));
+
+    SimplificationBudget budget;
+    // Every step is kept as a tree of its own, so the steps together get a budget as well.
+    std::size_t keptNodes = nodeCount(*result.steps.front());
+    for (;;) {
+        budget.startPass();
+        if (!working->stepSimplify()) {
+            result.result = std::move(working);
+            return result;
+        }
+        const std::size_t nodes = nodeCount(*working);
+        keptNodes += nodes;
+        if (!budget.chargePass(nodes) || keptNodes > kMaximumKeptNodes) {
+            break;
+        }
+        RVParser stepParser;
+        auto step = stepParser.parse(working->description(), table);
+        if (!step) {
+            break;  // deeper than the parser reads back
+        }
+        result.steps.push_back(std::move(step));
+    }
+    result.steps.clear();
+    result.error = tooComplex();
+    return result;
+}
+
+ParsedExpression parseExpression(const std::u16string& text, double* table) {
+    ParsedExpression result;
+    RVParser parser;
+    result.tree = parser.parse(text, table);
+    if (!result.tree) {
+        result.error = parser.errorMessage();
+        result.errorPosition = parser.errorPos();
+        return result;
+    }
+    if (result.tree->containsDerivative()) {
+        result.tree->simplify();
+        if (result.tree->simplificationExhausted()) {
+            result.tree.reset();
+            result.error = tooComplex();
+        }
+    }
+    return result;
+}
+
+}  // namespace plotwise
