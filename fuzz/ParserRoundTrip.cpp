@@ -31,6 +31,34 @@ std::string describe(std::u16string_view what, std::u16string_view text, double 
            shortestText(b);
 }
 
+// Full simplification within its budget: no derivative survives, parent links hold, and the
+// result prints to text that reads back.
+std::optional<std::string> checkSimplification(const std::u16string& source) {
+    VariableTable table{};
+    RVParser parser;
+    const auto tree = parser.parse(source, table.data());
+    if (!tree) {
+        return std::nullopt;
+    }
+    tree->simplify();
+    if (tree->simplificationExhausted()) {
+        return std::nullopt;
+    }
+    const std::string input = toUtf8(source);
+    if (tree->containsDerivative()) {
+        return "a derivative survived the simplification of '" + input + "'";
+    }
+    if (!tree->hasConsistentParents()) {
+        return "parent links broken by simplifying '" + input + "'";
+    }
+    RVParser reparser;
+    if (!reparser.parse(tree->description(), table.data())) {
+        return "simplified '" + input + "' prints as '" + toUtf8(tree->description()) +
+               "', which does not parse: " + toUtf8(reparser.error());
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> checkParserRoundTrip(std::string_view utf8) {
@@ -78,7 +106,7 @@ std::optional<std::string> checkParserRoundTrip(std::string_view utf8) {
                             reparsedValue);
         }
     }
-    return std::nullopt;
+    return checkSimplification(source);
 }
 
 }  // namespace plotwise::fuzz
