@@ -35,6 +35,67 @@ double evaluateCondition(const OperationNode* node) {
     return chosen->evaluate(chosen);
 }
 
+// An assignment's value is its right side's; a batch never writes the table.
+void batchAssignment(const OperationNode*, const BatchOperand* operands, std::size_t count,
+                     double* out) {
+    const BatchOperand& right = operands[1];
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i] = right.values[i * right.stride];
+    }
+}
+
+// Both branches were computed for every point; without side effects the chosen one is the same
+// value one-at-a-time evaluation gives.
+void batchCondition(const OperationNode*, const BatchOperand* operands, std::size_t count,
+                    double* out) {
+    const BatchOperand& test = operands[0];
+    const BatchOperand& whenTrue = operands[1];
+    const BatchOperand& whenFalse = operands[2];
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i] = test.values[i * test.stride] != 0.0 ? whenTrue.values[i * whenTrue.stride]
+                                                     : whenFalse.values[i * whenFalse.stride];
+    }
+}
+
+template <double (*Step)(double, double)>
+void applyStep(const BatchOperand& operand, std::size_t count, double* v) {
+    if (operand.stride == 0) {
+        const double c = operand.values[0];
+        for (std::size_t i = 0; i < count; ++i) {
+            v[i] = Step(v[i], c);
+        }
+    } else {
+        for (std::size_t i = 0; i < count; ++i) {
+            v[i] = Step(v[i], operand.values[i]);
+        }
+    }
+}
+
+void batchFold(const OperationNode* node, const BatchOperand* operands, std::size_t count,
+               double* out) {
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i] = node->data.fold.start;
+    }
+    for (std::size_t s = 0; s < node->data.fold.count; ++s) {
+        switch (node->data.fold.steps[s].operatorType) {
+            case TOKEN_PLUS:
+                applyStep<&plusStep>(operands[s], count, out);
+                break;
+            case TOKEN_MINUS:
+                applyStep<&minusStep>(operands[s], count, out);
+                break;
+            case TOKEN_TIMES:
+                applyStep<&timesStep>(operands[s], count, out);
+                break;
+            case TOKEN_DIVIDE:
+                applyStep<&divideStep>(operands[s], count, out);
+                break;
+            default:
+                break;
+        }
+    }
+}
+
 double evaluateFold(const OperationNode* node) {
     double v = node->data.fold.start;
     const FoldStep* step = node->data.fold.steps;
@@ -126,10 +187,12 @@ const BinaryEvaluators* stepEvaluators(int operatorType) {
 
 }  // namespace
 
-OperationNode* OperationNodeBuilder::newRecord(std::int32_t kind, OperationNodeEvaluate evaluate) {
+OperationNode* OperationNodeBuilder::newRecord(std::int32_t kind, OperationNodeEvaluate evaluate,
+                                               OperationNodeBatch batch) {
     OperationNode& node = records_.emplace_back();
     node.kind = kind;
     node.evaluate = evaluate;
+    node.batch = batch;
     return &node;
 }
 
@@ -163,8 +226,8 @@ const OperationNode* OperationNodeBuilder::unary(const UnaryEvaluators& evaluato
     if (kind == kConstantOperand) {
         return constant(evaluators.apply(operand->data.constant));
     }
-    OperationNode* node =
-        newRecord(kOperationOneOperand, evaluators.byKind[static_cast<std::size_t>(kind)]);
+    OperationNode* node = newRecord(
+        kOperationOneOperand, evaluators.byKind[static_cast<std::size_t>(kind)], evaluators.batch);
     node->data.operands[0] = operand;
     return node;
 }
@@ -181,7 +244,8 @@ const OperationNode* OperationNodeBuilder::binary(const BinaryEvaluators& evalua
     }
     const auto l = static_cast<std::size_t>(operandKindOf(left));
     const auto r = static_cast<std::size_t>(operandKindOf(right));
-    OperationNode* node = newRecord(kOperationTwoOperands, evaluators.byKinds[l][r]);
+    OperationNode* node =
+        newRecord(kOperationTwoOperands, evaluators.byKinds[l][r], evaluators.batch);
     node->data.operands[0] = left;
     node->data.operands[1] = right;
     return node;
@@ -224,7 +288,7 @@ const OperationNode* OperationNodeBuilder::relation(int relopType, const Operati
 const OperationNode* OperationNodeBuilder::assignment(const OperationNode* variableRecord,
                                                       const OperationNode* right) {
     assert(variableRecord->kind == kOperationVariable);
-    OperationNode* node = newRecord(kOperationTwoOperands, &evaluateAssignment);
+    OperationNode* node = newRecord(kOperationTwoOperands, &evaluateAssignment, &batchAssignment);
     node->data.operands[0] = variableRecord;
     node->data.operands[1] = right;
     node->isRelation = true;
@@ -234,7 +298,7 @@ const OperationNode* OperationNodeBuilder::assignment(const OperationNode* varia
 const OperationNode* OperationNodeBuilder::condition(const OperationNode* test,
                                                      const OperationNode* whenTrue,
                                                      const OperationNode* whenFalse) {
-    OperationNode* node = newRecord(kOperationThreeOperands, &evaluateCondition);
+    OperationNode* node = newRecord(kOperationThreeOperands, &evaluateCondition, &batchCondition);
     node->data.operands[0] = test;
     node->data.operands[1] = whenTrue;
     node->data.operands[2] = whenFalse;
@@ -253,14 +317,19 @@ const OperationNode* OperationNodeBuilder::sumStart(const FoldStep& first, const
     const bool firstIsMinus = first.operatorType == TOKEN_MINUS;
     const bool secondIsMinus = second.operatorType == TOKEN_MINUS;
     OperationNodeEvaluate evaluate = nullptr;
+    OperationNodeBatch batch = nullptr;
     if (firstIsMinus) {
         evaluate =
             secondIsMinus ? kSumStart<true, &minusStep>[l][r] : kSumStart<true, &plusStep>[l][r];
+        batch = secondIsMinus ? &batchBinary<&sumStartValue<true, &minusStep>>
+                              : &batchBinary<&sumStartValue<true, &plusStep>>;
     } else {
         evaluate =
             secondIsMinus ? kSumStart<false, &minusStep>[l][r] : kSumStart<false, &plusStep>[l][r];
+        batch = secondIsMinus ? &batchBinary<&sumStartValue<false, &minusStep>>
+                              : &batchBinary<&sumStartValue<false, &plusStep>>;
     }
-    OperationNode* node = newRecord(kOperationTwoOperands, evaluate);
+    OperationNode* node = newRecord(kOperationTwoOperands, evaluate, batch);
     node->data.operands[0] = first.operand;
     node->data.operands[1] = second.operand;
     return node;
@@ -270,7 +339,7 @@ const OperationNode* OperationNodeBuilder::fold(double start, const std::vector<
     if (steps.size() > kLongestChain) {
         auto stored = std::make_unique<FoldStep[]>(steps.size());
         std::copy(steps.begin(), steps.end(), stored.get());
-        OperationNode* node = newRecord(kOperationFold, &evaluateFold);
+        OperationNode* node = newRecord(kOperationFold, &evaluateFold, &batchFold);
         node->data.fold.start = start;
         node->data.fold.steps = stored.get();
         node->data.fold.count = steps.size();

@@ -17,6 +17,15 @@ struct OperationNode;
 
 using OperationNodeEvaluate = double (*)(const OperationNode*);
 
+// One operand of a batch pass: `stride` 1 for an array of values, 0 for one value for all.
+struct BatchOperand {
+    const double* values;
+    std::size_t stride;
+};
+// Evaluates a record at `count` points from its operands' values (in operand order) into `out`.
+using OperationNodeBatch = void (*)(const OperationNode*, const BatchOperand* operands,
+                                    std::size_t count, double* out);
+
 enum OperationNodeKind : std::int32_t {
     kOperationConstant = 0,
     kOperationVariable = 1,
@@ -48,6 +57,8 @@ struct OperationNode {
     } data{};
     std::int32_t kind = kOperationConstant;
     bool isRelation = false;
+    // The same formula over many points (BatchEvaluator); unused by leaves.
+    OperationNodeBatch batch = nullptr;
 };
 
 inline double evaluateOperationNode(const OperationNode* node) {
@@ -59,6 +70,7 @@ inline double evaluateOperationNode(const OperationNode* node) {
 struct UnaryEvaluators {
     double (*apply)(double);
     std::array<OperationNodeEvaluate, 5> byKind;
+    OperationNodeBatch batch;
 };
 
 // Evaluation functions for two-argument formulas, [left kind][right kind] with the operand
@@ -66,6 +78,7 @@ struct UnaryEvaluators {
 struct BinaryEvaluators {
     double (*apply)(double, double);
     std::array<std::array<OperationNodeEvaluate, 5>, 5> byKinds;
+    OperationNodeBatch batch;
 };
 
 // Builds records; owns them until handed to a CompiledExpression. Records live in a deque so
@@ -97,7 +110,8 @@ public:
 
 private:
     friend class CompiledExpression;
-    OperationNode* newRecord(std::int32_t kind, OperationNodeEvaluate evaluate);
+    OperationNode* newRecord(std::int32_t kind, OperationNodeEvaluate evaluate,
+                             OperationNodeBatch batch = nullptr);
     // One step of a sum or product chain; folded here when both sides are constants.
     const OperationNode* chainStep(const OperationNode* chain, const FoldStep& step);
     const OperationNode* sumStart(const FoldStep& first, const FoldStep& second);

@@ -102,9 +102,53 @@ double evaluateBinary(const OperationNode* node) {
              operandValue<Right>(node->data.operands[1]));
 }
 
+// Batch passes: the loops are split by stride so that arithmetic over arrays vectorises.
+template <double (*F)(double)>
+void batchUnary(const OperationNode*, const BatchOperand* operands, std::size_t count,
+                double* out) {
+    const double* a = operands[0].values;
+    if (operands[0].stride == 0) {
+        const double value = F(a[0]);
+        for (std::size_t i = 0; i < count; ++i) {
+            out[i] = value;
+        }
+        return;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i] = F(a[i]);
+    }
+}
+
+template <double (*F)(double, double)>
+void batchBinary(const OperationNode*, const BatchOperand* operands, std::size_t count,
+                 double* out) {
+    const double* a = operands[0].values;
+    const double* b = operands[1].values;
+    if (operands[0].stride != 0 && operands[1].stride != 0) {
+        for (std::size_t i = 0; i < count; ++i) {
+            out[i] = F(a[i], b[i]);
+        }
+    } else if (operands[0].stride != 0) {
+        const double right = b[0];
+        for (std::size_t i = 0; i < count; ++i) {
+            out[i] = F(a[i], right);
+        }
+    } else if (operands[1].stride != 0) {
+        const double left = a[0];
+        for (std::size_t i = 0; i < count; ++i) {
+            out[i] = F(left, b[i]);
+        }
+    } else {
+        const double value = F(a[0], b[0]);
+        for (std::size_t i = 0; i < count; ++i) {
+            out[i] = value;
+        }
+    }
+}
+
 template <double (*F)(double), int... Kind>
 constexpr UnaryEvaluators unaryEvaluatorTable(std::integer_sequence<int, Kind...>) {
-    return {F, {&evaluateUnary<F, Kind>...}};
+    return {F, {&evaluateUnary<F, Kind>...}, &batchUnary<F>};
 }
 
 template <double (*F)(double)>
@@ -120,7 +164,7 @@ constexpr std::array<OperationNodeEvaluate, kOperandKindCount> evaluatorRow(
 
 template <double (*F)(double, double), int... Left>
 constexpr BinaryEvaluators binaryEvaluatorTable(std::integer_sequence<int, Left...> kinds) {
-    return {F, {evaluatorRow<F, Left>(kinds)...}};
+    return {F, {evaluatorRow<F, Left>(kinds)...}, &batchBinary<F>};
 }
 
 template <double (*F)(double, double)>
@@ -132,13 +176,18 @@ inline double negate(double u) {
     return -u;
 }
 
+template <bool FirstIsMinus, double (*Second)(double, double)>
+double sumStartValue(double a, double b) {
+    const double first = FirstIsMinus ? minusStep(0.0, a) : plusStep(0.0, a);
+    return Second(first, b);
+}
+
 // The first two steps of a sum in one record: (0 ± a) then the second step. The start 0 must
 // stay, since 0 + (−0) is +0.
 template <bool FirstIsMinus, double (*Second)(double, double), int Left, int Right>
 double evaluateSumStart(const OperationNode* node) {
-    const double a = operandValue<Left>(node->data.operands[0]);
-    const double first = FirstIsMinus ? minusStep(0.0, a) : plusStep(0.0, a);
-    return Second(first, operandValue<Right>(node->data.operands[1]));
+    return sumStartValue<FirstIsMinus, Second>(operandValue<Left>(node->data.operands[0]),
+                                               operandValue<Right>(node->data.operands[1]));
 }
 
 template <int Relop>

@@ -1,0 +1,132 @@
+// The batch form must give exactly the values of one-at-a-time evaluation, point for point.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "BatchEvaluator.h"
+#include "DerivativeSteps.h"
+#include "EngineTestSupport.h"
+
+namespace plotwise::test {
+namespace {
+
+struct BatchCase {
+    const char* label;
+    const char* source;
+};
+
+const BatchCase kBatchCases[] = {
+    {"square plus y", "x^2+y"},
+    {"product of trig", "sin(x)⋅cos(y)"},
+    {"quartic sum", "(x^4+y^4+z^4)/10-50"},
+    {"heart", "320(-x^2z^3-(9y^2z^3)/80+(x^2+(9y^2)/4+z^2-1)^3)"},
+    {"leading minus", "-x-y+3"},
+    {"negative zero start", "-0⋅x+y"},
+    {"relation", "x^2+y^2<4"},
+    {"not equal", "x≠y"},
+    {"assignment", "y=2x+1"},
+    {"condition", "if(x<0, -x, √x)"},
+    {"max min", "max(x, y)-min(x, 0/0)"},
+    {"roots and powers", "3√x+x^(1/3)+x^0.5+x^-1+2^x"},
+    {"functions", "abs(x)+acos(x)+asin(y)+atan(x)+ceil(y)+cosh(x)+cot(x)+coth(y)+csc(x)"},
+    {"more functions", "csch(x)+floor(y)+ln(x)+log(y)+log2(x)+sec(x)+sech(y)+sinh(x)+tan(y)"},
+    {"two-argument functions", "tanh(x)+todeg(y)+torad(x)+mod(x, y)+logn(y, x)"},
+    {"polar", "r⋅sin(Θ)-Φ"},
+    {"long sum folds in a loop",
+     "1+2x+3x^2+4x^3+5x^4+6x^5+7x^6+8x^7+9x^8+10x^9+11x^10+12x^11+13x^12+14x^13+15x^14+"
+     "16x^15+17x^16+18x^17+19x^18+20x^19-y"},
+    {"long product folds in a loop", "x⋅y/2⋅x/3⋅y⋅x/5⋅y⋅x/7⋅y⋅x/11⋅y⋅x/13⋅y⋅x/17⋅y⋅x/19⋅y⋅x"},
+    {"constant only", "2+3"},
+    {"variable only", "x"},
+    {"derivative carried out", "d/dx(x^3⋅sin(x))"},
+};
+
+// Points include the awkward ones: zeros of both signs, NaN, infinities, huge and tiny values.
+std::vector<double> samplePoints(std::size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> uniform(-4.0, 4.0);
+    const double special[] = {0.0, -0.0, kNaN, kInf, -kInf, 1e308, -1e-308, 1.0, -1.0, 0.5};
+    std::vector<double> values(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        values[i] = (i % 13 == 0) ? special[(i / 13) % std::size(special)] : uniform(random);
+    }
+    return values;
+}
+
+class BatchAgreement : public ::testing::TestWithParam<BatchCase> {};
+
+TEST_P(BatchAgreement, EveryPointMatchesOneAtATimeEvaluation) {
+    VariableTable table{};
+    const auto parsed = parseExpression(u16(GetParam().source), table.data());
+    ASSERT_TRUE(parsed.tree) << utf8(parsed.error->text());
+    const CompiledExpression compiled = parsed.tree->compile();
+
+    // 700 points: two full chunks and a partial one.
+    constexpr std::size_t count = 700;
+    const std::vector<double> xs = samplePoints(count, 1);
+    const std::vector<double> ys = samplePoints(count, 2);
+    const std::vector<double> others = samplePoints(count, 3);
+    table = {0.25, -0.75, 1.5, 2.0, 0.5, -1.25};
+    const VariableTable fixed = table;
+
+    // x and y vary per point; z, r, Θ and Φ vary too for the first run and are read from the
+    // table for the second.
+    for (bool allVary : {true, false}) {
+        SCOPED_TRACE(allVary ? "all six slots from arrays" : "x and y from arrays");
+        std::array<const double*, 6> inputs{xs.data(), ys.data(), nullptr,
+                                            nullptr,   nullptr,   nullptr};
+        if (allVary) {
+            inputs = {xs.data(), ys.data(), others.data(), others.data(), xs.data(), ys.data()};
+        }
+        BatchEvaluator batch(compiled, table.data());
+        std::vector<double> out(count, 12345.0);
+        batch.evaluate(count, inputs, out.data());
+        EXPECT_TRUE(table == fixed) << "a batch must not write the variable table";
+        for (std::size_t i = 0; i < count; ++i) {
+            table = fixed;
+            for (std::size_t slot = 0; slot < 6; ++slot) {
+                if (inputs[slot]) {
+                    table[slot] = inputs[slot][i];
+                }
+            }
+            const double expected = compiled.evaluate();
+            ASSERT_PRED_FORMAT2(SameValue, expected, out[i]) << "at point " << i;
+        }
+        table = fixed;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Expressions, BatchAgreement, ::testing::ValuesIn(kBatchCases),
+                         [](const auto& info) { return testName(info.param.label); });
+
+TEST(Batch, ZeroPointsWritesNothing) {
+    VariableTable table{};
+    RVParser parser;
+    const auto tree = parser.parse(u"x+1", table.data());
+    ASSERT_TRUE(tree);
+    BatchEvaluator batch(tree->compile(), table.data());
+    double sentinel = 7.0;
+    batch.evaluate(0, {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr}, &sentinel);
+    EXPECT_EQ(sentinel, 7.0);
+}
+
+TEST(Batch, SlotsWithoutInputFollowTheTableBetweenCalls) {
+    VariableTable table{};
+    RVParser parser;
+    const auto tree = parser.parse(u"x+y", table.data());
+    ASSERT_TRUE(tree);
+    const CompiledExpression compiled = tree->compile();
+    BatchEvaluator batch(compiled, table.data());
+    const double xs[3] = {1.0, 2.0, 3.0};
+    double out[3] = {};
+    table[1] = 10.0;
+    batch.evaluate(3, {xs, nullptr, nullptr, nullptr, nullptr, nullptr}, out);
+    EXPECT_EQ(out[2], 13.0);
+    table[1] = 20.0;
+    batch.evaluate(3, {xs, nullptr, nullptr, nullptr, nullptr, nullptr}, out);
+    EXPECT_EQ(out[0], 21.0);
+}
+
+}  // namespace
+}  // namespace plotwise::test
