@@ -7,6 +7,9 @@
 #include "CommandSupport.h"
 #include "EvalCommand.h"
 #include "SimplifyCommand.h"
+#ifdef PLOTWISE_CLI_TYPESET
+#include "TypesetCommand.h"
+#endif
 
 namespace {
 
@@ -23,6 +26,11 @@ Commands:
   simplify [--steps] [--json] EXPR
         Simplify EXPR fully, carrying out derivatives, and print the result; with --steps,
         print every simplification step, the input first and the result last.
+  typeset EXPR -o FILE.png [--depth D] [--color RRGGBB] [--scale F] [--json]
+        Typeset EXPR as the keyboard shows it (derivatives carried out) and write the formula
+        as a PNG with a transparent background: at depth D (default 0, deeper is smaller), in
+        the colour given (default 000000), at F image pixels per point (default 2). With
+        --json, print the formula's box in points: width, height, baselineOffset.
 
 Options:
   --help       show this text
@@ -58,5 +66,10 @@ int main(int argc, char** argv) {
     if (command == "simplify") {
         return runSimplify(rest, std::cout, std::cerr);
     }
+#ifdef PLOTWISE_CLI_TYPESET
+    if (command == "typeset") {
+        return runTypeset(rest, std::cout, std::cerr);
+    }
+#endif
     return usageError(std::cerr, "unknown command '" + command + "'");
 }
