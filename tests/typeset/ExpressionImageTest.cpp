@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include <cmath>
+#include <string>
+
+#include "ExpressionImage.h"
+#include "TypesetTestSupport.h"
+
+namespace plotwise {
+namespace {
+
+using test::hasInk;
+using test::layoutOf;
+using test::parse;
+
+QSize expectedPixels(const OperationScreenSize& box, qreal ratio) {
+    return QSize(static_cast<int>(std::ceil(box.width() * ratio)),
+                 static_cast<int>(std::ceil(box.height() * ratio)));
+}
+
+// Counts covered pixels, and those whose colour (unpremultiplied) is not `color`. Faint edge
+// pixels are skipped: their colour is rounded too coarsely to compare.
+struct ColourCount {
+    int covered = 0;
+    int opaque = 0;
+    int otherColour = 0;
+};
+
+ColourCount countColours(const QImage& image, const QColor& color) {
+    ColourCount count;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y) {
+        for (int x = 0; x < argb.width(); ++x) {
+            const QRgb pixel = argb.pixel(x, y);
+            if (qAlpha(pixel) == 0) {
+                continue;
+            }
+            ++count.covered;
+            if (qAlpha(pixel) == 255) {
+                ++count.opaque;
+            }
+            if (qAlpha(pixel) >= 96 && (std::abs(qRed(pixel) - color.red()) > 3 ||
+                                        std::abs(qGreen(pixel) - color.green()) > 3 ||
+                                        std::abs(qBlue(pixel) - color.blue()) > 3)) {
+                ++count.otherColour;
+            }
+        }
+    }
+    return count;
+}
+
+TEST(ExpressionImage, IsTheBoxTimesThePixelRatio) {
+    for (const char* text : {"x^2", "(x+1)/y", "√(x+1)", "max(1, x)"}) {
+        const auto parsed = parse(text);
+        for (const qreal ratio : {1.0, 1.5, 2.0, 3.0}) {
+            const auto layout = layoutOf(parsed.tree.get());
+            const QImage image =
+                ExpressionImage::imageOfLayout(*layout, 0, Qt::black, QColor(), ratio);
+            ASSERT_FALSE(image.isNull()) << text;
+            EXPECT_EQ(image.size(), expectedPixels(layout->size(), ratio)) << text << " " << ratio;
+            EXPECT_EQ(image.devicePixelRatio(), ratio);
+            EXPECT_TRUE(image.hasAlphaChannel());
+            EXPECT_TRUE(hasInk(image)) << text;
+        }
+    }
+}
+
+TEST(ExpressionImage, HasATransparentBackgroundAndTheRequestedColour) {
+    const QColor colour(200, 30, 90);
+    const auto parsed = parse("√(x+1)/(2⋅π)-(y)");  // text, a radical, a bar and crescents
+    const auto layout = layoutOf(parsed.tree.get());
+    const QImage image = ExpressionImage::imageOfLayout(*layout, 0, colour, QColor(), 2.0);
+    const ColourCount count = countColours(image, colour);
+    EXPECT_GT(count.opaque, 50);
+    EXPECT_EQ(count.otherColour, 0);
+    // Mostly background: a formula is thin strokes on a transparent ground.
+    EXPECT_LT(count.covered, image.width() * image.height() / 2);
+}
+
+TEST(ExpressionImage, ShadowIsDrawnUnderTheColour) {
+    const auto parsed = parse("x^2+1");
+    const QColor colour(255, 0, 0);
+    const QColor shadow(0, 0, 255);
+    const QImage image =
+        ExpressionImage::expressionImageWithColor(*parsed.tree, colour, shadow, 0, 2.0);
+    ASSERT_FALSE(image.isNull());
+    // Laid out with the application's standard font size.
+    FormulaLayout layout(parsed.tree.get());
+    layout.cacheSizeAtDepth(0);
+    EXPECT_EQ(image.size(), expectedPixels(layout.size(), 2.0));
+    int red = 0;
+    int blue = 0;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y) {
+        for (int x = 0; x < argb.width(); ++x) {
+            const QRgb pixel = argb.pixel(x, y);
+            if (qAlpha(pixel) < 255) {
+                continue;
+            }
+            red += qRed(pixel) > 200 && qBlue(pixel) < 50;
+            blue += qBlue(pixel) > 200 && qRed(pixel) < 50;
+        }
+    }
+    EXPECT_GT(red, 20);
+    EXPECT_GT(blue, 5);  // the shadow shows one point right of and below the strokes
+}
+
+TEST(ExpressionImage, DepthMakesASmallerImage) {
+    const auto parsed = parse("x^2+1");
+    const QImage shallow =
+        ExpressionImage::expressionImageWithColor(*parsed.tree, Qt::black, Qt::gray, 0, 1.0);
+    const QImage deep =
+        ExpressionImage::expressionImageWithColor(*parsed.tree, Qt::black, Qt::gray, 6, 1.0);
+    EXPECT_LT(deep.width(), shallow.width());
+    EXPECT_LT(deep.height(), shallow.height());
+}
+
+TEST(ExpressionImage, NothingIsDrawnOutsideTheBox) {
+    constexpr qreal margin = 12.0;
+    for (const char* text : test::kExamples) {
+        const auto parsed = parse(text);
+        ASSERT_NE(parsed.tree, nullptr) << text;
+        for (const unsigned depth : {0u, 3u, 7u}) {
+            for (const qreal ratio : {1.0, 2.0}) {
+                const auto layout = layoutOf(parsed.tree.get(), depth);
+                const QSizeF box = layout->size().screenSize;
+                QImage image(static_cast<int>(std::ceil((box.width() + 2 * margin) * ratio)),
+                             static_cast<int>(std::ceil((box.height() + 2 * margin) * ratio)),
+                             QImage::Format_ARGB32_Premultiplied);
+                image.setDevicePixelRatio(ratio);
+                image.fill(Qt::transparent);
+                {
+                    QPainter painter(&image);
+                    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+                    painter.setPen(Qt::black);
+                    painter.setBrush(Qt::black);
+                    layout->drawInContext(painter, QPointF(margin, margin), depth);
+                }
+                // Device pixels that do not touch the box must stay clear.
+                const QRectF inside(margin * ratio, margin * ratio, box.width() * ratio,
+                                    box.height() * ratio);
+                int outside = 0;
+                int covered = 0;
+                for (int y = 0; y < image.height(); ++y) {
+                    for (int x = 0; x < image.width(); ++x) {
+                        if (qAlpha(image.pixel(x, y)) == 0) {
+                            continue;
+                        }
+                        ++covered;
+                        outside += !inside.intersects(QRectF(x, y, 1.0, 1.0));
+                    }
+                }
+                EXPECT_GT(covered, 0) << text;
+                EXPECT_EQ(outside, 0) << text << " at depth " << depth << ", ratio " << ratio;
+            }
+        }
+    }
+}
+
+TEST(ExpressionImage, ATreeWhoseTextNoLongerParsesHasNoImage) {
+    auto parsed = parse("x+1");
+    parsed.tree->setExpressionString(u"x+");
+    EXPECT_TRUE(ExpressionImage::expressionImageWithColor(*parsed.tree, Qt::black, Qt::gray, 0, 2.0)
+                    .isNull());
+    ExpressionImage cache;
+    EXPECT_TRUE(cache.expressionImage(*parsed.tree).isNull());
+}
+
+TEST(ExpressionImage, PlainImageIsMadeOnceInBlackAtTheScreenRatio) {
+    const auto parsed = parse("(x+1)/y");
+    ExpressionImage cache;
+    const QImage first = cache.expressionImage(*parsed.tree);
+    ASSERT_FALSE(first.isNull());
+    EXPECT_EQ(first.devicePixelRatio(), ExpressionImage::screenDevicePixelRatio());
+    const ColourCount count = countColours(first, Qt::black);
+    EXPECT_GT(count.opaque, 0);
+    EXPECT_EQ(count.otherColour, 0);
+    // Kept: a later call hands back the same image even after the text changed.
+    parsed.tree->setExpressionString(u"x");
+    EXPECT_EQ(cache.expressionImage(*parsed.tree).cacheKey(), first.cacheKey());
+    cache.clear();
+    const QImage remade = cache.expressionImage(*parsed.tree);
+    EXPECT_NE(remade.cacheKey(), first.cacheKey());
+    EXPECT_LT(remade.width(), first.width());
+}
+
+TEST(ExpressionImage, DrawsTheTextParsedAgainWithoutTouchingTheOwnersVariables) {
+    auto parsed = parse("x=2;x^2");
+    ASSERT_NE(parsed.tree, nullptr);
+    (*parsed.table)[0] = 5.0;
+    const QImage image =
+        ExpressionImage::expressionImageWithColor(*parsed.tree, Qt::black, Qt::gray, 0, 1.0);
+    EXPECT_FALSE(image.isNull());
+    EXPECT_EQ((*parsed.table)[0], 5.0);
+}
+
+TEST(ExpressionImage, FormulaTooLargeForAnImageGivesNone) {
+    std::string text = "x";
+    for (int i = 0; i < 4000; ++i) {
+        text += "+x";
+    }
+    const auto parsed = parse(text.c_str());
+    ASSERT_NE(parsed.tree, nullptr);
+    const auto layout = layoutOf(parsed.tree.get());
+    ASSERT_GT(layout->size().width() * 2.0, ExpressionImage::maximumImageSide);
+    EXPECT_TRUE(ExpressionImage::imageOfLayout(*layout, 0, Qt::black, QColor(), 2.0).isNull());
+}
+
+}  // namespace
+}  // namespace plotwise

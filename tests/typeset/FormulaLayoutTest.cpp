@@ -1,0 +1,473 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "FormulaLayout.h"
+#include "RVBinaryOperation.h"
+#include "RVCommutativeOperation.h"
+#include "RVConstant.h"
+#include "RVNumber.h"
+#include "RVParentheses.h"
+#include "RVUnaryMinus.h"
+#include "RVVariable.h"
+#include "TypesetTestSupport.h"
+
+namespace plotwise {
+namespace {
+
+using Kind = FormulaNode::Kind;
+using test::boxOf;
+using test::layoutOf;
+using test::parse;
+
+const FormulaNode& child(const FormulaNode& node, size_t index) {
+    return *node.children().at(index).node;
+}
+
+qreal bottom(const FormulaNode::Child& child) {
+    return child.origin.y() + child.node->size().height();
+}
+
+// The y of a child's axis inside its parent.
+qreal axis(const FormulaNode::Child& child) {
+    return child.origin.y() + child.node->size().baselineOffset;
+}
+
+// Everything laid out inside a node lies within its box.
+void expectPartsInside(const FormulaNode& node, const std::string& where) {
+    const QRectF box(QPointF(0.0, 0.0), node.size().screenSize);
+    const QRectF grown = box.adjusted(-1e-9, -1e-9, 1e-9, 1e-9);
+    for (const auto& part : node.children()) {
+        EXPECT_TRUE(grown.contains(boxOf(part))) << where;
+        expectPartsInside(*part.node, where);
+    }
+    for (const auto& text : node.texts()) {
+        EXPECT_TRUE(grown.contains(QRectF(text.origin, text.size)))
+            << where << " text " << text.text.toStdString();
+    }
+}
+
+TEST(FormulaLayout, FontFollowsTheDepthOfTheLayout) {
+    const auto parsed = parse("x");
+    EXPECT_EQ(layoutOf(parsed.tree.get(), 0)->root().font().pixelSize(), 18);
+    EXPECT_EQ(layoutOf(parsed.tree.get(), 3)->root().font().pixelSize(), 15);
+    EXPECT_EQ(layoutOf(parsed.tree.get(), 10)->root().font().pixelSize(), 8);
+}
+
+TEST(FormulaLayout, IsComputedOnceWhateverTheDepthAskedLater) {
+    const auto parsed = parse("x+1");
+    FormulaLayout layout(parsed.tree.get(), test::kStandardSize);
+    EXPECT_FALSE(layout.root().hasLayout());
+    EXPECT_EQ(layout.size().width(), 0.0);
+    layout.cacheSizeAtDepth(0);
+    const OperationScreenSize first = layout.size();
+    layout.cacheSizeAtDepth(9);
+    EXPECT_EQ(layout.root().font().pixelSize(), 18);
+    EXPECT_EQ(layout.size().screenSize, first.screenSize);
+}
+
+TEST(FormulaLayout, DeeperFormulasAreSmaller) {
+    const auto parsed = parse("x^2+1");
+    const auto shallow = layoutOf(parsed.tree.get(), 0);
+    const auto deep = layoutOf(parsed.tree.get(), 6);
+    EXPECT_LT(deep->size().width(), shallow->size().width());
+    EXPECT_LT(deep->size().height(), shallow->size().height());
+}
+
+TEST(FormulaLayout, LeafIsItsTextWithTheAxisInTheMiddle) {
+    const auto parsed = parse("x");
+    const auto layout = layoutOf(parsed.tree.get());
+    const FormulaNode& leaf = layout->root();
+    ASSERT_EQ(leaf.kind(), Kind::Leaf);
+    ASSERT_EQ(leaf.texts().size(), 1u);
+    EXPECT_EQ(leaf.texts()[0].text, QStringLiteral("x"));
+    EXPECT_GT(leaf.size().width(), 0.0);
+    EXPECT_DOUBLE_EQ(leaf.size().baselineOffset, leaf.size().height() / 2.0);
+}
+
+TEST(FormulaLayout, ExponentIsRaisedAndSmaller) {
+    const auto parsed = parse("x^2");
+    const auto layout = layoutOf(parsed.tree.get());
+    const FormulaNode& power = layout->root();
+    ASSERT_EQ(power.kind(), Kind::Power);
+    const auto& base = power.children()[0];
+    const auto& exponent = power.children()[1];
+    EXPECT_EQ(exponent.node->font().pixelSize(), 15);  // three depth steps below 18
+    EXPECT_LT(exponent.node->font().pixelSize(), base.node->font().pixelSize());
+    EXPECT_LT(exponent.origin.y(), base.origin.y());
+    EXPECT_LT(axis(exponent), axis(base));
+    EXPECT_DOUBLE_EQ(exponent.origin.y(), 0.0);
+    EXPECT_GE(exponent.origin.x(), base.node->size().width());
+    // The base sits at the bottom; the box is the base plus half the (smaller) exponent.
+    EXPECT_DOUBLE_EQ(bottom(base), power.size().height());
+    EXPECT_DOUBLE_EQ(power.size().height(),
+                     base.node->size().height() + exponent.node->size().height() / 2.0);
+    EXPECT_DOUBLE_EQ(power.size().baselineOffset, axis(base));
+}
+
+TEST(FormulaLayout, ExponentsOfExponentsKeepShrinking) {
+    const auto parsed = parse("x^y^2");
+    const auto layout = layoutOf(parsed.tree.get());
+    const FormulaNode& inner = child(layout->root(), 1);
+    ASSERT_EQ(inner.kind(), Kind::Power);
+    EXPECT_EQ(child(inner, 1).font().pixelSize(), 12);
+}
+
+TEST(FormulaLayout, FractionBarLiesBetweenNumeratorAndDenominator) {
+    const auto parsed = parse("(x+y)/z");
+    const auto layout = layoutOf(parsed.tree.get());
+    const FormulaNode& fraction = layout->root();
+    ASSERT_EQ(fraction.kind(), Kind::Product);
+    ASSERT_TRUE(fraction.fractionBar().has_value());
+    const auto& numerator = fraction.children()[0];
+    const auto& denominator = fraction.children()[1];
+    EXPECT_EQ(numerator.node->kind(), Kind::Parentheses);
+    const qreal bar = fraction.fractionBar()->y1();
+    EXPECT_DOUBLE_EQ(fraction.fractionBar()->y2(), bar);
+    // 2 below the numerator, 1 above the denominator.
+    EXPECT_DOUBLE_EQ(bar - bottom(numerator), 2.0);
+    EXPECT_DOUBLE_EQ(denominator.origin.y() - bar, 1.0);
+    EXPECT_LT(fraction.fractionBar()->x1(), fraction.fractionBar()->x2());
+    // The axis, which neighbours align on, runs just above the bar.
+    EXPECT_DOUBLE_EQ(fraction.size().baselineOffset, bar - 1.0);
+    EXPECT_DOUBLE_EQ(fraction.size().height(), bottom(denominator));
+}
+
+TEST(FormulaLayout, FractionIsEightWiderThanAWiderDenominator) {
+    const auto parsed = parse("x/(x+y+z+r)");
+    const auto layout = layoutOf(parsed.tree.get());
+    const FormulaNode& fraction = layout->root();
+    const auto& numerator = fraction.children()[0];
+    const auto& denominator = fraction.children()[1];
+    ASSERT_GT(denominator.node->size().width(), numerator.node->size().width());
+    EXPECT_DOUBLE_EQ(fraction.size().width(), denominator.node->size().width() + 8.0);
+    // Both parts are centred.
+    EXPECT_DOUBLE_EQ(denominator.origin.x(), 4.0);
+    EXPECT_NEAR(numerator.origin.x() + numerator.node->size().width() / 2.0,
+                fraction.size().width() / 2.0, 1e-9);
+}
+
+TEST(FormulaLayout, FractionIsAsWideAsAWiderNumerator) {
+    const auto parsed = parse("(x+y+z+r)/x");
+    const auto layout = layoutOf(parsed.tree.get());
+    EXPECT_DOUBLE_EQ(layout->size().width(), layout->root().children()[0].node->size().width());
+}
+
+TEST(FormulaLayout, QuotientWithoutNumeratorShowsOneOverTheDenominator) {
+    const auto parsed = parse("1/x");
+    ASSERT_EQ(parsed.tree->description(), u"1/x");
+    const auto layout = layoutOf(parsed.tree.get());
+    const FormulaNode& fraction = layout->root();
+    ASSERT_EQ(fraction.kind(), Kind::Product);
+    ASSERT_TRUE(fraction.fractionBar().has_value());
+    // The parser reads 1/x as a product with the factor 1 over x: both above and below the bar.
+    const qreal bar = fraction.fractionBar()->y1();
+    EXPECT_LT(bottom(fraction.children()[0]), bar);
+    EXPECT_GT(fraction.children()[1].origin.y(), bar);
+}
+
+TEST(FormulaLayout, ProductOfOnlyADivisionDrawsTheTextOne) {
+    // A product holding only a divide, as simplification can leave it (1/x after the 1 went).
+    VariableTable table{};
+    auto product =
+        RVCommutativeOperation::commutativeOperationWithToken(RVToken(TOKEN_TIMES, u"⋅", 0));
+    product->appendOperation(
+        RVVariable::variableWithToken(RVToken(TOKEN_VARIABLE, u"x", 0), table.data()),
+        RVToken::divideToken());
+    const auto layout = layoutOf(product.get());
+    const FormulaNode& fraction = layout->root();
+    ASSERT_EQ(fraction.texts().size(), 1u);
+    EXPECT_EQ(fraction.texts()[0].text, QStringLiteral("1"));
+    ASSERT_TRUE(fraction.fractionBar().has_value());
+    const auto& one = fraction.texts()[0];
+    EXPECT_LT(one.origin.y() + one.size.height(), fraction.fractionBar()->y1());
+    EXPECT_GT(fraction.children()[0].origin.y(), fraction.fractionBar()->y1());
+}
+
+TEST(FormulaLayout, FactorsWithoutDivisionStayOnOneLine) {
+    const auto parsed = parse("2x⋅y");
+    const auto layout = layoutOf(parsed.tree.get());
+    const FormulaNode& product = layout->root();
+    EXPECT_FALSE(product.fractionBar().has_value());
+    ASSERT_EQ(product.children().size(), 3u);
+    ASSERT_EQ(product.texts().size(), 2u);  // the dots between the factors
+    for (const auto& text : product.texts()) {
+        EXPECT_EQ(text.text, QStringLiteral("⋅"));
+    }
+    for (size_t i = 1; i < product.children().size(); ++i) {
+        EXPECT_DOUBLE_EQ(axis(product.children()[i]), axis(product.children()[0]));
+        EXPECT_GT(product.children()[i].origin.x(), boxOf(product.children()[i - 1]).right());
+    }
+}
+
+// Nested fractions (1/(1/(…/x))) in parentheses: each level is taller.
+std::string nestedFraction(int levels) {
+    std::string text = "x";
+    for (int i = 0; i < levels; ++i) {
+        text = "1/(" + text + ")";
+    }
+    return "(" + text + ")";
+}
+
+TEST(FormulaLayout, ParenthesesGrowWithTheirContentsUpToSeventyFivePixels) {
+    qreal previousHeight = 0.0;
+    std::vector<qreal> extraBelowCap;
+    std::vector<qreal> extraPastCap;
+    for (int levels = 0; levels <= 6; ++levels) {
+        const auto parsed = parse(nestedFraction(levels).c_str());
+        ASSERT_NE(parsed.tree, nullptr);
+        const auto layout = layoutOf(parsed.tree.get());
+        const FormulaNode& brackets = layout->root();
+        ASSERT_EQ(brackets.kind(), Kind::Parentheses);
+        const FormulaNode& contents = child(brackets, 0);
+        EXPECT_DOUBLE_EQ(brackets.size().height(), contents.size().height());
+        EXPECT_DOUBLE_EQ(brackets.size().baselineOffset, contents.size().baselineOffset);
+        EXPECT_GT(brackets.size().height(), previousHeight);
+        previousHeight = brackets.size().height();
+        ASSERT_EQ(brackets.crescents().size(), 2u);
+        EXPECT_TRUE(brackets.crescents()[0].opening);
+        EXPECT_FALSE(brackets.crescents()[1].opening);
+        // What the brackets add to the width: 2k + 2, with k at most 15.
+        const qreal extra = brackets.size().width() - contents.size().width();
+        EXPECT_LE(extra, 32.0);
+        (contents.size().height() > 75.0 ? extraPastCap : extraBelowCap).push_back(extra);
+    }
+    ASSERT_GE(extraBelowCap.size(), 2u);
+    ASSERT_GE(extraPastCap.size(), 2u);
+    for (size_t i = 1; i < extraBelowCap.size(); ++i) {
+        EXPECT_GT(extraBelowCap[i], extraBelowCap[i - 1]);
+    }
+    for (const qreal extra : extraPastCap) {
+        EXPECT_DOUBLE_EQ(extra, extraPastCap.front());
+    }
+    EXPECT_GT(extraPastCap.front(), extraBelowCap.back());
+}
+
+TEST(FormulaLayout, SquareRootShowsItsIndexSmallAndTheOverbarSpansTheRadicand) {
+    const auto parsed = parse("√x");
+    const auto layout = layoutOf(parsed.tree.get());
+    const FormulaNode& root = layout->root();
+    ASSERT_EQ(root.kind(), Kind::Root);
+    const auto& index = root.children()[0];
+    const auto& radicand = root.children()[1];
+    ASSERT_EQ(index.node->texts().size(), 1u);
+    EXPECT_EQ(index.node->texts()[0].text, QStringLiteral("2"));
+    EXPECT_EQ(index.node->font().pixelSize(), 15);
+    EXPECT_DOUBLE_EQ(bottom(radicand), root.size().height());
+    // The index stands on the axis, left of the radicand.
+    EXPECT_DOUBLE_EQ(bottom(index), root.size().baselineOffset);
+    EXPECT_LT(boxOf(index).right(), radicand.origin.x());
+    // The overbar runs along the radicand's top from 1 left of it to 2 right of it.
+    const QPolygonF& radical = root.radical();
+    ASSERT_EQ(radical.size(), 6);
+    EXPECT_DOUBLE_EQ(radical[3].y(), radicand.origin.y());
+    EXPECT_DOUBLE_EQ(radical[4].y(), radicand.origin.y());
+    EXPECT_DOUBLE_EQ(radical[3].x(), radicand.origin.x() - 1.0);
+    EXPECT_DOUBLE_EQ(radical[4].x(), boxOf(radicand).right() + 2.0);
+    // The hook reaches the bottom of the box.
+    EXPECT_DOUBLE_EQ(radical[2].y(), root.size().height());
+}
+
+TEST(FormulaLayout, RootIndexIsNeverPushedOutOfTheBox) {
+    // Deep in exponents the index is narrower than the radical's hook.
+    const auto parsed = parse("√x");
+    const auto layout = layoutOf(parsed.tree.get(), 12);
+    for (const QPointF& corner : layout->root().radical()) {
+        EXPECT_GE(corner.x(), 0.0);
+    }
+    expectPartsInside(layout->root(), "√x at depth 12");
+}
+
+TEST(FormulaLayout, SumOperandsShareTheAxis) {
+    const auto parsed = parse("x^2+1/y-z");
+    const auto layout = layoutOf(parsed.tree.get());
+    const FormulaNode& sum = layout->root();
+    ASSERT_EQ(sum.kind(), Kind::Sum);
+    ASSERT_EQ(sum.children().size(), 3u);
+    for (const auto& operand : sum.children()) {
+        EXPECT_DOUBLE_EQ(axis(operand), sum.size().baselineOffset);
+    }
+    // The first operator is implied; the others stand between their operands.
+    ASSERT_EQ(sum.texts().size(), 2u);
+    EXPECT_EQ(sum.texts()[0].text, QStringLiteral("+"));
+    EXPECT_EQ(sum.texts()[1].text, QStringLiteral("-"));
+    for (size_t i = 0; i < 2; ++i) {
+        const auto& sign = sum.texts()[i];
+        EXPECT_GT(sign.origin.x(), boxOf(sum.children()[i]).right());
+        EXPECT_LT(sign.origin.x() + sign.size.width(), sum.children()[i + 1].origin.x());
+        EXPECT_DOUBLE_EQ(sign.origin.y() + sign.size.height() / 2.0, sum.size().baselineOffset);
+    }
+    // Tall enough for the tallest part above and the deepest part below the axis.
+    EXPECT_DOUBLE_EQ(sum.size().height(), bottom(sum.children()[1]));
+}
+
+TEST(FormulaLayout, SumThatStartsWithASubtractionShowsItsSign) {
+    // Organising a sum can put a subtracted term first (x-1 becomes -1+x).
+    VariableTable table{};
+    auto sum = RVCommutativeOperation::commutativeOperationWithToken(RVToken::plusToken());
+    sum->appendOperation(RVNumber::numberWithValue(1.0), RVToken::minusToken());
+    sum->appendOperation(
+        RVVariable::variableWithToken(RVToken(TOKEN_VARIABLE, u"x", 0), table.data()),
+        RVToken::plusToken());
+    const auto layout = layoutOf(sum.get());
+    const FormulaNode& node = layout->root();
+    ASSERT_EQ(node.texts().size(), 2u);
+    EXPECT_EQ(node.texts()[0].text, QStringLiteral("-"));
+    EXPECT_DOUBLE_EQ(node.texts()[0].origin.x(), 0.0);
+    EXPECT_GT(node.children()[0].origin.x(), node.texts()[0].size.width());
+}
+
+TEST(FormulaLayout, RelationSetsItsSignBetweenOperandsOnTheAxis) {
+    const auto parsed = parse("x^2+y^2≤1/2");
+    const auto layout = layoutOf(parsed.tree.get());
+    const FormulaNode& relation = layout->root();
+    ASSERT_EQ(relation.kind(), Kind::Operator);
+    ASSERT_EQ(relation.texts().size(), 1u);
+    const auto& sign = relation.texts()[0];
+    EXPECT_EQ(sign.text, QStringLiteral("≤"));
+    const auto& left = relation.children()[0];
+    const auto& right = relation.children()[1];
+    EXPECT_DOUBLE_EQ(axis(left), relation.size().baselineOffset);
+    EXPECT_DOUBLE_EQ(axis(right), relation.size().baselineOffset);
+    EXPECT_DOUBLE_EQ(sign.origin.y() + sign.size.height() / 2.0, relation.size().baselineOffset);
+    EXPECT_DOUBLE_EQ(sign.origin.x(), boxOf(left).right() + 1.0);
+    EXPECT_DOUBLE_EQ(right.origin.x(), sign.origin.x() + sign.size.width() + 1.0);
+    EXPECT_DOUBLE_EQ(relation.size().width(), boxOf(right).right());
+    EXPECT_DOUBLE_EQ(relation.size().height(), std::max(bottom(left), bottom(right)));
+}
+
+TEST(FormulaLayout, UnaryMinusPrecedesItsOperand) {
+    const auto parsed = parse("-x^2");
+    const auto layout = layoutOf(parsed.tree.get());
+    const FormulaNode& minus = layout->root();
+    ASSERT_EQ(minus.kind(), Kind::UnaryMinus);
+    ASSERT_EQ(minus.texts().size(), 1u);
+    EXPECT_EQ(minus.texts()[0].text, QStringLiteral("-"));
+    const auto& operand = minus.children()[0];
+    EXPECT_EQ(operand.node->kind(), Kind::Power);
+    EXPECT_GT(operand.origin.x(), minus.texts()[0].size.width());
+    EXPECT_DOUBLE_EQ(minus.size().height(), operand.node->size().height());
+    const auto& sign = minus.texts()[0];
+    EXPECT_DOUBLE_EQ(sign.origin.y() + sign.size.height() / 2.0, minus.size().baselineOffset);
+}
+
+TEST(FormulaLayout, FunctionArgumentsSitBetweenCrescentsWithCommas) {
+    const auto parsed = parse("max(1, x/y)");
+    const auto layout = layoutOf(parsed.tree.get());
+    const FormulaNode& function = layout->root();
+    ASSERT_EQ(function.kind(), Kind::Function);
+    ASSERT_EQ(function.texts().size(), 2u);
+    EXPECT_EQ(function.texts()[0].text, QStringLiteral("max"));
+    EXPECT_EQ(function.texts()[1].text, QStringLiteral(", "));
+    ASSERT_EQ(function.children().size(), 2u);
+    ASSERT_EQ(function.crescents().size(), 2u);
+    const auto& name = function.texts()[0];
+    const auto& opening = function.crescents()[0];
+    const auto& closing = function.crescents()[1];
+    // The opening crescent bulges k left of its tips, still right of the name; the arguments
+    // follow it.
+    EXPECT_GT(opening.tipX - opening.k, name.origin.x() + name.size.width());
+    EXPECT_GT(function.children()[0].origin.x(), opening.tipX);
+    EXPECT_LT(boxOf(function.children()[1]).right(), closing.tipX);
+    EXPECT_DOUBLE_EQ(closing.tipX + closing.k, function.size().width());
+    for (const auto& argument : function.children()) {
+        EXPECT_DOUBLE_EQ(axis(argument), function.size().baselineOffset);
+    }
+    // The crescents grow with the tall second argument.
+    const auto small = parse("max(1, x)");
+    const auto smallLayout = layoutOf(small.tree.get());
+    EXPECT_GT(opening.k, smallLayout->root().crescents()[0].k);
+}
+
+TEST(FormulaLayout, DerivativeIsAFunctionNamedAfterItsVariable) {
+    const auto parsed = parse("d/dx(x^2)");
+    const auto layout = layoutOf(parsed.tree.get());
+    const FormulaNode& derivative = layout->root();
+    ASSERT_EQ(derivative.kind(), Kind::Function);
+    ASSERT_FALSE(derivative.texts().empty());
+    EXPECT_EQ(derivative.texts()[0].text, QStringLiteral("d/dx"));
+    ASSERT_EQ(derivative.children().size(), 1u);
+    EXPECT_EQ(derivative.children()[0].node->kind(), Kind::Power);
+}
+
+TEST(FormulaLayout, ABareSumAsAFactorGetsBrackets) {
+    // (1+π)⋅x after simplification dropped the constant brackets.
+    VariableTable table{};
+    auto sum = RVCommutativeOperation::commutativeOperationWithToken(RVToken::plusToken());
+    sum->appendOperation(RVNumber::numberWithValue(1.0), RVToken::plusToken());
+    sum->appendOperation(RVConstant::constantWithToken(RVToken(TOKEN_NUMBER, u"π", 0)),
+                         RVToken::plusToken());
+    auto product =
+        RVCommutativeOperation::commutativeOperationWithToken(RVToken(TOKEN_TIMES, u"⋅", 0));
+    product->appendOperation(std::move(sum), RVToken(TOKEN_TIMES, u"⋅", 0));
+    product->appendOperation(
+        RVVariable::variableWithToken(RVToken(TOKEN_VARIABLE, u"x", 0), table.data()),
+        RVToken(TOKEN_TIMES, u"⋅", 0));
+    const auto layout = layoutOf(product.get());
+    const FormulaNode& first = child(layout->root(), 0);
+    ASSERT_EQ(first.kind(), Kind::Parentheses);
+    EXPECT_EQ(child(first, 0).kind(), Kind::Sum);
+    EXPECT_EQ(child(layout->root(), 1).kind(), Kind::Leaf);
+}
+
+TEST(FormulaLayout, AProductOrNegativeNumberAsABaseGetsBrackets) {
+    VariableTable table{};
+    auto product =
+        RVCommutativeOperation::commutativeOperationWithToken(RVToken(TOKEN_TIMES, u"⋅", 0));
+    product->appendOperation(RVNumber::numberWithValue(2.0), RVToken(TOKEN_TIMES, u"⋅", 0));
+    product->appendOperation(RVConstant::constantWithToken(RVToken(TOKEN_NUMBER, u"π", 0)),
+                             RVToken(TOKEN_TIMES, u"⋅", 0));
+    auto power = RVBinaryOperation::binaryOperationWithOperatorToken(
+        RVToken::powerToken(), std::move(product),
+        RVVariable::variableWithToken(RVToken(TOKEN_VARIABLE, u"x", 0), table.data()));
+    const auto layout = layoutOf(power.get());
+    EXPECT_EQ(child(layout->root(), 0).kind(), Kind::Parentheses);
+
+    auto negative = RVBinaryOperation::binaryOperationWithOperatorToken(
+        RVToken::powerToken(), RVNumber::numberWithValue(-3.0), RVNumber::numberWithValue(2.0));
+    EXPECT_EQ(child(layoutOf(negative.get())->root(), 0).kind(), Kind::Parentheses);
+
+    // A base that binds tighter keeps its plain form.
+    const auto parsed = parse("sin(x)^2");
+    EXPECT_EQ(child(layoutOf(parsed.tree.get())->root(), 0).kind(), Kind::Function);
+}
+
+TEST(FormulaLayout, TypedParenthesesAreNotDoubled) {
+    const auto parsed = parse("(x+1)⋅2");
+    const auto layout = layoutOf(parsed.tree.get());
+    const FormulaNode& first = child(layout->root(), 0);
+    ASSERT_EQ(first.kind(), Kind::Parentheses);
+    EXPECT_EQ(child(first, 0).kind(), Kind::Sum);
+}
+
+TEST(FormulaLayout, MissingOperandIsAnEmptyBox) {
+    const auto empty = layoutOf(nullptr);
+    EXPECT_EQ(empty->root().kind(), Kind::Empty);
+    EXPECT_EQ(empty->size().width(), 0.0);
+    EXPECT_EQ(empty->size().height(), 0.0);
+    EXPECT_EQ(empty->size().baselineOffset, 0.0);
+
+    auto brackets = RVParentheses::parenthesesOpWithToken(RVToken(TOKEN_LPAREN, u"(", 0), nullptr);
+    const auto layout = layoutOf(brackets.get());
+    EXPECT_EQ(child(layout->root(), 0).kind(), Kind::Empty);
+    EXPECT_EQ(layout->size().height(), 0.0);
+}
+
+TEST(FormulaLayout, EveryPartOfTheExamplesLiesInsideItsParent) {
+    for (const char* text : test::kExamples) {
+        const auto parsed = parse(text);
+        ASSERT_NE(parsed.tree, nullptr) << text;
+        for (const unsigned depth : {0u, 3u, 9u}) {
+            const auto layout = layoutOf(parsed.tree.get(), depth);
+            EXPECT_GT(layout->size().width(), 0.0) << text;
+            EXPECT_GT(layout->size().height(), 0.0) << text;
+            expectPartsInside(layout->root(),
+                              std::string(text) + " at depth " + std::to_string(depth));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace plotwise
