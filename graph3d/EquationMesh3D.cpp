@@ -1,0 +1,58 @@
+#include "EquationMesh3D.h"
+
+#include <utility>
+
+#include "ImplicitSurfaceBuilder.h"
+#include "MeshBuilder3D.h"
+
+namespace plotwise {
+
+void EquationMesh3D::setExpression(const RVOperationTree& tree, int type) {
+    // The view always asks with target value 0, so -1 never matches.
+    previousEvaluationLimits_.targetValue = -1.0f;
+    type_ = type;
+    evaluationData_ = EvaluationData3D::fromTree(tree);
+}
+
+bool EquationMesh3D::evaluateWithLimits(const EvaluationLimits3D& limits, bool visible,
+                                        DeviceClass device, bool fasterLessAccurate3DAlgorithm) {
+    if (limits.closeTo(previousEvaluationLimits_)) {
+        return false;
+    }
+    if (!visible) {
+        return false;
+    }
+    evaluationData_.useTetahedros = !fasterLessAccurate3DAlgorithm;
+    evaluationData_.calculateSmoothForImplicit = !fasterLessAccurate3DAlgorithm;
+    calculating_ = true;
+    mesh_.clear();
+    invalidVBO_ = true;
+    evaluateVBOWithLimits(limits, device);
+    previousEvaluationLimits_ = limits;
+    calculating_ = false;
+    return true;
+}
+
+void EquationMesh3D::evaluateVBOWithLimits(const EvaluationLimits3D& limits, DeviceClass device) {
+    mesh_ =
+        MeshBuilder3D::build(type_, limits, evaluationData_, MeshCapacities3D::forDevice(device));
+}
+
+void EquationMesh3D::calculateImplicit(const EvaluationLimits3D& limits, DeviceClass device) {
+    mesh_ = ImplicitSurfaceBuilder::calculateImplicit(
+        limits, evaluationData_, MeshCapacities3D::forDevice(device).implicitVertexLimit);
+}
+
+void EquationMesh3D::calculateImplicitWithSmooth(const EvaluationLimits3D& limits,
+                                                 DeviceClass device) {
+    mesh_ = ImplicitSurfaceBuilder::calculateImplicitWithSmooth(
+        limits, evaluationData_, MeshCapacities3D::forDevice(device).implicitVertexLimit);
+}
+
+Mesh3D EquationMesh3D::takeMesh() {
+    Mesh3D taken = std::move(mesh_);
+    mesh_.clear();
+    return taken;
+}
+
+}  // namespace plotwise

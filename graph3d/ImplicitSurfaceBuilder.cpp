@@ -1,0 +1,432 @@
+#include "ImplicitSurfaceBuilder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <utility>
+
+#include "FastInverseSquareRoot.h"
+#include "GridAxis.h"
+#include "MarchingCubesTables.h"
+#include "MarchingTetrahedraTables.h"
+
+namespace plotwise {
+
+namespace {
+
+using CubeTables = MarchingCubesTables;
+using TetraTables = MarchingTetrahedraTables;
+
+// 16-bit indices address at most this many vertices.
+constexpr std::size_t kIndexableVertices = 65536;
+
+// A grid edge seen from one cube: its lower end (no coordinate above the other end's) and the
+// axes it advances along (x 1, y 2, z 4). Every edge of the cubes and of the six tetrahedra
+// runs this way, so a grid edge has one name whichever cell reaches it.
+struct CubeEdge {
+    int low;
+    int high;
+    int direction;
+};
+
+constexpr CubeEdge cubeEdge(int a, int b) {
+    const auto& pa = CubeTables::cornerOffsets[static_cast<std::size_t>(a)];
+    const auto& pb = CubeTables::cornerOffsets[static_cast<std::size_t>(b)];
+    const bool aLow = pa[0] <= pb[0] && pa[1] <= pb[1] && pa[2] <= pb[2];
+    const int low = aLow ? a : b;
+    const int high = aLow ? b : a;
+    const auto& pl = CubeTables::cornerOffsets[static_cast<std::size_t>(low)];
+    const auto& ph = CubeTables::cornerOffsets[static_cast<std::size_t>(high)];
+    return {low, high, (ph[0] - pl[0]) | ((ph[1] - pl[1]) << 1) | ((ph[2] - pl[2]) << 2)};
+}
+
+constexpr std::array<CubeEdge, 12> makeCubeEdges() {
+    std::array<CubeEdge, 12> edges{};
+    for (std::size_t e = 0; e < 12; ++e) {
+        edges[e] = cubeEdge(CubeTables::edgeCorners[e][0], CubeTables::edgeCorners[e][1]);
+    }
+    return edges;
+}
+
+constexpr std::array<std::array<CubeEdge, 6>, 6> makeTetraEdges() {
+    std::array<std::array<CubeEdge, 6>, 6> edges{};
+    for (std::size_t t = 0; t < 6; ++t) {
+        for (std::size_t e = 0; e < 6; ++e) {
+            const auto& pair = TetraTables::edgeCorners[e];
+            edges[t][e] = cubeEdge(TetraTables::tetrahedra[t][static_cast<std::size_t>(pair[0])],
+                                   TetraTables::tetrahedra[t][static_cast<std::size_t>(pair[1])]);
+        }
+    }
+    return edges;
+}
+
+constexpr std::array<CubeEdge, 12> kCubeEdges = makeCubeEdges();
+constexpr std::array<std::array<CubeEdge, 6>, 6> kTetraEdges = makeTetraEdges();
+
+// Directions that occur: the cube edges use 1, 2, 4; the tetrahedra add the diagonals.
+constexpr int kDirections = 8;
+
+class Extractor {
+public:
+    Extractor(const EvaluationLimits3D& limits, const EvaluationData3D& data,
+              std::size_t vertexLimit)
+        : axis_(GridAxis::nodes(limits.min, limits.max, limits.step)),
+          target_(limits.targetValue),
+          step_(limits.step),
+          field_(data, FieldEvaluator3D::Reading::Field),
+          limit_(std::min(vertexLimit, kIndexableVertices)),
+          tetrahedra_(data.useTetahedros) {}
+
+    void run() {
+        if (axis_.size() < 2) {
+            return;
+        }
+        cells_ = axis_.size() - 1;
+        side_ = axis_.size();
+        planeSize_ = side_ * side_;
+        xs_.resize(planeSize_);
+        ys_.resize(planeSize_);
+        zs_.resize(planeSize_);
+        for (std::size_t j = 0; j < side_; ++j) {
+            for (std::size_t k = 0; k < side_; ++k) {
+                ys_[j * side_ + k] = axis_[j];
+                zs_[j * side_ + k] = axis_[k];
+            }
+        }
+        for (std::size_t p = 0; p < 2; ++p) {
+            values_[p].resize(planeSize_);
+            inside_[p].resize(planeSize_);
+        }
+        for (auto& cache : cache_) {
+            cache.assign(kDirections * planeSize_, -1);
+        }
+
+        evaluatePlane(0, 0);
+        for (std::size_t i = 0; i < cells_ && !cutOff_; ++i) {
+            evaluatePlane(i + 1, 1);
+            resetCaches();
+            if (tetrahedra_) {
+                tetrahedraSlab(i);
+            } else {
+                cubesSlab(i);
+            }
+            std::swap(values_[0], values_[1]);
+            std::swap(inside_[0], inside_[1]);
+            std::swap(cache_[1], cache_[2]);
+            std::swap(touched_[1], touched_[2]);
+        }
+    }
+
+    std::size_t cells() const { return cells_ * cells_ * cells_; }
+    bool cutOff() const { return cutOff_; }
+    FieldEvaluator3D& field() { return field_; }
+    const std::vector<Float3>& uniqueVertices() const { return unique_; }
+    const std::vector<std::uint32_t>& output() const { return output_; }
+
+private:
+    void evaluatePlane(std::size_t plane, std::size_t slot) {
+        std::fill(xs_.begin(), xs_.end(), static_cast<double>(axis_[plane]));
+        field_.evaluate(planeSize_, xs_.data(), ys_.data(), zs_.data(), values_[slot].data());
+        const std::vector<double>& values = values_[slot];
+        std::vector<std::uint8_t>& inside = inside_[slot];
+        for (std::size_t n = 0; n < planeSize_; ++n) {
+            inside[n] = values[n] <= target_ ? 1 : 0;  // NaN is outside
+        }
+    }
+
+    // The edges across the slab and those in its high plane are new for each slab. Only the
+    // entries written are cleared, so an empty slab costs nothing here.
+    void resetCaches() {
+        for (const std::size_t slot : {std::size_t{0}, std::size_t{2}}) {
+            for (const std::size_t entry : touched_[slot]) {
+                cache_[slot][entry] = -1;
+            }
+            touched_[slot].clear();
+        }
+    }
+
+    std::size_t node(std::size_t j, std::size_t k, int corner) const {
+        const auto& o = CubeTables::cornerOffsets[static_cast<std::size_t>(corner)];
+        return (j + static_cast<std::size_t>(o[1])) * side_ + k + static_cast<std::size_t>(o[2]);
+    }
+
+    double cornerValue(std::size_t j, std::size_t k, int corner) const {
+        const auto plane = static_cast<std::size_t>(
+            CubeTables::cornerOffsets[static_cast<std::size_t>(corner)][0]);
+        return values_[plane][node(j, k, corner)];
+    }
+
+    Float3 cornerPosition(std::size_t i, std::size_t j, std::size_t k, int corner) const {
+        const auto& o = CubeTables::cornerOffsets[static_cast<std::size_t>(corner)];
+        return {axis_[i + static_cast<std::size_t>(o[0])],
+                axis_[j + static_cast<std::size_t>(o[1])],
+                axis_[k + static_cast<std::size_t>(o[2])]};
+    }
+
+    // The crossing on a grid edge, computed once per extraction from its lower end, so that
+    // every cell that meets the edge gets the same bits.
+    std::uint32_t vertex(std::size_t i, std::size_t j, std::size_t k, const CubeEdge& edge) {
+        const auto& o = CubeTables::cornerOffsets[static_cast<std::size_t>(edge.low)];
+        const std::size_t cacheSlot =
+            (edge.direction & 1) != 0 ? 0 : 1 + static_cast<std::size_t>(o[0]);
+        const std::size_t entry =
+            static_cast<std::size_t>(edge.direction) * planeSize_ + node(j, k, edge.low);
+        std::int32_t& id = cache_[cacheSlot][entry];
+        if (id >= 0) {
+            return static_cast<std::uint32_t>(id);
+        }
+        touched_[cacheSlot].push_back(entry);
+        const double va = cornerValue(j, k, edge.low);
+        const double vb = cornerValue(j, k, edge.high);
+        const double t = vb == va ? 0.5 : (target_ - va) / (vb - va);
+        const Float3 a = cornerPosition(i, j, k, edge.low);
+        Float3 p;
+        if (tetrahedra_) {
+            const Float3 b = cornerPosition(i, j, k, edge.high);
+            p = {interpolate(a.x, b.x, t), interpolate(a.y, b.y, t), interpolate(a.z, b.z, t)};
+        } else {
+            // Along one axis: the lower corner plus t steps.
+            p = a;
+            const double offset = t * step_;
+            if (edge.direction == 1) {
+                p.x = static_cast<float>(a.x + offset);
+            } else if (edge.direction == 2) {
+                p.y = static_cast<float>(a.y + offset);
+            } else {
+                p.z = static_cast<float>(a.z + offset);
+            }
+        }
+        id = static_cast<std::int32_t>(unique_.size());
+        unique_.push_back(p);
+        return static_cast<std::uint32_t>(id);
+    }
+
+    static float interpolate(float a, float b, double t) {
+        return static_cast<float>((1.0 - t) * a + t * b);
+    }
+
+    bool roomForTriangle() {
+        if (output_.size() + 2 >= limit_) {
+            cutOff_ = true;
+            return false;
+        }
+        return true;
+    }
+
+    unsigned caseIndex(std::size_t j, std::size_t k) const {
+        const auto& a = inside_[0];
+        const auto& b = inside_[1];
+        const std::size_t n = j * side_ + k;
+        const std::size_t up = n + side_;
+        return static_cast<unsigned>(a[n] | (b[n] << 1) | (b[up] << 2) | (a[up] << 3) |
+                                     (a[n + 1] << 4) | (b[n + 1] << 5) | (b[up + 1] << 6) |
+                                     (a[up + 1] << 7));
+    }
+
+    void cubesSlab(std::size_t i) {
+        const auto& edgeTable = CubeTables::edgeTable();
+        const auto& triangleTable = CubeTables::triangleTable();
+        for (std::size_t j = 0; j < cells_; ++j) {
+            for (std::size_t k = 0; k < cells_; ++k) {
+                const unsigned index = caseIndex(j, k);
+                if (edgeTable[index] == 0) {
+                    continue;
+                }
+                const auto& row = triangleTable[index];
+                for (std::size_t t = 0; t < row.size() && row[t] >= 0; t += 3) {
+                    if (!roomForTriangle()) {
+                        return;
+                    }
+                    for (std::size_t m = 0; m < 3; ++m) {
+                        output_.push_back(
+                            vertex(i, j, k, kCubeEdges[static_cast<std::size_t>(row[t + m])]));
+                    }
+                }
+            }
+        }
+    }
+
+    void tetrahedraSlab(std::size_t i) {
+        for (std::size_t j = 0; j < cells_; ++j) {
+            for (std::size_t k = 0; k < cells_; ++k) {
+                const unsigned cube = caseIndex(j, k);
+                if (cube == 0 || cube == 255) {
+                    continue;  // every tetrahedron is wholly inside or outside
+                }
+                for (std::size_t tet = 0; tet < 6; ++tet) {
+                    const auto& corners = TetraTables::tetrahedra[tet];
+                    unsigned index = 0;
+                    for (std::size_t m = 0; m < 4; ++m) {
+                        index |= ((cube >> corners[m]) & 1u) << m;
+                    }
+                    const auto& row = TetraTables::triangleTable[index];
+                    for (std::size_t t = 0; t < row.size() && row[t] >= 0; t += 3) {
+                        if (!roomForTriangle()) {
+                            return;  // no later triangle can fit either
+                        }
+                        for (std::size_t m = 0; m < 3; ++m) {
+                            output_.push_back(vertex(
+                                i, j, k, kTetraEdges[tet][static_cast<std::size_t>(row[t + m])]));
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    std::vector<float> axis_;
+    double target_;
+    double step_;
+    FieldEvaluator3D field_;
+    std::size_t limit_;
+    bool tetrahedra_;
+    bool cutOff_ = false;
+    std::size_t cells_ = 0;
+    std::size_t side_ = 0;
+    std::size_t planeSize_ = 0;
+    std::vector<double> xs_;
+    std::vector<double> ys_;
+    std::vector<double> zs_;
+    // [0] the plane at the slab's low x, [1] at its high x.
+    std::array<std::vector<double>, 2> values_;
+    std::array<std::vector<std::uint8_t>, 2> inside_;
+    // Vertex ids by direction and lower end node: [0] edges across the slab, [1] edges in the
+    // low plane, [2] edges in the high plane; -1 when not yet computed.
+    std::array<std::vector<std::int32_t>, 3> cache_;
+    std::array<std::vector<std::size_t>, 3> touched_;
+    std::vector<Float3> unique_;
+    std::vector<std::uint32_t> output_;
+};
+
+Float3 differenceNormal(const double* f) {
+    return normalizeFast({static_cast<float>(f[0] - f[1]), static_cast<float>(f[2] - f[3]),
+                          static_cast<float>(f[4] - f[5])});
+}
+
+// Gradient normals of many points, six field values each, in batches.
+std::vector<Float3> gradientNormals(FieldEvaluator3D& field, const std::vector<Float3>& points) {
+    constexpr std::size_t kChunk = 1024;
+    constexpr double h = ImplicitSurfaceBuilder::gradientStep;
+    std::vector<Float3> normals(points.size());
+    std::vector<double> xs(6 * kChunk), ys(6 * kChunk), zs(6 * kChunk), f(6 * kChunk);
+    for (std::size_t start = 0; start < points.size(); start += kChunk) {
+        const std::size_t count = std::min(kChunk, points.size() - start);
+        for (std::size_t n = 0; n < count; ++n) {
+            const double x = points[start + n].x;
+            const double y = points[start + n].y;
+            const double z = points[start + n].z;
+            const std::array<std::array<double, 3>, 6> samples = {{
+                {x - h, y, z},
+                {x + h, y, z},
+                {x, y - h, z},
+                {x, y + h, z},
+                {x, y, z - h},
+                {x, y, z + h},
+            }};
+            for (std::size_t s = 0; s < 6; ++s) {
+                xs[6 * n + s] = samples[s][0];
+                ys[6 * n + s] = samples[s][1];
+                zs[6 * n + s] = samples[s][2];
+            }
+        }
+        field.evaluate(6 * count, xs.data(), ys.data(), zs.data(), f.data());
+        for (std::size_t n = 0; n < count; ++n) {
+            normals[start + n] = differenceNormal(&f[6 * n]);
+        }
+    }
+    return normals;
+}
+
+Mesh3D meshFromExtraction(const ImplicitSurfaceBuilder::Extraction& extraction, bool smooth) {
+    Mesh3D mesh;
+    const std::vector<Float3>& p = extraction.positions;
+    const std::size_t n = p.size();
+    if (n == 0) {
+        return mesh;
+    }
+    mesh.vertices.resize(n);
+    mesh.indices.resize(n);
+    mesh.lineIndices.resize(2 * n);
+    for (std::size_t t = 0; t + 2 < n; t += 3) {
+        const Float3 flat = normalizeFast(Float3::cross(p[t + 2] - p[t + 1], p[t] - p[t + 1]));
+        for (std::size_t m = 0; m < 3; ++m) {
+            const Float3 normal = smooth ? extraction.normals[t + m] : flat;
+            mesh.vertices[t + m] = {p[t + m].x, p[t + m].y, p[t + m].z,
+                                    normal.x,   normal.y,   normal.z};
+            mesh.indices[t + m] = static_cast<std::uint16_t>(t + m);
+        }
+        const auto a = static_cast<std::uint16_t>(t);
+        const auto b = static_cast<std::uint16_t>(t + 1);
+        const auto c = static_cast<std::uint16_t>(t + 2);
+        const std::array<std::uint16_t, 6> lines = {a, b, b, c, c, a};
+        std::copy(lines.begin(), lines.end(),
+                  mesh.lineIndices.begin() + static_cast<std::ptrdiff_t>(2 * t));
+    }
+    return mesh;
+}
+
+}  // namespace
+
+ImplicitSurfaceBuilder::Extraction ImplicitSurfaceBuilder::extract(const EvaluationLimits3D& limits,
+                                                                   const EvaluationData3D& data,
+                                                                   std::size_t vertexLimit,
+                                                                   bool gradientNormals) {
+    Extractor extractor(limits, data, vertexLimit);
+    extractor.run();
+    Extraction extraction;
+    extraction.statistics.cells = extractor.cells();
+    extraction.statistics.cutOff = extractor.cutOff();
+    extraction.statistics.gridEvaluations = extractor.field().evaluations();
+    const std::vector<Float3>& unique = extractor.uniqueVertices();
+    extraction.positions.reserve(extractor.output().size());
+    for (const std::uint32_t id : extractor.output()) {
+        extraction.positions.push_back(unique[id]);
+    }
+    if (gradientNormals && !unique.empty()) {
+        // One gradient per grid-edge crossing; shared vertices have the same position bits.
+        const std::vector<Float3> normals = ::plotwise::gradientNormals(extractor.field(), unique);
+        extraction.normals.reserve(extractor.output().size());
+        for (const std::uint32_t id : extractor.output()) {
+            extraction.normals.push_back(normals[id]);
+        }
+        extraction.statistics.gradientEvaluations =
+            extractor.field().evaluations() - extraction.statistics.gridEvaluations;
+    }
+    return extraction;
+}
+
+Mesh3D ImplicitSurfaceBuilder::calculateImplicit(const EvaluationLimits3D& limits,
+                                                 const EvaluationData3D& data,
+                                                 std::size_t vertexLimit, Statistics* statistics) {
+    const Extraction extraction = extract(limits, data, vertexLimit, false);
+    if (statistics != nullptr) {
+        *statistics = extraction.statistics;
+    }
+    return meshFromExtraction(extraction, false);
+}
+
+Mesh3D ImplicitSurfaceBuilder::calculateImplicitWithSmooth(const EvaluationLimits3D& limits,
+                                                           const EvaluationData3D& data,
+                                                           std::size_t vertexLimit,
+                                                           Statistics* statistics) {
+    const Extraction extraction = extract(limits, data, vertexLimit, true);
+    if (statistics != nullptr) {
+        *statistics = extraction.statistics;
+    }
+    return meshFromExtraction(extraction, true);
+}
+
+Float3 ImplicitSurfaceBuilder::gradientNormal(FieldEvaluator3D& field, Float3 p) {
+    const double h = gradientStep;
+    const double x = p.x;
+    const double y = p.y;
+    const double z = p.z;
+    const std::array<double, 6> f = {
+        field.evaluateOne(x - h, y, z), field.evaluateOne(x + h, y, z),
+        field.evaluateOne(x, y - h, z), field.evaluateOne(x, y + h, z),
+        field.evaluateOne(x, y, z - h), field.evaluateOne(x, y, z + h),
+    };
+    return differenceNormal(f.data());
+}
+
+}  // namespace plotwise

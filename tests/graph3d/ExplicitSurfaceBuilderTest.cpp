@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "ExplicitSurfaceBuilder.h"
+#include "Graph3DTestSupport.h"
+
+namespace plotwise {
+namespace {
+
+using test::equation;
+using test::viewLimits;
+
+class ExplicitSurface : public ::testing::TestWithParam<DeviceClass> {
+protected:
+    DeviceClass device() const { return GetParam(); }
+    bool tablet() const { return device() == DeviceClass::Tablet; }
+    MeshCapacities3D capacities() const { return MeshCapacities3D::forDevice(device()); }
+    Mesh3D build(const char* text, int expectedType) {
+        auto e = equation(text);
+        EXPECT_EQ(e.type, expectedType) << text;
+        return ExplicitSurfaceBuilder::build(e.type, viewLimits(e.type, device()), e.data,
+                                             capacities());
+    }
+};
+
+std::size_t cells(const Mesh3D& mesh) {
+    return static_cast<std::size_t>(mesh.horizontalSteps - 1) *
+           static_cast<std::size_t>(mesh.verticalSteps - 1);
+}
+
+TEST_P(ExplicitSurface, HyperbolicParaboloidGridAndIndexCounts) {
+    auto e = equation("z=y^2/16-x^2/25");
+    ASSERT_EQ(e.type, 2);
+    const EvaluationLimits3D limits = viewLimits(2, device());
+    const Mesh3D mesh = ExplicitSurfaceBuilder::build(2, limits, e.data, capacities());
+    // 14/30 rounds up in single precision, so the 31st x is past 7: 30 lines. 14/40 rounds down
+    // and the 41st value (just below 7) still counts: 41.
+    const int side = tablet() ? 41 : 30;
+    EXPECT_EQ(mesh.horizontalSteps, side);
+    EXPECT_EQ(mesh.verticalSteps, side);
+    ASSERT_EQ(mesh.vertices.size(), static_cast<std::size_t>(side * side));
+    EXPECT_EQ(mesh.indices.size(), 6 * cells(mesh));
+    EXPECT_EQ(mesh.lineIndices.size(), 8 * cells(mesh));
+    // Point k = outer·V + inner: x from the outer loop, y from the inner one.
+    for (int outer = 0; outer < side; outer += 7) {
+        for (int inner = 0; inner < side; inner += 5) {
+            const MeshVertex& v = mesh.vertices[static_cast<std::size_t>(outer * side + inner)];
+            const double x = limits.min + outer * static_cast<double>(limits.step);
+            const double y = limits.min + inner * static_cast<double>(limits.step);
+            EXPECT_FLOAT_EQ(v.x, static_cast<float>(x));
+            EXPECT_FLOAT_EQ(v.y, static_cast<float>(y));
+            EXPECT_FLOAT_EQ(v.z, static_cast<float>(y * y / 16 - x * x / 25));
+        }
+    }
+}
+
+TEST_P(ExplicitSurface, CylindricalRowRunsRadiallyToTwiceTheBox) {
+    const Mesh3D mesh = build("z=100*sin(7r)/(1+r)^2", 2);
+    // 30 angles (40 on a tablet) × radii 0, step, … below 14: 30 (phone), 41 (tablet).
+    EXPECT_EQ(mesh.horizontalSteps, tablet() ? 40 : 30);
+    EXPECT_EQ(mesh.verticalSteps, tablet() ? 41 : 30);
+    const float step = viewLimits(2, device()).step;
+    const int n = mesh.horizontalSteps;
+    for (int a = 0; a < n; a += 3) {
+        const double theta = a * 2 * std::numbers::pi / (n - 1);
+        for (int i = 0; i < mesh.verticalSteps; i += 4) {
+            const double r = i * static_cast<double>(step);
+            const MeshVertex& v =
+                mesh.vertices[static_cast<std::size_t>(a * mesh.verticalSteps + i)];
+            EXPECT_NEAR(v.x, r * std::cos(theta), 1e-5);
+            EXPECT_NEAR(v.y, r * std::sin(theta), 1e-5);
+            const double z = 100 * std::sin(7 * r) / ((1 + r) * (1 + r));
+            EXPECT_NEAR(v.z, z, 1e-4);
+        }
+    }
+}
+
+TEST_P(ExplicitSurface, SphericalRoseClosesItsFirstAndLastAngleLines) {
+    const Mesh3D mesh = build("r=2sin(4Θ+cos(4Φ))", 3);
+    const int n = tablet() ? 40 : 30;
+    EXPECT_EQ(mesh.horizontalSteps, n);
+    EXPECT_EQ(mesh.verticalSteps, n);
+    const std::size_t last = static_cast<std::size_t>((n - 1) * n);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+        EXPECT_NEAR(mesh.vertices[i].x, mesh.vertices[last + i].x, 1e-5);
+        EXPECT_NEAR(mesh.vertices[i].y, mesh.vertices[last + i].y, 1e-5);
+        EXPECT_NEAR(mesh.vertices[i].z, mesh.vertices[last + i].z, 1e-5);
+    }
+    // Φ = 0 is the pole: r·cos 0 on the z axis.
+    const double r0 = 2 * std::sin(std::cos(0.0));
+    EXPECT_NEAR(mesh.vertices[0].z, r0, 1e-6);
+    EXPECT_NEAR(mesh.vertices[0].x, 0, 1e-6);
+}
+
+TEST_P(ExplicitSurface, RowsOfEveryKind) {
+    const EvaluationLimits3D limits = viewLimits(0, device());
+    const int n = tablet() ? 40 : 30;           // angle samples
+    const int coordinate = tablet() ? 41 : 30;  // −7 by step below 7
+    const int radial = tablet() ? 41 : 30;      // 0 by step below 14
+    const int halfRadial = tablet() ? 21 : 15;  // 0 by step below 7
+    struct Row {
+        const char* text;
+        int type;
+        int horizontal;
+        int vertical;
+    };
+    const Row rows[] = {
+        {"r=Θ-sin(z)", 3, coordinate, n},             // cylindrical: z outside, Θ inside
+        {"Θ=r+cos(1/z)", 4, halfRadial, coordinate},  // cylindrical: r below max, z inside
+        {"Θ=sin(Φ+r)/2", 4, radial, n},               // spherical: r outside, Φ inside
+        {"Φ=3-sin(3Θ+r)", 5, radial, n},              // r outside, Θ inside
+        {"r=2sin(5Φ)", 3, n, n},
+        {"x=d/dz(e^(-4(z^2+y^2)))", 0, coordinate, coordinate},
+        {"y=x+z", 1, coordinate, coordinate},
+        {"z=abs(cos(x)*sin(y))", 2, coordinate, coordinate},
+    };
+    for (const Row& row : rows) {
+        const Mesh3D mesh = build(row.text, row.type);
+        EXPECT_EQ(mesh.horizontalSteps, row.horizontal) << row.text;
+        EXPECT_EQ(mesh.verticalSteps, row.vertical) << row.text;
+        EXPECT_EQ(mesh.vertices.size(), static_cast<std::size_t>(row.horizontal) *
+                                            static_cast<std::size_t>(row.vertical));
+        EXPECT_LE(mesh.vertices.size(), capacities().explicitSamples);
+        EXPECT_EQ(mesh.indices.size() % 6, 0u);
+        EXPECT_EQ(mesh.lineIndices.size() / 8, mesh.indices.size() / 6);
+    }
+    // Points of the cylindrical and spherical rows follow the coordinate conventions.
+    {
+        const Mesh3D mesh = build("Θ=r+cos(1/z)", 4);
+        const std::size_t k = 3 * static_cast<std::size_t>(mesh.verticalSteps) + 11;
+        const double r = 3 * static_cast<double>(limits.step);
+        const double z = limits.min + 11 * static_cast<double>(limits.step);
+        const double theta = r + std::cos(1 / z);
+        EXPECT_NEAR(mesh.vertices[k].x, r * std::cos(theta), 1e-5);
+        EXPECT_NEAR(mesh.vertices[k].y, r * std::sin(theta), 1e-5);
+        EXPECT_NEAR(mesh.vertices[k].z, z, 1e-5);
+    }
+    {
+        const Mesh3D mesh = build("Φ=3-sin(3Θ+r)", 5);
+        const std::size_t k = 5 * static_cast<std::size_t>(mesh.verticalSteps) + 7;
+        const double r = 5 * static_cast<double>(limits.step);
+        const double theta = 7 * 2 * std::numbers::pi / (n - 1);
+        const double phi = 3 - std::sin(3 * theta + r);
+        EXPECT_NEAR(mesh.vertices[k].x, r * std::cos(theta) * std::sin(phi), 1e-5);
+        EXPECT_NEAR(mesh.vertices[k].y, r * std::sin(theta) * std::sin(phi), 1e-5);
+        EXPECT_NEAR(mesh.vertices[k].z, r * std::cos(phi), 1e-5);
+    }
+}
+
+TEST_P(ExplicitSurface, SurfaceBeyondSeventyGivesVerticesButNoTriangles) {
+    for (const char* text : {"z=100+x", "z=-71", "x=y+z+200"}) {
+        auto e = equation(text);
+        const Mesh3D mesh = ExplicitSurfaceBuilder::build(e.type, viewLimits(e.type, device()),
+                                                          e.data, capacities());
+        EXPECT_FALSE(mesh.vertices.empty()) << text;
+        EXPECT_TRUE(mesh.indices.empty()) << text;
+        EXPECT_TRUE(mesh.lineIndices.empty()) << text;
+    }
+    // Every point has x or y beyond 70 (max(|cos Θ|, |sin Θ|) ≥ √2/2).
+    const Mesh3D ufo = build("r=100+Θ+0*z", 3);
+    EXPECT_FALSE(ufo.vertices.empty());
+    EXPECT_TRUE(ufo.indices.empty());
+}
+
+TEST_P(ExplicitSurface, OneMissingCornerLeavesOneTriangleTwoDropTheCell) {
+    // A 3×3 grid (x and y at 0, 1, 2). √(x+y−0.5) is undefined only at (0, 0), point 0, the A
+    // corner of the first cell (A 0, B 1, C 4, D 3): A is replaced by D.
+    auto e = equation("z=√(x+y-0.5)");
+    const EvaluationLimits3D limits{0.0f, 2.5f, 1.0f, 0.0f};
+    const Mesh3D mesh = ExplicitSurfaceBuilder::build(2, limits, e.data, capacities());
+    ASSERT_EQ(mesh.horizontalSteps, 3);
+    ASSERT_EQ(mesh.verticalSteps, 3);
+    ASSERT_EQ(mesh.indices.size(), 24u);
+    EXPECT_EQ(std::vector<std::uint16_t>(mesh.indices.begin(), mesh.indices.begin() + 6),
+              (std::vector<std::uint16_t>{3, 1, 4, 3, 4, 3}));
+    EXPECT_EQ(std::vector<std::uint16_t>(mesh.lineIndices.begin(), mesh.lineIndices.begin() + 8),
+              (std::vector<std::uint16_t>{3, 1, 1, 4, 4, 3, 3, 3}));
+    // The second cell (A 1, B 2, C 5, D 4) is whole.
+    EXPECT_EQ(std::vector<std::uint16_t>(mesh.indices.begin() + 6, mesh.indices.begin() + 12),
+              (std::vector<std::uint16_t>{1, 2, 5, 1, 5, 4}));
+
+    // Undefined where x < 0.5, points 0, 1, 2: cells 0 (0, 1, 4, 3) and 1 (1, 2, 5, 4) have two
+    // bad corners each and are dropped; cells 3 and 4 are whole.
+    auto two = equation("z=√(x-0.5)");
+    const Mesh3D dropped = ExplicitSurfaceBuilder::build(2, limits, two.data, capacities());
+    EXPECT_EQ(dropped.indices, (std::vector<std::uint16_t>{3, 4, 7, 3, 7, 6, 4, 5, 8, 4, 8, 7}));
+}
+
+TEST_P(ExplicitSurface, NormalsOfAPlaneAreItsUnitNormal) {
+    // z = x: each cell's (C − B) × (A − B) is (s², 0, −s²).
+    const Mesh3D mesh = build("z=x", 2);
+    const double k = 1 / std::sqrt(2.0);
+    for (const MeshVertex& v : mesh.vertices) {
+        EXPECT_NEAR(v.nx, k, 0.003);
+        EXPECT_NEAR(v.ny, 0, 1e-6);
+        EXPECT_NEAR(v.nz, -k, 0.003);
+    }
+}
+
+TEST_P(ExplicitSurface, HolesInXDoNotSpoilTheirNeighboursNormals) {
+    // x = 1/y² is clipped to NaN on the line y ≈ 0; every whole point keeps a finite normal.
+    const Mesh3D mesh = build("x=1/y^2+z", 0);
+    std::size_t holes = 0;
+    for (const MeshVertex& v : mesh.vertices) {
+        if (!test::finite(v)) {
+            ++holes;
+            continue;
+        }
+        EXPECT_TRUE(std::isfinite(v.nx) && std::isfinite(v.ny) && std::isfinite(v.nz));
+    }
+    EXPECT_GT(holes, 0u);
+}
+
+TEST_P(ExplicitSurface, CapacityBoundsAnyLimits) {
+    auto e = equation("z=x*y");
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (const EvaluationLimits3D l :
+         {EvaluationLimits3D{-7, 7, 1e-6f, 0}, EvaluationLimits3D{-7, 7, 0, 0},
+          EvaluationLimits3D{-7, 7, -1, 0}, EvaluationLimits3D{nan, 7, 1, 0},
+          EvaluationLimits3D{-7, 7, nan, 0}, EvaluationLimits3D{7, -7, 1, 0}}) {
+        const Mesh3D mesh = ExplicitSurfaceBuilder::build(2, l, e.data, capacities());
+        EXPECT_LE(mesh.vertices.size(), capacities().explicitSamples);
+    }
+    for (const char* text : {"r=2", "Φ=1", "Θ=r+z"}) {
+        auto curved = equation(text);
+        const Mesh3D mesh =
+            ExplicitSurfaceBuilder::build(curved.type, {-7, 7, 0, 0}, curved.data, capacities());
+        EXPECT_LE(mesh.vertices.size(), capacities().explicitSamples) << text;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, ExplicitSurface,
+                         ::testing::Values(DeviceClass::Phone, DeviceClass::Tablet),
+                         [](const ::testing::TestParamInfo<DeviceClass>& info) {
+                             return test::deviceName(info.param);
+                         });
+
+}  // namespace
+}  // namespace plotwise
