@@ -1,0 +1,104 @@
+#include "ContourBuilder.h"
+
+#include <cmath>
+
+#include "GridCrossing.h"
+#include "GridNodeCache.h"
+
+namespace plotwise {
+
+ContourBuilder::ContourBuilder(const EvaluationData2D& data, SamplePoint* storage,
+                               std::uint32_t capacity)
+    : data_(data), storage_(storage), capacity_(capacity) {}
+
+std::uint32_t ContourBuilder::build(const EvaluationLimits2D& limits) {
+    count_ = 0;
+    evaluatedNodeCount_ = 0;
+    if (storage_ == nullptr) {
+        return 0;
+    }
+    GridNodeCache grid(limits, data_, 0.0, false);
+    if (!grid.usable()) {
+        return 0;
+    }
+    bool full = false;
+    for (std::size_t c = 0; c < grid.columnCount() && !full; ++c) {
+        if (!grid.columnIsTested(c)) {
+            continue;
+        }
+        grid.loadColumn(c);
+        const float x0 = grid.nodeX(c);
+        const float x1 = grid.nodeX(c + 1);
+        for (std::size_t r = 0; r < grid.rowCount(); ++r) {
+            // Room for one more segment after this cell's first is checked per triangle.
+            if (count_ + 2 >= capacity_) {
+                full = true;
+                break;
+            }
+            if (!grid.rowIsTested(r)) {
+                continue;
+            }
+            const double a = grid.leftValue(r);
+            const double b = grid.rightValue(r);
+            const double cValue = grid.leftValue(r + 1);
+            const double d = grid.rightValue(r + 1);
+            // Most cells lie wholly on one side: neither triangle adds anything.
+            if ((a < 0.0 && b < 0.0 && cValue < 0.0 && d < 0.0) ||
+                (a > 0.0 && b > 0.0 && cValue > 0.0 && d > 0.0)) {
+                continue;
+            }
+            const float y0 = grid.nodeY(r);
+            const float y1 = grid.nodeY(r + 1);
+            const Corner cornerA{{x0, y0}, a};
+            const Corner cornerB{{x1, y0}, b};
+            const Corner cornerC{{x0, y1}, cValue};
+            const Corner cornerD{{x1, y1}, d};
+            triangle(cornerA, cornerB, cornerC);
+            triangle(cornerB, cornerC, cornerD);
+        }
+    }
+    evaluatedNodeCount_ = grid.evaluatedNodeCount();
+    return count_;
+}
+
+void ContourBuilder::triangle(const Corner& p, const Corner& q, const Corner& r) {
+    if (count_ + 3 > capacity_) {
+        return;
+    }
+    const double pv = p.value;
+    const double qv = q.value;
+    const double rv = r.value;
+    if ((pv < 0.0 && qv < 0.0 && rv < 0.0) || (pv > 0.0 && qv > 0.0 && rv > 0.0)) {
+        return;
+    }
+    if (std::isnan(pv) || std::isnan(qv) || std::isnan(rv)) {
+        return;
+    }
+    const bool crossesPR = pv * rv <= 0.0;
+    const bool crossesPQ = pv * qv <= 0.0;
+    const bool crossesQR = qv * rv <= 0.0;
+    // Later pairs override earlier ones.
+    const Corner* firstFrom = nullptr;
+    const Corner* firstTo = nullptr;
+    const Corner* secondFrom = nullptr;
+    const Corner* secondTo = nullptr;
+    if (crossesPR && crossesQR) {
+        firstFrom = &p, firstTo = &r, secondFrom = &q, secondTo = &r;
+    }
+    if (crossesPR && crossesPQ) {
+        firstFrom = &p, firstTo = &r, secondFrom = &p, secondTo = &q;
+    }
+    if (crossesPQ && crossesQR) {
+        firstFrom = &p, firstTo = &q, secondFrom = &q, secondTo = &r;
+    }
+    // An infinite corner can leave a single crossing edge (∞·0 is NaN): no segment then.
+    if (firstFrom == nullptr) {
+        return;
+    }
+    storage_[count_++] =
+        GridCrossing::between(firstFrom->point, firstFrom->value, firstTo->point, firstTo->value);
+    storage_[count_++] = GridCrossing::between(secondFrom->point, secondFrom->value,
+                                               secondTo->point, secondTo->value);
+}
+
+}  // namespace plotwise

@@ -1,0 +1,42 @@
+#include "EquationSampler2D.h"
+
+#include <memory>
+#include <new>
+
+#include "ContourBuilder.h"
+#include "ExplicitSampler.h"
+#include "RegionBuilder.h"
+
+namespace plotwise {
+
+std::optional<SampleBuffer2D> EquationSampler2D::sample(int type, const EvaluationLimits2D& limits,
+                                                        const EvaluationData2D& data,
+                                                        DeviceClass device) {
+    // Left uninitialised: only the part written is read (and copied) after.
+    if (type == 7) {
+        const std::uint32_t capacity = RegionBuilder::capacityFor(device);
+        std::unique_ptr<RegionRecord[]> storage(new (std::nothrow) RegionRecord[capacity]);
+        if (!storage) {
+            return std::nullopt;
+        }
+        RegionBuilder builder(data, storage.get(), capacity);
+        const std::uint32_t count = builder.build(limits);
+        return SampleBuffer2D::withRecords(storage.get(), count);
+    }
+    const std::uint32_t capacity = ExplicitSampler::defaultCapacity;
+    std::unique_ptr<SamplePoint[]> storage(new (std::nothrow) SamplePoint[capacity]);
+    if (!storage) {
+        return std::nullopt;
+    }
+    std::uint32_t count = 0;
+    if (type == 6) {
+        ContourBuilder builder(data, storage.get(), capacity);
+        count = builder.build(limits);
+    } else {
+        ExplicitSampler sampler(data, storage.get(), capacity);
+        count = sampler.evaluateExplicitWithLimits(type, limits);
+    }
+    return SampleBuffer2D::withPoints(storage.get(), count);
+}
+
+}  // namespace plotwise

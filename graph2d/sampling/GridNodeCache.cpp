@@ -1,0 +1,126 @@
+#include "GridNodeCache.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <utility>
+
+namespace plotwise {
+
+namespace {
+
+bool isUsableRatio(double ratio) {
+    return std::isfinite(ratio) && ratio > 0.0;
+}
+
+// The number of cells k ≥ 0 with minimum + k·width < maximum, as the walk counts them.
+std::size_t cellCount(double minimum, double maximum, double width) {
+    const double estimate = std::ceil((maximum - minimum) / width);
+    auto count = static_cast<std::size_t>(std::max(estimate, 0.0));
+    while (count > 0 && !(minimum + static_cast<double>(count - 1) * width < maximum)) {
+        --count;
+    }
+    while (minimum + static_cast<double>(count) * width < maximum) {
+        ++count;
+    }
+    return count;
+}
+
+// Whether [a, a + aLength] and [b, b + bLength] share more than a point.
+bool overlaps(double a, double aLength, double b, double bLength) {
+    return std::min(a + aLength, b + bLength) - std::max(a, b) > 0.0;
+}
+
+}  // namespace
+
+GridNodeCache::GridNodeCache(const EvaluationLimits2D& limits, const EvaluationData2D& data,
+                             double margin, bool needsInside)
+    : limits_(limits), evaluator_(data), needsInside_(needsInside) {
+    if (data.expressionNode.empty() || data.variableTable == nullptr ||
+        !isUsableRatio(limits.pixelUnitRatioX) || !isUsableRatio(limits.pixelUnitRatioY)) {
+        return;
+    }
+    dx_ = cellPoints / limits.pixelUnitRatioX;
+    dy_ = cellPoints / limits.pixelUnitRatioY;
+    const double columns = (limits.maxx - limits.minx) / dx_;
+    const double rows = (limits.maxy - limits.miny) / dy_;
+    if (!(dx_ > 0.0) || !(dy_ > 0.0) || !std::isfinite(limits.minx) ||
+        !std::isfinite(limits.miny) || !(columns > 0.0) || !(rows > 0.0) ||
+        !((columns + 2.0) * (rows + 2.0) <= maximumNodeCount)) {
+        return;
+    }
+    columnCount_ = cellCount(limits.minx, limits.maxx, dx_);
+    rowCount_ = cellCount(limits.miny, limits.maxy, dy_);
+
+    // The test rectangle: the screen, standardised, grown by the margin.
+    double testX = limits.screen.origin.x;
+    double testY = limits.screen.origin.y;
+    double testWidth = limits.screen.size.width;
+    double testHeight = limits.screen.size.height;
+    if (testWidth < 0.0) {
+        testX += testWidth;
+        testWidth = -testWidth;
+    }
+    if (testHeight < 0.0) {
+        testY += testHeight;
+        testHeight = -testHeight;
+    }
+    testX -= margin * dx_;
+    testY -= margin * dy_;
+    testWidth += 2.0 * margin * dx_;
+    testHeight += 2.0 * margin * dy_;
+
+    columnTested_.resize(columnCount_);
+    for (std::size_t c = 0; c < columnCount_; ++c) {
+        columnTested_[c] =
+            overlaps(limits.minx + static_cast<double>(c) * dx_, dx_, testX, testWidth) ? 1 : 0;
+    }
+    bool anyRow = false;
+    for (std::size_t r = 0; r < rowCount_; ++r) {
+        if (overlaps(limits.miny + static_cast<double>(r) * dy_, dy_, testY, testHeight)) {
+            if (!anyRow) {
+                firstRow_ = r;
+                anyRow = true;
+            }
+            lastRow_ = r;
+        }
+    }
+    nodeY_.resize(rowCount_ + 1);
+    for (std::size_t r = 0; r <= rowCount_; ++r) {
+        nodeY_[r] = static_cast<float>(limits.miny + static_cast<double>(r) * dy_);
+    }
+    if (firstRow_ <= lastRow_) {
+        for (std::size_t r = firstRow_; r <= lastRow_ + 1; ++r) {
+            inputY_.push_back(nodeY_[r]);
+        }
+    }
+    usable_ = true;
+}
+
+float GridNodeCache::nodeX(std::size_t column) const {
+    return static_cast<float>(limits_.minx + static_cast<double>(column) * dx_);
+}
+
+void GridNodeCache::loadColumn(std::size_t column) {
+    if (right_.column == column) {
+        std::swap(left_, right_);
+    } else if (left_.column != column) {
+        evaluateColumn(column, left_);
+    }
+    if (right_.column != column + 1) {
+        evaluateColumn(column + 1, right_);
+    }
+}
+
+void GridNodeCache::evaluateColumn(std::size_t column, NodeColumn& into) {
+    assert(firstRow_ <= lastRow_);
+    const std::size_t count = inputY_.size();
+    inputX_.assign(count, static_cast<double>(nodeX(column)));
+    into.column = column;
+    into.values.resize(count);
+    into.inside.resize(needsInside_ ? count : 0);
+    evaluator_.evaluate(count, inputX_.data(), inputY_.data(), into.values.data(),
+                        needsInside_ ? into.inside.data() : nullptr);
+}
+
+}  // namespace plotwise

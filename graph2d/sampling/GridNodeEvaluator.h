@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "BatchEvaluator.h"
+#include "EvaluationData2D.h"
+
+namespace plotwise {
+
+// Evaluates grid nodes of the contour and region builders many at a time, through the batch form
+// of the compiled expression. A node's value is exactly what one-at-a-time evaluation gives: with
+// x and y written, r = √(x² + y²) and Θ = atan2(y, x) in single precision when the expression
+// uses them, the root's value, or for a relation right − left with each side evaluated apart and
+// the relation's own result as the inside flag.
+class GridNodeEvaluator {
+public:
+    explicit GridNodeEvaluator(const EvaluationData2D& data);
+
+    // Evaluates the nodes (x[i], y[i]) for i < count; writes count values and, when `inside` is
+    // not null, count inside flags (1 or 0; always 0 without a relation).
+    void evaluate(std::size_t count, const double* x, const double* y, double* values,
+                  std::uint8_t* inside);
+
+    // How many nodes have been evaluated so far.
+    std::size_t evaluatedNodeCount() const { return evaluatedNodeCount_; }
+
+private:
+    const EvaluationData2D& data_;
+    std::optional<BatchEvaluator> root_;
+    std::optional<BatchEvaluator> left_;
+    std::optional<BatchEvaluator> right_;
+    std::vector<double> r_;
+    std::vector<double> theta_;
+    std::vector<double> leftValues_;
+    std::vector<double> rightValues_;
+    std::size_t evaluatedNodeCount_ = 0;
+};
+
+}  // namespace plotwise

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "DeviceClass.h"
+#include "EvaluationData2D.h"
+#include "EvaluationLimits2D.h"
+#include "RegionRecord.h"
+
+namespace plotwise {
+
+// Fills the region of an inequality (type 7) over the sampling grid: a cell wholly inside becomes
+// a rectangle, merged with the full cell below it into one strip per run; any other cell is split
+// into the triangles (A, B, C) and (B, C, D), each clipped at the interpolated zeros of its edges
+// to the side that is inside.
+class RegionBuilder {
+public:
+    static constexpr std::uint32_t phoneCapacity = 28444;
+    static constexpr std::uint32_t tabletCapacity = 56889;
+    static constexpr std::uint32_t capacityFor(DeviceClass device) {
+        return device == DeviceClass::Tablet ? tabletCapacity : phoneCapacity;
+    }
+
+    // `storage` has room for `capacity` records and is written from its start.
+    RegionBuilder(const EvaluationData2D& data, RegionRecord* storage, std::uint32_t capacity);
+
+    // Returns the number of records written.
+    std::uint32_t build(const EvaluationLimits2D& limits);
+
+    // Nodes evaluated by the last build.
+    std::size_t evaluatedNodeCount() const { return evaluatedNodeCount_; }
+
+private:
+    struct Corner {
+        SamplePoint point;
+        double value;
+        bool inside;
+    };
+
+    void fullCell(const SamplePoint& a, const SamplePoint& b, const SamplePoint& d,
+                  const SamplePoint& c);
+    void clip(const Corner& p, const Corner& q, const Corner& r);
+
+    const EvaluationData2D& data_;
+    RegionRecord* storage_;
+    std::uint32_t capacity_;
+    std::uint32_t count_ = 0;
+    std::size_t evaluatedNodeCount_ = 0;
+};
+
+}  // namespace plotwise

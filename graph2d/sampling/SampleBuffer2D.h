@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "RegionRecord.h"
+#include "SamplePoint.h"
+
+namespace plotwise {
+
+// The samples of one 2D equation at their exact length: a polyline (types 0, 1, 3, 4), segment
+// pairs (type 6), or region records (type 7). Only one of the two lists is ever filled.
+class SampleBuffer2D {
+public:
+    SampleBuffer2D() = default;
+    // dataObjectCount is the number of points − 1, never below 0.
+    static SampleBuffer2D withPoints(const SamplePoint* points, std::uint32_t count);
+    // dataObjectCount is the number of records.
+    static SampleBuffer2D withRecords(const RegionRecord* records, std::uint32_t count);
+
+    const std::vector<SamplePoint>& points() const { return points_; }
+    const std::vector<RegionRecord>& records() const { return records_; }
+    std::uint32_t dataObjectCount() const { return dataObjectCount_; }
+    bool empty() const { return points_.empty() && records_.empty(); }
+
+private:
+    std::vector<SamplePoint> points_;
+    std::vector<RegionRecord> records_;
+    std::uint32_t dataObjectCount_ = 0;
+};
+
+}  // namespace plotwise

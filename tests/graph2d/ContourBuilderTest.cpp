@@ -1,0 +1,285 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "ContourBuilder.h"
+#include "SamplingTestSupport.h"
+
+namespace plotwise::test {
+namespace {
+
+// 5.0001 points per unit: cells of exactly one unit.
+constexpr double kUnitCells = 5.0001;
+
+struct Contour {
+    std::vector<SamplePoint> points;
+    std::size_t evaluatedNodes = 0;
+};
+
+Contour build(ParsedEquation& equation, const EvaluationLimits2D& limits,
+              std::uint32_t capacity = ContourBuilder::defaultCapacity) {
+    std::vector<SamplePoint> storage(capacity + 16, kSentinel);
+    ContourBuilder builder(equation.data(), storage.data(), capacity);
+    const std::uint32_t count = builder.build(limits);
+    EXPECT_EQ(writtenPrefix(storage), count) << equation.text();
+    EXPECT_LE(count, capacity);
+    EXPECT_EQ(count % 2, 0u) << "segments come in pairs";
+    storage.resize(count);
+    return {storage, builder.evaluatedNodeCount()};
+}
+
+TEST(ContourBuilder, HandWorkedLineOnFourCells) {
+    // x − y − 0.5 on [0, 2]² in unit cells. Node values c − r − 0.5; worked through cell by cell
+    // (column 0 bottom to top, then column 1), triangle (A, B, C) before (B, C, D):
+    //   cell (0,0): ABC crosses PQ and QR; BCD crosses PR and PQ;
+    //   cell (0,1): all corners negative, nothing;
+    //   cell (1,0): ABC crosses PR and QR; BCD crosses PQ and QR;
+    //   cell (1,1): as cell (0,0), shifted by (1, 1).
+    ParsedEquation line("x-y-0.5");
+    ASSERT_EQ(line.type(), 6);
+    const auto contour = build(line, window(0, 2, 0, 2, kUnitCells));
+    const std::vector<SamplePoint> expected = {
+        {0.5f, 0.0f},   {0.75f, 0.25f}, {1.0f, 0.5f}, {0.75f, 0.25f}, {1.0f, 0.5f}, {1.25f, 0.75f},
+        {1.25f, 0.75f}, {1.5f, 1.0f},   {1.5f, 1.0f}, {1.75f, 1.25f}, {2.0f, 1.5f}, {1.75f, 1.25f},
+    };
+    ASSERT_EQ(contour.points.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(contour.points[i], expected[i]) << i;
+    }
+    // 3 × 3 nodes, each evaluated once.
+    EXPECT_EQ(contour.evaluatedNodes, 9u);
+}
+
+TEST(ContourBuilder, HandWorkedZerosAtNodesTakeTheLastMatchingPair) {
+    // x − y on [0, 2]² in unit cells: node values c − r, zero on the diagonal nodes, so a
+    // triangle may have all three edges "crossing"; the pair PQ, QR then wins:
+    //   cell (0,0): ABC (0, 1, −1): PQ crossing A, QR crossing (½, ½);
+    //               BCD (1, −1, 0): PQ crossing (½, ½), QR crossing D;
+    //   cell (0,1): ABC (−1, 0, −2) and BCD (0, −2, −1) touch zero only at B: two points at B;
+    //   cell (1,0): ABC (1, 2, 0) and BCD (2, 0, 1) touch zero only at C: two points at C;
+    //   cell (1,1): as cell (0,0), shifted by (1, 1).
+    ParsedEquation diagonal("x-y");
+    const auto contour = build(diagonal, window(0, 2, 0, 2, kUnitCells));
+    const std::vector<SamplePoint> expected = {
+        {0, 0}, {0.5f, 0.5f}, {0.5f, 0.5f}, {1, 1}, {1, 1}, {1, 1},       {1, 1},       {1, 1},
+        {1, 1}, {1, 1},       {1, 1},       {1, 1}, {1, 1}, {1.5f, 1.5f}, {1.5f, 1.5f}, {2, 2},
+    };
+    ASSERT_EQ(contour.points.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(contour.points[i], expected[i]) << i;
+    }
+}
+
+TEST(ContourBuilder, BareExpressionDrawsItsZeroSet) {
+    ParsedEquation diagonal("x-y");
+    const auto contour = build(diagonal, window(-3, 3, -2, 2, 40));
+    ASSERT_FALSE(contour.points.empty());
+    for (const SamplePoint& p : contour.points) {
+        EXPECT_NEAR(p.x, p.y, 1e-5);
+        EXPECT_GE(p.y, -2.0f - 0.2f);
+        EXPECT_LE(p.y, 2.0f + 0.2f);
+    }
+}
+
+// The grid the builder walks, re-derived: for a contour point, the cell it lies in and the edge
+// (two grid nodes) it lies on.
+struct GridEdge {
+    SamplePoint from;
+    SamplePoint to;
+};
+
+bool onEdge(SamplePoint p, SamplePoint u, SamplePoint v, double tolerance) {
+    const double ex = static_cast<double>(v.x) - u.x;
+    const double ey = static_cast<double>(v.y) - u.y;
+    const double length = std::hypot(ex, ey);
+    const double px = static_cast<double>(p.x) - u.x;
+    const double py = static_cast<double>(p.y) - u.y;
+    const double along = (px * ex + py * ey) / length;
+    const double across = std::fabs(px * ey - py * ex) / length;
+    return across <= tolerance && along >= -tolerance && along <= length + tolerance;
+}
+
+TEST(ContourBuilder, CircleEndsLieOnGridEdgesAtTheInterpolatedZero) {
+    ParsedEquation circle("x^2+y^2=4");
+    const double ratio = 40.0;
+    const EvaluationLimits2D limits = window(-3, 3, -2.5, 2.5, ratio);
+    const auto contour = build(circle, limits);
+    ASSERT_GT(contour.points.size(), 100u);
+    const double d = 5.0001 / ratio;
+    auto nodeX = [&](long c) { return static_cast<float>(-3.0 + static_cast<double>(c) * d); };
+    auto nodeY = [&](long r) { return static_cast<float>(-2.5 + static_cast<double>(r) * d); };
+    for (const SamplePoint& p : contour.points) {
+        // Every end lies within one cell of the circle.
+        EXPECT_NEAR(std::hypot(p.x, p.y), 2.0, d * std::sqrt(2.0));
+        // Find the cell, then the edge among its five (four sides and the B–C diagonal) that
+        // holds the point; there the values at its ends, interpolated, are zero.
+        const long c = static_cast<long>(std::floor((p.x + 3.0) / d));
+        const long r = static_cast<long>(std::floor((p.y + 2.5) / d));
+        bool found = false;
+        for (long dc = -1; dc <= 0 && !found; ++dc) {
+            for (long dr = -1; dr <= 0 && !found; ++dr) {
+                const SamplePoint a{nodeX(c + dc), nodeY(r + dr)};
+                const SamplePoint b{nodeX(c + dc + 1), nodeY(r + dr)};
+                const SamplePoint cc{nodeX(c + dc), nodeY(r + dr + 1)};
+                const SamplePoint dd{nodeX(c + dc + 1), nodeY(r + dr + 1)};
+                for (const GridEdge& edge : {GridEdge{a, b}, GridEdge{a, cc}, GridEdge{b, cc},
+                                             GridEdge{b, dd}, GridEdge{cc, dd}}) {
+                    if (!onEdge(p, edge.from, edge.to, 1e-5)) {
+                        continue;
+                    }
+                    const double u = circle.treeValue(edge.from.x, edge.from.y);
+                    const double v = circle.treeValue(edge.to.x, edge.to.y);
+                    if (!(u * v <= 0.0)) {
+                        continue;
+                    }
+                    const double t = std::hypot(p.x - edge.from.x, p.y - edge.from.y) /
+                                     std::hypot(edge.to.x - edge.from.x, edge.to.y - edge.from.y);
+                    EXPECT_NEAR(u + (v - u) * t, 0.0, 1e-5 * (std::fabs(u) + std::fabs(v)));
+                    found = true;
+                    break;
+                }
+            }
+        }
+        EXPECT_TRUE(found) << p.x << " " << p.y;
+    }
+}
+
+TEST(ContourBuilder, CircleIsOneClosedRing) {
+    ParsedEquation circle("x^2+y^2=4");
+    const auto contour = build(circle, window(-3, 3, -2.5, 2.5, 40));
+    // Neighbouring triangles compute a shared crossing from the same corners in the same
+    // direction, so ends meet exactly: every end is shared by exactly two segments...
+    std::map<std::pair<float, float>, std::vector<std::size_t>> segmentsAt;
+    for (std::size_t i = 0; i < contour.points.size(); ++i) {
+        segmentsAt[{contour.points[i].x, contour.points[i].y}].push_back(i / 2);
+    }
+    for (const auto& [point, segments] : segmentsAt) {
+        EXPECT_EQ(segments.size(), 2u) << point.first << " " << point.second;
+    }
+    // ...and walking from one segment to the next visits all of them before coming back.
+    const std::size_t segmentCount = contour.points.size() / 2;
+    std::vector<bool> visited(segmentCount, false);
+    std::size_t segment = 0;
+    SamplePoint end = contour.points[1];
+    std::size_t steps = 0;
+    while (!visited[segment]) {
+        visited[segment] = true;
+        ++steps;
+        const auto& shared = segmentsAt[{end.x, end.y}];
+        ASSERT_EQ(shared.size(), 2u);
+        const std::size_t next = shared[0] == segment ? shared[1] : shared[0];
+        const SamplePoint a = contour.points[2 * next];
+        const SamplePoint b = contour.points[2 * next + 1];
+        end = a == end ? b : a;
+        segment = next;
+    }
+    EXPECT_EQ(steps, segmentCount);
+    EXPECT_EQ(segment, 0u);
+}
+
+TEST(ContourBuilder, EachNodeIsEvaluatedOnce) {
+    ParsedEquation curve("sin(x)-cos(y)^2");
+    const double d = 5.0001 / 80.0;
+    const auto contour = build(curve, window(-8, 8, -5, 5, 80));
+    const std::size_t columns = walkCount(-8, 8, d);
+    const std::size_t rows = walkCount(-5, 5, d);
+    EXPECT_EQ(contour.evaluatedNodes, (columns + 1) * (rows + 1));
+}
+
+TEST(ContourBuilder, SegmentCountFollowsTheScreenNotTheZoom) {
+    // The same circle seen 10 times closer at 10 times the ratio covers the same screen.
+    ParsedEquation circle("x^2+y^2=4");
+    const auto near = build(circle, window(-3, 3, -3, 3, 40));
+    const auto far = build(circle, window(-30, 30, -30, 30, 4));
+    const double nearCount = static_cast<double>(near.points.size());
+    EXPECT_NEAR(static_cast<double>(far.points.size()), nearCount / 10.0, nearCount / 40.0);
+    // Far in, the circle is nearly straight: 240 points of it at either zoom.
+    const auto zoomedIn = build(circle, window(1.9, 2.1, -0.1, 0.1, 1200));
+    const auto zoomedFurther = build(circle, window(1.99, 2.01, -0.01, 0.01, 12000));
+    ASSERT_GT(zoomedIn.points.size(), 40u);
+    EXPECT_NEAR(static_cast<double>(zoomedFurther.points.size()),
+                static_cast<double>(zoomedIn.points.size()),
+                0.1 * static_cast<double>(zoomedIn.points.size()));
+}
+
+TEST(ContourBuilder, CapacityStopsTheWalkAndKeepsWhatWasWritten) {
+    ParsedEquation checks("sin(20x)⋅sin(20y)");
+    const EvaluationLimits2D limits = window(-16, 16, -10, 10, 80);
+    const auto whole = build(checks, limits);
+    ASSERT_GE(whole.points.size(), 127998u) << "the curve outgrows the buffer";
+    EXPECT_LE(whole.points.size(), 128000u);
+    for (std::uint32_t capacity : {0u, 1u, 2u, 3u, 4u, 5u, 17u, 1000u}) {
+        const auto capped = build(checks, limits, capacity);
+        if (capacity >= 2) {
+            EXPECT_GE(capped.points.size() + 3, capacity) << capacity;
+        }
+        // The walk stops: what it wrote is the start of the whole contour.
+        ASSERT_LE(capped.points.size(), whole.points.size());
+        for (std::size_t i = 0; i < capped.points.size(); ++i) {
+            EXPECT_EQ(capped.points[i], whole.points[i]) << capacity << " " << i;
+        }
+    }
+}
+
+TEST(ContourBuilder, UndefinedCornersGiveNoSegment) {
+    ParsedEquation root("√x-y-0.5");
+    const auto contour = build(root, window(-2, 2, -2, 2, 20));
+    ASSERT_FALSE(contour.points.empty());
+    for (const SamplePoint& p : contour.points) {
+        EXPECT_GE(p.x, 0.0f);
+        // Linear interpolation of √x over a quarter-unit cell is off by at most 1/8.
+        EXPECT_NEAR(std::sqrt(p.x) - p.y - 0.5, 0.0, 0.13);
+    }
+    ParsedEquation nowhere("√(-1-x^2)-y");
+    EXPECT_TRUE(build(nowhere, window(-2, 2, -2, 2, 20)).points.empty());
+}
+
+TEST(ContourBuilder, InfiniteCornersDoNotStopTheWalk) {
+    // 1/x is +∞ on the column x = 0 (unit cells from −2): between corners −1 and ∞ the crossing
+    // taken from the finite corner is that corner (|−1/−∞| = 0), the one taken from the infinite
+    // corner is NaN (∞/∞), a gap for the view.
+    ParsedEquation pole("1/x");
+    const auto contour = build(pole, window(-2, 2, -2, 2, kUnitCells));
+    for (std::size_t i = 0; i < contour.points.size(); ++i) {
+        const SamplePoint p = contour.points[i];
+        if (std::isfinite(p.x)) {
+            EXPECT_LE(p.x, 0.0f) << i;
+            EXPECT_GE(p.x, -1.0f) << i;
+        }
+    }
+    EXPECT_FALSE(contour.points.empty());
+}
+
+TEST(ContourBuilder, UnusableLimitsGiveNothing) {
+    ParsedEquation circle("x^2+y^2=4");
+    for (const EvaluationLimits2D& limits :
+         {window(kNaN, 3, -3, 3, 40), window(-3, kInf, -3, 3, 40), window(-kInf, 3, -3, 3, 40),
+          window(3, 3, -3, 3, 40), window(3, -3, -3, 3, 40), window(-3, 3, -3, 3, 0),
+          window(-3, 3, -3, 3, -40), window(-3, 3, -3, 3, kNaN), window(-3, 3, -3, 3, kInf),
+          window(-3, 3, -3, 3, 1e300), window(-1e300, 1e300, -3, 3, 40),
+          EvaluationLimits2D::withWindow(-3, 3, -3, 3, 40, 0)}) {
+        const auto contour = build(circle, limits);
+        EXPECT_TRUE(contour.points.empty()) << limits.minx << " " << limits.maxx;
+        EXPECT_EQ(contour.evaluatedNodes, 0u);
+    }
+}
+
+TEST(ContourBuilder, CellsOffTheScreenAreSkippedUnevaluated) {
+    // A screen rectangle narrower than the limits: only the cells meeting it are walked.
+    ParsedEquation circle("x^2+y^2=4");
+    EvaluationLimits2D limits = window(-3, 3, -3, 3, kUnitCells);
+    limits.screen = {{0.5f, -3.0f}, {2.0f, 6.0f}};
+    const auto contour = build(circle, limits);
+    // Columns 3, 4 and 5 (x from 0 to 3) meet [0.5, 2.5]: node columns 3 to 6, 4 × 7 nodes.
+    EXPECT_EQ(contour.evaluatedNodes, 28u);
+    for (const SamplePoint& p : contour.points) {
+        EXPECT_GE(p.x, 0.0f);
+    }
+}
+
+}  // namespace
+}  // namespace plotwise::test

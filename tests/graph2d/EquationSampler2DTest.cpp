@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "EquationSampler2D.h"
+#include "RegionBuilder.h"
+#include "SamplingTestSupport.h"
+
+namespace plotwise::test {
+namespace {
+
+constexpr DeviceClass kDevices[] = {DeviceClass::Phone, DeviceClass::Tablet};
+
+TEST(EquationSampler2D, ExplicitCurveCountsSegmentsBetweenItsPoints) {
+    ParsedEquation line("y=2x+1");
+    for (DeviceClass device : kDevices) {
+        const auto samples =
+            EquationSampler2D::sample(1, window(-5, 5.1, -5, 5, 32), line.data(), device);
+        ASSERT_TRUE(samples);
+        EXPECT_EQ(samples->points().size(), 98u);
+        EXPECT_EQ(samples->dataObjectCount(), 97u);
+        EXPECT_TRUE(samples->records().empty());
+    }
+}
+
+TEST(EquationSampler2D, TypesWithoutA2DDrawingGiveAnEmptyBuffer) {
+    ParsedEquation surface("z=x+y");
+    ParsedEquation angle("Φ=1");
+    for (DeviceClass device : kDevices) {
+        for (ParsedEquation* equation : {&surface, &angle}) {
+            const auto samples = EquationSampler2D::sample(
+                equation->type(), window(-5, 5, -5, 5, 32), equation->data(), device);
+            ASSERT_TRUE(samples);
+            EXPECT_TRUE(samples->empty()) << equation->text();
+            EXPECT_EQ(samples->dataObjectCount(), 0u);
+        }
+    }
+}
+
+TEST(EquationSampler2D, ImplicitCurveIsSegmentPairs) {
+    ParsedEquation line("x-y-0.5");
+    const auto samples =
+        EquationSampler2D::sample(6, window(0, 2, 0, 2, 5.0001), line.data(), DeviceClass::Phone);
+    ASSERT_TRUE(samples);
+    // Six segments (worked out in the contour builder's test): 12 points, 11 counted objects.
+    EXPECT_EQ(samples->points().size(), 12u);
+    EXPECT_EQ(samples->dataObjectCount(), 11u);
+}
+
+TEST(EquationSampler2D, InequalityUsesTheDeviceCapacity) {
+    ParsedEquation checks("sin(20x)⋅sin(20y)>0.1");
+    const EvaluationLimits2D limits = window(-16, 16, -10, 10, 80);
+    const auto phone = EquationSampler2D::sample(7, limits, checks.data(), DeviceClass::Phone);
+    const auto tablet = EquationSampler2D::sample(7, limits, checks.data(), DeviceClass::Tablet);
+    ASSERT_TRUE(phone && tablet);
+    EXPECT_TRUE(phone->points().empty());
+    EXPECT_EQ(phone->dataObjectCount(), phone->records().size());
+    EXPECT_EQ(tablet->dataObjectCount(), tablet->records().size());
+    EXPECT_LT(phone->records().size(), RegionBuilder::phoneCapacity);
+    EXPECT_GT(phone->records().size(), RegionBuilder::phoneCapacity - 3);
+    EXPECT_LT(tablet->records().size(), RegionBuilder::tabletCapacity);
+    EXPECT_GT(tablet->records().size(), RegionBuilder::tabletCapacity - 3);
+}
+
+TEST(EquationSampler2D, EmptyResultsCountZero) {
+    ParsedEquation nowhere("y=√(-1-x^2)");
+    const auto samples =
+        EquationSampler2D::sample(1, window(-5, 5, -5, 5, 32), nowhere.data(), DeviceClass::Phone);
+    ASSERT_TRUE(samples);
+    EXPECT_TRUE(samples->empty());
+    EXPECT_EQ(samples->dataObjectCount(), 0u);
+    const EvaluationData2D nothing;
+    for (int type = 0; type <= 7; ++type) {
+        const auto none =
+            EquationSampler2D::sample(type, window(-5, 5, -5, 5, 32), nothing, DeviceClass::Phone);
+        ASSERT_TRUE(none);
+        EXPECT_TRUE(none->empty()) << type;
+    }
+}
+
+TEST(EvaluationLimits2D, WindowAndExactEquality) {
+    const EvaluationLimits2D limits = EvaluationLimits2D::withWindow(-1, 3, -2, 5, 40, 50);
+    EXPECT_EQ(limits.screen.origin.x, -1.0f);
+    EXPECT_EQ(limits.screen.origin.y, -2.0f);
+    EXPECT_EQ(limits.screen.size.width, 4.0f);
+    EXPECT_EQ(limits.screen.size.height, 7.0f);
+    EXPECT_EQ(limits.pixelUnitRatioX, 40.0);
+    EXPECT_EQ(limits.pixelUnitRatioY, 50.0);
+    EXPECT_TRUE(limits == EvaluationLimits2D::withWindow(-1, 3, -2, 5, 40, 50));
+    // Each of the ten fields on its own makes the limits differ.
+    for (int field = 0; field < 10; ++field) {
+        EvaluationLimits2D changed = limits;
+        switch (field) {
+            case 0:
+                changed.screen.origin.x += 0.5f;
+                break;
+            case 1:
+                changed.screen.origin.y += 0.5f;
+                break;
+            case 2:
+                changed.screen.size.width += 0.5f;
+                break;
+            case 3:
+                changed.screen.size.height += 0.5f;
+                break;
+            case 4:
+                changed.pixelUnitRatioX += 1e-9;
+                break;
+            case 5:
+                changed.pixelUnitRatioY += 1e-9;
+                break;
+            case 6:
+                changed.minx += 1e-12;
+                break;
+            case 7:
+                changed.miny += 1e-12;
+                break;
+            case 8:
+                changed.maxx += 1e-12;
+                break;
+            default:
+                changed.maxy += 1e-12;
+                break;
+        }
+        EXPECT_FALSE(changed == limits) << field;
+    }
+    const EvaluationLimits2D undefined = window(kNaN, 1, 0, 1, 10);
+    EXPECT_FALSE(undefined == undefined);
+}
+
+}  // namespace
+}  // namespace plotwise::test

@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "RegionBuilder.h"
+#include "SamplingTestSupport.h"
+
+namespace plotwise::test {
+namespace {
+
+constexpr double kUnitCells = 5.0001;
+constexpr DeviceClass kDevices[] = {DeviceClass::Phone, DeviceClass::Tablet};
+
+struct Region {
+    std::vector<RegionRecord> records;
+    std::size_t evaluatedNodes = 0;
+};
+
+Region build(ParsedEquation& equation, const EvaluationLimits2D& limits, std::uint32_t capacity) {
+    RegionRecord sentinel{-1, {kSentinel, kSentinel, kSentinel, kSentinel}};
+    std::vector<RegionRecord> storage(capacity + 4, sentinel);
+    RegionBuilder builder(equation.data(), storage.data(), capacity);
+    const std::uint32_t count = builder.build(limits);
+    EXPECT_LE(count, capacity);
+    for (std::size_t i = 0; i < storage.size(); ++i) {
+        if (i < count) {
+            EXPECT_TRUE(storage[i].vertexCount == 3 || storage[i].vertexCount == 4) << i;
+        } else {
+            EXPECT_EQ(storage[i].vertexCount, -1) << "written past the count at " << i;
+        }
+    }
+    storage.resize(count);
+    return {storage, builder.evaluatedNodeCount()};
+}
+
+Region build(ParsedEquation& equation, const EvaluationLimits2D& limits, DeviceClass device) {
+    return build(equation, limits, RegionBuilder::capacityFor(device));
+}
+
+void expectRecord(const RegionRecord& record, std::vector<SamplePoint> points, std::size_t index) {
+    ASSERT_EQ(record.vertexCount, static_cast<int>(points.size())) << index;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        EXPECT_EQ(record.points[i], points[i]) << "record " << index << " point " << i;
+    }
+}
+
+// Whether (x, y) is inside a convex record (either orientation). A record with a NaN or
+// infinite point covers nothing (the view cannot fill it).
+bool covers(const RegionRecord& record, double x, double y) {
+    const auto n = static_cast<std::size_t>(record.vertexCount);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!std::isfinite(record.points[i].x) || !std::isfinite(record.points[i].y)) {
+            return false;
+        }
+    }
+    bool positive = false;
+    bool negative = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const SamplePoint a = record.points[i];
+        const SamplePoint b = record.points[(i + 1) % n];
+        const double cross = (b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x);
+        positive = positive || cross > 0;
+        negative = negative || cross < 0;
+    }
+    return !(positive && negative);
+}
+
+TEST(RegionBuilder, CapacitiesByDevice) {
+    EXPECT_EQ(RegionBuilder::capacityFor(DeviceClass::Phone), 28444u);
+    EXPECT_EQ(RegionBuilder::capacityFor(DeviceClass::Tablet), 56889u);
+}
+
+TEST(RegionBuilder, HandWorkedHalfPlaneOnFourCells) {
+    // y > x − 0.5 on [0, 2]² in unit cells: value (x − 0.5) − y = c − r − 0.5 at node (c, r),
+    // inside where r > c − 0.5. Worked through by the clipping rules:
+    //   cell (0,0): ABC: PQ and QR cross, P inside: P, PQ crossing, QR crossing, R;
+    //               BCD: PR and PQ cross, P outside, R inside: PR crossing, PQ crossing, Q, R;
+    //   cell (0,1): all inside and negative: the full cell (nothing full below to merge with);
+    //   cell (1,0): ABC: PR and QR cross, P outside, R inside: R, PR crossing, QR crossing;
+    //               BCD: PQ and QR cross, P outside, Q inside: PQ crossing, Q, QR crossing;
+    //   cell (1,1): as cell (0,0), shifted by (1, 1).
+    ParsedEquation halfPlane("y>x-0.5");
+    ASSERT_EQ(halfPlane.type(), 7);
+    for (DeviceClass device : kDevices) {
+        const Region region = build(halfPlane, window(0, 2, 0, 2, kUnitCells), device);
+        ASSERT_EQ(region.records.size(), 7u);
+        expectRecord(region.records[0], {{0, 0}, {0.5f, 0}, {0.75f, 0.25f}, {0, 1}}, 0);
+        expectRecord(region.records[1], {{1, 0.5f}, {0.75f, 0.25f}, {0, 1}, {1, 1}}, 1);
+        expectRecord(region.records[2], {{0, 1}, {1, 1}, {1, 2}, {0, 2}}, 2);
+        expectRecord(region.records[3], {{1, 1}, {1, 0.5f}, {1.25f, 0.75f}}, 3);
+        expectRecord(region.records[4], {{1.25f, 0.75f}, {1, 1}, {1.5f, 1}}, 4);
+        expectRecord(region.records[5], {{1, 1}, {1.5f, 1}, {1.75f, 1.25f}, {1, 2}}, 5);
+        expectRecord(region.records[6], {{2, 1.5f}, {1.75f, 1.25f}, {1, 2}, {2, 2}}, 6);
+        EXPECT_EQ(region.evaluatedNodes, 9u);
+    }
+}
+
+TEST(RegionBuilder, HandWorkedZerosAtNodesFollowTheOverridingGroups) {
+    // y > x on [0, 2]² in unit cells: value c − r, inside where r > c; zero on the diagonal
+    // nodes, which are outside. Where several edge pairs "cross", later groups override:
+    //   cell (0,0) ABC (0 out, 1 out, −1 in): PR and QR give R's triangle, PR and PQ override
+    //     it with the quadrilateral PR crossing (A), PQ crossing (A), Q, R;
+    //   cell (0,0) BCD (1 out, −1 in, 0 out): only PQ and QR fire, Q inside: its triangle;
+    //   cell (0,1) ABC (−1 in, 0 out, −2 in): PQ and QR, P inside: P, B, B, R;
+    //   cell (0,1) BCD (0 out, −2 in, −1 in): PR and PQ, R inside: B, B, Q, R;
+    //   cell (1,0): every corner outside, nothing;
+    //   cell (1,1): as cell (0,0), shifted by (1, 1).
+    ParsedEquation above("y>x");
+    const Region region = build(above, window(0, 2, 0, 2, kUnitCells), DeviceClass::Phone);
+    ASSERT_EQ(region.records.size(), 6u);
+    expectRecord(region.records[0], {{0, 0}, {0, 0}, {1, 0}, {0, 1}}, 0);
+    expectRecord(region.records[1], {{0.5f, 0.5f}, {0, 1}, {1, 1}}, 1);
+    expectRecord(region.records[2], {{0, 1}, {1, 1}, {1, 1}, {0, 2}}, 2);
+    expectRecord(region.records[3], {{1, 1}, {1, 1}, {0, 2}, {1, 2}}, 3);
+    expectRecord(region.records[4], {{1, 1}, {1, 1}, {2, 1}, {1, 2}}, 4);
+    expectRecord(region.records[5], {{1.5f, 1.5f}, {1, 2}, {2, 2}}, 5);
+
+    // 0 > x + 2y − 1 on [0, 1]²: triangle ABC has P = −1 inside, Q = 0, R = 1, so all three
+    // groups fire with P inside and the last one, P, PQ crossing (B), QR crossing (B), R, stands.
+    // Triangle BCD (0, 1, 2) has no corner inside.
+    ParsedEquation wedge("0>x+2y-1");
+    const Region single = build(wedge, window(0, 1, 0, 1, kUnitCells), DeviceClass::Phone);
+    ASSERT_EQ(single.records.size(), 1u);
+    expectRecord(single.records[0], {{0, 0}, {1, 0}, {1, 0}, {0, 1}}, 0);
+}
+
+TEST(RegionBuilder, WindowInsideTheDiscIsOneRecordPerColumn) {
+    ParsedEquation disc("x^2+y^2<1");
+    const double ratio = 80.0;
+    const double d = 5.0001 / ratio;
+    for (DeviceClass device : kDevices) {
+        const Region region = build(disc, window(-0.5, 0.5, -0.4, 0.4, ratio), device);
+        const std::size_t columns = walkCount(-0.5, 0.5, d);
+        const std::size_t rows = walkCount(-0.4, 0.4, d);
+        ASSERT_EQ(region.records.size(), columns);
+        for (std::size_t c = 0; c < columns; ++c) {
+            const RegionRecord& strip = region.records[c];
+            const auto x0 = static_cast<float>(-0.5 + static_cast<double>(c) * d);
+            const auto x1 = static_cast<float>(-0.5 + static_cast<double>(c + 1) * d);
+            const auto top = static_cast<float>(-0.4 + static_cast<double>(rows) * d);
+            expectRecord(strip, {{x0, -0.4f}, {x1, -0.4f}, {x1, top}, {x0, top}}, c);
+        }
+    }
+}
+
+TEST(RegionBuilder, HalfPlaneFillsAboveItsLine) {
+    // Nodes at x = −2.03 + k/8 and y = −1.5 + k/8 never lie on the line itself.
+    ParsedEquation above("y>x");
+    const double d = 5.0001 / 40.0;
+    const std::size_t columns = walkCount(-2.03, 2, d);
+    const std::size_t rows = walkCount(-1.5, 1.5, d);
+    const auto topRowBottom = static_cast<float>(-1.5 + static_cast<double>(rows - 1) * d);
+    // A column's top cell is full when its right side lies left of the line at its bottom.
+    std::size_t fullAtTheTop = 0;
+    for (std::size_t c = 0; c < columns; ++c) {
+        const auto x1 = static_cast<float>(-2.03 + static_cast<double>(c + 1) * d);
+        fullAtTheTop += x1 < topRowBottom ? 1 : 0;
+    }
+    ASSERT_GT(fullAtTheTop, 10u);
+    for (DeviceClass device : kDevices) {
+        const Region region = build(above, window(-2.03, 2, -1.5, 1.5, 40), device);
+        std::size_t strips = 0;
+        for (const RegionRecord& record : region.records) {
+            for (int i = 0; i < record.vertexCount; ++i) {
+                const SamplePoint p = record.points[static_cast<std::size_t>(i)];
+                EXPECT_GE(p.y - p.x, -1e-5) << "below the line";
+            }
+            const auto& q = record.points;
+            const bool rectangle = record.vertexCount == 4 && q[0].y == q[1].y &&
+                                   q[2].y == q[3].y && q[0].x == q[3].x && q[1].x == q[2].x;
+            strips += rectangle && q[2].y >= 1.5f ? 1 : 0;
+        }
+        // The full cells above the line merge into one strip per column, up to the top.
+        EXPECT_EQ(strips, fullAtTheTop);
+    }
+}
+
+TEST(RegionBuilder, NotEqualFillsEveryUncrossedCell) {
+    ParsedEquation ring("x^2+y^2≠1");
+    const double ratio = 20.0;
+    const double d = 5.0001 / ratio;
+    // Nodes off the circle itself (none at exactly 1): x from −2.1, y from −2.05.
+    const Region region = build(ring, window(-2.1, 2, -2.05, 2, ratio), DeviceClass::Phone);
+    const std::size_t columns = walkCount(-2.1, 2, d);
+    const std::size_t rows = walkCount(-2.05, 2, d);
+    std::size_t uncrossed = 0;
+    for (std::size_t c = 0; c < columns; ++c) {
+        for (std::size_t r = 0; r < rows; ++r) {
+            const auto x0 = static_cast<float>(-2.1 + static_cast<double>(c) * d);
+            const auto x1 = static_cast<float>(-2.1 + static_cast<double>(c + 1) * d);
+            const auto y0 = static_cast<float>(-2.05 + static_cast<double>(r) * d);
+            const auto y1 = static_cast<float>(-2.05 + static_cast<double>(r + 1) * d);
+            const double values[] = {ring.treeValue(x0, y0), ring.treeValue(x1, y0),
+                                     ring.treeValue(x0, y1), ring.treeValue(x1, y1)};
+            bool allPositive = true;
+            bool allNegative = true;
+            for (double v : values) {
+                allPositive = allPositive && v > 0;
+                allNegative = allNegative && v < 0;
+            }
+            const double cx = (x0 + x1) / 2.0;
+            const double cy = (y0 + y1) / 2.0;
+            bool covered = false;
+            for (const RegionRecord& record : region.records) {
+                covered = covered || covers(record, cx, cy);
+            }
+            if (allPositive || allNegative) {
+                ++uncrossed;
+                EXPECT_TRUE(covered) << "uncrossed cell " << c << "," << r;
+            } else {
+                // In a crossed cell each triangle is filled on its first corner's side: A
+                // (first of A, B, C) and B (first of B, C, D) are always covered.
+                bool coversA = false;
+                bool coversB = false;
+                for (const RegionRecord& record : region.records) {
+                    coversA = coversA || covers(record, x0, y0);
+                    coversB = coversB || covers(record, x1, y0);
+                }
+                EXPECT_TRUE(coversA && coversB) << "crossed cell " << c << "," << r;
+            }
+        }
+    }
+    EXPECT_GT(uncrossed, columns * rows / 2);
+}
+
+TEST(RegionBuilder, CapacityStopsTheWalkOnPhoneAndTablet) {
+    ParsedEquation checks("sin(20x)⋅sin(20y)>0.1");
+    const EvaluationLimits2D limits = window(-16, 16, -10, 10, 80);
+    const Region phone = build(checks, limits, DeviceClass::Phone);
+    const Region tablet = build(checks, limits, DeviceClass::Tablet);
+    // A cell adds at most two records and the walk stops once two places or fewer are left.
+    EXPECT_GE(phone.records.size(), 28442u);
+    EXPECT_LE(phone.records.size(), 28443u);
+    EXPECT_GE(tablet.records.size(), 56887u);
+    EXPECT_LE(tablet.records.size(), 56888u);
+    // The phone's records are the tablet's first ones.
+    for (std::size_t i = 0; i < phone.records.size(); ++i) {
+        ASSERT_EQ(phone.records[i].vertexCount, tablet.records[i].vertexCount) << i;
+        for (std::size_t k = 0; k < 4; ++k) {
+            if (k < 3 || phone.records[i].vertexCount == 4) {
+                ASSERT_EQ(phone.records[i].points[k], tablet.records[i].points[k]) << i;
+            }
+        }
+    }
+    for (std::uint32_t capacity : {0u, 1u, 2u, 3u, 4u, 9u}) {
+        const Region small = build(checks, limits, capacity);
+        EXPECT_LE(small.records.size(), capacity);
+    }
+}
+
+TEST(RegionBuilder, UndefinedValuesFillNothing) {
+    for (const char* text : {"y<√x", "y≠√x", "y>√x"}) {
+        ParsedEquation root(text);
+        for (DeviceClass device : kDevices) {
+            const Region region = build(root, window(-2, 2, -2, 2, 20), device);
+            EXPECT_FALSE(region.records.empty()) << text;
+            for (const RegionRecord& record : region.records) {
+                for (int i = 0; i < record.vertexCount; ++i) {
+                    EXPECT_GE(record.points[static_cast<std::size_t>(i)].x, 0.0f) << text;
+                }
+            }
+        }
+    }
+    ParsedEquation nowhere("y<√(-1-x^2)");
+    EXPECT_TRUE(build(nowhere, window(-2, 2, -2, 2, 20), DeviceClass::Phone).records.empty());
+}
+
+TEST(RegionBuilder, InfiniteValuesDoNotStopTheWalk) {
+    // 1/x is +∞ at x = 0: y < 1/x there is inside, and the cells around x = 0 still clip.
+    ParsedEquation pole("y<1/x");
+    const Region region = build(pole, window(-2, 2, -2, 2, kUnitCells), DeviceClass::Phone);
+    EXPECT_FALSE(region.records.empty());
+    bool fillsRightOfThePole = false;
+    for (const RegionRecord& record : region.records) {
+        fillsRightOfThePole = fillsRightOfThePole || covers(record, 0.5, -1.5);
+        EXPECT_FALSE(covers(record, -1.5, 1.5)) << "above −1/1.5 on the left";
+    }
+    EXPECT_TRUE(fillsRightOfThePole);
+}
+
+TEST(RegionBuilder, HalfACellAroundTheScreenIsTested) {
+    // Screen [0.5, 1.5] × [0.5, 1.5] in unit cells over limits [0, 3]²: grown by half a cell it
+    // is [0, 2]², which the cells of columns and rows 0 and 1 overlap: 3 × 3 nodes.
+    ParsedEquation everywhere("x+y>-1");
+    EvaluationLimits2D limits = window(0, 3, 0, 3, kUnitCells);
+    limits.screen = {{0.5f, 0.5f}, {1.0f, 1.0f}};
+    const Region region = build(everywhere, limits, DeviceClass::Phone);
+    EXPECT_EQ(region.evaluatedNodes, 9u);
+    ASSERT_EQ(region.records.size(), 2u);  // one strip per column
+    expectRecord(region.records[0], {{0, 0}, {1, 0}, {1, 2}, {0, 2}}, 0);
+    expectRecord(region.records[1], {{1, 0}, {2, 0}, {2, 2}, {1, 2}}, 1);
+}
+
+TEST(RegionBuilder, UnusableLimitsGiveNothing) {
+    ParsedEquation disc("x^2+y^2<1");
+    for (const EvaluationLimits2D& limits :
+         {window(kNaN, 3, -3, 3, 40), window(-3, kInf, -3, 3, 40), window(3, 3, -3, 3, 40),
+          window(-3, 3, 3, -3, 40), window(-3, 3, -3, 3, 0), window(-3, 3, -3, 3, kNaN),
+          window(-3, 3, -3, 3, 1e300), window(-1e300, 1e300, -1e300, 1e300, 40)}) {
+        const Region region = build(disc, limits, DeviceClass::Tablet);
+        EXPECT_TRUE(region.records.empty());
+        EXPECT_EQ(region.evaluatedNodes, 0u);
+    }
+}
+
+}  // namespace
+}  // namespace plotwise::test

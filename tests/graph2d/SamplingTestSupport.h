@@ -1,0 +1,103 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "DerivativeSteps.h"
+#include "EvaluationData2D.h"
+#include "EvaluationLimits2D.h"
+#include "ExpressionSummary.h"
+#include "RVOperationTree.h"
+#include "RVRelationOperation.h"
+#include "SamplePoint.h"
+#include "TextUtilities.h"
+#include "VariableTable.h"
+
+// Helpers shared by the 2D builder suites: an expression parsed like the keyboard parses it,
+// with its table, tree and compiled data kept together and in place.
+namespace plotwise::test {
+
+inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+inline constexpr double kInf = std::numeric_limits<double>::infinity();
+
+class ParsedEquation {
+public:
+    explicit ParsedEquation(std::string_view text) : text_(text) {
+        ParsedExpression parsed = parseExpression(toUtf16(text), table_.data());
+        EXPECT_TRUE(parsed.tree) << text;
+        if (parsed.tree) {
+            tree_ = std::move(parsed.tree);
+            data_ = EvaluationData2D::withOperationTree(*tree_);
+            type_ = classifyExpression(*tree_).equationType;
+        }
+    }
+    ParsedEquation(const ParsedEquation&) = delete;
+    ParsedEquation& operator=(const ParsedEquation&) = delete;
+
+    const EvaluationData2D& data() const { return data_; }
+    const RVOperationTree& tree() const { return *tree_; }
+    VariableTable& table() { return table_; }
+    int type() const { return type_; }
+    const std::string& text() const { return text_; }
+
+    // The grid value at (x, y) by the tree's own evaluator (not the compiled form): right − left
+    // for a relation, else the value; r and Θ in single precision as the grid writes them.
+    double treeValue(float x, float y) {
+        table_[0] = x;
+        table_[1] = y;
+        table_[3] = std::sqrt(x * x + y * y);
+        table_[4] = std::atan2(y, x);
+        if (const auto* relation = dynamic_cast<const RVRelationOperation*>(tree_->root())) {
+            return relation->rvalue()->value() - relation->lvalue()->value();
+        }
+        return tree_->value();
+    }
+
+private:
+    std::string text_;
+    VariableTable table_{};
+    std::unique_ptr<RVOperationTree> tree_;
+    EvaluationData2D data_;
+    int type_ = -1;
+};
+
+// A window of plane units with the same points per unit along both axes.
+inline EvaluationLimits2D window(double minx, double maxx, double miny, double maxy, double ratio) {
+    return EvaluationLimits2D::withWindow(minx, maxx, miny, maxy, ratio, ratio);
+}
+
+// How many steps a walk from `minimum` by `width` makes while below `maximum`.
+inline std::size_t walkCount(double minimum, double maximum, double width) {
+    std::size_t count = 0;
+    while (minimum + static_cast<double>(count) * width < maximum) {
+        ++count;
+    }
+    return count;
+}
+
+// A point no sampler writes in the tests' windows: marks storage that must stay untouched.
+inline constexpr SamplePoint kSentinel{-7777.0f, -7777.0f};
+
+// The count of leading entries that differ from the sentinel, and whether all after are it.
+inline std::size_t writtenPrefix(const std::vector<SamplePoint>& storage) {
+    std::size_t written = 0;
+    while (written < storage.size() && !(storage[written] == kSentinel)) {
+        ++written;
+    }
+    for (std::size_t i = written; i < storage.size(); ++i) {
+        if (!(storage[i] == kSentinel)) {
+            ADD_FAILURE() << "storage written at " << i << " after a gap at " << written;
+            break;
+        }
+    }
+    return written;
+}
+
+}  // namespace plotwise::test
