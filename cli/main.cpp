@@ -6,6 +6,9 @@
 
 #include "CommandSupport.h"
 #include "EvalCommand.h"
+#ifdef PLOTWISE_CLI_LIBRARY
+#include "LibraryCommand.h"
+#endif
 #include "SimplifyCommand.h"
 #ifdef PLOTWISE_CLI_TYPESET
 #include "TypesetCommand.h"
@@ -26,6 +29,12 @@ Commands:
   simplify [--steps] [--json] EXPR
         Simplify EXPR fully, carrying out derivatives, and print the result; with --steps,
         print every simplification step, the input first and the result last.
+  library [--3d] [--json]
+        Load the 2D (or 3D) library as the library screen does, from expressions2D.plist
+        (expressions3D.plist) in the data folder, or the built-in examples when the file is
+        missing or unreadable, and print one line per equation: its source text, a tab, its
+        caption. With --json, an array of objects: expressionString, caption, notes, type,
+        color (the colour text, or null) and visible. Honours XDG_DATA_HOME.
   typeset EXPR -o FILE.png [--depth D] [--color RRGGBB] [--scale F] [--json]
         Typeset EXPR as the keyboard shows it (derivatives carried out) and write the formula
         as a PNG with a transparent background: at depth D (default 0, deeper is smaller), in
@@ -66,6 +75,11 @@ int main(int argc, char** argv) {
     if (command == "simplify") {
         return runSimplify(rest, std::cout, std::cerr);
     }
+#ifdef PLOTWISE_CLI_LIBRARY
+    if (command == "library") {
+        return runLibrary(rest, std::cout, std::cerr);
+    }
+#endif
 #ifdef PLOTWISE_CLI_TYPESET
     if (command == "typeset") {
         return runTypeset(rest, std::cout, std::cerr);

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "PreferenceStore.h"
+#include "PropertyList.h"
+#include "StorageTestSupport.h"
+
+namespace plotwise {
+namespace {
+
+using testing::folderEntries;
+using testing::readBytes;
+using testing::sameValue;
+using testing::writeBytes;
+
+class PreferenceStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::clearStorageFolders();
+        folder = testing::configFolder();
+        path = folder + QStringLiteral("/preferences.plist");
+    }
+
+    QVariantMap fileContents() const {
+        const PropertyList::ReadResult read = PropertyList::readFile(path);
+        EXPECT_TRUE(read.ok()) << read.error.toStdString();
+        return read.value.toMap();
+    }
+
+    QString folder;
+    QString path;
+};
+
+TEST_F(PreferenceStoreTest, TheStandardStoreLivesInTheConfigFolder) {
+    EXPECT_EQ(PreferenceStore::standardFilePath(), path);
+    EXPECT_EQ(PreferenceStore::standard().filePath(), path);
+}
+
+TEST_F(PreferenceStoreTest, UnsetKeysReadAsTheirRegisteredDefaults) {
+    PreferenceStore store(path);
+    EXPECT_FALSE(store.value("flag").isValid());
+    QVariantMap defaults;
+    defaults.insert("flag", true);
+    defaults.insert("text", QStringLiteral("default"));
+    store.registerDefaults(defaults);
+    EXPECT_TRUE(store.boolValue("flag"));
+    EXPECT_EQ(store.stringValue("text"), "default");
+
+    ASSERT_TRUE(store.setValue("flag", false));
+    EXPECT_FALSE(store.boolValue("flag"));
+    ASSERT_TRUE(store.removeValue("flag"));
+    EXPECT_TRUE(store.boolValue("flag"));
+    // Defaults are never written to the file.
+    EXPECT_FALSE(fileContents().contains("text"));
+    EXPECT_FALSE(fileContents().contains("flag"));
+}
+
+TEST_F(PreferenceStoreTest, ValuesPersistForTheNextStore) {
+    QVariantMap view;
+    view.insert("scrollX", 0.1);
+    view.insert("scrollY", -1e-300);
+    {
+        PreferenceStore store(path);
+        ASSERT_TRUE(store.setValue("flag", true));
+        ASSERT_TRUE(store.setValue("list", QVariantList{QString::fromUtf8("π"), 2.5}));
+        ASSERT_TRUE(store.setValue("view", view));
+    }
+    PreferenceStore next(path);
+    EXPECT_TRUE(next.boolValue("flag"));
+    QString where;
+    EXPECT_TRUE(
+        sameValue(next.arrayValue("list"), QVariantList{QString::fromUtf8("π"), 2.5}, &where))
+        << where.toStdString();
+    EXPECT_TRUE(sameValue(next.dictionaryValue("view"), view, &where)) << where.toStdString();
+    EXPECT_EQ(folderEntries(folder), QStringList{"preferences.plist"});
+}
+
+TEST_F(PreferenceStoreTest, ChangesFromAnotherStoreAreSeenAndNotOverwritten) {
+    PreferenceStore first(path);
+    PreferenceStore second(path);
+    ASSERT_TRUE(first.setValue("a", 1));
+    EXPECT_EQ(second.value("a").toInt(), 1);
+    ASSERT_TRUE(second.setValue("b", 2));
+    ASSERT_TRUE(first.setValue("c", 3));
+    const QVariantMap stored = fileContents();
+    EXPECT_EQ(stored.value("a").toInt(), 1);
+    EXPECT_EQ(stored.value("b").toInt(), 2);
+    EXPECT_EQ(stored.value("c").toInt(), 3);
+    EXPECT_EQ(first.value("b").toInt(), 2);
+}
+
+TEST_F(PreferenceStoreTest, SeveralChangesLandTogether) {
+    PreferenceStore store(path);
+    ASSERT_TRUE(store.setValue("gone", 1));
+    QVariantMap changes;
+    changes.insert("x", 1);
+    changes.insert("y", QStringLiteral("two"));
+    changes.insert("gone", QVariant());
+    ASSERT_TRUE(store.setValues(changes));
+    const QVariantMap stored = fileContents();
+    EXPECT_EQ(stored.keys(), (QStringList{"x", "y"}));
+}
+
+TEST_F(PreferenceStoreTest, ValuesWithoutAPlistFormAreRefused) {
+    PreferenceStore store(path);
+    ASSERT_TRUE(store.setValue("kept", 1));
+    EXPECT_FALSE(store.setValue("bad", QVariant::fromValue(QDir())));
+    QVariantMap changes;
+    changes.insert("kept", 2);
+    changes.insert("bad", QVariant::fromValue(QDir()));
+    EXPECT_FALSE(store.setValues(changes));
+    EXPECT_EQ(store.value("kept").toInt(), 1);
+    EXPECT_FALSE(store.value("bad").isValid());
+    EXPECT_EQ(fileContents().keys(), QStringList{"kept"});
+}
+
+TEST_F(PreferenceStoreTest, BooleansReadFromOtherKinds) {
+    PreferenceStore store(path);
+    QVariantMap values;
+    values.insert("one", 1);
+    values.insert("zero", 0);
+    values.insert("real", 0.5);
+    values.insert("yes", QStringLiteral("YES"));
+    values.insert("true", QStringLiteral("true"));
+    values.insert("no", QStringLiteral("NO"));
+    values.insert("list", QVariantList{true});
+    ASSERT_TRUE(store.setValues(values));
+    EXPECT_TRUE(store.boolValue("one"));
+    EXPECT_FALSE(store.boolValue("zero"));
+    EXPECT_TRUE(store.boolValue("real"));
+    EXPECT_TRUE(store.boolValue("yes"));
+    EXPECT_TRUE(store.boolValue("true"));
+    EXPECT_FALSE(store.boolValue("no"));
+    EXPECT_FALSE(store.boolValue("list"));
+    EXPECT_FALSE(store.boolValue("missing"));
+    EXPECT_TRUE(store.stringValue("one").isEmpty());
+    EXPECT_TRUE(store.arrayValue("one").isEmpty());
+    EXPECT_TRUE(store.dictionaryValue("list").isEmpty());
+}
+
+// Each kind of unreadable file: readable values are the defaults meanwhile, the file is left as
+// it is by reading, and the first write moves it aside before writing its own.
+TEST_F(PreferenceStoreTest, UnreadableFileIsKeptAsideBeforeTheFirstWrite) {
+    const std::vector<std::pair<const char*, QByteArray>> cases = {
+        {"not XML", QByteArray("\x00\x01garbage", 9)},
+        {"truncated", PropertyList::write(QVariantMap{{"a", 1}}).left(60)},
+        {"not a plist", "<?xml version=\"1.0\"?><settings/>"},
+        {"wrong root kind", PropertyList::write(QVariantList{1, 2})},
+        {"declares entities",
+         "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY e \"1\">]>"
+         "<plist><dict><key>a</key><string>&e;</string></dict></plist>"},
+    };
+    for (const auto& [name, bytes] : cases) {
+        testing::clearStorageFolders();
+        ASSERT_TRUE(writeBytes(path, bytes)) << name;
+        PreferenceStore store(path);
+        QVariantMap defaults;
+        defaults.insert("flag", true);
+        store.registerDefaults(defaults);
+        EXPECT_TRUE(store.boolValue("flag")) << name;
+        EXPECT_FALSE(store.value("a").isValid()) << name;
+        EXPECT_EQ(readBytes(path), bytes) << name;
+        EXPECT_EQ(folderEntries(folder), QStringList{"preferences.plist"}) << name;
+
+        ASSERT_TRUE(store.setValue("flag", false)) << name;
+        const QString aside = store.keptAsidePath();
+        ASSERT_FALSE(aside.isEmpty()) << name;
+        EXPECT_TRUE(aside.startsWith(path + QStringLiteral(".unreadable-"))) << name;
+        EXPECT_EQ(readBytes(aside), bytes) << name;
+        EXPECT_EQ(fileContents().keys(), QStringList{"flag"}) << name;
+        EXPECT_FALSE(store.boolValue("flag")) << name;
+    }
+}
+
+TEST_F(PreferenceStoreTest, AFileReplacedByAnotherProgramIsReadAgain) {
+    PreferenceStore store(path);
+    ASSERT_TRUE(store.setValue("a", 1));
+    ASSERT_TRUE(PropertyList::writeFile(path, QVariantMap{{"a", 2}, {"b", true}}));
+    EXPECT_EQ(store.value("a").toInt(), 2);
+    EXPECT_TRUE(store.boolValue("b"));
+    ASSERT_TRUE(QFile::remove(path));
+    EXPECT_FALSE(store.value("a").isValid());
+}
+
+}  // namespace
+}  // namespace plotwise

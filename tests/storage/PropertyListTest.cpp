@@ -1,0 +1,349 @@
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <cmath>
+#include <limits>
+
+#include "PropertyList.h"
+#include "StorageTestSupport.h"
+
+namespace plotwise {
+namespace {
+
+using testing::folderEntries;
+using testing::readBytes;
+using testing::sameValue;
+using testing::writeBytes;
+
+QByteArray plist(const char* body) {
+    return QByteArray(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+               "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+               "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+               "<plist version=\"1.0\">") +
+           body + "</plist>\n";
+}
+
+QVariant readBack(const QVariant& value) {
+    QString error;
+    const QByteArray document = PropertyList::write(value, &error);
+    EXPECT_FALSE(document.isEmpty()) << error.toStdString();
+    const PropertyList::ReadResult result = PropertyList::read(document);
+    EXPECT_TRUE(result.ok()) << result.error.toStdString() << "\n" << document.toStdString();
+    return result.value;
+}
+
+void expectRoundTrip(const QVariant& value, const char* name) {
+    QString where;
+    EXPECT_TRUE(sameValue(readBack(value), value, &where)) << name << ": " << where.toStdString();
+}
+
+TEST(PropertyList, EveryKindRoundTrips) {
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    QByteArray allBytes;
+    for (int i = 0; i < 256; ++i) {
+        allBytes.append(static_cast<char>(i));
+    }
+    QVariantMap nested;
+    nested.insert("empty array", QVariantList());
+    nested.insert("empty dictionary", QVariantMap());
+    nested.insert("list", QVariantList{true, false, QString(), QVariantList{QVariantMap()}});
+
+    struct Case {
+        const char* name;
+        QVariant value;
+    };
+    const std::vector<Case> cases = {
+        {"markup characters", QStringLiteral("<&> \"quoted\" 'single' ]]> &amp;")},
+        {"Greek letters", QString::fromUtf8("π Θ Φ ⋅ √ ≤ ≥ ≠")},
+        {"outside the BMP", QString::fromUtf8("😀𝑥")},
+        {"line ends", QStringLiteral("a\r\nb\rc\nd\r")},
+        {"blanks kept", QStringLiteral("  \t leading and trailing \t  ")},
+        {"only blanks", QStringLiteral("   ")},
+        {"empty string", QString()},
+        {"true", true},
+        {"false", false},
+        {"zero", qlonglong(0)},
+        {"negative", qlonglong(-42)},
+        {"smallest integer", std::numeric_limits<qlonglong>::min()},
+        {"largest integer", std::numeric_limits<qlonglong>::max()},
+        {"largest unsigned", std::numeric_limits<qulonglong>::max()},
+        {"one tenth", 0.1},
+        {"one third", 1.0 / 3.0},
+        {"negative zero", -0.0},
+        {"large", 1.7976931348623157e308},
+        {"tiny normal", 2.2250738585072014e-308},
+        {"tiny subnormal", 5e-324},
+        {"ordinary", -12345.678901234567},
+        {"whole", 3.0},
+        {"infinity", inf},
+        {"minus infinity", -inf},
+        {"not a number", std::numeric_limits<double>::quiet_NaN()},
+        {"data", allBytes},
+        {"empty data", QByteArray()},
+        {"date", QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58), Qt::UTC)},
+        {"empty array", QVariantList()},
+        {"empty dictionary", QVariantMap()},
+        {"nested", nested},
+    };
+    for (const Case& c : cases) {
+        expectRoundTrip(c.value, c.name);
+        // The same value inside containers.
+        expectRoundTrip(QVariantList{c.value, c.value}, c.name);
+        QVariantMap wrapper;
+        wrapper.insert(QString::fromUtf8(c.name) + QStringLiteral(" <&> π"), c.value);
+        expectRoundTrip(wrapper, c.name);
+    }
+}
+
+TEST(PropertyList, WidthsOfIntegersAndListsOfTextsAreWritten) {
+    QVariantMap values;
+    values.insert("int", 7);
+    values.insert("unsigned", 8u);
+    values.insert("float", 0.5f);
+    values.insert("texts", QStringList{"a", "b"});
+    QVariantHash hash;
+    hash.insert("k", 1);
+    values.insert("hash", hash);
+    const QVariantMap read = readBack(values).toMap();
+    EXPECT_EQ(read.value("int").toLongLong(), 7);
+    EXPECT_EQ(read.value("unsigned").toLongLong(), 8);
+    EXPECT_EQ(read.value("float").toDouble(), 0.5);
+    EXPECT_EQ(read.value("texts").toList(), (QVariantList{"a", "b"}));
+    EXPECT_EQ(read.value("hash").toMap().value("k").toLongLong(), 1);
+}
+
+TEST(PropertyList, CharactersXmlCannotCarryBecomeReplacementCharacters) {
+    const QString text = QStringLiteral("a") + QChar(0x01) + QChar(0xD800) + QStringLiteral("b") +
+                         QChar(0xFFFE) + QChar(0x1F);
+    const QVariant read = readBack(text);
+    const QString expected = QStringLiteral("a\uFFFD\uFFFDb\uFFFD\uFFFD");
+    EXPECT_EQ(read.toString(), expected);
+    QVariantMap keyed;
+    keyed.insert(text, 1);
+    EXPECT_EQ(readBack(keyed).toMap().keys(), QStringList{expected});
+}
+
+TEST(PropertyList, WritesTheStandardDocument) {
+    const QByteArray document = PropertyList::write(QVariantList{qlonglong(1), 2.5, true});
+    EXPECT_TRUE(document.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+    EXPECT_TRUE(document.contains("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\""));
+    EXPECT_TRUE(document.contains("<plist version=\"1.0\">"));
+    EXPECT_TRUE(document.contains("<integer>1</integer>"));
+    EXPECT_TRUE(document.contains("<real>2.5</real>"));
+    EXPECT_TRUE(document.contains("<true/>"));
+}
+
+TEST(PropertyList, ReadsValuesAsOtherWritersSpellThem) {
+    struct Case {
+        const char* body;
+        QVariant expected;
+    };
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const std::vector<Case> cases = {
+        {"<real>+1.5</real>", 1.5},
+        {"<real> 2.5 </real>", 2.5},
+        {"<real>1E3</real>", 1000.0},
+        {"<real>7</real>", 7.0},
+        {"<real>-Infinity</real>", -inf},
+        {"<real>+infinity</real>", inf},
+        {"<real>inf</real>", inf},
+        {"<real>NaN</real>", std::numeric_limits<double>::quiet_NaN()},
+        {"<real>1e400</real>", inf},
+        {"<real>-1e400</real>", -inf},
+        {"<real>1e-400</real>", 0.0},
+        {"<integer>+7</integer>", qlonglong(7)},
+        {"<integer>-0</integer>", qlonglong(0)},
+        {"<integer>\n 12 \n</integer>", qlonglong(12)},
+        {"<string><![CDATA[<&>]]></string>", QStringLiteral("<&>")},
+        {"<string>a<!-- comment -->b</string>", QStringLiteral("ab")},
+        {"<string>&#960;&lt;</string>", QString::fromUtf8("π<")},
+        {"<string/>", QString()},
+        {"<data>AAEC\n  /w==</data>", QByteArray("\x00\x01\x02\xff", 4)},
+        {"<date>2001-01-01T00:00:00Z</date>", QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC)},
+        {"<dict><key>a</key><integer>1</integer><key>a</key><integer>2</integer></dict>",
+         QVariantMap{{"a", qlonglong(2)}}},
+        {"<array><!-- note --><true/>\n\t<false/></array>", QVariantList{true, false}},
+    };
+    for (const Case& c : cases) {
+        const PropertyList::ReadResult result = PropertyList::read(plist(c.body));
+        ASSERT_TRUE(result.ok()) << c.body << ": " << result.error.toStdString();
+        QString where;
+        EXPECT_TRUE(sameValue(result.value, c.expected, &where))
+            << c.body << ": " << where.toStdString();
+    }
+}
+
+TEST(PropertyList, RefusesMalformedDocuments) {
+    const std::vector<std::pair<const char*, QByteArray>> cases = {
+        {"empty", QByteArray()},
+        {"plain text", "hello"},
+        {"JSON", "[\"y=x\"]"},
+        {"binary plist", QByteArray("bplist00\xd1\x01\x02", 11)},
+        {"not plist root", "<?xml version=\"1.0\"?><array><string>y</string></array>"},
+        {"HTML", "<html><body>y=x</body></html>"},
+        {"empty plist", plist("")},
+        {"two values", plist("<true/><false/>")},
+        {"unknown element", plist("<color>red</color>")},
+        {"key outside a dictionary", plist("<key>a</key>")},
+        {"value without key", plist("<dict><string>a</string></dict>")},
+        {"key without value", plist("<dict><key>a</key></dict>")},
+        {"text in an array", plist("<array>loose<true/></array>")},
+        {"element in a string", plist("<string>a<b/></string>")},
+        {"text in true", plist("<true>yes</true>")},
+        {"real in integer", plist("<integer>1.5</integer>")},
+        {"trailing junk in integer", plist("<integer>12abc</integer>")},
+        {"integer too large", plist("<integer>99999999999999999999</integer>")},
+        {"integer too small", plist("<integer>-9223372036854775809</integer>")},
+        {"empty integer", plist("<integer></integer>")},
+        {"decimal comma", plist("<real>1,5</real>")},
+        {"words in real", plist("<real>abc</real>")},
+        {"hexadecimal real", plist("<real>0x1p3</real>")},
+        {"double sign", plist("<real>--1</real>")},
+        {"bad base64", plist("<data>@@@@</data>")},
+        {"bad date", plist("<date>yesterday</date>")},
+        {"mismatched tags", plist("<array></dict>")},
+    };
+    for (const auto& [name, document] : cases) {
+        const PropertyList::ReadResult result = PropertyList::read(document);
+        EXPECT_EQ(result.status, PropertyList::Status::Unreadable) << name;
+        EXPECT_FALSE(result.error.isEmpty()) << name;
+    }
+}
+
+TEST(PropertyList, RefusesEveryTruncation) {
+    QVariantMap item;
+    item.insert("expressionString", QString::fromUtf8("r=4⋅cos(Θ)"));
+    item.insert("expressionVisibile", false);
+    const QByteArray document = PropertyList::write(QVariantList{item, 0.25, qlonglong(3)});
+    const qsizetype end = document.indexOf("</plist>") + 8;
+    ASSERT_GT(end, 8);
+    for (qsizetype length = 0; length < end; ++length) {
+        EXPECT_FALSE(PropertyList::read(document.left(length)).ok()) << length;
+    }
+    EXPECT_TRUE(PropertyList::read(document.left(end)).ok());
+}
+
+TEST(PropertyList, RefusesDocumentsThatDeclareEntities) {
+    const std::vector<std::pair<const char*, QByteArray>> cases = {
+        {"internal entity used",
+         "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY e \"y=x\">]>"
+         "<plist><string>&e;</string></plist>"},
+        {"internal entity unused",
+         "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY e \"y=x\">]>"
+         "<plist><string>y</string></plist>"},
+        {"external entity",
+         "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>"
+         "<plist><string>&e;</string></plist>"},
+        {"parameter entity",
+         "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY % p \"x\">]>"
+         "<plist><string>y</string></plist>"},
+        {"entity expansion",
+         "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY a \"aaaaaaaa\">"
+         "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]>"
+         "<plist><string>&c;&c;&c;&c;</string></plist>"},
+        {"undeclared entity", plist("<string>&nbsp;</string>")},
+    };
+    for (const auto& [name, document] : cases) {
+        EXPECT_EQ(PropertyList::read(document).status, PropertyList::Status::Unreadable) << name;
+    }
+}
+
+TEST(PropertyList, CapsNestingDepth) {
+    const auto nestedArrays = [](int depth) {
+        QByteArray body;
+        for (int i = 0; i < depth; ++i) {
+            body += "<array>";
+        }
+        for (int i = 0; i < depth; ++i) {
+            body += "</array>";
+        }
+        return plist(body.constData());
+    };
+    EXPECT_TRUE(PropertyList::read(nestedArrays(PropertyList::maximumDepth)).ok());
+    EXPECT_FALSE(PropertyList::read(nestedArrays(PropertyList::maximumDepth + 1)).ok());
+    EXPECT_FALSE(PropertyList::read(nestedArrays(100000)).ok());
+
+    QVariant deep = QVariantList();
+    for (int i = 1; i < PropertyList::maximumDepth; ++i) {
+        QVariantMap wrapper;
+        wrapper.insert("k", deep);
+        deep = wrapper;
+    }
+    EXPECT_FALSE(PropertyList::write(deep).isEmpty());
+    QString error;
+    EXPECT_TRUE(PropertyList::write(QVariantList{deep}, &error).isEmpty());
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(PropertyList, RefusesValuesWithoutAPlistForm) {
+    QString error;
+    EXPECT_TRUE(PropertyList::write(QVariant::fromValue(QDir()), &error).isEmpty());
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_TRUE(PropertyList::write(QVariant()).isEmpty());
+    EXPECT_TRUE(PropertyList::write(QVariantList{1, QVariant()}).isEmpty());
+    EXPECT_TRUE(PropertyList::write(QDateTime()).isEmpty());
+}
+
+class PropertyListFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::clearStorageFolders();
+        folder = testing::dataFolder();
+        path = folder + QStringLiteral("/file.plist");
+    }
+    QString folder;
+    QString path;
+};
+
+TEST_F(PropertyListFileTest, WritesAtomicallyAndReadsBack) {
+    ASSERT_TRUE(PropertyList::writeFile(path, QVariantList{QStringLiteral("first")}));
+    ASSERT_TRUE(PropertyList::writeFile(path, QVariantList{QStringLiteral("second")}));
+    const PropertyList::ReadResult result = PropertyList::readFile(path);
+    ASSERT_TRUE(result.ok());
+    EXPECT_EQ(result.value.toList(), QVariantList{QStringLiteral("second")});
+    // No temporary file is left behind.
+    EXPECT_EQ(folderEntries(folder), QStringList{"file.plist"});
+}
+
+TEST_F(PropertyListFileTest, FailedWriteKeepsTheOldFile) {
+    ASSERT_TRUE(PropertyList::writeFile(path, QVariantList{QStringLiteral("kept")}));
+    const QByteArray before = readBytes(path);
+    EXPECT_FALSE(PropertyList::writeFile(path, QVariantList{QVariant::fromValue(QDir())}));
+    EXPECT_EQ(readBytes(path), before);
+    EXPECT_EQ(folderEntries(folder), QStringList{"file.plist"});
+}
+
+TEST_F(PropertyListFileTest, CreatesTheFolder) {
+    const QString deeper = folder + QStringLiteral("/a/b/c.plist");
+    ASSERT_TRUE(PropertyList::writeFile(deeper, QVariantMap()));
+    EXPECT_TRUE(PropertyList::readFile(deeper).ok());
+}
+
+TEST_F(PropertyListFileTest, MissingAndUnreadableFilesAreToldApart) {
+    EXPECT_EQ(PropertyList::readFile(path).status, PropertyList::Status::Missing);
+    ASSERT_TRUE(writeBytes(path, "garbage"));
+    EXPECT_EQ(PropertyList::readFile(path).status, PropertyList::Status::Unreadable);
+    ASSERT_TRUE(QDir().mkpath(path + QStringLiteral(".d")));
+    EXPECT_EQ(PropertyList::readFile(path + QStringLiteral(".d")).status,
+              PropertyList::Status::Unreadable);
+}
+
+TEST_F(PropertyListFileTest, KeepAsideRenamesWithoutOverwriting) {
+    ASSERT_TRUE(writeBytes(path, "first"));
+    const QString first = PropertyList::keepAside(path);
+    ASSERT_FALSE(first.isEmpty());
+    EXPECT_TRUE(first.startsWith(path + QStringLiteral(".unreadable-")));
+    ASSERT_TRUE(writeBytes(path, "second"));
+    const QString second = PropertyList::keepAside(path);
+    ASSERT_FALSE(second.isEmpty());
+    EXPECT_NE(first, second);
+    EXPECT_EQ(readBytes(first), "first");
+    EXPECT_EQ(readBytes(second), "second");
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_TRUE(PropertyList::keepAside(path).isEmpty());
+}
+
+}  // namespace
+}  // namespace plotwise

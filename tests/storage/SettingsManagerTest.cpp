@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "ColorText.h"
+#include "LibraryStorage.h"
+#include "PreferenceStore.h"
+#include "PropertyList.h"
+#include "RVEquation.h"
+#include "RVPWSettingsManager.h"
+#include "RVParser.h"
+#include "StorageTestSupport.h"
+#include "VariableTable.h"
+
+namespace plotwise {
+namespace {
+
+using testing::folderEntries;
+using testing::writeBytes;
+
+class SettingsManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::clearStorageFolders();
+        RVPWSettingsManager::registerDefaults();
+    }
+    void TearDown() override { RVEquation::setDefaultColorProvider(nullptr); }
+
+    static PreferenceStore& store() { return PreferenceStore::standard(); }
+};
+
+// A fresh install: shakes on, toolbar hiding off, random colours on, keyboard clicks on, dark 2D
+// background off, thick lines off, proportional zoom on, rotation box on, light 3D background
+// off, faster implicits on, 3D values off, default colour pure red.
+TEST_F(SettingsManagerTest, FreshStoreReadsTheDefaults) {
+    EXPECT_TRUE(RVPWSettingsManager::shakeEnabled());
+    EXPECT_FALSE(RVPWSettingsManager::canHideToolbar());
+    EXPECT_TRUE(RVPWSettingsManager::useRandomDefaultColor());
+    EXPECT_TRUE(RVPWSettingsManager::useKeyboardClicks());
+    EXPECT_FALSE(RVPWSettingsManager::useDarkBackground2D());
+    EXPECT_FALSE(RVPWSettingsManager::useThickLines2D());
+    EXPECT_TRUE(RVPWSettingsManager::useProportionalZoom2D());
+    EXPECT_TRUE(RVPWSettingsManager::showRotationBox());
+    EXPECT_FALSE(RVPWSettingsManager::useLightBackground3D());
+    EXPECT_TRUE(RVPWSettingsManager::fasterLessAccurate3DAlgorithm());
+    EXPECT_FALSE(RVPWSettingsManager::display3DValues());
+    EXPECT_EQ(store().stringValue("defaultColorKey"), "FF0000");
+    EXPECT_EQ(hexStringFromColor(QColor::fromRgbF(1.0f, 0.0f, 0.0f)), "FF0000");
+    // Reading wrote nothing.
+    EXPECT_TRUE(folderEntries(testing::configFolder()).isEmpty());
+}
+
+TEST_F(SettingsManagerTest, AppDefaultsHoldTheTwelveKeys) {
+    const QVariantMap defaults = RVPWSettingsManager::appDefaults();
+    const QVariantMap expected = {
+        {"enableShakesKey", true},
+        {"phoneHidesToolbarKey", false},
+        {"defaultColorKey", QStringLiteral("FF0000")},
+        {"useRandomDefaultColorKey", true},
+        {"enableKeyboardClicksKey", true},
+        {"useDarkBackground2DKey", false},
+        {"useThickLines2DKey", false},
+        {"useProportionalZoom2DKey", true},
+        {"showRotationBoxKey", true},
+        {"useLightBackground3DKey", false},
+        {"fasterLessAccurate3DAlgorithmKey", true},
+        {"display3DValuesKey", false},
+    };
+    EXPECT_EQ(defaults, expected);
+    for (auto it = defaults.begin(); it != defaults.end(); ++it) {
+        EXPECT_EQ(it.value().typeId(),
+                  it.key() == "defaultColorKey" ? QMetaType::QString : QMetaType::Bool)
+            << it.key().toStdString();
+    }
+}
+
+// Each accessor reads its own key, afresh: flip one key at a time and only its accessor moves.
+TEST_F(SettingsManagerTest, EachAccessorReadsItsKeyAfresh) {
+    struct Accessor {
+        const char* key;
+        bool (*read)();
+    };
+    const std::vector<Accessor> accessors = {
+        {"enableShakesKey", &RVPWSettingsManager::shakeEnabled},
+        {"phoneHidesToolbarKey", &RVPWSettingsManager::canHideToolbar},
+        {"useRandomDefaultColorKey", &RVPWSettingsManager::useRandomDefaultColor},
+        {"enableKeyboardClicksKey", &RVPWSettingsManager::useKeyboardClicks},
+        {"useDarkBackground2DKey", &RVPWSettingsManager::useDarkBackground2D},
+        {"useThickLines2DKey", &RVPWSettingsManager::useThickLines2D},
+        {"useProportionalZoom2DKey", &RVPWSettingsManager::useProportionalZoom2D},
+        {"showRotationBoxKey", &RVPWSettingsManager::showRotationBox},
+        {"useLightBackground3DKey", &RVPWSettingsManager::useLightBackground3D},
+        {"fasterLessAccurate3DAlgorithmKey", &RVPWSettingsManager::fasterLessAccurate3DAlgorithm},
+        {"display3DValuesKey", &RVPWSettingsManager::display3DValues},
+    };
+    for (const Accessor& flipped : accessors) {
+        const QString key = QString::fromLatin1(flipped.key);
+        const bool before = flipped.read();
+        // Written by another store on the same file, as another process would.
+        PreferenceStore other(store().filePath());
+        ASSERT_TRUE(other.setValue(key, !before));
+        EXPECT_EQ(flipped.read(), !before) << flipped.key;
+        for (const Accessor& unchanged : accessors) {
+            if (&unchanged != &flipped) {
+                EXPECT_EQ(unchanged.read(),
+                          RVPWSettingsManager::appDefaults().value(unchanged.key).toBool())
+                    << flipped.key << " moved " << unchanged.key;
+            }
+        }
+        ASSERT_TRUE(other.removeValue(key));
+        EXPECT_EQ(flipped.read(), before) << flipped.key;
+    }
+}
+
+TEST_F(SettingsManagerTest, RandomDefaultColoursAreOpaqueAndIndependent) {
+    ASSERT_TRUE(RVPWSettingsManager::useRandomDefaultColor());
+    QStringList texts;
+    for (int i = 0; i < 200; ++i) {
+        const QColor color = RVPWSettingsManager::defaultColor();
+        ASSERT_TRUE(color.isValid());
+        EXPECT_EQ(color.alphaF(), 1.0f);
+        texts.append(hexStringFromColor(color));
+    }
+    texts.removeDuplicates();
+    // 200 draws from 2^24 colours: a repeat has a probability near 0.1%.
+    EXPECT_GE(texts.size(), 199);
+}
+
+TEST_F(SettingsManagerTest, StoredDefaultColourWhenRandomIsOff) {
+    ASSERT_TRUE(store().setValue("useRandomDefaultColorKey", false));
+    EXPECT_EQ(hexStringFromColor(RVPWSettingsManager::defaultColor()), "FF0000");
+    ASSERT_TRUE(store().setValue("defaultColorKey", QStringLiteral("12AB34")));
+    EXPECT_EQ(hexStringFromColor(RVPWSettingsManager::defaultColor()), "12AB34");
+    ASSERT_TRUE(store().setValue("defaultColorKey", QStringLiteral("12AB3480")));
+    EXPECT_EQ(hexStringFromColor(RVPWSettingsManager::defaultColor()), "12AB3480");
+    ASSERT_TRUE(store().setValue("defaultColorKey", QStringLiteral("none")));
+    EXPECT_FALSE(RVPWSettingsManager::defaultColor().isValid());
+}
+
+TEST_F(SettingsManagerTest, NewEquationsTakeTheSettingsDefaultColour) {
+    ASSERT_TRUE(store().setValue("useRandomDefaultColorKey", false));
+    ASSERT_TRUE(store().setValue("defaultColorKey", QStringLiteral("0080FF")));
+    VariableTable table{};
+    RVParser parser;
+    auto curve = RVEquation::equationWithOperationTree(parser.parse(u"y=x", table.data()));
+    auto region = RVEquation::equationWithOperationTree(parser.parse(u"y>x", table.data()));
+    curve->setDefaultColorForExpressionType();
+    region->setDefaultColorForExpressionType();
+    EXPECT_EQ(hexStringFromColor(curve->color()), "0080FF");
+    EXPECT_EQ(hexStringFromColor(region->color()), "0080FF80");
+}
+
+TEST_F(SettingsManagerTest, ResetLibrariesDeletesBothFilesAndNothingElse) {
+    const QString data = testing::dataFolder();
+    ASSERT_TRUE(writeBytes(LibraryStorage::libraryFilePath("expressions2D.plist"), "2D"));
+    ASSERT_TRUE(writeBytes(LibraryStorage::libraryFilePath("expressions3D.plist"), "3D"));
+    ASSERT_TRUE(writeBytes(data + QStringLiteral("/other.plist"), "other"));
+    RVPWSettingsManager::resetLibraries();
+    EXPECT_EQ(folderEntries(data), QStringList{"other.plist"});
+    // Again, with nothing to delete: no error, nothing changes.
+    RVPWSettingsManager::resetLibraries();
+    EXPECT_EQ(folderEntries(data), QStringList{"other.plist"});
+}
+
+TEST_F(SettingsManagerTest, LibraryFilesLiveInTheDataFolder) {
+    EXPECT_EQ(LibraryStorage::libraryFilePath("expressions2D.plist"),
+              testing::dataFolder() + QStringLiteral("/expressions2D.plist"));
+}
+
+}  // namespace
+}  // namespace plotwise
