@@ -7,11 +7,11 @@
 
 namespace plotwise {
 
-void EquationMesh3D::setExpression(const RVOperationTree& tree, int type) {
+void EquationMesh3D::setExpression(const RVOperationTree* tree, int type) {
     // The view always asks with target value 0, so -1 never matches.
     previousEvaluationLimits_.targetValue = -1.0f;
     type_ = type;
-    evaluationData_ = EvaluationData3D::fromTree(tree);
+    evaluationData_ = tree != nullptr ? EvaluationData3D::fromTree(*tree) : EvaluationData3D();
 }
 
 bool EquationMesh3D::evaluateWithLimits(const EvaluationLimits3D& limits, bool visible,

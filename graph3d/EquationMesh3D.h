@@ -17,8 +17,8 @@ class EquationMesh3D {
 public:
     // Compiles `tree` (its derivatives already carried out) for an equation of `type`, and
     // spoils the cache key so that the next evaluation rebuilds whatever the limits. The tree's
-    // variable table must outlive this object.
-    void setExpression(const RVOperationTree& tree, int type);
+    // variable table must outlive this object. No tree gives no mesh.
+    void setExpression(const RVOperationTree* tree, int type);
 
     // Rebuilds the mesh unless every field of `limits` is within 0.01 of the last evaluation's,
     // or the equation is hidden. "Faster Implicits" (fasterLessAccurate3DAlgorithm) picks the

@@ -18,7 +18,7 @@ struct Held {
         ParsedExpression parsed = parseExpression(toUtf16(text), table->data());
         ASSERT_TRUE(parsed.tree) << text;
         tree = std::move(parsed.tree);
-        mesh.setExpression(*tree, classifyExpression(*tree).equationType);
+        mesh.setExpression(tree.get(), classifyExpression(*tree).equationType);
     }
 };
 
