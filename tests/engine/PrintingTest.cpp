@@ -214,7 +214,10 @@ TEST_P(BuiltPrinting, RoundTripsToTheSameValue) {
     const VariableTable points[] = {{2, 3, 2, 0, 0, 0},
                                     {-1.5, 0.5, 4, 1, 1, 1},
                                     {7, -2, 0.25, 3, 0.5, 2},
-                                    {1e10, 3e-5, -9, 0, 0, 0}};
+                                    {1e10, 3e-5, -9, 0, 0, 0},
+                                    // Signed zeros tell 0 - x from -x.
+                                    {0, -0.0, 0, 0, 0, 0},
+                                    {-0.0, 0, -0.0, 0, 0, 0}};
     for (const VariableTable& point : points) {
         SCOPED_TRACE("x=" + test::describeDouble(point[0]) + " y=" +
                      test::describeDouble(point[1]) + " z=" + test::describeDouble(point[2]));
