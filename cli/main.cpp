@@ -6,6 +6,7 @@
 
 #include "CommandSupport.h"
 #include "EvalCommand.h"
+#include "Mesh3DCommand.h"
 #ifdef PLOTWISE_CLI_LIBRARY
 #include "LibraryCommand.h"
 #endif
@@ -40,6 +41,13 @@ Commands:
         as a PNG with a transparent background: at depth D (default 0, deeper is smaller), in
         the colour given (default 000000), at F image pixels per point (default 2). With
         --json, print the formula's box in points: width, height, baselineOffset.
+  mesh3d EXPR [--scale S] [--tablet] [--accurate] [--format json|obj|stl|ply] [-o FILE]
+        Build EXPR as a 3D equation (derivatives carried out) and mesh it once over the 3D
+        view's box at zoom S (default 1: from -7/S to 7/S, in the divisions of its kind on a
+        phone, or a tablet with --tablet); --accurate turns "Faster Implicits" off. json (the
+        default) prints type, the counts, horizontalSteps, verticalSteps, vertices (x y z nx ny
+        nz), indices and lineIndices; obj, stl (binary) and ply write the welded triangle mesh,
+        wound outwards where closed, for other programs and 3D printers. -o writes to FILE.
 
 Options:
   --help       show this text
@@ -74,6 +82,9 @@ int main(int argc, char** argv) {
     }
     if (command == "simplify") {
         return runSimplify(rest, std::cout, std::cerr);
+    }
+    if (command == "mesh3d") {
+        return runMesh3D(rest, std::cout, std::cerr);
     }
 #ifdef PLOTWISE_CLI_LIBRARY
     if (command == "library") {
