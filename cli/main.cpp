@@ -10,6 +10,9 @@
 #ifdef PLOTWISE_CLI_LIBRARY
 #include "LibraryCommand.h"
 #endif
+#ifdef PLOTWISE_CLI_SAMPLE2D
+#include "Sample2dCommand.h"
+#endif
 #include "SimplifyCommand.h"
 #ifdef PLOTWISE_CLI_TYPESET
 #include "TypesetCommand.h"
@@ -48,6 +51,12 @@ Commands:
         default) prints type, the counts, horizontalSteps, verticalSteps, vertices (x y z nx ny
         nz), indices and lineIndices; obj, stl (binary) and ply write the welded triangle mesh,
         wound outwards where closed, for other programs and 3D printers. -o writes to FILE.
+  sample2d EXPR --window MINX MAXX MINY MAXY --ratio RX RY [--tablet] [--json]
+        Build EXPR as a 2D equation (derivatives carried out) and sample it once over the
+        window at RX and RY points per unit, as the 2D view does: one line "x y" per point
+        (curves; contour segments in pairs), or per region record of an inequality its
+        vertex count and points. --tablet uses the tablet's region capacity. With --json:
+        type, dataObjectCount and points, or records of n points for an inequality.
 
 Options:
   --help       show this text
@@ -94,6 +103,11 @@ int main(int argc, char** argv) {
 #ifdef PLOTWISE_CLI_TYPESET
     if (command == "typeset") {
         return runTypeset(rest, std::cout, std::cerr);
+    }
+#endif
+#ifdef PLOTWISE_CLI_SAMPLE2D
+    if (command == "sample2d") {
+        return runSample2d(rest, std::cout, std::cerr);
     }
 #endif
     return usageError(std::cerr, "unknown command '" + command + "'");

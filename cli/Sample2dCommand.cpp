@@ -1,0 +1,195 @@
+#include "Sample2dCommand.h"
+
+#include <array>
+#include <cmath>
+#include <ostream>
+
+#include "DerivativeSteps.h"
+#include "DeviceClass.h"
+#include "EvaluationLimits2D.h"
+#include "JsonWriter.h"
+#include "RVEquation2D.h"
+#include "TextUtilities.h"
+#include "VariableTable.h"
+
+namespace plotwise::cli {
+
+namespace {
+
+struct Sample2dOptions {
+    std::array<double, 4> window{};  // MINX MAXX MINY MAXY
+    std::array<double, 2> ratio{};
+    bool haveWindow = false;
+    bool haveRatio = false;
+    bool tablet = false;
+    bool json = false;
+    std::string expression;
+};
+
+// Reads `count` numbers after the option at `i`; returns an exit status when they are unusable.
+std::optional<int> readNumbers(Arguments arguments, std::size_t& i, double* into, std::size_t count,
+                               const std::string& usage, std::ostream& err) {
+    if (i + count >= arguments.size()) {
+        return usageError(err, arguments[i] + " needs " + usage);
+    }
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::string& text = arguments[++i];
+        const auto number = parseNumber(text);
+        if (!number) {
+            return usageError(
+                err, arguments[i - k - 1] + " needs " + usage + ": '" + text + "' is not a number");
+        }
+        into[k] = *number;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> readOptions(Arguments arguments, Sample2dOptions& options, std::ostream& err) {
+    bool positionalOnly = false;
+    bool haveExpression = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (!positionalOnly && argument == "--") {
+            positionalOnly = true;
+        } else if (!positionalOnly && argument == "--json") {
+            options.json = true;
+        } else if (!positionalOnly && argument == "--tablet") {
+            options.tablet = true;
+        } else if (!positionalOnly && argument == "--window") {
+            if (auto status = readNumbers(arguments, i, options.window.data(), 4,
+                                          "MINX MAXX MINY MAXY", err)) {
+                return status;
+            }
+            options.haveWindow = true;
+        } else if (!positionalOnly && argument == "--ratio") {
+            if (auto status = readNumbers(arguments, i, options.ratio.data(), 2, "RX RY", err)) {
+                return status;
+            }
+            options.haveRatio = true;
+        } else if (!positionalOnly && argument.size() > 2 && argument.starts_with("--")) {
+            return usageError(err, "unknown option '" + argument + "'");
+        } else {
+            // Words of an unquoted expression are joined by blanks, which the scanner skips.
+            options.expression += haveExpression ? " " + argument : argument;
+            haveExpression = true;
+        }
+    }
+    if (!haveExpression) {
+        return usageError(err, "sample2d needs an expression");
+    }
+    if (!options.haveWindow) {
+        return usageError(err, "sample2d needs --window MINX MAXX MINY MAXY");
+    }
+    if (!options.haveRatio) {
+        return usageError(err, "sample2d needs --ratio RX RY (points per unit)");
+    }
+    const auto& w = options.window;
+    for (double value : w) {
+        if (!std::isfinite(value)) {
+            return usageError(err, "--window needs finite numbers");
+        }
+    }
+    if (!(w[1] > w[0]) || !(w[3] > w[2])) {
+        return usageError(err, "--window needs MINX < MAXX and MINY < MAXY");
+    }
+    for (double value : options.ratio) {
+        if (!std::isfinite(value) || !(value > 0.0)) {
+            return usageError(err, "--ratio needs positive finite numbers (points per unit)");
+        }
+    }
+    return std::nullopt;
+}
+
+std::string numberText(double value) {
+    if (std::isnan(value)) {
+        return "nan";
+    }
+    if (std::isinf(value)) {
+        return value > 0 ? "inf" : "-inf";
+    }
+    return shortestText(value);
+}
+
+void writePoint(JsonWriter& json, const SamplePoint& point) {
+    json.beginArray().value(static_cast<double>(point.x)).value(static_cast<double>(point.y));
+    json.endArray();
+}
+
+void printJson(std::ostream& out, const RVEquation2D& equation, const SampleBuffer2D& samples) {
+    JsonWriter json;
+    json.beginObject()
+        .key("ok")
+        .value(true)
+        .key("type")
+        .value(equation.type())
+        .key("dataObjectCount")
+        .value(static_cast<int>(equation.dataObjectCount()));
+    if (equation.type() == 7) {
+        json.key("records").beginArray();
+        for (const RegionRecord& record : samples.records()) {
+            json.beginObject().key("n").value(record.vertexCount).key("points").beginArray();
+            for (int i = 0; i < record.vertexCount; ++i) {
+                writePoint(json, record.points[static_cast<std::size_t>(i)]);
+            }
+            json.endArray().endObject();
+        }
+    } else {
+        json.key("points").beginArray();
+        for (const SamplePoint& point : samples.points()) {
+            writePoint(json, point);
+        }
+    }
+    json.endArray().endObject();
+    out << json.text() << '\n';
+}
+
+void printPlain(std::ostream& out, const RVEquation2D& equation, const SampleBuffer2D& samples) {
+    if (equation.type() == 7) {
+        for (const RegionRecord& record : samples.records()) {
+            out << record.vertexCount;
+            for (int i = 0; i < record.vertexCount; ++i) {
+                const SamplePoint& point = record.points[static_cast<std::size_t>(i)];
+                out << ' ' << numberText(point.x) << ' ' << numberText(point.y);
+            }
+            out << '\n';
+        }
+        return;
+    }
+    for (const SamplePoint& point : samples.points()) {
+        out << numberText(point.x) << ' ' << numberText(point.y) << '\n';
+    }
+}
+
+}  // namespace
+
+int runSample2d(Arguments arguments, std::ostream& out, std::ostream& err) {
+    Sample2dOptions options;
+    if (const auto status = readOptions(arguments, options, err)) {
+        return *status;
+    }
+    // Like the keyboard: parse, carry out derivatives, wrap into a visible 2D equation.
+    VariableTable table{};
+    ParsedExpression parsed = parseExpression(toUtf16(options.expression), table.data());
+    if (!parsed.tree) {
+        return inputFailure(out, err, options.json, toUtf8(parsed.error->text()),
+                            parsed.errorPosition);
+    }
+    auto equation = RVEquation2D::equation2DwithOperationTree(std::move(parsed.tree));
+    equation->setVisible(true);
+    const auto& w = options.window;
+    const EvaluationLimits2D limits =
+        EvaluationLimits2D::withWindow(w[0], w[1], w[2], w[3], options.ratio[0], options.ratio[1]);
+    equation->evaluateWithLimits(limits, options.tablet ? DeviceClass::Tablet : DeviceClass::Phone);
+    const SampleBuffer2D* samples = equation->data();
+    if (samples == nullptr) {
+        return inputFailure(out, err, options.json, "not enough memory for the samples", 0);
+    }
+    if (options.json) {
+        printJson(out, *equation, *samples);
+    } else {
+        printPlain(out, *equation, *samples);
+    }
+    return kExitSuccess;
+}
+
+}  // namespace plotwise::cli

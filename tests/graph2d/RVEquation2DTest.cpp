@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QVariantMap>
+#include <cmath>
+#include <vector>
+
+#include "DerivativeSteps.h"
+#include "EvaluationLimits2D.h"
+#include "ExplicitSampler.h"
+#include "RVEquation2D.h"
+#include "RegionBuilder.h"
+#include "TextUtilities.h"
+#include "VariableTable.h"
+
+namespace plotwise {
+namespace {
+
+class RVEquation2DTest : public ::testing::Test {
+protected:
+    std::unique_ptr<RVEquation2D> equation(const char* text) {
+        ParsedExpression parsed = parseExpression(toUtf16(text), table.data());
+        EXPECT_TRUE(parsed.tree) << text;
+        return RVEquation2D::equation2DwithOperationTree(std::move(parsed.tree));
+    }
+    static EvaluationLimits2D window(double minx, double maxx, double miny, double maxy,
+                                     double ratio) {
+        return EvaluationLimits2D::withWindow(minx, maxx, miny, maxy, ratio, ratio);
+    }
+    VariableTable table{};
+};
+
+TEST_F(RVEquation2DTest, SettingTheExpressionClassifiesAndCompiles) {
+    struct Case {
+        const char* text;
+        int type;
+        bool containsR;
+        bool containsTheta;
+    };
+    const std::vector<Case> cases = {
+        {"y=x^2", 1, false, false},         {"x=e^(y-2)", 0, false, false},
+        {"r=4⋅cos(Θ)", 3, true, true},      {"Θ=r+1", 4, true, true},
+        {"r^2=2^2⋅sin(2Θ)", 6, true, true}, {"y<sin(5r)", 7, true, false},
+        {"x^2+y", 6, false, false},         {"z=x+y", 2, false, false},
+        {"Φ=1", 5, false, false},           {"sin(Θ)-y", 6, false, true},
+    };
+    for (const Case& c : cases) {
+        auto e = equation(c.text);
+        EXPECT_EQ(e->type(), c.type) << c.text;
+        EXPECT_EQ(e->containsR(), c.containsR) << c.text;
+        EXPECT_EQ(e->containsTheta(), c.containsTheta) << c.text;
+        EXPECT_FALSE(e->evaluationData().expressionNode.empty()) << c.text;
+        EXPECT_EQ(e->evaluationData().variableTable, table.data()) << c.text;
+        EXPECT_TRUE(e->visible());
+        EXPECT_EQ(e->data(), nullptr) << "no samples before the first evaluation";
+    }
+}
+
+TEST_F(RVEquation2DTest, StoredStateWithADerivativeSamplesItsResult) {
+    QVariantMap state;
+    state.insert(QStringLiteral("expressionString"), QStringLiteral("y=d/dx(x^2)"));
+    auto e = RVEquation2D::equation2DwithStateFromDictionary(state, table.data());
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->type(), 1);
+    e->evaluateWithLimits(window(-1, 1.1, -3, 3, 32), DeviceClass::Phone);
+    ASSERT_NE(e->data(), nullptr);
+    // 2x is a straight line: two points per chunk.
+    ASSERT_FALSE(e->data()->points().empty());
+    EXPECT_EQ(e->data()->points().size() % 2, 0u);
+    for (const SamplePoint& p : e->data()->points()) {
+        EXPECT_NEAR(p.y, 2 * p.x, 1e-5);
+    }
+    state.insert(QStringLiteral("expressionString"), QStringLiteral("y=("));
+    EXPECT_EQ(RVEquation2D::equation2DwithStateFromDictionary(state, table.data()), nullptr);
+}
+
+// y = x + z reads z from the table, which the samplers never write: a sample taken after z
+// changed shows whether the evaluation ran again.
+bool sampledWithZ(const RVEquation2D& e, double z) {
+    const SampleBuffer2D* data = e.data();
+    if (data == nullptr || data->points().empty()) {
+        return false;
+    }
+    for (const SamplePoint& p : data->points()) {
+        if (std::fabs(p.y - (p.x + z)) > 1e-4) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST_F(RVEquation2DTest, SamplesAreCachedAgainstTheExactLimits) {
+    auto e = equation("y=x+z");
+    ASSERT_EQ(e->type(), 1);
+    const EvaluationLimits2D limits = window(-2, 2, -3, 3, 40);
+    for (int field = 0; field < 10; ++field) {
+        table[2] = 0.0;
+        e->setVisible(true);
+        e->evaluateWithLimits(limits, DeviceClass::Phone);
+        ASSERT_TRUE(sampledWithZ(*e, 0.0));
+        table[2] = 1.0;
+        e->evaluateWithLimits(limits, DeviceClass::Phone);
+        EXPECT_TRUE(sampledWithZ(*e, 0.0)) << "identical limits are not sampled again";
+        EXPECT_EQ(e->previousEvaluationLimits(), limits);
+
+        EvaluationLimits2D changed = limits;
+        switch (field) {
+            case 0:
+                changed.screen.origin.x += 0.25f;
+                break;
+            case 1:
+                changed.screen.origin.y += 0.25f;
+                break;
+            case 2:
+                changed.screen.size.width += 0.25f;
+                break;
+            case 3:
+                changed.screen.size.height += 0.25f;
+                break;
+            case 4:
+                changed.pixelUnitRatioX += 1e-9;
+                break;
+            case 5:
+                changed.pixelUnitRatioY += 1e-9;
+                break;
+            case 6:
+                changed.minx += 1e-9;
+                break;
+            case 7:
+                changed.miny += 1e-9;
+                break;
+            case 8:
+                changed.maxx += 1e-9;
+                break;
+            default:
+                changed.maxy += 1e-9;
+                break;
+        }
+        e->evaluateWithLimits(changed, DeviceClass::Phone);
+        EXPECT_TRUE(sampledWithZ(*e, 1.0)) << "a change of field " << field << " samples again";
+    }
+}
+
+TEST_F(RVEquation2DTest, HidingDropsTheSamplesAndShowingInvalidatesThem) {
+    auto e = equation("y=x+z");
+    const EvaluationLimits2D limits = window(-2, 2, -3, 3, 40);
+    e->evaluateWithLimits(limits, DeviceClass::Phone);
+    ASSERT_TRUE(sampledWithZ(*e, 0.0));
+    EXPECT_EQ(e->dataObjectCount(), e->data()->points().size() - 1);
+
+    e->setVisible(false);
+    EXPECT_EQ(e->data(), nullptr);
+    EXPECT_EQ(e->dataObjectCount(), 0u);
+    e->evaluateWithLimits(limits, DeviceClass::Phone);
+    EXPECT_EQ(e->data(), nullptr) << "a hidden equation is not sampled";
+
+    table[2] = 1.0;
+    e->setVisible(true);
+    e->evaluateWithLimits(limits, DeviceClass::Phone);
+    EXPECT_TRUE(sampledWithZ(*e, 1.0)) << "shown again: sampled even with the same limits";
+}
+
+TEST_F(RVEquation2DTest, ANewExpressionIsSampledAtTheNextEvaluation) {
+    auto e = equation("y=x");
+    const EvaluationLimits2D limits = window(-2, 2, -3, 3, 40);
+    e->evaluateWithLimits(limits, DeviceClass::Phone);
+    ASSERT_TRUE(sampledWithZ(*e, 0.0));
+    ParsedExpression replacement = parseExpression(u"x^2+y^2=1", table.data());
+    e->setExpression(std::move(replacement.tree));
+    EXPECT_EQ(e->type(), 6);
+    ASSERT_NE(e->data(), nullptr) << "the old samples stay until the next evaluation";
+    e->evaluateWithLimits(limits, DeviceClass::Phone);
+    ASSERT_NE(e->data(), nullptr);
+    for (const SamplePoint& p : e->data()->points()) {
+        EXPECT_NEAR(std::hypot(p.x, p.y), 1.0, 0.2);
+    }
+}
+
+TEST_F(RVEquation2DTest, InequalitiesUseTheDeviceCapacity) {
+    auto e = equation("sin(20x)⋅sin(20y)>0.1");
+    ASSERT_EQ(e->type(), 7);
+    const EvaluationLimits2D limits = window(-16, 16, -10, 10, 80);
+    e->evaluateWithLimits(limits, DeviceClass::Phone);
+    ASSERT_NE(e->data(), nullptr);
+    const std::uint32_t phone = e->dataObjectCount();
+    EXPECT_EQ(phone, e->data()->records().size());
+    EXPECT_GT(phone, RegionBuilder::phoneCapacity - 3);
+    EXPECT_LT(phone, RegionBuilder::phoneCapacity);
+    // The same window on a tablet is a different evaluation.
+    e->evaluateWithLimits(limits, DeviceClass::Tablet);
+    EXPECT_GT(e->dataObjectCount(), RegionBuilder::tabletCapacity - 3);
+    EXPECT_LT(e->dataObjectCount(), RegionBuilder::tabletCapacity);
+}
+
+TEST_F(RVEquation2DTest, SurfacesAndSphericalAnglesDrawNothing) {
+    for (const char* text : {"z=x+y", "Φ=1"}) {
+        auto e = equation(text);
+        e->evaluateWithLimits(window(-5, 5, -5, 5, 32), DeviceClass::Tablet);
+        ASSERT_NE(e->data(), nullptr) << text;
+        EXPECT_TRUE(e->data()->empty()) << text;
+        EXPECT_EQ(e->dataObjectCount(), 0u) << text;
+    }
+}
+
+TEST_F(RVEquation2DTest, ExplicitSamplingIntoTheCallersBuffer) {
+    std::vector<SamplePoint> storage(ExplicitSampler::defaultCapacity);
+    auto circle = equation("r=1");
+    EXPECT_EQ(circle->evaluateExplicitWithLimits(window(-2, 2, -2, 2, 32), storage.data()), 90u);
+    auto implicit = equation("x^2+y^2=1");
+    EXPECT_EQ(implicit->evaluateExplicitWithLimits(window(-2, 2, -2, 2, 32), storage.data()), 0u);
+}
+
+}  // namespace
+}  // namespace plotwise
