@@ -63,8 +63,13 @@ constexpr std::array<std::array<CubeEdge, 6>, 6> makeTetraEdges() {
 constexpr std::array<CubeEdge, 12> kCubeEdges = makeCubeEdges();
 constexpr std::array<std::array<CubeEdge, 6>, 6> kTetraEdges = makeTetraEdges();
 
-// Directions that occur: the cube edges use 1, 2, 4; the tetrahedra add the diagonals.
-constexpr int kDirections = 8;
+// Edges that advance along x (directions 1, 3, 5, 7) cross the slab; the others (2, 4, 6) lie in
+// a plane. Each kind gets its own lanes of the vertex cache: the cubes use one lane across the
+// slab and two per plane, the tetrahedra four and three.
+constexpr std::size_t laneOf(int direction) {
+    return (direction & 1) != 0 ? static_cast<std::size_t>((direction - 1) / 2)
+                                : static_cast<std::size_t>(direction / 2 - 1);
+}
 
 class Extractor {
 public:
@@ -97,9 +102,16 @@ public:
             values_[p].resize(planeSize_);
             inside_[p].resize(planeSize_);
         }
-        for (auto& cache : cache_) {
-            cache.assign(kDirections * planeSize_, -1);
-        }
+        const std::size_t slabLanes = tetrahedra_ ? 4 : 1;
+        const std::size_t planeLanes = tetrahedra_ ? 3 : 2;
+        cache_[0].assign(slabLanes * planeSize_, -1);
+        cache_[1].assign(planeLanes * planeSize_, -1);
+        cache_[2].assign(planeLanes * planeSize_, -1);
+
+        // Room for the most the limit allows, reserved once: growing by doubling would copy and
+        // fault in fresh pages at every step. Pages never written are never touched.
+        output_.reserve(limit_);
+        unique_.reserve(limit_);
 
         evaluatePlane(0, 0);
         for (std::size_t i = 0; i < cells_ && !cutOff_; ++i) {
@@ -120,8 +132,8 @@ public:
     std::size_t cells() const { return cells_ * cells_ * cells_; }
     bool cutOff() const { return cutOff_; }
     FieldEvaluator3D& field() { return field_; }
-    const std::vector<Float3>& uniqueVertices() const { return unique_; }
-    const std::vector<std::uint32_t>& output() const { return output_; }
+    std::vector<Float3> takeUniqueVertices() { return std::move(unique_); }
+    std::vector<std::uint32_t> takeOutput() { return std::move(output_); }
 
 private:
     void evaluatePlane(std::size_t plane, std::size_t slot) {
@@ -169,8 +181,7 @@ private:
         const auto& o = CubeTables::cornerOffsets[static_cast<std::size_t>(edge.low)];
         const std::size_t cacheSlot =
             (edge.direction & 1) != 0 ? 0 : 1 + static_cast<std::size_t>(o[0]);
-        const std::size_t entry =
-            static_cast<std::size_t>(edge.direction) * planeSize_ + node(j, k, edge.low);
+        const std::size_t entry = laneOf(edge.direction) * planeSize_ + node(j, k, edge.low);
         std::int32_t& id = cache_[cacheSlot][entry];
         if (id >= 0) {
             return static_cast<std::uint32_t>(id);
@@ -290,8 +301,8 @@ private:
     // [0] the plane at the slab's low x, [1] at its high x.
     std::array<std::vector<double>, 2> values_;
     std::array<std::vector<std::uint8_t>, 2> inside_;
-    // Vertex ids by direction and lower end node: [0] edges across the slab, [1] edges in the
-    // low plane, [2] edges in the high plane; -1 when not yet computed.
+    // Vertex ids by lane (laneOf the direction) and lower end node: [0] edges across the slab,
+    // [1] edges in the low plane, [2] edges in the high plane; -1 when not yet computed.
     std::array<std::vector<std::int32_t>, 3> cache_;
     std::array<std::vector<std::size_t>, 3> touched_;
     std::vector<Float3> unique_;
@@ -308,7 +319,8 @@ std::vector<Float3> gradientNormals(FieldEvaluator3D& field, const std::vector<F
     constexpr std::size_t kChunk = 1024;
     constexpr double h = ImplicitSurfaceBuilder::gradientStep;
     std::vector<Float3> normals(points.size());
-    std::vector<double> xs(6 * kChunk), ys(6 * kChunk), zs(6 * kChunk), f(6 * kChunk);
+    const std::size_t room = 6 * std::min(kChunk, points.size());
+    std::vector<double> xs(room), ys(room), zs(room), f(room);
     for (std::size_t start = 0; start < points.size(); start += kChunk) {
         const std::size_t count = std::min(kChunk, points.size() - start);
         for (std::size_t n = 0; n < count; ++n) {
@@ -337,30 +349,62 @@ std::vector<Float3> gradientNormals(FieldEvaluator3D& field, const std::vector<F
     return normals;
 }
 
-Mesh3D meshFromExtraction(const ImplicitSurfaceBuilder::Extraction& extraction, bool smooth) {
+// The extraction as shared vertices: output triangle corners refer to distinct crossings.
+struct SharedExtraction {
+    std::vector<Float3> vertices;
+    std::vector<std::uint32_t> corners;
+    std::vector<Float3> normals;  // per distinct vertex, when asked for
+    ImplicitSurfaceBuilder::Statistics statistics;
+};
+
+SharedExtraction extractShared(const EvaluationLimits3D& limits, const EvaluationData3D& data,
+                               std::size_t vertexLimit, bool withGradients) {
+    Extractor extractor(limits, data, vertexLimit);
+    extractor.run();
+    SharedExtraction shared;
+    shared.statistics.cells = extractor.cells();
+    shared.statistics.cutOff = extractor.cutOff();
+    shared.statistics.gridEvaluations = extractor.field().evaluations();
+    shared.vertices = extractor.takeUniqueVertices();
+    shared.corners = extractor.takeOutput();
+    if (withGradients && !shared.vertices.empty()) {
+        // One gradient per grid-edge crossing; shared vertices have the same position bits.
+        shared.normals = gradientNormals(extractor.field(), shared.vertices);
+        shared.statistics.gradientEvaluations =
+            extractor.field().evaluations() - shared.statistics.gridEvaluations;
+    }
+    return shared;
+}
+
+// Records, indices and lines written once each (reserved, then appended): a mesh of tens of
+// thousands of vertices is mostly fresh memory, and touching it twice costs as much as the
+// extraction.
+Mesh3D meshFromExtraction(const SharedExtraction& shared, bool smooth) {
     Mesh3D mesh;
-    const std::vector<Float3>& p = extraction.positions;
-    const std::size_t n = p.size();
+    const std::vector<Float3>& p = shared.vertices;
+    const std::vector<std::uint32_t>& corners = shared.corners;
+    const std::size_t n = corners.size();
     if (n == 0) {
         return mesh;
     }
-    mesh.vertices.resize(n);
-    mesh.indices.resize(n);
-    mesh.lineIndices.resize(2 * n);
+    mesh.vertices.reserve(n);
+    mesh.indices.reserve(n);
+    mesh.lineIndices.reserve(2 * n);
     for (std::size_t t = 0; t + 2 < n; t += 3) {
-        const Float3 flat = normalizeFast(Float3::cross(p[t + 2] - p[t + 1], p[t] - p[t + 1]));
+        const Float3& a = p[corners[t]];
+        const Float3& b = p[corners[t + 1]];
+        const Float3& c = p[corners[t + 2]];
+        const Float3 flat = normalizeFast(Float3::cross(c - b, a - b));
         for (std::size_t m = 0; m < 3; ++m) {
-            const Float3 normal = smooth ? extraction.normals[t + m] : flat;
-            mesh.vertices[t + m] = {p[t + m].x, p[t + m].y, p[t + m].z,
-                                    normal.x,   normal.y,   normal.z};
-            mesh.indices[t + m] = static_cast<std::uint16_t>(t + m);
+            const Float3& q = p[corners[t + m]];
+            const Float3 normal = smooth ? shared.normals[corners[t + m]] : flat;
+            mesh.vertices.push_back({q.x, q.y, q.z, normal.x, normal.y, normal.z});
+            mesh.indices.push_back(static_cast<std::uint16_t>(t + m));
         }
-        const auto a = static_cast<std::uint16_t>(t);
-        const auto b = static_cast<std::uint16_t>(t + 1);
-        const auto c = static_cast<std::uint16_t>(t + 2);
-        const std::array<std::uint16_t, 6> lines = {a, b, b, c, c, a};
-        std::copy(lines.begin(), lines.end(),
-                  mesh.lineIndices.begin() + static_cast<std::ptrdiff_t>(2 * t));
+        const auto ia = static_cast<std::uint16_t>(t);
+        const auto ib = static_cast<std::uint16_t>(t + 1);
+        const auto ic = static_cast<std::uint16_t>(t + 2);
+        mesh.lineIndices.insert(mesh.lineIndices.end(), {ia, ib, ib, ic, ic, ia});
     }
     return mesh;
 }
@@ -371,26 +415,18 @@ ImplicitSurfaceBuilder::Extraction ImplicitSurfaceBuilder::extract(const Evaluat
                                                                    const EvaluationData3D& data,
                                                                    std::size_t vertexLimit,
                                                                    bool gradientNormals) {
-    Extractor extractor(limits, data, vertexLimit);
-    extractor.run();
+    const SharedExtraction shared = extractShared(limits, data, vertexLimit, gradientNormals);
     Extraction extraction;
-    extraction.statistics.cells = extractor.cells();
-    extraction.statistics.cutOff = extractor.cutOff();
-    extraction.statistics.gridEvaluations = extractor.field().evaluations();
-    const std::vector<Float3>& unique = extractor.uniqueVertices();
-    extraction.positions.reserve(extractor.output().size());
-    for (const std::uint32_t id : extractor.output()) {
-        extraction.positions.push_back(unique[id]);
+    extraction.statistics = shared.statistics;
+    extraction.positions.reserve(shared.corners.size());
+    for (const std::uint32_t id : shared.corners) {
+        extraction.positions.push_back(shared.vertices[id]);
     }
-    if (gradientNormals && !unique.empty()) {
-        // One gradient per grid-edge crossing; shared vertices have the same position bits.
-        const std::vector<Float3> normals = ::plotwise::gradientNormals(extractor.field(), unique);
-        extraction.normals.reserve(extractor.output().size());
-        for (const std::uint32_t id : extractor.output()) {
-            extraction.normals.push_back(normals[id]);
+    if (!shared.normals.empty()) {
+        extraction.normals.reserve(shared.corners.size());
+        for (const std::uint32_t id : shared.corners) {
+            extraction.normals.push_back(shared.normals[id]);
         }
-        extraction.statistics.gradientEvaluations =
-            extractor.field().evaluations() - extraction.statistics.gridEvaluations;
     }
     return extraction;
 }
@@ -398,22 +434,22 @@ ImplicitSurfaceBuilder::Extraction ImplicitSurfaceBuilder::extract(const Evaluat
 Mesh3D ImplicitSurfaceBuilder::calculateImplicit(const EvaluationLimits3D& limits,
                                                  const EvaluationData3D& data,
                                                  std::size_t vertexLimit, Statistics* statistics) {
-    const Extraction extraction = extract(limits, data, vertexLimit, false);
+    const SharedExtraction shared = extractShared(limits, data, vertexLimit, false);
     if (statistics != nullptr) {
-        *statistics = extraction.statistics;
+        *statistics = shared.statistics;
     }
-    return meshFromExtraction(extraction, false);
+    return meshFromExtraction(shared, false);
 }
 
 Mesh3D ImplicitSurfaceBuilder::calculateImplicitWithSmooth(const EvaluationLimits3D& limits,
                                                            const EvaluationData3D& data,
                                                            std::size_t vertexLimit,
                                                            Statistics* statistics) {
-    const Extraction extraction = extract(limits, data, vertexLimit, true);
+    const SharedExtraction shared = extractShared(limits, data, vertexLimit, true);
     if (statistics != nullptr) {
-        *statistics = extraction.statistics;
+        *statistics = shared.statistics;
     }
-    return meshFromExtraction(extraction, true);
+    return meshFromExtraction(shared, true);
 }
 
 Float3 ImplicitSurfaceBuilder::gradientNormal(FieldEvaluator3D& field, Float3 p) {

@@ -1,0 +1,384 @@
+// Cost of building 3D meshes: every built-in 3D example at the phone's and the tablet's
+// divisions and at 64 per axis, and implicit surfaces (heart, sphere, gyroid) from 16 to 128 cells
+// per axis by both variants. Each row measures the build and, in the same iterations, the
+// evaluation it cannot avoid (the same grid nodes, cell centres or sample points, and the
+// gradient points, through the same evaluator), so the evaluation share and the extraction cost
+// per cell are read side by side. The peer row evaluates the corners one at a time with the
+// z-column reuse of the classic loop (8 + 4(m - 1) evaluations per column of m cubes).
+#include <benchmark/benchmark.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+#include <algorithm>
+#include <cstddef>
+#include <ctime>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "DerivativeSteps.h"
+#include "EvaluationData3D.h"
+#include "EvaluationLimits3D.h"
+#include "ExplicitSurfaceBuilder.h"
+#include "ExpressionSummary.h"
+#include "FieldEvaluator3D.h"
+#include "GridAxis.h"
+#include "ImplicitSurfaceBuilder.h"
+#include "InequalitySolidBuilder.h"
+#include "MeshCapacities3D.h"
+#include "TextUtilities.h"
+#include "VariableTable.h"
+
+namespace {
+
+using plotwise::DeviceClass;
+using plotwise::EvaluationLimits3D;
+using plotwise::FieldEvaluator3D;
+using plotwise::ImplicitSurfaceBuilder;
+using plotwise::MeshCapacities3D;
+
+// This thread's processor time in seconds: the machine is shared, and wall time would count the
+// time other processes hold the processor.
+double cpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+// The 3D library's worked examples, in the library's order.
+const char* const kExamples[] = {
+    "z=y^2/16-x^2/25",
+    "z=abs(cos(x)*sin(y))",
+    "x=d/dz(e^(-4(z^2+y^2)))",
+    "r=2sin(4Θ+cos(4Φ))",
+    "r=2sin(5Φ)",
+    "Φ=3-sin(3Θ+r)",
+    "Θ=sin(Φ+r)/2",
+    "r=Θ-sin(z)",
+    "z=100*sin(7r)/(1+r)^2",
+    "Θ=r+cos(1/z)",
+    "(x^4+y^4+z^4)/10=50",
+    "r^2/5=10*cos(4Θ)",
+    "(x^2+y^2+z^2+4^2-2^2)^2 - 4*4^2*(x^2+y^2)<0",
+    "320(-x^2z^3-(9y^2z^3)/80+(x^2+(9y^2)/4+z^2-1)^3)=0",
+};
+
+struct Prepared {
+    plotwise::VariableTable table{};
+    std::unique_ptr<plotwise::RVOperationTree> tree;
+    plotwise::EvaluationData3D data;
+    int type = 6;
+};
+
+std::unique_ptr<Prepared> prepare(const std::string& text, bool tetrahedra) {
+    auto prepared = std::make_unique<Prepared>();
+    plotwise::ParsedExpression parsed =
+        plotwise::parseExpression(plotwise::toUtf16(text), prepared->table.data());
+    if (!parsed.tree) {
+        std::cerr << "plotwise-bench-mesh3d: cannot parse \"" << text << "\"\n";
+        return nullptr;
+    }
+    prepared->tree = std::move(parsed.tree);
+    prepared->type = plotwise::classifyExpression(*prepared->tree).equationType;
+    prepared->data = plotwise::EvaluationData3D::fromTree(*prepared->tree);
+    prepared->data.useTetahedros = tetrahedra;
+    prepared->data.calculateSmoothForImplicit = tetrahedra;
+    return prepared;
+}
+
+// Divisions of a row: the device's for the equation's kind, or a fixed number per axis.
+struct Resolution {
+    const char* name;
+    DeviceClass device;
+    float divisions;  // 0: the device's divisions for the kind
+};
+
+constexpr Resolution kExampleResolutions[] = {
+    {"phone", DeviceClass::Phone, 0},
+    {"tablet", DeviceClass::Tablet, 0},
+    {"64^3", DeviceClass::Tablet, 64},
+};
+
+EvaluationLimits3D limitsFor(const Prepared& prepared, const Resolution& resolution) {
+    const MeshCapacities3D capacities = MeshCapacities3D::forDevice(resolution.device);
+    const float divisions = resolution.divisions > 0 ? resolution.divisions
+                                                     : capacities.divisionsForType(prepared.type);
+    return EvaluationLimits3D::forScale(1.0f, divisions);
+}
+
+// Evaluates the first `planes` x planes of grid nodes (or cell centres, `centres`) as the
+// builders take them; returns the points evaluated.
+std::size_t evaluatePlanes(FieldEvaluator3D& field, const EvaluationLimits3D& limits,
+                           std::size_t planes, bool centres) {
+    std::vector<float> axis = plotwise::GridAxis::nodes(limits.min, limits.max, limits.step);
+    if (axis.size() < 2) {
+        return 0;
+    }
+    if (centres) {
+        axis.pop_back();
+        for (float& v : axis) {
+            v += limits.step * 0.5f;
+        }
+    }
+    const std::size_t side = axis.size();
+    std::vector<double> xs(side * side), ys(side * side), zs(side * side), out(side * side);
+    for (std::size_t j = 0; j < side; ++j) {
+        for (std::size_t k = 0; k < side; ++k) {
+            ys[j * side + k] = axis[j];
+            zs[j * side + k] = axis[k];
+        }
+    }
+    std::size_t evaluated = 0;
+    for (std::size_t i = 0; i < planes && i < side; ++i) {
+        std::fill(xs.begin(), xs.end(), static_cast<double>(axis[i]));
+        field.evaluate(side * side, xs.data(), ys.data(), zs.data(), out.data());
+        benchmark::DoNotOptimize(out.data());
+        evaluated += side * side;
+    }
+    return evaluated;
+}
+
+// Evaluates `count` gradient points (six per vertex) near the given positions, in chunks as the
+// builder takes them.
+void evaluateGradientPoints(FieldEvaluator3D& field, const std::vector<plotwise::Float3>& at,
+                            std::size_t count) {
+    constexpr std::size_t kChunk = 6 * 1024;
+    const std::size_t room = std::min(kChunk, count);
+    std::vector<double> xs(room), ys(room), zs(room), out(room);
+    for (std::size_t start = 0; start < count && !at.empty(); start += kChunk) {
+        const std::size_t n = std::min(kChunk, count - start);
+        for (std::size_t c = 0; c < n; ++c) {
+            const std::size_t i = start + c;
+            const plotwise::Float3& p = at[(i / 6) % at.size()];
+            xs[c] = p.x + ((i % 6) == 0 ? -0.01 : (i % 6) == 1 ? 0.01 : 0.0);
+            ys[c] = p.y + ((i % 6) == 2 ? -0.01 : (i % 6) == 3 ? 0.01 : 0.0);
+            zs[c] = p.z + ((i % 6) == 4 ? -0.01 : (i % 6) == 5 ? 0.01 : 0.0);
+        }
+        field.evaluate(n, xs.data(), ys.data(), zs.data(), out.data());
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+
+struct Measured {
+    std::size_t vertices = 0;
+    std::size_t evaluations = 0;
+    std::size_t cellsVisited = 0;  // implicit: cells of the slabs the extraction reached
+    double buildSeconds = 0;
+    double evaluationSeconds = 0;
+};
+
+// One build of the example's mesh, and apart from it the evaluation of the same points.
+Measured buildOnce(Prepared& prepared, const EvaluationLimits3D& limits,
+                   const MeshCapacities3D& capacities) {
+    Measured m;
+    const auto start = cpuSeconds();
+    if (prepared.type >= 0 && prepared.type <= 5) {
+        const plotwise::Mesh3D mesh = plotwise::ExplicitSurfaceBuilder::build(
+            prepared.type, limits, prepared.data, capacities);
+        m.vertices = mesh.vertices.size();
+        m.evaluations = mesh.vertices.size();
+        benchmark::DoNotOptimize(mesh.indices.data());
+        const auto built = cpuSeconds();
+        const auto grid = plotwise::ExplicitSurfaceBuilder::sample(prepared.type, limits,
+                                                                   prepared.data, capacities);
+        benchmark::DoNotOptimize(grid.points.data());
+        m.buildSeconds = built - start;
+        m.evaluationSeconds = cpuSeconds() - built;
+    } else if (prepared.type == 7) {
+        plotwise::InequalitySolidBuilder::Statistics statistics;
+        const plotwise::Mesh3D mesh =
+            plotwise::InequalitySolidBuilder::build(limits, prepared.data, capacities, &statistics);
+        m.vertices = mesh.vertices.size();
+        m.evaluations = statistics.evaluations;
+        benchmark::DoNotOptimize(mesh.indices.data());
+        const auto built = cpuSeconds();
+        FieldEvaluator3D field(prepared.data, FieldEvaluator3D::Reading::Value);
+        const std::size_t axis =
+            plotwise::GridAxis::nodes(limits.min, limits.max, limits.step).size() - 1;
+        evaluatePlanes(field, limits, (statistics.evaluations + axis * axis - 1) / (axis * axis),
+                       true);
+        m.buildSeconds = built - start;
+        m.evaluationSeconds = cpuSeconds() - built;
+    } else {
+        ImplicitSurfaceBuilder::Statistics statistics;
+        const bool smooth = prepared.data.calculateSmoothForImplicit;
+        const plotwise::Mesh3D mesh =
+            smooth ? ImplicitSurfaceBuilder::calculateImplicitWithSmooth(
+                         limits, prepared.data, capacities.implicitVertexLimit, &statistics)
+                   : ImplicitSurfaceBuilder::calculateImplicit(
+                         limits, prepared.data, capacities.implicitVertexLimit, &statistics);
+        m.vertices = mesh.vertices.size();
+        m.evaluations = statistics.gridEvaluations + statistics.gradientEvaluations;
+        benchmark::DoNotOptimize(mesh.indices.data());
+        const auto built = cpuSeconds();
+        // Points near the surface for the gradient evaluations, gathered outside both timings.
+        std::vector<plotwise::Float3> at;
+        if (statistics.gradientEvaluations > 0) {
+            for (const auto& v : mesh.vertices) {
+                at.push_back({v.x, v.y, v.z});
+            }
+        }
+        const auto evaluating = cpuSeconds();
+        FieldEvaluator3D field(prepared.data, FieldEvaluator3D::Reading::Field);
+        const std::size_t side =
+            plotwise::GridAxis::nodes(limits.min, limits.max, limits.step).size();
+        const std::size_t planes = side > 0 ? statistics.gridEvaluations / (side * side) : 0;
+        evaluatePlanes(field, limits, planes, false);
+        evaluateGradientPoints(field, at, statistics.gradientEvaluations);
+        m.cellsVisited = planes > 1 ? (planes - 1) * (side - 1) * (side - 1) : 0;
+        m.buildSeconds = built - start;
+        m.evaluationSeconds = cpuSeconds() - evaluating;
+    }
+    return m;
+}
+
+void buildMesh(benchmark::State& state, Prepared* prepared, Resolution resolution) {
+    const EvaluationLimits3D limits = limitsFor(*prepared, resolution);
+    const MeshCapacities3D capacities = MeshCapacities3D::forDevice(resolution.device);
+    Measured total;
+    Measured last;
+    for (auto _ : state) {
+        last = buildOnce(*prepared, limits, capacities);
+        state.SetIterationTime(last.buildSeconds);
+        total.buildSeconds += last.buildSeconds;
+        total.evaluationSeconds += last.evaluationSeconds;
+    }
+    state.counters["vertices"] = static_cast<double>(last.vertices);
+    state.counters["evals"] = static_cast<double>(last.evaluations);
+    state.counters["eval_share"] = total.evaluationSeconds / total.buildSeconds;
+    if (last.cellsVisited > 0) {
+        const double iterations = static_cast<double>(state.iterations());
+        state.counters["extract_ns_per_cell"] = 1e9 *
+                                                (total.buildSeconds - total.evaluationSeconds) /
+                                                iterations / static_cast<double>(last.cellsVisited);
+    }
+}
+
+// The peer: every cube's corners one at a time through the table, reusing corners 4..7 of the
+// previous cube in a z column as the classic loop does. Evaluation only, no extraction.
+void oneAtATimeCorners(benchmark::State& state, Prepared* prepared, float divisions) {
+    const EvaluationLimits3D limits = EvaluationLimits3D::forScale(1.0f, divisions);
+    const std::vector<float> axis = plotwise::GridAxis::nodes(limits.min, limits.max, limits.step);
+    FieldEvaluator3D field(prepared->data, FieldEvaluator3D::Reading::Field);
+    const std::size_t n = axis.size() - 1;
+    std::size_t evaluations = 0;
+    for (auto _ : state) {
+        const std::size_t before = field.evaluations();
+        for (std::size_t i = 0; i < n; ++i) {
+            for (std::size_t j = 0; j < n; ++j) {
+                double low[4] = {};
+                for (std::size_t k = 0; k < n; ++k) {
+                    double high[4];
+                    const double x0 = axis[i], x1 = axis[i + 1], y0 = axis[j], y1 = axis[j + 1];
+                    if (k == 0) {
+                        const double z = axis[k];
+                        low[0] = field.evaluateOne(x0, y0, z);
+                        low[1] = field.evaluateOne(x1, y0, z);
+                        low[2] = field.evaluateOne(x1, y1, z);
+                        low[3] = field.evaluateOne(x0, y1, z);
+                    }
+                    const double z = axis[k + 1];
+                    high[0] = field.evaluateOne(x0, y0, z);
+                    high[1] = field.evaluateOne(x1, y0, z);
+                    high[2] = field.evaluateOne(x1, y1, z);
+                    high[3] = field.evaluateOne(x0, y1, z);
+                    benchmark::DoNotOptimize(low[0] + high[0]);
+                    for (int c = 0; c < 4; ++c) {
+                        low[c] = high[c];
+                    }
+                }
+            }
+        }
+        evaluations = field.evaluations() - before;
+    }
+    state.counters["evals"] = static_cast<double>(evaluations);
+}
+
+struct Surface {
+    const char* name;
+    const char* text;
+};
+
+constexpr Surface kSurfaces[] = {
+    {"heart", "320(-x^2z^3-(9y^2z^3)/80+(x^2+(9y^2)/4+z^2-1)^3)=0"},
+    {"sphere", "x^2+y^2+z^2-4"},
+    {"gyroid", "sin(2x)cos(2y)+sin(2y)cos(2z)+sin(2z)cos(2x)"},
+};
+
+constexpr float kSizes[] = {16, 24, 64, 128};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Freed buffers stay with the allocator between iterations, so that the rows measure the
+    // builders rather than the first touch of fresh pages, which on a virtual machine can cost
+    // more than the extraction (a mesh gets fresh buffers once in the application). With
+    // --fresh-pages every iteration maps new memory, as glibc does by default.
+    bool freshPages = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--fresh-pages") {
+            freshPages = true;
+            for (int j = i; j + 1 < argc; ++j) {
+                argv[j] = argv[j + 1];
+            }
+            --argc;
+            break;
+        }
+    }
+#if defined(__GLIBC__)
+    if (!freshPages) {
+        mallopt(M_MMAP_THRESHOLD, 256 << 20);
+        mallopt(M_TRIM_THRESHOLD, 512 << 20);
+    }
+#endif
+    std::vector<std::unique_ptr<Prepared>> keep;
+    for (const Resolution& resolution : kExampleResolutions) {
+        for (std::size_t i = 0; i < std::size(kExamples); ++i) {
+            auto prepared = prepare(kExamples[i], false);
+            if (!prepared) {
+                return 1;
+            }
+            const std::string name = std::string("example/") + std::to_string(i + 1) + " " +
+                                     kExamples[i] + "/" + resolution.name;
+            benchmark::RegisterBenchmark(name.c_str(), buildMesh, prepared.get(), resolution)
+                ->UseManualTime()
+                ->Unit(benchmark::kMicrosecond);
+            keep.push_back(std::move(prepared));
+        }
+    }
+    for (const Surface& surface : kSurfaces) {
+        for (const float size : kSizes) {
+            const std::string base = std::string("implicit/") + surface.name + "/" +
+                                     std::to_string(static_cast<int>(size)) + "^3";
+            for (const bool tetrahedra : {false, true}) {
+                auto prepared = prepare(surface.text, tetrahedra);
+                if (!prepared) {
+                    return 1;
+                }
+                const Resolution resolution{"", DeviceClass::Tablet, size};
+                benchmark::RegisterBenchmark(
+                    (base + (tetrahedra ? "/tetrahedra, gradient normals" : "/cubes, flat normals"))
+                        .c_str(),
+                    buildMesh, prepared.get(), resolution)
+                    ->UseManualTime()
+                    ->Unit(benchmark::kMicrosecond);
+                keep.push_back(std::move(prepared));
+            }
+            auto peer = prepare(surface.text, false);
+            benchmark::RegisterBenchmark((base + "/peer: one-at-a-time corners, z reuse").c_str(),
+                                         oneAtATimeCorners, peer.get(), size)
+                ->Unit(benchmark::kMicrosecond);
+            keep.push_back(std::move(peer));
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
