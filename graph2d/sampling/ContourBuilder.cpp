@@ -29,30 +29,33 @@ std::uint32_t ContourBuilder::build(const EvaluationLimits2D& limits) {
         grid.loadColumn(c);
         const float x0 = grid.nodeX(c);
         const float x1 = grid.nodeX(c + 1);
-        for (std::size_t r = 0; r < grid.rowCount(); ++r) {
+        const double* left = grid.leftValues();
+        const double* right = grid.rightValues();
+        const std::size_t first = grid.firstTestedRow();
+        const std::size_t cells = grid.endTestedRow() - first;
+        bool belowAgrees = left[0] * right[0] > 0.0;
+        for (std::size_t i = 0; i < cells; ++i) {
+            // Products are positive only for two values of one strict sign (NaN and 0 give
+            // none), so a cell passes only when its four corners share a strict sign; one
+            // that underflows goes the long way, which decides the same.
+            const bool aboveAgrees = left[i + 1] * right[i + 1] > 0.0;
+            const bool oneSign = belowAgrees && aboveAgrees && left[i] * left[i + 1] > 0.0;
+            belowAgrees = aboveAgrees;
+            if (oneSign) {
+                continue;
+            }
             // Room for one more segment after this cell's first is checked per triangle.
             if (count_ + 2 >= capacity_) {
                 full = true;
                 break;
             }
-            if (!grid.rowIsTested(r)) {
-                continue;
-            }
-            const double a = grid.leftValue(r);
-            const double b = grid.rightValue(r);
-            const double cValue = grid.leftValue(r + 1);
-            const double d = grid.rightValue(r + 1);
-            // Most cells lie wholly on one side: neither triangle adds anything.
-            if ((a < 0.0 && b < 0.0 && cValue < 0.0 && d < 0.0) ||
-                (a > 0.0 && b > 0.0 && cValue > 0.0 && d > 0.0)) {
-                continue;
-            }
+            const std::size_t r = first + i;
             const float y0 = grid.nodeY(r);
             const float y1 = grid.nodeY(r + 1);
-            const Corner cornerA{{x0, y0}, a};
-            const Corner cornerB{{x1, y0}, b};
-            const Corner cornerC{{x0, y1}, cValue};
-            const Corner cornerD{{x1, y1}, d};
+            const Corner cornerA{{x0, y0}, left[i]};
+            const Corner cornerB{{x1, y0}, right[i]};
+            const Corner cornerC{{x0, y1}, left[i + 1]};
+            const Corner cornerD{{x1, y1}, right[i + 1]};
             triangle(cornerA, cornerB, cornerC);
             triangle(cornerB, cornerC, cornerD);
         }

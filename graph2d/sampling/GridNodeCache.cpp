@@ -1,7 +1,6 @@
 #include "GridNodeCache.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 #include <utility>
 
@@ -71,9 +70,12 @@ GridNodeCache::GridNodeCache(const EvaluationLimits2D& limits, const EvaluationD
     testHeight += 2.0 * margin * dy_;
 
     columnTested_.resize(columnCount_);
+    bool anyColumn = false;
     for (std::size_t c = 0; c < columnCount_; ++c) {
-        columnTested_[c] =
-            overlaps(limits.minx + static_cast<double>(c) * dx_, dx_, testX, testWidth) ? 1 : 0;
+        const bool tested =
+            overlaps(limits.minx + static_cast<double>(c) * dx_, dx_, testX, testWidth);
+        columnTested_[c] = tested ? 1 : 0;
+        anyColumn = anyColumn || tested;
     }
     bool anyRow = false;
     for (std::size_t r = 0; r < rowCount_; ++r) {
@@ -85,14 +87,15 @@ GridNodeCache::GridNodeCache(const EvaluationLimits2D& limits, const EvaluationD
             lastRow_ = r;
         }
     }
+    if (!anyColumn || !anyRow) {
+        return;
+    }
     nodeY_.resize(rowCount_ + 1);
     for (std::size_t r = 0; r <= rowCount_; ++r) {
         nodeY_[r] = static_cast<float>(limits.miny + static_cast<double>(r) * dy_);
     }
-    if (firstRow_ <= lastRow_) {
-        for (std::size_t r = firstRow_; r <= lastRow_ + 1; ++r) {
-            inputY_.push_back(nodeY_[r]);
-        }
+    for (std::size_t r = firstRow_; r <= lastRow_ + 1; ++r) {
+        inputY_.push_back(nodeY_[r]);
     }
     usable_ = true;
 }
@@ -113,14 +116,12 @@ void GridNodeCache::loadColumn(std::size_t column) {
 }
 
 void GridNodeCache::evaluateColumn(std::size_t column, NodeColumn& into) {
-    assert(firstRow_ <= lastRow_);
     const std::size_t count = inputY_.size();
-    inputX_.assign(count, static_cast<double>(nodeX(column)));
     into.column = column;
     into.values.resize(count);
     into.inside.resize(needsInside_ ? count : 0);
-    evaluator_.evaluate(count, inputX_.data(), inputY_.data(), into.values.data(),
-                        needsInside_ ? into.inside.data() : nullptr);
+    evaluator_.evaluateColumn(static_cast<double>(nodeX(column)), count, inputY_.data(),
+                              into.values.data(), needsInside_ ? into.inside.data() : nullptr);
 }
 
 }  // namespace plotwise

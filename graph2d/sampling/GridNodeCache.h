@@ -28,12 +28,11 @@ public:
                   bool needsInside);
 
     // False when there is nothing to walk: no compiled form, an empty or unbounded window,
-    // unusable ratios, or too many nodes.
+    // unusable ratios, too many nodes, or no cell meeting the test rectangle.
     bool usable() const { return usable_; }
     std::size_t columnCount() const { return columnCount_; }
     std::size_t rowCount() const { return rowCount_; }
     bool columnIsTested(std::size_t column) const { return columnTested_[column] != 0; }
-    bool rowIsTested(std::size_t row) const { return row >= firstRow_ && row <= lastRow_; }
 
     float nodeX(std::size_t column) const;
     float nodeY(std::size_t row) const { return nodeY_[row]; }
@@ -41,10 +40,14 @@ public:
     // Makes the nodes of cell column `column` available: node column `column` as the left side,
     // `column + 1` as the right, for the rows of tested cells and the row above the last.
     void loadColumn(std::size_t column);
-    double leftValue(std::size_t row) const { return left_.values[row - firstRow_]; }
-    double rightValue(std::size_t row) const { return right_.values[row - firstRow_]; }
-    bool leftInside(std::size_t row) const { return left_.inside[row - firstRow_] != 0; }
-    bool rightInside(std::size_t row) const { return right_.inside[row - firstRow_] != 0; }
+    // The loaded columns' values and inside flags, from the first tested row on (index 0).
+    const double* leftValues() const { return left_.values.data(); }
+    const double* rightValues() const { return right_.values.data(); }
+    const std::uint8_t* leftInsides() const { return left_.inside.data(); }
+    const std::uint8_t* rightInsides() const { return right_.inside.data(); }
+    std::size_t firstTestedRow() const { return firstRow_; }
+    // One past the last tested row (equal to firstTestedRow() when no row is tested).
+    std::size_t endTestedRow() const { return firstRow_ <= lastRow_ ? lastRow_ + 1 : firstRow_; }
 
     std::size_t evaluatedNodeCount() const { return evaluator_.evaluatedNodeCount(); }
 
@@ -70,7 +73,6 @@ private:
     std::size_t firstRow_ = 1;
     std::size_t lastRow_ = 0;
     std::vector<float> nodeY_;
-    std::vector<double> inputX_;
     std::vector<double> inputY_;
     NodeColumn left_;
     NodeColumn right_;

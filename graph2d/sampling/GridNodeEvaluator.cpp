@@ -1,9 +1,8 @@
 #include "GridNodeEvaluator.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
-
-#include "MathFunctions.h"
 
 namespace plotwise {
 
@@ -14,6 +13,21 @@ constexpr std::size_t kSlotR = 3;
 constexpr std::size_t kSlotTheta = 4;
 }  // namespace
 
+void GridNodeEvaluator::evaluateSide(const CompiledExpression& side, BatchEvaluator& evaluator,
+                                     std::size_t count, const std::array<const double*, 6>& inputs,
+                                     std::vector<double>& into) {
+    // A constant side (the 4 of x²+y² < 4) is the same at every node: written once, not
+    // evaluated per column.
+    if (side.root() != nullptr && side.root()->kind == kOperationConstant) {
+        if (into.size() != count) {
+            into.assign(count, side.root()->data.constant);
+        }
+        return;
+    }
+    into.resize(count);
+    evaluator.evaluate(count, inputs, into.data());
+}
+
 GridNodeEvaluator::GridNodeEvaluator(const EvaluationData2D& data) : data_(data) {
     if (data.isRelation) {
         left_.emplace(data.relationLeft, data.variableTable);
@@ -23,16 +37,18 @@ GridNodeEvaluator::GridNodeEvaluator(const EvaluationData2D& data) : data_(data)
     }
 }
 
-void GridNodeEvaluator::evaluate(std::size_t count, const double* x, const double* y,
-                                 double* values, std::uint8_t* inside) {
+void GridNodeEvaluator::evaluateColumn(double x, std::size_t count, const double* y, double* values,
+                                       std::uint8_t* inside) {
+    // x is one value for the whole column: it goes into the table, which a slot without input
+    // reads, as one-at-a-time evaluation would read it.
+    data_.variableTable[kSlotX] = x;
     std::array<const double*, 6> inputs{};
-    inputs[kSlotX] = x;
     inputs[kSlotY] = y;
     // Slots the expression does not read get no input.
+    const auto fx = static_cast<float>(x);
     if (data_.containsR) {
         r_.resize(count);
         for (std::size_t i = 0; i < count; ++i) {
-            const auto fx = static_cast<float>(x[i]);
             const auto fy = static_cast<float>(y[i]);
             r_[i] = std::sqrt(fx * fx + fy * fy);
         }
@@ -41,7 +57,7 @@ void GridNodeEvaluator::evaluate(std::size_t count, const double* x, const doubl
     if (data_.containsTheta) {
         theta_.resize(count);
         for (std::size_t i = 0; i < count; ++i) {
-            theta_[i] = std::atan2(static_cast<float>(y[i]), static_cast<float>(x[i]));
+            theta_[i] = std::atan2(static_cast<float>(y[i]), fx);
         }
         inputs[kSlotTheta] = theta_.data();
     }
@@ -53,19 +69,44 @@ void GridNodeEvaluator::evaluate(std::size_t count, const double* x, const doubl
         }
         return;
     }
-    leftValues_.resize(count);
-    rightValues_.resize(count);
-    left_->evaluate(count, inputs, leftValues_.data());
-    right_->evaluate(count, inputs, rightValues_.data());
+    evaluateSide(data_.relationLeft, *left_, count, inputs, leftValues_);
+    evaluateSide(data_.relationRight, *right_, count, inputs, rightValues_);
+    const double* l = leftValues_.data();
+    const double* r = rightValues_.data();
     for (std::size_t i = 0; i < count; ++i) {
-        values[i] = rightValues_[i] - leftValues_[i];
+        values[i] = r[i] - l[i];
     }
-    if (inside != nullptr) {
+    if (inside == nullptr) {
+        return;
+    }
+    // One loop per operator, so that the comparison is not chosen again at every node.
+    auto compareAll = [&](auto holds) {
         for (std::size_t i = 0; i < count; ++i) {
-            inside[i] = math::relationValue(data_.relopType, leftValues_[i], rightValues_[i]) != 0.0
-                            ? 1
-                            : 0;
+            inside[i] = holds(l[i], r[i]) ? 1 : 0;
         }
+    };
+    switch (data_.relopType) {
+        case 0:
+            compareAll([](double a, double b) { return a == b; });
+            break;
+        case 1:
+            compareAll([](double a, double b) { return a > b; });
+            break;
+        case 2:
+            compareAll([](double a, double b) { return a < b; });
+            break;
+        case 3:
+            compareAll([](double a, double b) { return a <= b; });
+            break;
+        case 4:
+            compareAll([](double a, double b) { return a >= b; });
+            break;
+        case 5:
+            compareAll([](double a, double b) { return a != b; });
+            break;
+        default:
+            compareAll([](double, double) { return false; });
+            break;
     }
 }
 

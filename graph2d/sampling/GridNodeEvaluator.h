@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -19,15 +20,20 @@ class GridNodeEvaluator {
 public:
     explicit GridNodeEvaluator(const EvaluationData2D& data);
 
-    // Evaluates the nodes (x[i], y[i]) for i < count; writes count values and, when `inside` is
-    // not null, count inside flags (1 or 0; always 0 without a relation).
-    void evaluate(std::size_t count, const double* x, const double* y, double* values,
-                  std::uint8_t* inside);
+    // Evaluates the column of nodes (x, y[i]) for i < count; writes count values and, when
+    // `inside` is not null, count inside flags (1 or 0; always 0 without a relation). Writes x
+    // into the variable table's x slot.
+    void evaluateColumn(double x, std::size_t count, const double* y, double* values,
+                        std::uint8_t* inside);
 
     // How many nodes have been evaluated so far.
     std::size_t evaluatedNodeCount() const { return evaluatedNodeCount_; }
 
 private:
+    static void evaluateSide(const CompiledExpression& side, BatchEvaluator& evaluator,
+                             std::size_t count, const std::array<const double*, 6>& inputs,
+                             std::vector<double>& into);
+
     const EvaluationData2D& data_;
     std::optional<BatchEvaluator> root_;
     std::optional<BatchEvaluator> left_;

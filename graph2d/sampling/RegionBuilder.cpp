@@ -46,22 +46,40 @@ std::uint32_t RegionBuilder::build(const EvaluationLimits2D& limits) {
         grid.loadColumn(c);
         const float x0 = grid.nodeX(c);
         const float x1 = grid.nodeX(c + 1);
-        for (std::size_t r = 0; r < grid.rowCount(); ++r) {
+        const double* left = grid.leftValues();
+        const double* right = grid.rightValues();
+        const std::uint8_t* leftInside = grid.leftInsides();
+        const std::uint8_t* rightInside = grid.rightInsides();
+        const std::size_t first = grid.firstTestedRow();
+        const std::size_t cells = grid.endTestedRow() - first;
+        bool belowAgrees = left[0] * right[0] > 0.0;
+        for (std::size_t i = 0; i < cells; ++i) {
+            // Products are positive only for two values of one strict sign (NaN and 0 give
+            // none): a quick test that passes only cells whose four corners share a strict sign.
+            const bool aboveAgrees = left[i + 1] * right[i + 1] > 0.0;
+            const bool quickOneSign = belowAgrees && aboveAgrees && left[i] * left[i + 1] > 0.0;
+            belowAgrees = aboveAgrees;
+            // A cell of one sign whose A and B are outside adds nothing: neither triangle's
+            // first corner is inside and no edge crosses. Such cells are passed over before the
+            // capacity is looked at, which changes nothing.
+            if (quickOneSign && leftInside[i] == 0 && rightInside[i] == 0) {
+                continue;
+            }
             if (count_ + 2 >= capacity_) {
                 full = true;
                 break;
             }
-            if (!grid.rowIsTested(r)) {
-                continue;
-            }
+            // Exactly, for the few cells the quick test cannot tell (a product that underflows).
+            const bool oneSign = quickOneSign || (sameSign(left[i], right[i], left[i + 1]) &&
+                                                  sameSign(left[i], right[i], right[i + 1]));
+            const std::size_t r = first + i;
             const float y0 = grid.nodeY(r);
             const float y1 = grid.nodeY(r + 1);
-            const Corner a{{x0, y0}, grid.leftValue(r), grid.leftInside(r)};
-            const Corner b{{x1, y0}, grid.rightValue(r), grid.rightInside(r)};
-            const Corner cCorner{{x0, y1}, grid.leftValue(r + 1), grid.leftInside(r + 1)};
-            const Corner d{{x1, y1}, grid.rightValue(r + 1), grid.rightInside(r + 1)};
-            if (a.inside && sameSign(a.value, b.value, cCorner.value) &&
-                sameSign(a.value, b.value, d.value)) {
+            const Corner a{{x0, y0}, left[i], leftInside[i] != 0};
+            const Corner b{{x1, y0}, right[i], rightInside[i] != 0};
+            const Corner cCorner{{x0, y1}, left[i + 1], leftInside[i + 1] != 0};
+            const Corner d{{x1, y1}, right[i + 1], rightInside[i + 1] != 0};
+            if (a.inside && oneSign) {
                 fullCell(a.point, b.point, d.point, cCorner.point);
             } else {
                 clip(a, b, cCorner);

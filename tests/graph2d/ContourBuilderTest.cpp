@@ -279,6 +279,11 @@ TEST(ContourBuilder, CellsOffTheScreenAreSkippedUnevaluated) {
     for (const SamplePoint& p : contour.points) {
         EXPECT_GE(p.x, 0.0f);
     }
+    // A screen beside the limits meets no cell: nothing is evaluated.
+    limits.screen = {{-3.0f, 10.0f}, {6.0f, 2.0f}};
+    const auto beside = build(circle, limits);
+    EXPECT_TRUE(beside.points.empty());
+    EXPECT_EQ(beside.evaluatedNodes, 0u);
 }
 
 }  // namespace

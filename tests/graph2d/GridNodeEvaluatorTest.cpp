@@ -18,20 +18,28 @@ bool sameValue(double a, double b) {
     return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
 
-// Points on a grid, a few hundred (more than one batch chunk), with some special ones.
-void nodes(std::vector<double>& x, std::vector<double>& y) {
+// Node columns: x values, and for each the same y values, a few hundred (more than one batch
+// chunk), with special values among both.
+std::vector<double> columnsX() {
+    std::vector<double> x;
     for (int i = -12; i <= 12; ++i) {
-        for (int j = -15; j <= 15; ++j) {
-            x.push_back(static_cast<float>(0.37 * i));
-            y.push_back(static_cast<float>(0.29 * j));
-        }
+        x.push_back(static_cast<float>(0.37 * i));
     }
     for (double special : {0.0, -0.0, 1e-300, 1e30, -1e30, kInf, -kInf, kNaN}) {
         x.push_back(special);
-        y.push_back(1.0);
-        x.push_back(1.0);
+    }
+    return x;
+}
+
+std::vector<double> columnY() {
+    std::vector<double> y;
+    for (int j = -150; j <= 150; ++j) {
+        y.push_back(static_cast<float>(0.029 * j));
+    }
+    for (double special : {0.0, -0.0, 1e-300, 1e30, -1e30, kInf, -kInf, kNaN}) {
         y.push_back(special);
     }
+    return y;
 }
 
 // What one-at-a-time evaluation of the compiled records gives at one node: the root, or for a
@@ -77,41 +85,44 @@ TEST(GridNodeEvaluator, BatchValuesAreThoseOfOneAtATimeEvaluation) {
         "1/x",
         "if(x<0,-y,y)",
         "x=x",
+        "3≥x⋅y",
+        "0=x-y",
     };
     for (const char* text : texts) {
         ParsedEquation equation(text);
         // Slots the grid does not write keep their table values, in both ways of evaluating.
         equation.table()[2] = 0.5;
         equation.table()[5] = -0.25;
-        std::vector<double> x;
-        std::vector<double> y;
-        nodes(x, y);
-        std::vector<double> values(x.size());
-        std::vector<std::uint8_t> inside(x.size());
+        const std::vector<double> y = columnY();
+        std::vector<double> values(y.size());
+        std::vector<std::uint8_t> inside(y.size());
         GridNodeEvaluator evaluator(equation.data());
-        evaluator.evaluate(x.size(), x.data(), y.data(), values.data(), inside.data());
-        EXPECT_EQ(evaluator.evaluatedNodeCount(), x.size());
-        for (std::size_t i = 0; i < x.size(); ++i) {
-            const OneAtATime expected = evaluateOne(equation, x[i], y[i]);
-            EXPECT_TRUE(sameValue(values[i], expected.value))
-                << text << " at " << x[i] << ", " << y[i] << ": " << values[i] << " vs "
-                << expected.value;
-            EXPECT_EQ(inside[i] != 0, expected.inside) << text << " at " << x[i] << ", " << y[i];
+        std::size_t evaluated = 0;
+        for (double x : columnsX()) {
+            evaluator.evaluateColumn(x, y.size(), y.data(), values.data(), inside.data());
+            evaluated += y.size();
+            EXPECT_EQ(evaluator.evaluatedNodeCount(), evaluated);
+            for (std::size_t i = 0; i < y.size(); ++i) {
+                const OneAtATime expected = evaluateOne(equation, x, y[i]);
+                EXPECT_TRUE(sameValue(values[i], expected.value))
+                    << text << " at " << x << ", " << y[i] << ": " << values[i] << " vs "
+                    << expected.value;
+                EXPECT_EQ(inside[i] != 0, expected.inside) << text << " at " << x << ", " << y[i];
+            }
         }
     }
 }
 
 TEST(GridNodeEvaluator, RelationValueIsRightMinusLeft) {
     ParsedEquation circle("x^2+y^2=4");
-    const double x[] = {0.0, 2.0, 3.0};
-    const double y[] = {0.0, 0.0, 4.0};
+    const double y[] = {0.0, 2.0, 4.0};
     double values[3];
     std::uint8_t inside[3];
     GridNodeEvaluator evaluator(circle.data());
-    evaluator.evaluate(3, x, y, values, inside);
+    evaluator.evaluateColumn(0.0, 3, y, values, inside);
     EXPECT_EQ(values[0], 4.0);
     EXPECT_EQ(values[1], 0.0);
-    EXPECT_EQ(values[2], -21.0);
+    EXPECT_EQ(values[2], -12.0);
     EXPECT_EQ(inside[0], 0);
     EXPECT_EQ(inside[1], 1);  // "=" holds exactly on the circle
     EXPECT_EQ(inside[2], 0);
@@ -120,17 +131,15 @@ TEST(GridNodeEvaluator, RelationValueIsRightMinusLeft) {
 TEST(GridNodeEvaluator, PolarCoordinatesAreSinglePrecision) {
     ParsedEquation radius("r");
     ParsedEquation angle("Θ");
-    const double x[] = {1.0, 0.1, -1.0};
     const double y[] = {1.0, 0.2, 0.0};
     double values[3];
-    GridNodeEvaluator(radius.data()).evaluate(3, x, y, values, nullptr);
+    GridNodeEvaluator(radius.data()).evaluateColumn(0.1, 3, y, values, nullptr);
     for (std::size_t i = 0; i < 3; ++i) {
-        const auto fx = static_cast<float>(x[i]);
         const auto fy = static_cast<float>(y[i]);
-        EXPECT_EQ(values[i], static_cast<double>(std::sqrt(fx * fx + fy * fy))) << i;
+        EXPECT_EQ(values[i], static_cast<double>(std::sqrt(0.1f * 0.1f + fy * fy))) << i;
     }
-    GridNodeEvaluator(angle.data()).evaluate(3, x, y, values, nullptr);
-    EXPECT_EQ(values[0], static_cast<double>(std::atan2(1.0f, 1.0f)));
+    GridNodeEvaluator(angle.data()).evaluateColumn(-1.0, 3, y, values, nullptr);
+    EXPECT_EQ(values[0], static_cast<double>(std::atan2(1.0f, -1.0f)));
     EXPECT_EQ(values[2], static_cast<double>(std::atan2(0.0f, -1.0f)));
 }
 
