@@ -11,6 +11,8 @@
 #endif
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cstddef>
 #include <ctime>
 #include <iostream>
@@ -39,6 +41,12 @@ using plotwise::EvaluationLimits3D;
 using plotwise::FieldEvaluator3D;
 using plotwise::ImplicitSurfaceBuilder;
 using plotwise::MeshCapacities3D;
+
+std::string decimal(long value) {
+    std::array<char, 24> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
 
 // This thread's processor time in seconds: the machine is shared, and wall time would count the
 // time other processes hold the processor.
@@ -341,8 +349,8 @@ int main(int argc, char** argv) {
             if (!prepared) {
                 return 1;
             }
-            const std::string name = std::string("example/") + std::to_string(i + 1) + " " +
-                                     kExamples[i] + "/" + resolution.name;
+            const std::string name = std::string("example/") + decimal(static_cast<long>(i + 1)) +
+                                     " " + kExamples[i] + "/" + resolution.name;
             benchmark::RegisterBenchmark(name.c_str(), buildMesh, prepared.get(), resolution)
                 ->UseManualTime()
                 ->Unit(benchmark::kMicrosecond);
@@ -352,7 +360,7 @@ int main(int argc, char** argv) {
     for (const Surface& surface : kSurfaces) {
         for (const float size : kSizes) {
             const std::string base = std::string("implicit/") + surface.name + "/" +
-                                     std::to_string(static_cast<int>(size)) + "^3";
+                                     decimal(static_cast<long>(size)) + "^3";
             for (const bool tetrahedra : {false, true}) {
                 auto prepared = prepare(surface.text, tetrahedra);
                 if (!prepared) {

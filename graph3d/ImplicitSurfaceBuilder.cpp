@@ -80,10 +80,11 @@ public:
           step_(limits.step),
           field_(data, FieldEvaluator3D::Reading::Field),
           limit_(std::min(vertexLimit, kIndexableVertices)),
-          tetrahedra_(data.useTetahedros) {}
+          tetrahedra_(data.useTetahedros),
+          hasTable_(data.variableTable != nullptr) {}
 
     void run() {
-        if (axis_.size() < 2) {
+        if (axis_.size() < 2 || !hasTable_) {
             return;
         }
         cells_ = axis_.size() - 1;
@@ -291,6 +292,7 @@ private:
     FieldEvaluator3D field_;
     std::size_t limit_;
     bool tetrahedra_;
+    bool hasTable_;  // an expression compiled against a variable table
     bool cutOff_ = false;
     std::size_t cells_ = 0;
     std::size_t side_ = 0;

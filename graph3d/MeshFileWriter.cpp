@@ -12,6 +12,13 @@ namespace plotwise {
 
 namespace {
 
+// Decimal text of a count or index, by <charconv> like every number in these files.
+std::string integer(std::size_t value) {
+    std::array<char, 24> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
+
 void putUint32(std::string& out, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) {
         out.push_back(static_cast<char>((value >> shift) & 0xFF));
@@ -49,8 +56,7 @@ void MeshFileWriter::writeObj(const PrintableMesh& mesh, std::ostream& out) {
         text += "v " + number(p.x) + ' ' + number(p.y) + ' ' + number(p.z) + '\n';
     }
     for (const auto& t : mesh.triangles) {
-        text += "f " + std::to_string(t[0] + 1) + ' ' + std::to_string(t[1] + 1) + ' ' +
-                std::to_string(t[2] + 1) + '\n';
+        text += "f " + integer(t[0] + 1) + ' ' + integer(t[1] + 1) + ' ' + integer(t[2] + 1) + '\n';
     }
     out << text;
 }
@@ -79,16 +85,15 @@ void MeshFileWriter::writeStl(const PrintableMesh& mesh, std::ostream& out) {
 
 void MeshFileWriter::writePly(const PrintableMesh& mesh, std::ostream& out) {
     std::string text = "ply\nformat ascii 1.0\ncomment plotwise-cli mesh3d\n";
-    text += "element vertex " + std::to_string(mesh.positions.size()) + '\n';
+    text += "element vertex " + integer(mesh.positions.size()) + '\n';
     text += "property float x\nproperty float y\nproperty float z\n";
-    text += "element face " + std::to_string(mesh.triangles.size()) + '\n';
+    text += "element face " + integer(mesh.triangles.size()) + '\n';
     text += "property list uchar int vertex_indices\nend_header\n";
     for (const Float3& p : mesh.positions) {
         text += number(p.x) + ' ' + number(p.y) + ' ' + number(p.z) + '\n';
     }
     for (const auto& t : mesh.triangles) {
-        text += "3 " + std::to_string(t[0]) + ' ' + std::to_string(t[1]) + ' ' +
-                std::to_string(t[2]) + '\n';
+        text += "3 " + integer(t[0]) + ' ' + integer(t[1]) + ' ' + integer(t[2]) + '\n';
     }
     out << text;
 }

@@ -131,6 +131,17 @@ TEST_P(EquationMesh, EveryKindBuildsItsMesh) {
     }
 }
 
+TEST_P(EquationMesh, NoExpressionGivesNoMesh) {
+    EquationMesh3D empty;
+    for (const int type : {0, 2, 3, 5, 6, 7, 8, -1}) {
+        empty.setExpression(nullptr, type);
+        EXPECT_TRUE(empty.evaluateWithLimits(viewLimits(type, device()), true, device(), false));
+        EXPECT_EQ(empty.dataObjectCount(), 0u) << type;
+        empty.calculateImplicit(viewLimits(6, device()), device());
+        EXPECT_EQ(empty.dataObjectCount(), 0u) << type;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Devices, EquationMesh,
                          ::testing::Values(DeviceClass::Phone, DeviceClass::Tablet),
                          [](const ::testing::TestParamInfo<DeviceClass>& info) {

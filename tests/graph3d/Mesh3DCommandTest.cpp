@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <charconv>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -33,7 +35,10 @@ long field(const std::string& json, const std::string& key) {
         ADD_FAILURE() << key << " missing";
         return -1;
     }
-    return std::stol(json.substr(at + marker.size(), 12));
+    long value = -1;
+    const char* begin = json.data() + at + marker.size();
+    std::from_chars(begin, json.data() + json.size(), value);
+    return value;
 }
 
 // Entries of the array after "key": counted by their separators at nesting depth 1.
@@ -64,13 +69,18 @@ std::size_t arrayLength(const std::string& json, const std::string& key) {
     return any ? items + 1 : 0;
 }
 
+std::string decimal(long value) {
+    std::array<char, 24> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
+
 class TemporaryFolder {
 public:
     TemporaryFolder() {
         path_ = std::filesystem::temp_directory_path() /
-                ("plotwise-mesh3d-" +
-                 std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                ("plotwise-mesh3d-" + decimal(::testing::UnitTest::GetInstance()->random_seed()) +
+                 "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(path_);
     }
     ~TemporaryFolder() { std::filesystem::remove_all(path_); }
