@@ -22,11 +22,11 @@ bool isUsableRatio(double ratio) {
     return std::isfinite(ratio) && ratio > 0.0;
 }
 
-// The chunk count of a walk over [minimum, maximum), or nothing when it is unbounded.
+// Whether a walk over [minimum, maximum) in chunks of `width` takes at most maximumChunkCount
+// chunks (NaN and infinite ends or widths take too many).
 bool isBoundedWalk(double minimum, double maximum, double width) {
-    const double count = (maximum - minimum) / width;
     return std::isfinite(width) && width > 0.0 &&
-           (count <= ExplicitSampler::maximumChunkCount || !(maximum > minimum));
+           (maximum - minimum) / width <= ExplicitSampler::maximumChunkCount;
 }
 
 }  // namespace
@@ -69,15 +69,12 @@ std::uint32_t ExplicitSampler::evaluateExplicitWithLimits(int type,
 
 std::uint32_t ExplicitSampler::sampleCartesian(std::size_t freeSlot, double minimum, double maximum,
                                                double chunkWidth, double tolerance) {
-    if (!isBoundedWalk(minimum, maximum, chunkWidth)) {
+    if (!isBoundedWalk(minimum, maximum, chunkWidth) || !(minimum < maximum)) {
         return 0;
     }
     freeSlot_ = freeSlot;
     tolerance_ = tolerance;
     std::uint32_t n = 0;
-    if (!(minimum < maximum)) {
-        return 0;
-    }
     // Chunk k is [minimum + k·w, minimum + (k + 1)·w]: computed from the index, so that a chunk
     // ends exactly where the next begins and the walk ends however small w is beside minimum.
     double fa = evaluateCartesian(minimum);
