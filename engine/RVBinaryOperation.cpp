@@ -6,6 +6,7 @@
 #include "RVNumber.h"
 #include "RVRelationOperation.h"
 #include "RVVariable.h"
+#include "TextUtilities.h"
 
 namespace plotwise {
 
@@ -41,7 +42,7 @@ std::u16string RVBinaryOperation::description() const {
         if (node == nullptr) {
             return std::u16string();
         }
-        return parenthesize ? u"(" + node->description() + u")" : node->description();
+        return parenthesize ? bracketed(node->description()) : node->description();
     };
     const bool left = lvalue_ && parenthesizesLeft(*lvalue_);
     const bool right = rvalue_ && rvalue_->printingType() > token().type();

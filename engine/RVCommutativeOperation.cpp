@@ -54,17 +54,17 @@ std::u16string RVCommutativeOperation::description() const {
         const int holderType = holder.token().type();
         const RVOperation* operand = holder.contents();
         if (isProduct() && holderType == TOKEN_DIVIDE) {
-            text += u"1" + holder.description();
+            text += concatenated({u"1", holder.description()});
         } else if (isSum() && holderType == TOKEN_MINUS) {
             // "--x" does not parse: a leading minus over a negative operand is bracketed.
             const bool negative = operand && operand->printingType() == TOKEN_MINUS &&
                                   dynamic_cast<const RVCommutativeOperation*>(operand) == nullptr;
-            text += negative ? holder.token().spelling() + u"(" + operand->description() + u")"
+            text += negative ? holder.token().spelling() + bracketed(operand->description())
                              : holder.description();
         } else if (isProduct() && operand && dynamic_cast<const RVCommutativeOperation*>(operand) &&
                    operand->token().type() > TOKEN_DIVIDE) {
             // A bare sum as the first factor (left after simplification removed its brackets).
-            text += u"(" + operand->description() + u")";
+            text += bracketed(operand->description());
         } else if (operand) {
             text += operand->description();
         }
@@ -324,7 +324,7 @@ void RVCommutativeOperation::derivateWithVariable(const RVVariable& variable) {
                 text += u'+';
             }
             text += holder.token().type() == TOKEN_DIVIDE
-                        ? derivativeOf(variable, u"(" + operand + u")^-1")
+                        ? derivativeOf(variable, concatenated({u"(", operand, u")^-1"}))
                         : derivativeOf(variable, operand);
             for (std::size_t j = 0; j < contents_.size(); ++j) {
                 if (j != i) {

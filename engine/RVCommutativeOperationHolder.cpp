@@ -3,6 +3,7 @@
 #include "OperationNode.h"
 #include "RVCommutativeOperation.h"
 #include "RVUnaryMinus.h"
+#include "TextUtilities.h"
 
 namespace plotwise {
 
@@ -43,7 +44,7 @@ std::u16string RVCommutativeOperationHolder::operandDescription() const {
     } else if (dynamic_cast<const RVUnaryMinus*>(operand) != nullptr) {
         parenthesize = operand->token().type() > holderType;
     }
-    return parenthesize ? u"(" + operand->description() + u")" : operand->description();
+    return parenthesize ? bracketed(operand->description()) : operand->description();
 }
 
 std::u16string RVCommutativeOperationHolder::description() const {

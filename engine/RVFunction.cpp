@@ -9,6 +9,7 @@
 #include "RVNumber.h"
 #include "RVRelationOperation.h"
 #include "RVVariable.h"
+#include "TextUtilities.h"
 
 namespace plotwise {
 
@@ -68,7 +69,7 @@ std::u16string RVFunction::argumentList() const {
 }
 
 std::u16string RVFunction::description() const {
-    return token().spelling() + u"(" + argumentList() + u")";
+    return token().spelling() + bracketed(argumentList());
 }
 
 bool RVFunction::isConstant() const {

@@ -2,6 +2,7 @@
 
 #include "OperationNode.h"
 #include "RVVariable.h"
+#include "TextUtilities.h"
 
 namespace plotwise {
 
@@ -9,7 +10,8 @@ std::u16string RVFunctionDERIVATE::description() const {
     if (arguments().size() != 2) {
         return RVFunction::description();
     }
-    return u"d/d" + arguments()[0]->description() + u"(" + arguments()[1]->description() + u")";
+    return concatenated(
+        {u"d/d", arguments()[0]->description(), bracketed(arguments()[1]->description())});
 }
 
 bool RVFunctionDERIVATE::simplify() {

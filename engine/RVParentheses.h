@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RVWrapperOperation.h"
+#include "TextUtilities.h"
 
 namespace plotwise {
 
@@ -12,7 +13,7 @@ public:
         RVToken token, std::unique_ptr<RVOperation> operation);
 
     double value() const override { return contentsValue(); }
-    std::u16string description() const override { return u"(" + contentsDescription() + u")"; }
+    std::u16string description() const override { return bracketed(contentsDescription()); }
     const OperationNode* operationNodeCopy(OperationNodeBuilder& builder) const override;
     bool simplify() override;
 };

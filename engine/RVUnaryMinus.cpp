@@ -3,6 +3,7 @@
 #include "OperationNode.h"
 #include "RVCommutativeOperation.h"
 #include "RVNumber.h"
+#include "TextUtilities.h"
 
 namespace plotwise {
 
@@ -16,7 +17,8 @@ std::u16string RVUnaryMinus::description() const {
     // A second minus right after the first does not parse ("--x"), so it gets parentheses too.
     const bool parenthesize = dynamic_cast<const RVCommutativeOperation*>(operand) != nullptr ||
                               (operand && operand->printingType() == TOKEN_MINUS);
-    return parenthesize ? u"-(" + contentsDescription() + u")" : u"-" + contentsDescription();
+    return parenthesize ? concatenated({u"-(", contentsDescription(), u")"})
+                        : concatenated({u"-", contentsDescription()});
 }
 
 bool RVUnaryMinus::simplify() {

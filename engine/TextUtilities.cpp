@@ -121,6 +121,19 @@ bool containsString(std::u16string_view haystack, std::u16string_view needle, bo
     return asciiLowercase(haystack).find(asciiLowercase(needle)) != std::u16string::npos;
 }
 
+std::u16string concatenated(std::initializer_list<std::u16string_view> parts) {
+    std::size_t length = 0;
+    for (const auto part : parts) {
+        length += part.size();
+    }
+    std::u16string out;
+    out.reserve(length);
+    for (const auto part : parts) {
+        out.append(part);
+    }
+    return out;
+}
+
 std::u16string asciiLowercase(std::u16string_view text) {
     std::u16string out(text);
     for (auto& c : out) {

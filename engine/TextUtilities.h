@@ -21,6 +21,13 @@ bool containsString(std::u16string_view haystack, std::u16string_view needle,
 std::u16string stringByTrimmingWhitespace(std::u16string_view text);
 std::u16string asciiLowercase(std::u16string_view text);
 
+// The parts joined in order, and "(" + text + ")". Built by appending: GCC 12's -Wrestrict
+// misfires on literal + std::u16string at -O3.
+std::u16string concatenated(std::initializer_list<std::u16string_view> parts);
+inline std::u16string bracketed(std::u16string_view text) {
+    return concatenated({u"(", text, u")"});
+}
+
 // A decimal literal as the scanner spells it ("12", "1.5", "5."), read as the nearest double.
 // Literals too large for a double read as +infinity, too small ones as 0.
 double decimalValue(std::u16string_view spelling);
