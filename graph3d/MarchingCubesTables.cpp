@@ -220,16 +220,21 @@ constexpr Tables generate() {
     return tables;
 }
 
-constexpr Tables kTables = generate();
+// Generated once on first use. Not a constexpr constant: clang 14 (the fuzz preset's compiler)
+// does not evaluate the generator at compile time.
+const Tables& tables() {
+    static const Tables generated = generate();
+    return generated;
+}
 
 }  // namespace
 
 const std::array<std::uint16_t, 256>& MarchingCubesTables::edgeTable() {
-    return kTables.edges;
+    return tables().edges;
 }
 
 const std::array<std::array<std::int8_t, 16>, 256>& MarchingCubesTables::triangleTable() {
-    return kTables.triangles;
+    return tables().triangles;
 }
 
 }  // namespace plotwise

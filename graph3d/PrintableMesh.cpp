@@ -90,7 +90,10 @@ std::vector<Triangle> withoutDuplicates(const std::vector<Triangle>& triangles) 
         bySet[sorted].push_back(t);
     }
     std::vector<bool> keep(triangles.size(), false);
-    for (const auto& [sorted, copies] : bySet) {
+    for (const auto& entry : bySet) {
+        // Named copies, not a structured binding: clang 14 cannot capture those in a lambda.
+        const Triangle& sorted = entry.first;
+        const std::vector<std::size_t>& copies = entry.second;
         if (copies.size() == 1) {
             keep[copies.front()] = true;
             continue;
