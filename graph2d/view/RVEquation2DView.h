@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPointF>
+#include <QSizeF>
+#include <QTimer>
+#include <QVariantMap>
+#include <QWidget>
+#include <vector>
+
+#include "DeviceClass.h"
+#include "EvaluationLimits2D.h"
+#include "ViewState.h"
+
+class QPainter;
+
+namespace plotwise {
+
+class RVEquation2D;
+class RVEquation2DViewDelegate;
+
+// The 2D plane: background, grid, axes with tick labels, inequality regions and the curves of
+// the visible equations. It maps and paints what its equations hold; they sample themselves when
+// the window changes, never while a frame is painted. The owning screen owns the equations and
+// the settings; the view keeps plain pointers and is told the settings through its setters.
+class RVEquation2DView : public QWidget {
+    Q_OBJECT
+
+public:
+    // Zoom bounds in points per plane unit: the cap keeps float samples apart, the floor keeps
+    // the window finite when zooming out.
+    static constexpr double maximumPixelUnitRatio = 1e7;
+    static constexpr double minimumPixelUnitRatio = 1e-7;
+    static constexpr double defaultPixelUnitRatio = 80.0;
+
+    explicit RVEquation2DView(QWidget* parent = nullptr);
+    ~RVEquation2DView() override;
+
+    void setDelegate(RVEquation2DViewDelegate* delegate) { delegate_ = delegate; }
+    RVEquation2DViewDelegate* delegate() const { return delegate_; }
+    void setDeviceClass(DeviceClass device) { deviceClass_ = device; }
+
+    // Not owned; drawn in this order.
+    const std::vector<RVEquation2D*>& equations() const { return equations_; }
+    void setEquations(std::vector<RVEquation2D*> equations);
+    void addEquation(RVEquation2D* equation, bool needsDisplay = true);
+    void replaceEquationAtIndex(int index, RVEquation2D* equation);
+    void removeEquationAtIndex(int index);
+    void clear();
+    int equationCount() const { return static_cast<int>(equations_.size()); }
+
+    ViewState viewstate() const;
+    double majorTickWidthX() const { return majorTickWidthX_; }
+    double majorTickWidthY() const { return majorTickWidthY_; }
+    bool movedOrZoomed() const { return movedOrZoomed_; }
+
+    bool lockAxisZoom() const { return lockAxisZoom_; }
+    void setLockAxisZoom(bool lock);
+    bool useDarkBackground() const { return useDarkBackground_; }
+    void setUseDarkBackground(bool dark);
+    float equationLineWidth() const { return equationLineWidth_; }
+    void setUseThickLines(bool thick);
+    // Only draws what the equations hold, never has them sample.
+    void setIsDisplayOnly(bool displayOnly) { isDisplayOnly_ = displayOnly; }
+
+    // Plane ↔ view coordinates in points.
+    QPointF viewPointForPlanePoint(double x, double y) const;
+    QPointF planePointForViewPoint(QPointF point) const;
+
+    EvaluationLimits2D evaluationLimits() const;
+    // Has every equation sample itself for the window of the views on screen.
+    void evaluateAllFunctions();
+    void resetView();
+
+    // Multiplies the ratios about a view point that stays put, within the zoom bounds; the
+    // samples are kept until resampleAfterMove.
+    void zoomAbout(QPointF anchor, double factorX, double factorY);
+    // Moves the plane by a view distance in points; samples kept as in zoomAbout.
+    void panBy(QPointF distance);
+    // Ends a move: full-quality drawing, resampling once, the new state sent.
+    void resampleAfterMove();
+
+    QVariantMap dictionaryWithViewState() const;
+    void setViewstateWithDictionary(const QVariantMap& state);
+    void sendState();
+
+    // An opaque picture of the view at the screen's pixel ratio.
+    QImage imageRepresentation();
+
+    bool canTrace() const;
+    void traceExplicitEquationsAt(double x, double y);
+
+    // The major grid spacing for a span in plane units: 0.2, 0.5 or 1 times a power of ten.
+    static double majorTickWidthForSpan(double span);
+
+    // Draws the plane into a painter for a size in points; shared by paintEvent and offscreen
+    // rendering.
+    void drawPlane(QPainter& painter, QSizeF size);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    EvaluationLimits2D limitsForVisibleViews();
+    void chooseMajorTickWidths(double spanX, double spanY);
+    QSizeF topAndBottomOffsets() const;
+
+    RVEquation2DViewDelegate* delegate_ = nullptr;
+    std::vector<RVEquation2D*> equations_;
+    // The half sizes here are stale; viewstate() gives them from the current size.
+    ViewState viewstate_;
+    double majorTickWidthX_ = -1.0;
+    double majorTickWidthY_ = -1.0;
+    bool lockAxisZoom_ = true;
+    QPointF tapLocation_;
+    bool panning_ = false;
+    bool tracing_ = false;
+    bool movedOrZoomed_ = false;
+    // Until the trace overlay exists, the trace is only recorded and stays hidden.
+    bool traceHidden_ = true;
+    double tracingValueX_ = 0.0;
+    double tracingValueY_ = 0.0;
+    bool useDarkBackground_ = false;
+    float equationLineWidth_ = 1.0f;
+    bool isDisplayOnly_ = false;
+    DeviceClass deviceClass_ = DeviceClass::Phone;
+    QFont tickFont_;
+    QColor gridColor_;
+    QColor darkerGridColor_;
+    QColor axisColor_;
+    QColor labelColor_;
+    QColor backgroundColor_;
+    // Wheel steps come in bursts: resample once the burst is over.
+    QTimer wheelSettleTimer_;
+};
+
+}  // namespace plotwise

@@ -1,0 +1,16 @@
+#pragma once
+
+namespace plotwise {
+
+// The viewport of a 2D graph view. Note the sign of scrollY: it is minus the plane y at the
+// centre, so that dragging adds the finger's travel to both scrolls alike.
+struct ViewState {
+    double scrollX = 0.0;  // plane x at the view's centre
+    double scrollY = 0.0;  // minus the plane y at the view's centre
+    float screenHalfWidth = 0.0f;
+    float screenHalfHeight = 0.0f;
+    double pixelUnitRatioX = 80.0;  // points per plane unit
+    double pixelUnitRatioY = 80.0;
+};
+
+}  // namespace plotwise

@@ -1,0 +1,341 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "DerivativeSteps.h"
+#include "RVEquation2D.h"
+#include "RVEquation2DView.h"
+#include "RVEquation2DViewDelegate.h"
+#include "TextUtilities.h"
+#include "VariableTable.h"
+
+namespace plotwise {
+namespace {
+
+class RecordingDelegate : public RVEquation2DViewDelegate {
+public:
+    void equationViewDidChangeStateDictionary(const QVariantMap& state) override {
+        states.push_back(state);
+    }
+    QList<RVEquation2DView*> arrayWithVisible2DViews() override { return views; }
+
+    QList<RVEquation2DView*> views;
+    std::vector<QVariantMap> states;
+};
+
+// Whether a pixel within one of `point` is mostly `colour` (a thin antialiased line spreads over
+// two pixels).
+bool colourNear(const QImage& image, QPointF point, QColor colour) {
+    for (int dx = -1; dx <= 1; ++dx) {
+        for (int dy = -1; dy <= 1; ++dy) {
+            const QColor c = image.pixelColor(point.toPoint() + QPoint(dx, dy));
+            if (std::abs(c.red() - colour.red()) < 60 &&
+                std::abs(c.green() - colour.green()) < 60 &&
+                std::abs(c.blue() - colour.blue()) < 60) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+class RVEquation2DViewTest : public ::testing::Test {
+protected:
+    RVEquation2DViewTest() { view.resize(800, 600); }
+
+    RVEquation2D* add(const char* text, QColor color) {
+        ParsedExpression parsed = parseExpression(toUtf16(text), table.data());
+        EXPECT_TRUE(parsed.tree) << text;
+        equations.push_back(RVEquation2D::equation2DwithOperationTree(std::move(parsed.tree)));
+        RVEquation2D* equation = equations.back().get();
+        if (equation->type() == 7) {
+            color.setAlphaF(0.5f);
+        }
+        equation->setColor(color);
+        view.addEquation(equation);
+        return equation;
+    }
+
+    QImage render() {
+        QImage image = view.imageRepresentation();
+        const QString dir = qEnvironmentVariable("PLOTWISE_VIEW_PNG_DIR");
+        if (!dir.isEmpty()) {
+            const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+            image.save(QDir(dir).filePath(QString::fromUtf8(info->name()) + ".png"));
+        }
+        return image;
+    }
+
+    void sendMouse(QEvent::Type type, QPointF position) {
+        const bool move = type == QEvent::MouseMove;
+        QMouseEvent event(
+            type, position, view.mapToGlobal(position), move ? Qt::NoButton : Qt::LeftButton,
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &event);
+    }
+
+    VariableTable table{};
+    std::vector<std::unique_ptr<RVEquation2D>> equations;
+    RVEquation2DView view;
+};
+
+TEST_F(RVEquation2DViewTest, AFreshViewShowsTheOriginAtEightyPointsPerUnit) {
+    const EvaluationLimits2D limits = view.evaluationLimits();
+    EXPECT_DOUBLE_EQ(limits.minx, -800.0 / 160.0);
+    EXPECT_DOUBLE_EQ(limits.maxx, 800.0 / 160.0);
+    EXPECT_DOUBLE_EQ(limits.miny, -600.0 / 160.0);
+    EXPECT_DOUBLE_EQ(limits.maxy, 600.0 / 160.0);
+    EXPECT_DOUBLE_EQ(limits.pixelUnitRatioX, 80.0);
+    EXPECT_FLOAT_EQ(limits.screen.size.width, 10.0f);
+    EXPECT_FLOAT_EQ(limits.screen.size.height, 7.5f);
+}
+
+TEST_F(RVEquation2DViewTest, LimitsFollowScrollAndRatios) {
+    view.setViewstateWithDictionary({{"scrollX", 3.0},
+                                     {"scrollY", -2.0},
+                                     {"pixelUnitRatioX", 40.0},
+                                     {"pixelUnitRatioY", 100.0}});
+    const EvaluationLimits2D limits = view.evaluationLimits();
+    EXPECT_DOUBLE_EQ(limits.minx, 3.0 - 10.0);
+    EXPECT_DOUBLE_EQ(limits.maxx, 3.0 + 10.0);
+    // scrollY is minus the plane y at the centre: the centre is at y = 2.
+    EXPECT_DOUBLE_EQ(limits.miny, 2.0 - 3.0);
+    EXPECT_DOUBLE_EQ(limits.maxy, 2.0 + 3.0);
+}
+
+TEST_F(RVEquation2DViewTest, MappingRoundTripsAndPutsTheOriginAtTheCentre) {
+    EXPECT_EQ(view.viewPointForPlanePoint(0, 0), QPointF(400, 300));
+    EXPECT_EQ(view.viewPointForPlanePoint(1, 1), QPointF(480, 220));
+    view.setViewstateWithDictionary(
+        {{"scrollX", 1.25}, {"scrollY", 7.5}, {"pixelUnitRatioX", 3.0}, {"pixelUnitRatioY", 0.5}});
+    for (const QPointF p : {QPointF(0, 0), QPointF(-3.5, 12), QPointF(1e4, -2e-3)}) {
+        const QPointF back = view.planePointForViewPoint(view.viewPointForPlanePoint(p.x(), p.y()));
+        EXPECT_NEAR(back.x(), p.x(), 1e-9 * (1 + std::abs(p.x())));
+        EXPECT_NEAR(back.y(), p.y(), 1e-9 * (1 + std::abs(p.y())));
+    }
+    EXPECT_EQ(view.planePointForViewPoint(QPointF(400, 300)), QPointF(1.25, -7.5));
+}
+
+TEST_F(RVEquation2DViewTest, MajorSpacingFollowsTheSpan) {
+    struct Case {
+        double span;
+        double spacing;
+    };
+    for (const Case c : {Case{10, 2}, Case{25, 5}, Case{60, 10}, Case{3, 0.5}, Case{0.07, 0.01},
+                         Case{1, 0.2}, Case{200, 50}}) {
+        EXPECT_NEAR(RVEquation2DView::majorTickWidthForSpan(c.span), c.spacing, 1e-12 * c.spacing)
+            << "span " << c.span;
+    }
+}
+
+TEST_F(RVEquation2DViewTest, DrawingChoosesOneSpacingForLockedEqualRatios) {
+    view.setLockAxisZoom(true);
+    QImage image(800, 600, QImage::Format_RGB32);
+    QPainter painter(&image);
+    view.drawPlane(painter, QSizeF(800, 600));
+    // Spans 10 and 7.5: the larger gives 2 for both axes.
+    EXPECT_DOUBLE_EQ(view.majorTickWidthX(), 2.0);
+    EXPECT_DOUBLE_EQ(view.majorTickWidthY(), 2.0);
+    view.setLockAxisZoom(false);
+    view.drawPlane(painter, QSizeF(800, 600));
+    EXPECT_DOUBLE_EQ(view.majorTickWidthX(), 2.0);
+    EXPECT_DOUBLE_EQ(view.majorTickWidthY(), 1.0);
+}
+
+TEST_F(RVEquation2DViewTest, StateDictionaryRoundTrips) {
+    view.setViewstateWithDictionary({{"scrollX", -4.5},
+                                     {"scrollY", 0.25},
+                                     {"pixelUnitRatioX", 12.0},
+                                     {"pixelUnitRatioY", 9.0}});
+    const QVariantMap state = view.dictionaryWithViewState();
+    EXPECT_EQ(state.size(), 8);
+    EXPECT_EQ(state.value("scrollX").toDouble(), -4.5);
+    EXPECT_EQ(state.value("pixelUnitRatioY").toDouble(), 9.0);
+    EXPECT_TRUE(state.value("tracing").toBool()) << "true while the trace overlay is hidden";
+    EXPECT_FALSE(state.value("movedOrZoomed").toBool());
+
+    RVEquation2DView other;
+    other.resize(800, 600);
+    other.setViewstateWithDictionary(state);
+    EXPECT_EQ(other.dictionaryWithViewState(), state);
+    EXPECT_EQ(other.evaluationLimits(), view.evaluationLimits());
+}
+
+TEST_F(RVEquation2DViewTest, RestoringReadsOneRatioAndIgnoresUnusableOnes) {
+    view.setViewstateWithDictionary({{"scrollX", 1.0}, {"pixelUnitRatio", 20.0}});
+    EXPECT_EQ(view.viewstate().pixelUnitRatioX, 20.0);
+    EXPECT_EQ(view.viewstate().pixelUnitRatioY, 20.0);
+    EXPECT_EQ(view.viewstate().scrollY, 0.0) << "missing scroll reads as 0";
+
+    view.setViewstateWithDictionary({{"pixelUnitRatio", 0.0},
+                                     {"pixelUnitRatioX", -5.0},
+                                     {"pixelUnitRatioY", QStringLiteral("nonsense")}});
+    EXPECT_EQ(view.viewstate().pixelUnitRatioX, 20.0);
+    EXPECT_EQ(view.viewstate().pixelUnitRatioY, 20.0);
+
+    view.setViewstateWithDictionary({{"pixelUnitRatioX", 1e12}});
+    EXPECT_EQ(view.viewstate().pixelUnitRatioX, RVEquation2DView::maximumPixelUnitRatio);
+
+    const QVariantMap before = view.dictionaryWithViewState();
+    view.setViewstateWithDictionary({});
+    EXPECT_EQ(view.dictionaryWithViewState(), before) << "an empty dictionary changes nothing";
+}
+
+TEST_F(RVEquation2DViewTest, ZoomStaysWithinItsBoundsAndKeepsTheAnchor) {
+    const QPointF anchor(100, 450);
+    const QPointF fixed = view.planePointForViewPoint(anchor);
+    view.zoomAbout(anchor, 3.0, 0.5);
+    EXPECT_DOUBLE_EQ(view.viewstate().pixelUnitRatioX, 240.0);
+    EXPECT_DOUBLE_EQ(view.viewstate().pixelUnitRatioY, 40.0);
+    const QPointF moved = view.viewPointForPlanePoint(fixed.x(), fixed.y());
+    EXPECT_NEAR(moved.x(), anchor.x(), 1e-9);
+    EXPECT_NEAR(moved.y(), anchor.y(), 1e-9);
+    EXPECT_TRUE(view.movedOrZoomed());
+    EXPECT_LT(view.majorTickWidthX(), 0.0) << "spacing chosen again after a zoom";
+
+    for (int i = 0; i < 40; ++i) {
+        view.zoomAbout(anchor, 10.0, 10.0);
+    }
+    EXPECT_EQ(view.viewstate().pixelUnitRatioX, RVEquation2DView::maximumPixelUnitRatio);
+    EXPECT_EQ(view.viewstate().pixelUnitRatioY, RVEquation2DView::maximumPixelUnitRatio);
+    for (int i = 0; i < 80; ++i) {
+        view.zoomAbout(anchor, 0.1, 0.1);
+    }
+    EXPECT_EQ(view.viewstate().pixelUnitRatioX, RVEquation2DView::minimumPixelUnitRatio);
+    const EvaluationLimits2D limits = view.evaluationLimits();
+    EXPECT_TRUE(std::isfinite(limits.minx) && std::isfinite(limits.maxx));
+    EXPECT_LT(limits.minx, limits.maxx);
+}
+
+TEST_F(RVEquation2DViewTest, WheelZoomsAboutThePointerAndResamplesOnceSettled) {
+    RVEquation2D* parabola = add("y=x^2", Qt::blue);
+    const EvaluationLimits2D before = parabola->previousEvaluationLimits();
+    EXPECT_EQ(before, view.evaluationLimits());
+    const QPointF pointer(600, 150);
+    const QPointF fixed = view.planePointForViewPoint(pointer);
+    QWheelEvent wheel(pointer, view.mapToGlobal(pointer), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&view, &wheel);
+    EXPECT_NEAR(view.viewstate().pixelUnitRatioX, 80.0 * std::pow(2.0, 0.25), 1e-9);
+    const QPointF moved = view.viewPointForPlanePoint(fixed.x(), fixed.y());
+    EXPECT_NEAR(moved.x(), pointer.x(), 1e-9);
+    EXPECT_NEAR(moved.y(), pointer.y(), 1e-9);
+    EXPECT_EQ(parabola->previousEvaluationLimits(), before) << "no sampling during the zoom";
+    EXPECT_TRUE(view.movedOrZoomed());
+    view.resampleAfterMove();
+    EXPECT_FALSE(view.movedOrZoomed());
+    EXPECT_EQ(parabola->previousEvaluationLimits(), view.evaluationLimits());
+}
+
+TEST_F(RVEquation2DViewTest, DragPansByThePointersTravelAndSendsStateAtTheEnd) {
+    RecordingDelegate delegate;
+    delegate.views = {&view};
+    view.setDelegate(&delegate);
+    RVEquation2D* parabola = add("y=x^2", Qt::blue);
+    sendMouse(QEvent::MouseButtonPress, QPointF(400, 300));
+    sendMouse(QEvent::MouseMove, QPointF(480, 340));
+    EXPECT_DOUBLE_EQ(view.viewstate().scrollX, -1.0);
+    EXPECT_DOUBLE_EQ(view.viewstate().scrollY, -0.5);
+    EXPECT_TRUE(delegate.states.empty());
+    EXPECT_NE(parabola->previousEvaluationLimits(), view.evaluationLimits());
+    sendMouse(QEvent::MouseButtonRelease, QPointF(480, 340));
+    ASSERT_EQ(delegate.states.size(), 1u);
+    EXPECT_EQ(delegate.states.back().value("scrollX").toDouble(), -1.0);
+    EXPECT_EQ(parabola->previousEvaluationLimits(), view.evaluationLimits());
+}
+
+TEST_F(RVEquation2DViewTest, TwoVisibleViewsShareOneWidenedWindow) {
+    RVEquation2DView mirror;
+    mirror.resize(400, 1000);
+    mirror.setViewstateWithDictionary({{"scrollX", 20.0}});
+    RecordingDelegate delegate;
+    delegate.views = {&view, &mirror};
+    view.setDelegate(&delegate);
+    RVEquation2D* line = add("y=x", Qt::red);
+    const EvaluationLimits2D limits = line->previousEvaluationLimits();
+    EXPECT_DOUBLE_EQ(limits.minx, -5.0);
+    EXPECT_DOUBLE_EQ(limits.maxx, 22.5);
+    EXPECT_DOUBLE_EQ(limits.miny, -6.25);
+    EXPECT_DOUBLE_EQ(limits.maxy, 6.25);
+    EXPECT_EQ(limits.pixelUnitRatioX, 80.0);
+}
+
+TEST_F(RVEquation2DViewTest, AxesStayAtTheEdgesWhenTheOriginLeaves) {
+    const QColor black(Qt::black);
+    // Centre at (-100, 100): the origin lies far right and far below, so the y axis sits at the
+    // right edge and the x axis at the bottom.
+    view.setViewstateWithDictionary({{"scrollX", -100.0}, {"scrollY", -100.0}});
+    QImage image = render();
+    EXPECT_EQ(image.pixelColor(799, 100), black);
+    EXPECT_EQ(image.pixelColor(300, 599), black);
+    EXPECT_NE(image.pixelColor(300, 100), black);
+    // Centre at (100, -100): left edge and top.
+    view.setViewstateWithDictionary({{"scrollX", 100.0}, {"scrollY", 100.0}});
+    image = view.imageRepresentation();
+    EXPECT_EQ(image.pixelColor(0, 100), black);
+    EXPECT_EQ(image.pixelColor(300, 0), black);
+    EXPECT_NE(image.pixelColor(300, 599), black);
+}
+
+TEST_F(RVEquation2DViewTest, PaintsAxesCurvesAndRegionsWhereTheMappingPutsThem) {
+    add("y=x^2", QColor(0, 0, 255));
+    const QImage image = render();
+    ASSERT_EQ(image.size(), QSize(800, 600));
+    // The axes through the centre, in black on white.
+    EXPECT_EQ(image.pixelColor(200, 300), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(400, 450), QColor(Qt::black));
+    // (1, 1) of the parabola.
+    EXPECT_TRUE(colourNear(image, view.viewPointForPlanePoint(1.0, 1.0), QColor(0, 0, 255)));
+    EXPECT_TRUE(colourNear(image, view.viewPointForPlanePoint(-1.5, 2.25), QColor(0, 0, 255)));
+    // Far from the curve: background or grid.
+    EXPECT_FALSE(colourNear(image, view.viewPointForPlanePoint(1.0, 2.5), QColor(0, 0, 255)));
+}
+
+TEST_F(RVEquation2DViewTest, DarkSchemePaintsWhiteAxesOnBlack) {
+    view.setUseDarkBackground(true);
+    const QImage image = render();
+    EXPECT_EQ(image.pixelColor(200, 300), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(37, 37), QColor(Qt::black));
+}
+
+TEST_F(RVEquation2DViewTest, InequalityRegionIsFilledHalfTransparent) {
+    add("y<sin(x)", QColor(255, 0, 0));
+    const QImage image = render();
+    // Below sin x: pink (red over white at half alpha); above: no red tint.
+    const QColor inside = image.pixelColor(view.viewPointForPlanePoint(-1.37, -2.13).toPoint());
+    EXPECT_GT(inside.red(), 240);
+    EXPECT_GT(inside.green(), 100);
+    EXPECT_LT(inside.green(), 160);
+    const QColor outside = image.pixelColor(view.viewPointForPlanePoint(-1.37, 2.13).toPoint());
+    EXPECT_EQ(outside.red(), outside.green());
+}
+
+TEST_F(RVEquation2DViewTest, ImplicitCircleIsDrawnThroughItsPoints) {
+    add("x^2+y^2=4", QColor(0, 160, 0));
+    const QImage image = render();
+    for (const double angle : {0.3, 1.9, 4.0}) {
+        const QPointF p = view.viewPointForPlanePoint(2 * std::cos(angle), 2 * std::sin(angle));
+        EXPECT_TRUE(colourNear(image, p, QColor(0, 160, 0))) << "angle " << angle;
+    }
+}
+
+TEST_F(RVEquation2DViewTest, ResetViewRestoresTheDefaultWindow) {
+    view.zoomAbout(QPointF(10, 10), 4.0, 2.0);
+    view.panBy(QPointF(33, -12));
+    view.resetView();
+    EXPECT_EQ(view.viewstate().scrollX, 0.0);
+    EXPECT_EQ(view.viewstate().scrollY, 0.0);
+    EXPECT_EQ(view.viewstate().pixelUnitRatioX, 80.0);
+    EXPECT_EQ(view.viewstate().pixelUnitRatioY, 80.0);
+}
+
+}  // namespace
+}  // namespace plotwise
