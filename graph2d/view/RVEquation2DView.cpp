@@ -13,6 +13,7 @@
 #include "FontResolver.h"
 #include "RVEquation2D.h"
 #include "RVEquation2DViewDelegate.h"
+#include "RVPWTraceView.h"
 
 namespace plotwise {
 
@@ -52,7 +53,12 @@ bool isFinite(const SamplePoint& p) {
 
 }  // namespace
 
-RVEquation2DView::RVEquation2DView(QWidget* parent) : QWidget(parent) {
+RVEquation2DView::RVEquation2DView(QWidget* parent)
+    : QWidget(parent), traceView_(new RVPWTraceView(this)) {
+    traceView_->hide();
+    traceTimer_.setSingleShot(true);
+    traceTimer_.setInterval(300);
+    connect(&traceTimer_, &QTimer::timeout, this, &RVEquation2DView::startTrace);
     tickFont_ = FontResolver::font(FontResolver::Face::System, 12.0);
     setUseDarkBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -233,7 +239,7 @@ QVariantMap RVEquation2DView::dictionaryWithViewState() const {
     state.insert(scrollYKey, viewstate_.scrollY);
     state.insert(pixelUnitRatioXKey, viewstate_.pixelUnitRatioX);
     state.insert(pixelUnitRatioYKey, viewstate_.pixelUnitRatioY);
-    state.insert(tracingKey, traceHidden_);
+    state.insert(tracingKey, traceView_->isHidden());
     state.insert(tracingXKey, tracingValueX_);
     state.insert(tracingYKey, tracingValueY_);
     state.insert(movedOrZoomedKey, movedOrZoomed_);
@@ -273,7 +279,7 @@ void RVEquation2DView::setViewstateWithDictionary(const QVariantMap& state) {
     tracingValueY_ = number(tracingYKey);
     evaluateAllFunctions();
     if (state.contains(tracingKey) && !state.value(tracingKey).toBool()) {
-        traceHidden_ = false;
+        traceView_->show();
         traceExplicitEquationsAt(tracingValueX_, tracingValueY_);
     }
     update();
@@ -289,14 +295,26 @@ QImage RVEquation2DView::imageRepresentation() {
     const qreal ratio = screen() ? screen()->devicePixelRatio() : devicePixelRatioF();
     QImage image((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
-    QPainter painter(&image);
-    drawPlane(painter, QSizeF(size()));
+    // Through render, so the trace overlay comes along.
+    render(&image);
     return image;
 }
 
 bool RVEquation2DView::canTrace() const {
     return std::any_of(equations_.begin(), equations_.end(),
                        [](const RVEquation2D* e) { return e->type() == 0 || e->type() == 1; });
+}
+
+void RVEquation2DView::startTrace() {
+    if (!canTrace()) {
+        return;
+    }
+    panning_ = false;
+    tracing_ = true;
+    traceView_->setGeometry(rect());
+    traceView_->show();
+    const QPointF p = planePointForViewPoint(tapLocation_);
+    traceExplicitEquationsAt(p.x(), p.y());
 }
 
 void RVEquation2DView::traceExplicitEquationsAt(double x, double y) {
@@ -315,12 +333,15 @@ void RVEquation2DView::traceExplicitEquationsAt(double x, double y) {
             table[0] = x;
             const double v = equation->expression()->value();
             equation->setTrace({static_cast<float>(x), static_cast<float>(v)});
+            traceView_->setHorizontalTracePos(viewPointForPlanePoint(x, 0.0).x());
         } else if (equation->type() == 0) {
             table[1] = y;
             const double v = equation->expression()->value();
             equation->setTrace({static_cast<float>(v), static_cast<float>(y)});
+            traceView_->setVertivalTracePos(viewPointForPlanePoint(0.0, y).y());
         }
     }
+    traceView_->update();
     sendState();
 }
 
@@ -362,6 +383,7 @@ void RVEquation2DView::paintEvent(QPaintEvent*) {
 
 void RVEquation2DView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    traceView_->setGeometry(rect());
     // Sampled here, not in paintEvent, so that painting never waits for the equations.
     evaluateAllFunctions();
     sendState();
@@ -578,23 +600,33 @@ void RVEquation2DView::mousePressEvent(QMouseEvent* event) {
     movedOrZoomed_ = false;
     panning_ = true;
     tapLocation_ = event->position();
+    traceTimer_.start();
 }
 
 void RVEquation2DView::mouseMoveEvent(QMouseEvent* event) {
-    if (!panning_) {
+    if (!panning_ && !tracing_) {
         QWidget::mouseMoveEvent(event);
         return;
     }
-    traceHidden_ = true;
+    traceTimer_.stop();
+    if (tracing_) {
+        tapLocation_ = event->position();
+        const QPointF p = planePointForViewPoint(tapLocation_);
+        traceExplicitEquationsAt(p.x(), p.y());
+        return;
+    }
+    traceView_->hide();
     panBy(event->position() - tapLocation_);
     tapLocation_ = event->position();
 }
 
 void RVEquation2DView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !panning_) {
+    if (event->button() != Qt::LeftButton || (!panning_ && !tracing_)) {
         QWidget::mouseReleaseEvent(event);
         return;
     }
+    // The overlay stays up after a trace, until the next move.
+    traceTimer_.stop();
     panning_ = false;
     tracing_ = false;
     resampleAfterMove();
@@ -608,7 +640,7 @@ void RVEquation2DView::wheelEvent(QWheelEvent* event) {
         return;
     }
     const double factor = std::pow(2.0, notches / 4.0);
-    traceHidden_ = true;
+    traceView_->hide();
     zoomAbout(event->position(), factor, factor);
     wheelSettleTimer_.start();
     event->accept();

@@ -20,6 +20,7 @@ namespace plotwise {
 
 class RVEquation2D;
 class RVEquation2DViewDelegate;
+class RVPWTraceView;
 
 // The 2D plane: background, grid, axes with tick labels, inequality regions and the curves of
 // the visible equations. It maps and paints what its equations hold; they sample themselves when
@@ -90,7 +91,13 @@ public:
     QImage imageRepresentation();
 
     bool canTrace() const;
+    // Shows the trace overlay at the plane point under the last press, when an equation can be
+    // traced.
+    void startTrace();
+    // Reads off every visible explicit equation at x (y = f(x)) or y (x = f(y)).
     void traceExplicitEquationsAt(double x, double y);
+    RVPWTraceView* traceView() const { return traceView_; }
+    bool tracing() const { return tracing_; }
 
     // The major grid spacing for a span in plane units: 0.2, 0.5 or 1 times a power of ten.
     static double majorTickWidthForSpan(double span);
@@ -123,8 +130,6 @@ private:
     bool panning_ = false;
     bool tracing_ = false;
     bool movedOrZoomed_ = false;
-    // Until the trace overlay exists, the trace is only recorded and stays hidden.
-    bool traceHidden_ = true;
     double tracingValueX_ = 0.0;
     double tracingValueY_ = 0.0;
     bool useDarkBackground_ = false;
@@ -139,6 +144,9 @@ private:
     QColor backgroundColor_;
     // Wheel steps come in bursts: resample once the burst is over.
     QTimer wheelSettleTimer_;
+    // A press held still this long starts a trace.
+    QTimer traceTimer_;
+    RVPWTraceView* traceView_;  // a child widget, owned by this view
 };
 
 }  // namespace plotwise

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -14,6 +15,7 @@
 #include "RVEquation2D.h"
 #include "RVEquation2DView.h"
 #include "RVEquation2DViewDelegate.h"
+#include "RVPWTraceView.h"
 #include "TextUtilities.h"
 #include "VariableTable.h"
 
@@ -80,6 +82,15 @@ protected:
             type, position, view.mapToGlobal(position), move ? Qt::NoButton : Qt::LeftButton,
             type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&view, &event);
+    }
+
+    // Runs the event loop for a while, so that timers fire.
+    static void wait(int milliseconds) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < milliseconds) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
     }
 
     VariableTable table{};
@@ -335,6 +346,96 @@ TEST_F(RVEquation2DViewTest, ResetViewRestoresTheDefaultWindow) {
     EXPECT_EQ(view.viewstate().scrollY, 0.0);
     EXPECT_EQ(view.viewstate().pixelUnitRatioX, 80.0);
     EXPECT_EQ(view.viewstate().pixelUnitRatioY, 80.0);
+}
+
+TEST_F(RVEquation2DViewTest, HoldingStillStartsATraceOfExplicitEquations) {
+    RVEquation2D* parabola = add("y=x^2", Qt::blue);
+    RVEquation2D* sideways = add("x=y^3", Qt::darkGreen);
+    const QPointF press = view.viewPointForPlanePoint(1.5, 2.0);
+    sendMouse(QEvent::MouseButtonPress, press);
+    wait(150);
+    EXPECT_FALSE(view.tracing()) << "no trace before 0.3 s";
+    EXPECT_TRUE(view.traceView()->isHidden());
+    wait(300);
+    ASSERT_TRUE(view.tracing());
+    EXPECT_FALSE(view.traceView()->isHidden());
+    EXPECT_FLOAT_EQ(parabola->trace().x, 1.5f);
+    EXPECT_FLOAT_EQ(parabola->trace().y, 2.25f);
+    EXPECT_FLOAT_EQ(sideways->trace().x, 8.0f);
+    EXPECT_FLOAT_EQ(sideways->trace().y, 2.0f);
+    EXPECT_DOUBLE_EQ(view.traceView()->horizontalTracePos(), press.x());
+    EXPECT_DOUBLE_EQ(view.traceView()->vertivalTracePos(), press.y());
+    EXPECT_FALSE(view.dictionaryWithViewState().value("tracing").toBool());
+    render();
+
+    // Moving while tracing follows the pointer instead of panning.
+    const QPointF next = view.viewPointForPlanePoint(-1.0, 0.0);
+    sendMouse(QEvent::MouseMove, next);
+    EXPECT_EQ(view.viewstate().scrollX, 0.0);
+    EXPECT_FLOAT_EQ(parabola->trace().y, 1.0f);
+    sendMouse(QEvent::MouseButtonRelease, next);
+    EXPECT_FALSE(view.tracing());
+    EXPECT_FALSE(view.traceView()->isHidden()) << "the overlay stays after the trace ends";
+
+    // The next pan hides it.
+    sendMouse(QEvent::MouseButtonPress, QPointF(100, 100));
+    sendMouse(QEvent::MouseMove, QPointF(120, 100));
+    EXPECT_TRUE(view.traceView()->isHidden());
+    sendMouse(QEvent::MouseButtonRelease, QPointF(120, 100));
+}
+
+TEST_F(RVEquation2DViewTest, AMoveBeforeTheHoldPansAndNeverTraces) {
+    add("y=x^2", Qt::blue);
+    sendMouse(QEvent::MouseButtonPress, QPointF(300, 300));
+    wait(100);
+    sendMouse(QEvent::MouseMove, QPointF(310, 300));
+    wait(400);
+    EXPECT_FALSE(view.tracing());
+    EXPECT_TRUE(view.traceView()->isHidden());
+    EXPECT_DOUBLE_EQ(view.viewstate().scrollX, -10.0 / 80.0);
+    sendMouse(QEvent::MouseButtonRelease, QPointF(310, 300));
+}
+
+TEST_F(RVEquation2DViewTest, ImplicitAndPolarEquationsCannotBeTraced) {
+    add("x^2+y^2=4", Qt::blue);
+    add("r=2", Qt::red);
+    EXPECT_FALSE(view.canTrace());
+    sendMouse(QEvent::MouseButtonPress, QPointF(300, 300));
+    wait(400);
+    EXPECT_FALSE(view.tracing());
+    EXPECT_TRUE(view.traceView()->isHidden());
+    sendMouse(QEvent::MouseButtonRelease, QPointF(300, 300));
+}
+
+TEST_F(RVEquation2DViewTest, RestoringAShownTraceTracesAgain) {
+    RVEquation2D* parabola = add("y=x^2", Qt::blue);
+    view.setViewstateWithDictionary({{"tracing", false}, {"tracingX", 3.0}, {"tracingY", 0.0}});
+    EXPECT_FALSE(view.traceView()->isHidden());
+    EXPECT_FLOAT_EQ(parabola->trace().y, 9.0f);
+    view.setViewstateWithDictionary({{"tracing", true}, {"tracingX", 1.0}, {"tracingY", 0.0}});
+    EXPECT_FLOAT_EQ(parabola->trace().y, 9.0f) << "a hidden trace is not read off again";
+}
+
+TEST(RVPWTraceViewTest, TheLabelGoesWhereThereIsRoom) {
+    using Side = RVPWTraceView::PointerSide;
+    const QSizeF view(400, 300);
+    const QSizeF text(80, 15);
+    Side side = Side::Top;
+    // Near the left edge: right of the point.
+    EXPECT_EQ(RVPWTraceView::labelRect(QPointF(10, 100), text, view, &side),
+              QRectF(25, 92, 80, 15));
+    EXPECT_EQ(side, Side::Left);
+    // Near the right edge: left of it.
+    EXPECT_EQ(RVPWTraceView::labelRect(QPointF(390, 100), text, view, &side),
+              QRectF(295, 92, 80, 15));
+    EXPECT_EQ(side, Side::Right);
+    // Near the top: below it; elsewhere above.
+    EXPECT_EQ(RVPWTraceView::labelRect(QPointF(200, 20), text, view, &side),
+              QRectF(161, 35, 80, 15));
+    EXPECT_EQ(side, Side::Top);
+    EXPECT_EQ(RVPWTraceView::labelRect(QPointF(200, 200), text, view, &side),
+              QRectF(161, 170, 80, 15));
+    EXPECT_EQ(side, Side::Bottom);
 }
 
 }  // namespace
