@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QScreen>
+#include <QTouchEvent>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -629,6 +630,122 @@ void RVEquation2DView::mouseReleaseEvent(QMouseEvent* event) {
     traceTimer_.stop();
     panning_ = false;
     tracing_ = false;
+    resampleAfterMove();
+}
+
+bool RVEquation2DView::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate: {
+            const QList<QEventPoint>& points = static_cast<QTouchEvent*>(event)->points();
+            const bool released = std::any_of(points.begin(), points.end(), [](const auto& p) {
+                return p.state() == QEventPoint::Released;
+            });
+            const bool pressed = std::any_of(points.begin(), points.end(), [](const auto& p) {
+                return p.state() == QEventPoint::Pressed;
+            });
+            if (released) {
+                // A lifted finger ends the gesture; the rest start again when another lands.
+                touchesDone();
+            } else if (pressed) {
+                touchesBegan(points);
+            } else {
+                touchesMoved(points);
+            }
+            event->accept();
+            return true;
+        }
+        case QEvent::TouchEnd:
+        case QEvent::TouchCancel:
+            touchesDone();
+            event->accept();
+            return true;
+        default:
+            return QWidget::event(event);
+    }
+}
+
+void RVEquation2DView::touchesBegan(const QList<QEventPoint>& points) {
+    movedOrZoomed_ = false;
+    if (points.size() != 2) {
+        tapLocation_ = points.first().position();
+        panning_ = true;
+        traceTimer_.start();
+        return;
+    }
+    traceTimer_.stop();
+    panning_ = false;
+    pinchZoom_ = true;
+    const QPointF delta = points.at(0).position() - points.at(1).position();
+    if (lockAxisZoom_) {
+        previousDistanceX_ = std::hypot(delta.x(), delta.y());
+        previousDistanceY_ = previousDistanceX_;
+    } else {
+        // Floored as in a move, so the first step never divides by zero.
+        previousDistanceX_ = std::max(std::abs(delta.x()), 1.0);
+        previousDistanceY_ = std::max(std::abs(delta.y()), 1.0);
+    }
+}
+
+void RVEquation2DView::touchesMoved(const QList<QEventPoint>& points) {
+    traceTimer_.stop();
+    if (pinchZoom_ && points.size() == 2) {
+        traceView_->hide();
+        const QPointF delta = points.at(0).position() - points.at(1).position();
+        double ratioX = viewstate_.pixelUnitRatioX;
+        double ratioY = viewstate_.pixelUnitRatioY;
+        if (lockAxisZoom_) {
+            const double d = std::hypot(delta.x(), delta.y());
+            if (d > 0.0 && previousDistanceX_ > 0.0 && previousDistanceY_ > 0.0) {
+                ratioX *= d / previousDistanceX_;
+                ratioY *= d / previousDistanceY_;
+            }
+            previousDistanceX_ = d;
+            previousDistanceY_ = d;
+        } else {
+            // An axis zooms only when the fingers are well apart along it, so a pinch along
+            // one axis leaves the other alone.
+            const double dx = std::abs(delta.x()) <= 1.0 ? 1.0 : std::abs(delta.x());
+            const double dy = std::abs(delta.y()) <= 1.0 ? 1.0 : std::abs(delta.y());
+            if (dx > 24.0) {
+                ratioX *= dx / previousDistanceX_;
+            }
+            if (dy > 24.0) {
+                ratioY *= dy / previousDistanceY_;
+            }
+            previousDistanceX_ = dx;
+            previousDistanceY_ = dy;
+        }
+        viewstate_.pixelUnitRatioX = clampRatio(ratioX);
+        viewstate_.pixelUnitRatioY = clampRatio(ratioY);
+        majorTickWidthX_ = -1.0;
+        majorTickWidthY_ = -1.0;
+        movedOrZoomed_ = true;
+    } else if (!panning_ && tracing_ && points.size() == 1) {
+        tapLocation_ = points.first().position();
+        const QPointF p = planePointForViewPoint(tapLocation_);
+        traceExplicitEquationsAt(p.x(), p.y());
+        movedOrZoomed_ = false;
+    } else if (panning_) {
+        traceView_->hide();
+        const QPointF position = points.first().position();
+        viewstate_.scrollX += (tapLocation_.x() - position.x()) / viewstate_.pixelUnitRatioX;
+        viewstate_.scrollY += (tapLocation_.y() - position.y()) / viewstate_.pixelUnitRatioY;
+        tapLocation_ = position;
+        movedOrZoomed_ = true;
+    }
+    if (movedOrZoomed_) {
+        update();
+    }
+}
+
+void RVEquation2DView::touchesDone() {
+    traceTimer_.stop();
+    tracing_ = false;
+    panning_ = false;
+    pinchZoom_ = false;
+    previousDistanceX_ = 0.0;
+    previousDistanceY_ = 0.0;
     resampleAfterMove();
 }
 

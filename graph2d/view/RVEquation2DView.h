@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QEventPoint>
 #include <QFont>
 #include <QImage>
 #include <QPointF>
@@ -98,6 +99,7 @@ public:
     void traceExplicitEquationsAt(double x, double y);
     RVPWTraceView* traceView() const { return traceView_; }
     bool tracing() const { return tracing_; }
+    bool pinchZoom() const { return pinchZoom_; }
 
     // The major grid spacing for a span in plane units: 0.2, 0.5 or 1 times a power of ten.
     static double majorTickWidthForSpan(double span);
@@ -107,6 +109,7 @@ public:
     void drawPlane(QPainter& painter, QSizeF size);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -118,6 +121,9 @@ private:
     EvaluationLimits2D limitsForVisibleViews();
     void chooseMajorTickWidths(double spanX, double spanY);
     QSizeF topAndBottomOffsets() const;
+    void touchesBegan(const QList<QEventPoint>& points);
+    void touchesMoved(const QList<QEventPoint>& points);
+    void touchesDone();
 
     RVEquation2DViewDelegate* delegate_ = nullptr;
     std::vector<RVEquation2D*> equations_;
@@ -129,6 +135,9 @@ private:
     QPointF tapLocation_;
     bool panning_ = false;
     bool tracing_ = false;
+    bool pinchZoom_ = false;
+    double previousDistanceX_ = 0.0;
+    double previousDistanceY_ = 0.0;
     bool movedOrZoomed_ = false;
     double tracingValueX_ = 0.0;
     double tracingValueY_ = 0.0;

@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointingDevice>
+#include <QTest>
 #include <QWheelEvent>
 #include <cmath>
 #include <memory>
@@ -82,6 +84,34 @@ protected:
             type, position, view.mapToGlobal(position), move ? Qt::NoButton : Qt::LeftButton,
             type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&view, &event);
+    }
+
+    // Sends one touch event through the window system, as a touchscreen does; a point is
+    // (id, state, position). The view is shown for it, since touches reach windows only.
+    struct Touch {
+        int id;
+        QEventPoint::State state;
+        QPointF position;
+    };
+    void sendTouch(const std::vector<Touch>& touches) {
+        static QPointingDevice* device = QTest::createTouchDevice();
+        if (!view.isVisible()) {
+            view.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        }
+        QTest::QTouchEventWidgetSequence sequence = QTest::touchEvent(&view, device);
+        for (const Touch& t : touches) {
+            const QPoint at = t.position.toPoint();
+            if (t.state == QEventPoint::Pressed) {
+                sequence.press(t.id, at);
+            } else if (t.state == QEventPoint::Released) {
+                sequence.release(t.id, at);
+            } else {
+                sequence.move(t.id, at);
+            }
+        }
+        sequence.commit();
+        QCoreApplication::processEvents();
     }
 
     // Runs the event loop for a while, so that timers fire.
@@ -353,10 +383,10 @@ TEST_F(RVEquation2DViewTest, HoldingStillStartsATraceOfExplicitEquations) {
     RVEquation2D* sideways = add("x=y^3", Qt::darkGreen);
     const QPointF press = view.viewPointForPlanePoint(1.5, 2.0);
     sendMouse(QEvent::MouseButtonPress, press);
-    wait(150);
+    wait(100);
     EXPECT_FALSE(view.tracing()) << "no trace before 0.3 s";
     EXPECT_TRUE(view.traceView()->isHidden());
-    wait(300);
+    wait(350);
     ASSERT_TRUE(view.tracing());
     EXPECT_FALSE(view.traceView()->isHidden());
     EXPECT_FLOAT_EQ(parabola->trace().x, 1.5f);
@@ -387,7 +417,7 @@ TEST_F(RVEquation2DViewTest, HoldingStillStartsATraceOfExplicitEquations) {
 TEST_F(RVEquation2DViewTest, AMoveBeforeTheHoldPansAndNeverTraces) {
     add("y=x^2", Qt::blue);
     sendMouse(QEvent::MouseButtonPress, QPointF(300, 300));
-    wait(100);
+    wait(20);
     sendMouse(QEvent::MouseMove, QPointF(310, 300));
     wait(400);
     EXPECT_FALSE(view.tracing());
@@ -414,6 +444,66 @@ TEST_F(RVEquation2DViewTest, RestoringAShownTraceTracesAgain) {
     EXPECT_FLOAT_EQ(parabola->trace().y, 9.0f);
     view.setViewstateWithDictionary({{"tracing", true}, {"tracingX", 1.0}, {"tracingY", 0.0}});
     EXPECT_FLOAT_EQ(parabola->trace().y, 9.0f) << "a hidden trace is not read off again";
+}
+
+TEST_F(RVEquation2DViewTest, OneFingerPansByItsTravelAndResamplesOnceWhenLifted) {
+    // Shown first: showing sends the state for the new size.
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    RecordingDelegate delegate;
+    delegate.views = {&view};
+    view.setDelegate(&delegate);
+    RVEquation2D* parabola = add("y=x^2", Qt::blue);
+    const EvaluationLimits2D start = parabola->previousEvaluationLimits();
+    sendTouch({{0, QEventPoint::Pressed, QPointF(400, 300)}});
+    sendTouch({{0, QEventPoint::Updated, QPointF(360, 340)}});
+    sendTouch({{0, QEventPoint::Updated, QPointF(320, 380)}});
+    EXPECT_DOUBLE_EQ(view.viewstate().scrollX, 1.0);
+    EXPECT_DOUBLE_EQ(view.viewstate().scrollY, -1.0);
+    EXPECT_TRUE(view.movedOrZoomed());
+    EXPECT_EQ(parabola->previousEvaluationLimits(), start) << "no sampling during the pan";
+    EXPECT_TRUE(delegate.states.empty());
+    sendTouch({{0, QEventPoint::Released, QPointF(320, 380)}});
+    EXPECT_FALSE(view.movedOrZoomed());
+    EXPECT_EQ(parabola->previousEvaluationLimits(), view.evaluationLimits());
+    EXPECT_EQ(delegate.states.size(), 1u);
+}
+
+TEST_F(RVEquation2DViewTest, PerAxisPinchScalesOnlyTheAxisTheFingersSpreadAlong) {
+    view.setLockAxisZoom(false);
+    sendTouch({{0, QEventPoint::Pressed, QPointF(350, 300)},
+               {1, QEventPoint::Pressed, QPointF(450, 310)}});
+    EXPECT_TRUE(view.pinchZoom());
+    sendTouch({{0, QEventPoint::Updated, QPointF(300, 300)},
+               {1, QEventPoint::Updated, QPointF(500, 310)}});
+    EXPECT_DOUBLE_EQ(view.viewstate().pixelUnitRatioX, 160.0);
+    EXPECT_DOUBLE_EQ(view.viewstate().pixelUnitRatioY, 80.0) << "10 points apart stay below 24";
+    EXPECT_EQ(view.viewstate().scrollX, 0.0) << "the centre stays put";
+    sendTouch({{0, QEventPoint::Released, QPointF(300, 300)},
+               {1, QEventPoint::Released, QPointF(500, 310)}});
+    EXPECT_FALSE(view.pinchZoom());
+}
+
+TEST_F(RVEquation2DViewTest, ProportionalPinchScalesBothAxesAndStopsAtTheCap) {
+    view.setLockAxisZoom(true);
+    sendTouch({{0, QEventPoint::Pressed, QPointF(350, 300)},
+               {1, QEventPoint::Pressed, QPointF(450, 300)}});
+    sendTouch({{0, QEventPoint::Updated, QPointF(375, 300)},
+               {1, QEventPoint::Updated, QPointF(425, 300)}});
+    EXPECT_DOUBLE_EQ(view.viewstate().pixelUnitRatioX, 40.0);
+    EXPECT_DOUBLE_EQ(view.viewstate().pixelUnitRatioY, 40.0);
+    double spread = 50.0;
+    for (int i = 0; i < 30; ++i) {
+        spread *= 3.0;
+        sendTouch({{0, QEventPoint::Updated, QPointF(400 - spread / 2, 300)},
+                   {1, QEventPoint::Updated, QPointF(400 + spread / 2, 300)}});
+    }
+    EXPECT_EQ(view.viewstate().pixelUnitRatioX, RVEquation2DView::maximumPixelUnitRatio);
+    EXPECT_EQ(view.viewstate().pixelUnitRatioY, RVEquation2DView::maximumPixelUnitRatio);
+    sendTouch({{0, QEventPoint::Released, QPointF(300, 300)},
+               {1, QEventPoint::Released, QPointF(500, 300)}});
+    EXPECT_FALSE(view.pinchZoom());
+    EXPECT_FALSE(view.movedOrZoomed());
 }
 
 TEST(RVPWTraceViewTest, TheLabelGoesWhereThereIsRoom) {
