@@ -506,6 +506,17 @@ TEST_F(RVEquation2DViewTest, ProportionalPinchScalesBothAxesAndStopsAtTheCap) {
     EXPECT_FALSE(view.movedOrZoomed());
 }
 
+TEST_F(RVEquation2DViewTest, PolarCurveIsDrawnThroughItsPoints) {
+    add("r=4⋅cos(Θ)", QColor(200, 0, 200));
+    const QImage image = render();
+    // r = 4 cos Θ is the circle of radius 2 about (2, 0).
+    for (const double angle : {0.5, 2.0, 4.5}) {
+        const QPointF p = view.viewPointForPlanePoint(2 + 2 * std::cos(angle), 2 * std::sin(angle));
+        EXPECT_TRUE(colourNear(image, p, QColor(200, 0, 200))) << "angle " << angle;
+    }
+    EXPECT_FALSE(colourNear(image, view.viewPointForPlanePoint(2.0, 0.0), QColor(200, 0, 200)));
+}
+
 TEST(RVPWTraceViewTest, TheLabelGoesWhereThereIsRoom) {
     using Side = RVPWTraceView::PointerSide;
     const QSizeF view(400, 300);
