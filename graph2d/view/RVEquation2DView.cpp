@@ -318,6 +318,11 @@ void RVEquation2DView::startTrace() {
     traceExplicitEquationsAt(p.x(), p.y());
 }
 
+void RVEquation2DView::handleInterfaceRotation() {
+    traceView_->hide();
+    update();
+}
+
 void RVEquation2DView::traceExplicitEquationsAt(double x, double y) {
     tracingValueX_ = x;
     tracingValueY_ = y;

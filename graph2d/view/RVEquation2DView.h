@@ -98,6 +98,8 @@ public:
     // Reads off every visible explicit equation at x (y = f(x)) or y (x = f(y)).
     void traceExplicitEquationsAt(double x, double y);
     RVPWTraceView* traceView() const { return traceView_; }
+    // After the screen turned: the trace callouts would point at stale places.
+    void handleInterfaceRotation();
     bool tracing() const { return tracing_; }
     bool pinchZoom() const { return pinchZoom_; }
 

@@ -442,8 +442,12 @@ TEST_F(RVEquation2DViewTest, RestoringAShownTraceTracesAgain) {
     view.setViewstateWithDictionary({{"tracing", false}, {"tracingX", 3.0}, {"tracingY", 0.0}});
     EXPECT_FALSE(view.traceView()->isHidden());
     EXPECT_FLOAT_EQ(parabola->trace().y, 9.0f);
+    view.handleInterfaceRotation();
+    EXPECT_TRUE(view.traceView()->isHidden());
+    EXPECT_TRUE(view.dictionaryWithViewState().value("tracing").toBool());
     view.setViewstateWithDictionary({{"tracing", true}, {"tracingX", 1.0}, {"tracingY", 0.0}});
     EXPECT_FLOAT_EQ(parabola->trace().y, 9.0f) << "a hidden trace is not read off again";
+    EXPECT_TRUE(view.traceView()->isHidden());
 }
 
 TEST_F(RVEquation2DViewTest, OneFingerPansByItsTravelAndResamplesOnceWhenLifted) {
