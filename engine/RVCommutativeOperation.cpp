@@ -56,11 +56,13 @@ std::u16string RVCommutativeOperation::description() const {
         if (isProduct() && holderType == TOKEN_DIVIDE) {
             text += concatenated({u"1", holder.description()});
         } else if (isSum() && holderType == TOKEN_MINUS) {
-            // "--x" does not parse: a leading minus over a negative operand is bracketed.
-            const bool negative = operand && operand->printingType() == TOKEN_MINUS &&
-                                  dynamic_cast<const RVCommutativeOperation*>(operand) == nullptr;
-            text += negative ? holder.token().spelling() + bracketed(operand->description())
-                             : holder.description();
+            // "--x" does not parse: a leading minus over an operand that prints with its own
+            // sign (a negation, a negative number, a product led by one) is bracketed.
+            const std::u16string operandText = holder.operandDescription();
+            const bool signedOperand = !operandText.empty() && (operandText.front() == u'-' ||
+                                                                operandText.front() == u'\u2212');
+            text += signedOperand ? holder.token().spelling() + bracketed(operandText)
+                                  : holder.token().spelling() + operandText;
         } else if (isProduct() && operand && dynamic_cast<const RVCommutativeOperation*>(operand) &&
                    operand->token().type() > TOKEN_DIVIDE) {
             // A bare sum as the first factor (left after simplification removed its brackets).

@@ -258,6 +258,17 @@ const BuiltPrintRow kBuiltPrintRows[] = {
          return Fold::sum().minus(Nodes::neg(n.var("x"))).plus(n.var("y")).build();
      },
      "-(-x)+y", 5},
+    {"LeadingMinusHolderOverProductLedByNegativeNumber",
+     [](const Nodes& n) {
+         return Fold::sum()
+             .minus(Fold::product().times(Nodes::num(-2)).times(n.var("x")).build())
+             .minus(n.var("y"))
+             .build();
+     },
+     "-(-2⋅x)-y", 1},
+    {"LeadingMinusHolderOverNegativeNumber",
+     [](const Nodes& n) { return Fold::sum().minus(Nodes::num(-3)).plus(n.var("x")).build(); },
+     "-(-3)+x", 5},
     // Neighbours of those four.
     {"RootAsPowerBase",
      [](const Nodes&) {
