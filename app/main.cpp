@@ -1,0 +1,62 @@
+#include <QApplication>
+#include <QScreen>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "AppDelegate.h"
+#include "ApplicationIdentity.h"
+#include "CommandLineOptions.h"
+#include "PreferenceStore.h"
+#include "RVPWSettingsManager.h"
+#include "TerminationSignalWatcher.h"
+
+using namespace plotwise;
+
+int main(int argc, char* argv[]) {
+    // Answered before QApplication exists, which would abort without a display.
+    const CommandLineOptions options =
+        CommandLineOptions::parse(std::vector<std::string>(argv, argv + argc));
+    switch (options.action) {
+        case CommandLineOptions::Action::ShowHelp:
+            std::cout << CommandLineOptions::helpText("plotwise");
+            return 0;
+        case CommandLineOptions::Action::ShowVersion:
+            std::cout << CommandLineOptions::versionText();
+            return 0;
+        case CommandLineOptions::Action::UsageError:
+            std::cerr << "plotwise: " << options.error << " (see plotwise --help)\n";
+            return 2;
+        case CommandLineOptions::Action::Run:
+            break;
+    }
+
+    // The 3D view and its mirror on an external screen share textures and buffers.
+    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    applyApplicationIdentity();
+    QApplication application(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Plotwise"));
+    QApplication::setApplicationVersion(QStringLiteral(PLOTWISE_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral(PLOTWISE_APP_ID));
+
+    RVPWSettingsManager::registerDefaults();
+
+    DeviceClass device = DeviceClass::Tablet;
+    if (options.idiom) {
+        device = *options.idiom;
+    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        device = deviceClassForScreen(screen->size().width(), screen->size().height());
+    }
+
+    TerminationSignalWatcher terminationWatcher;
+    QObject::connect(&terminationWatcher, &TerminationSignalWatcher::terminationRequested,
+                     &application, &QCoreApplication::quit);
+
+    QStringList expressions;
+    for (const std::string& expression : options.expressions) {
+        expressions.append(QString::fromStdString(expression));
+    }
+    AppDelegate delegate(PreferenceStore::standard(), device);
+    delegate.didFinishLaunching(expressions);
+    return QApplication::exec();
+}

@@ -1,0 +1,48 @@
+#include "ToolbarIcons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <cmath>
+#include <numbers>
+
+namespace plotwise {
+
+namespace {
+
+QPixmap refreshPixmap(int size, const QColor& colour) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double unit = size / 28.0;
+    const QRectF circle(6 * unit, 6 * unit, 16 * unit, 16 * unit);
+    // An open ring from 60° round to 360°, its head at the top right.
+    painter.setPen(QPen(colour, 2.4 * unit, Qt::SolidLine, Qt::RoundCap));
+    painter.drawArc(circle, 60 * 16, 290 * 16);
+    const double angle = 60.0 * std::numbers::pi / 180.0;
+    const QPointF end(circle.center().x() + 8 * unit * std::cos(angle),
+                      circle.center().y() - 8 * unit * std::sin(angle));
+    QPainterPath head;
+    head.moveTo(end + QPointF(-4.5 * unit, -3.0 * unit));
+    head.lineTo(end + QPointF(2.5 * unit, -2.0 * unit));
+    head.lineTo(end + QPointF(0.5 * unit, 4.5 * unit));
+    head.closeSubpath();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawPath(head);
+    return pixmap;
+}
+
+}  // namespace
+
+QIcon ToolbarIcons::refresh() {
+    QIcon icon;
+    for (const int size : {28, 56, 84}) {
+        icon.addPixmap(refreshPixmap(size, Qt::white), QIcon::Normal);
+        icon.addPixmap(refreshPixmap(size, QColor(255, 255, 255, 110)), QIcon::Disabled);
+    }
+    return icon;
+}
+
+}  // namespace plotwise

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QIcon>
+
+namespace plotwise {
+
+// The toolbar's icons, drawn in white for the dark bar at the sizes a bar asks for.
+class ToolbarIcons {
+public:
+    ToolbarIcons() = delete;
+
+    // A circular arrow: reset the view.
+    static QIcon refresh();
+};
+
+}  // namespace plotwise

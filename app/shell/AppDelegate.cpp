@@ -1,0 +1,68 @@
+#include "AppDelegate.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <iostream>
+
+#include "NavigationStack.h"
+#include "RVPW2DViewController.h"
+#include "ShakeAwareWindow.h"
+
+namespace plotwise {
+
+namespace {
+
+// A window shaped like the device it stands in for, within the screen's free area.
+QSize initialWindowSize(DeviceClass device) {
+    QSize size = device == DeviceClass::Phone ? QSize(420, 820) : QSize(1180, 820);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        size = size.boundedTo(screen->availableSize() * 0.9);
+    }
+    return size;
+}
+
+}  // namespace
+
+AppDelegate::AppDelegate(PreferenceStore& store, DeviceClass device, QObject* parent)
+    : QObject(parent), store_(store), device_(device) {
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &AppDelegate::saveAllScreens);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationHidden || state == Qt::ApplicationSuspended) {
+                    saveAllScreens();
+                }
+            });
+}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::didFinishLaunching(const QStringList& expressions) {
+    window_ = std::make_unique<ShakeAwareWindow>();
+    window_->setWindowTitle(QStringLiteral("Plotwise"));
+    stack_ = new NavigationStack(window_.get());
+    controller2D_ = new RVPW2DViewController(store_, device_);
+    controller2D_->setPendingExpressions(expressions);
+    connect(controller2D_, &RVPW2DViewController::expressionRejected, this,
+            [](const QString& expression, const QString& message, int position) {
+                std::cerr << "plotwise: cannot add '" << expression.toStdString()
+                          << "': " << message.toStdString() << " at " << position << '\n';
+            });
+    stack_->push(controller2D_);
+    window_->setCentralWidget(stack_);
+    connect(window_.get(), &ShakeAwareWindow::aboutToClose, this, &AppDelegate::saveAllScreens);
+    window_->resize(initialWindowSize(device_));
+    window_->show();
+}
+
+void AppDelegate::saveAllScreens() {
+    if (stack_ == nullptr) {
+        return;
+    }
+    for (QWidget* screen : stack_->screens()) {
+        if (auto* controller = qobject_cast<RVPW2DViewController*>(screen)) {
+            controller->saveState();
+        }
+    }
+}
+
+}  // namespace plotwise

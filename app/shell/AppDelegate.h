@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <memory>
+
+#include "DeviceClass.h"
+
+namespace plotwise {
+
+class NavigationStack;
+class PreferenceStore;
+class RVPW2DViewController;
+class ShakeAwareWindow;
+
+// Builds the window and its screens at launch and saves every graph screen when the
+// application leaves: the window closing, the application quitting (also on SIGTERM) or going
+// to the background.
+class AppDelegate : public QObject {
+    Q_OBJECT
+
+public:
+    AppDelegate(PreferenceStore& store, DeviceClass device, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // Builds the window with the 2D graph screen at the root of the navigation stack and shows
+    // it; `expressions` are added to the 2D plane once it is restored.
+    void didFinishLaunching(const QStringList& expressions);
+
+    // Sends saveState to every graph screen of the stack, bottom to top, so the front screen's
+    // plane choice is written last.
+    void saveAllScreens();
+
+    ShakeAwareWindow* window() const { return window_.get(); }
+    NavigationStack* navigationStack() const { return stack_; }
+    RVPW2DViewController* controller2D() const { return controller2D_; }
+    DeviceClass deviceClass() const { return device_; }
+
+private:
+    PreferenceStore& store_;
+    DeviceClass device_;
+    std::unique_ptr<ShakeAwareWindow> window_;
+    NavigationStack* stack_ = nullptr;
+    RVPW2DViewController* controller2D_ = nullptr;
+};
+
+}  // namespace plotwise

@@ -1,0 +1,122 @@
+#include "CommandLineOptions.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace plotwise {
+
+namespace {
+
+// QGuiApplication's and QApplication's options that take a value; the others are single words.
+constexpr std::array<std::string_view, 11> kQtOptionsWithValue{
+    "-platform",        "-platformpluginpath", "-platformtheme", "-plugin",
+    "-qwindowgeometry", "-geometry",           "-qwindowtitle",  "-qwindowicon",
+    "-style",           "-stylesheet",         "-display"};
+constexpr std::array<std::string_view, 6> kQtSingleOptions{"-reverse", "-nograb",      "-dograb",
+                                                           "-sync",    "-widgetcount", "-session"};
+
+bool isQtOptionWithValue(std::string_view argument) {
+    return std::find(kQtOptionsWithValue.begin(), kQtOptionsWithValue.end(), argument) !=
+           kQtOptionsWithValue.end();
+}
+
+bool isQtSingleOption(std::string_view argument) {
+    // "-style=fusion" and the like carry their value in the word.
+    const std::string_view name = argument.substr(0, argument.find('='));
+    return std::find(kQtSingleOptions.begin(), kQtSingleOptions.end(), name) !=
+               kQtSingleOptions.end() ||
+           (name != argument && isQtOptionWithValue(name));
+}
+
+CommandLineOptions usageError(std::string message) {
+    CommandLineOptions options;
+    options.action = CommandLineOptions::Action::UsageError;
+    options.error = std::move(message);
+    return options;
+}
+
+std::optional<DeviceClass> idiomNamed(std::string_view name) {
+    if (name == "phone") {
+        return DeviceClass::Phone;
+    }
+    if (name == "tablet") {
+        return DeviceClass::Tablet;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+CommandLineOptions CommandLineOptions::parse(const std::vector<std::string>& arguments) {
+    CommandLineOptions options;
+    bool optionsEnded = false;
+    // The first argument is the program.
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            options.expressions.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--help" || argument == "-h") {
+            options.action = Action::ShowHelp;
+            return options;
+        } else if (argument == "--version") {
+            options.action = Action::ShowVersion;
+            return options;
+        } else if (argument == "--idiom" || argument.starts_with("--idiom=")) {
+            std::string value;
+            if (argument == "--idiom") {
+                if (i + 1 == arguments.size()) {
+                    return usageError("--idiom needs a value: phone or tablet");
+                }
+                value = arguments[++i];
+            } else {
+                value = argument.substr(8);
+            }
+            options.idiom = idiomNamed(value);
+            if (!options.idiom) {
+                return usageError("unknown idiom '" + value + "' (phone or tablet)");
+            }
+        } else if (isQtOptionWithValue(argument)) {
+            ++i;  // QApplication reads the option and its value.
+        } else if (isQtSingleOption(argument)) {
+            continue;
+        } else if (argument[1] == '-') {
+            return usageError("unknown option '" + argument + "'");
+        } else {
+            // A single dash starts many expressions: "-x^2", "-2<y".
+            options.expressions.push_back(argument);
+        }
+    }
+    return options;
+}
+
+std::string CommandLineOptions::helpText(const std::string& programName) {
+    return "Usage: " + programName +
+           " [--idiom phone|tablet] [EXPRESSION...]\n"
+           "\n"
+           "Plotwise, a graphing calculator. Starts with the 2D plane as it was left; each\n"
+           "EXPRESSION given (for instance 'y=x^2' or 'r=2*cos(4Θ)') is added to it.\n"
+           "\n"
+           "Options:\n"
+           "  --idiom phone|tablet  lay out for a phone or a tablet (default: chosen from the\n"
+           "                        screen; tablet when its shorter side is 600 pixels or more)\n"
+           "  --help, -h            show this help and quit\n"
+           "  --version             show the version and quit\n"
+           "  --                    treat every later argument as an expression\n"
+           "\n"
+           "Qt's own options, such as -platform or -style, are accepted too.\n";
+}
+
+std::string CommandLineOptions::versionText() {
+    return std::string("plotwise ") + PLOTWISE_VERSION + "\n";
+}
+
+DeviceClass deviceClassForScreen(int logicalWidth, int logicalHeight) {
+    return std::min(logicalWidth, logicalHeight) >= 600 ? DeviceClass::Tablet : DeviceClass::Phone;
+}
+
+}  // namespace plotwise

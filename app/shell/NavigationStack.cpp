@@ -1,0 +1,35 @@
+#include "NavigationStack.h"
+
+namespace plotwise {
+
+NavigationStack::NavigationStack(QWidget* parent) : QStackedWidget(parent) {}
+
+void NavigationStack::push(QWidget* screen) {
+    addWidget(screen);
+    setCurrentWidget(screen);
+}
+
+QWidget* NavigationStack::pop() {
+    if (count() < 2) {
+        return nullptr;
+    }
+    QWidget* top = widget(count() - 1);
+    setCurrentIndex(count() - 2);
+    removeWidget(top);
+    top->setParent(nullptr);
+    return top;
+}
+
+QWidget* NavigationStack::topScreen() const {
+    return count() > 0 ? widget(count() - 1) : nullptr;
+}
+
+QList<QWidget*> NavigationStack::screens() const {
+    QList<QWidget*> list;
+    for (int i = 0; i < count(); ++i) {
+        list.append(widget(i));
+    }
+    return list;
+}
+
+}  // namespace plotwise

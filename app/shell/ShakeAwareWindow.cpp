@@ -1,0 +1,27 @@
+#include "ShakeAwareWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+
+#include "NotificationCenter.h"
+
+namespace plotwise {
+
+ShakeAwareWindow::ShakeAwareWindow(QWidget* parent)
+    : QMainWindow(parent), shakeAction_(new QAction(tr("Reset View"), this)) {
+    shakeAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_R), QKeySequence(Qt::Key_F5)});
+    shakeAction_->setShortcutContext(Qt::WindowShortcut);
+    connect(shakeAction_, &QAction::triggered, this, [this] {
+        NotificationCenter& center = NotificationCenter::defaultCenter();
+        center.post(shakeBeganNotification, this);
+        center.post(shakeEndedNotification, this);
+    });
+    addAction(shakeAction_);
+}
+
+void ShakeAwareWindow::closeEvent(QCloseEvent* event) {
+    emit aboutToClose();
+    QMainWindow::closeEvent(event);
+}
+
+}  // namespace plotwise

@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <csignal>
+#include <memory>
+
+#include "AppDelegate.h"
+#include "DerivativeSteps.h"
+#include "NavigationStack.h"
+#include "NotificationCenter.h"
+#include "PreferenceStore.h"
+#include "RVEquation2DView.h"
+#include "RVLoadingView.h"
+#include "RVPW2DViewController.h"
+#include "RVPWSettingsManager.h"
+#include "ShakeAwareWindow.h"
+#include "TerminationSignalWatcher.h"
+#include "WorkspaceStorage.h"
+
+namespace plotwise {
+namespace {
+
+QVariantMap equationState(const QString& text, const QString& colour, bool visible = true) {
+    return {{QStringLiteral("expressionString"), text},
+            {QStringLiteral("expressionColor"), colour},
+            {QStringLiteral("expressionVisibile"), visible},
+            {QStringLiteral("expressionCaption"), QString()},
+            {QStringLiteral("expressionNotes"), QString()}};
+}
+
+QStringList sourceTexts(const QVariantList& states) {
+    QStringList texts;
+    for (const QVariant& state : states) {
+        texts.append(state.toMap().value(QStringLiteral("expressionString")).toString());
+    }
+    return texts;
+}
+
+RVLoadingView* loadingViewOf(QWidget* screen) {
+    return screen->findChild<RVLoadingView*>();
+}
+
+// A workspace in a file of its own and an application delegate over it.
+class GraphScreen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.isValid());
+        store_ = std::make_unique<PreferenceStore>(folder_.filePath(QStringLiteral("prefs.plist")));
+        PreferenceStore::standard().setValue(RVPWSettingsManager::enableShakesKey, true);
+    }
+
+    void launch(const QStringList& expressions = {}) {
+        delegate_ = std::make_unique<AppDelegate>(*store_, DeviceClass::Tablet);
+        delegate_->didFinishLaunching(expressions);
+        delegate_->window()->resize(800, 600);
+    }
+
+    // Waits for the background restore and the overlay's fade.
+    void waitUntilRestored() {
+        RVPW2DViewController* screen = delegate_->controller2D();
+        if (!screen->loadingDone()) {
+            QSignalSpy finished(screen, &RVPW2DViewController::loadingFinished);
+            ASSERT_TRUE(finished.wait(10000));
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return loadingViewOf(screen) == nullptr; }, 5000));
+    }
+
+    RVPW2DViewController* screen() const { return delegate_->controller2D(); }
+    RVEquation2DView* view() const { return screen()->equationView(); }
+
+    QTemporaryDir folder_;
+    std::unique_ptr<PreferenceStore> store_;
+    std::unique_ptr<AppDelegate> delegate_;
+};
+
+TEST_F(GraphScreen, RestoresThePlaneBehindTheLoadingPanelSkippingBadEntries) {
+    store_->setValues({{WorkspaceStorage::currentExpressions2DKey.toString(),
+                        QVariantList{equationState(QStringLiteral("y=x^2"), "FF0000"),
+                                     equationState(QStringLiteral("y=(("), "00FF00"),
+                                     QStringLiteral("not a dictionary"),
+                                     equationState(QStringLiteral("x^2+y^2-4"), "0000FF", false)}},
+                       {WorkspaceStorage::viewState2DKey.toString(),
+                        QVariantMap{{QStringLiteral("scrollX"), 3.0},
+                                    {QStringLiteral("scrollY"), -1.5},
+                                    {QStringLiteral("pixelUnitRatioX"), 40.0},
+                                    {QStringLiteral("pixelUnitRatioY"), 20.0}}}});
+    launch();
+    // Nothing is restored until the window has been shown and laid out.
+    EXPECT_FALSE(screen()->loadingDone());
+    QSignalSpy finished(screen(), &RVPW2DViewController::loadingFinished);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return screen()->isLoading() || screen()->loadingDone(); }));
+    if (!screen()->loadingDone()) {
+        // While the loader runs, the plane takes no input and the panel says why.
+        EXPECT_FALSE(view()->isEnabled());
+        ASSERT_NE(loadingViewOf(screen()), nullptr);
+        EXPECT_EQ(loadingViewOf(screen())->label()->text(), QStringLiteral("Loading..."));
+    }
+    waitUntilRestored();
+    EXPECT_TRUE(view()->isEnabled());
+
+    ASSERT_EQ(screen()->equations().size(), 2u);
+    EXPECT_EQ(screen()->equations()[0]->color(), QColor(255, 0, 0));
+    EXPECT_EQ(view()->equationCount(), 2);
+    EXPECT_EQ(screen()->visibleExpressions().size(), 1);
+    // The visible equation was sampled for the restored window.
+    ASSERT_NE(screen()->equations()[0]->data(), nullptr);
+    EXPECT_EQ(screen()->equations()[1]->data(), nullptr);
+    const ViewState state = view()->viewstate();
+    EXPECT_DOUBLE_EQ(state.scrollX, 3.0);
+    EXPECT_DOUBLE_EQ(state.scrollY, -1.5);
+    EXPECT_DOUBLE_EQ(state.pixelUnitRatioX, 40.0);
+    EXPECT_DOUBLE_EQ(state.pixelUnitRatioY, 20.0);
+}
+
+TEST_F(GraphScreen, SavesWhatWasRestoredPlusTheCommandLineExpressionsOnClose) {
+    store_->setValue(WorkspaceStorage::currentExpressions2DKey.toString(),
+                     QVariantList{equationState(QStringLiteral("y=sin(x)"), "123456")});
+    store_->setValue(WorkspaceStorage::is3DViewVisibleKey.toString(), true);
+    launch({QStringLiteral("y<x"), QStringLiteral("y=(x"), QStringLiteral("r=2cos(4Θ)")});
+    QSignalSpy rejected(screen(), &RVPW2DViewController::expressionRejected);
+    waitUntilRestored();
+
+    ASSERT_EQ(rejected.size(), 1);
+    EXPECT_EQ(rejected[0][0].toString(), QStringLiteral("y=(x"));
+    // The message and position the keyboard would show for the same text.
+    VariableTable table{};
+    const ParsedExpression expected = parseExpression(u"y=(x", table.data());
+    ASSERT_TRUE(expected.error.has_value());
+    EXPECT_EQ(rejected[0][1].toString(), QString::fromStdU16String(expected.error->text()));
+    EXPECT_EQ(rejected[0][2].toInt(), static_cast<int>(expected.errorPosition));
+    ASSERT_EQ(screen()->equations().size(), 3u);
+    // New equations take their default colour; an inequality's is half transparent.
+    EXPECT_TRUE(screen()->equations()[1]->color().isValid());
+    EXPECT_NEAR(screen()->equations()[1]->color().alphaF(), 0.5, 0.01);
+    EXPECT_NEAR(screen()->equations()[2]->color().alphaF(), 1.0, 0.01);
+
+    view()->panBy(QPointF(80, 0));
+    view()->resampleAfterMove();
+    delegate_->window()->close();
+
+    PreferenceStore reread(store_->filePath());
+    EXPECT_EQ(sourceTexts(reread.arrayValue(WorkspaceStorage::currentExpressions2DKey.toString())),
+              (QStringList{"y=sin(x)", "y<x", "r=2cos(4Θ)"}));
+    const QVariantMap viewState =
+        reread.dictionaryValue(WorkspaceStorage::viewState2DKey.toString());
+    EXPECT_TRUE(viewState.value(QStringLiteral("tracing")).toBool());
+    EXPECT_NEAR(viewState.value(QStringLiteral("scrollX")).toDouble(), -1.0, 1e-9);
+    EXPECT_FALSE(reread.boolValue(WorkspaceStorage::is3DViewVisibleKey.toString()));
+}
+
+TEST_F(GraphScreen, AQuitBeforeTheRestoreEndsLeavesTheStoredPlaneAlone) {
+    const QVariantList stored{equationState(QStringLiteral("y=x"), "FF0000"),
+                              equationState(QStringLiteral("y=-x"), "00FF00")};
+    store_->setValue(WorkspaceStorage::currentExpressions2DKey.toString(), stored);
+    launch();
+    delegate_->saveAllScreens();
+    screen()->saveState();
+    EXPECT_EQ(sourceTexts(PreferenceStore(store_->filePath())
+                              .arrayValue(WorkspaceStorage::currentExpressions2DKey.toString())),
+              (QStringList{"y=x", "y=-x"}));
+    // Destroying the screen while its loader may run must wait for it, not crash.
+    delegate_.reset();
+}
+
+TEST_F(GraphScreen, ResetViewFromTheToolbarAndFromTheShakeShortcut) {
+    launch();
+    QAction* reset = screen()->resetViewAction();
+    // Before the plane is restored the toolbar does nothing.
+    view()->panBy(QPointF(40, 40));
+    reset->trigger();
+    EXPECT_NE(view()->viewstate().scrollX, 0.0);
+    waitUntilRestored();
+
+    ASSERT_TRUE(screen()->toolbar()->actions().contains(reset));
+    reset->trigger();
+    EXPECT_EQ(view()->viewstate().scrollX, 0.0);
+    EXPECT_EQ(view()->viewstate().scrollY, 0.0);
+
+    QAction* shake = delegate_->window()->shakeAction();
+    EXPECT_TRUE(shake->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_R)));
+    QSignalSpy posted(&NotificationCenter::defaultCenter(), &NotificationCenter::posted);
+    view()->zoomAbout(QPointF(100, 100), 2.0, 2.0);
+    shake->trigger();
+    ASSERT_EQ(posted.size(), 2);
+    EXPECT_EQ(posted[0][0].toString(), shakeBeganNotification);
+    EXPECT_EQ(posted[1][0].toString(), shakeEndedNotification);
+    EXPECT_EQ(view()->viewstate().pixelUnitRatioX, RVEquation2DView::defaultPixelUnitRatio);
+
+    // With shaking off the shortcut still posts, and the plane stays where it is.
+    PreferenceStore::standard().setValue(RVPWSettingsManager::enableShakesKey, false);
+    view()->zoomAbout(QPointF(100, 100), 2.0, 2.0);
+    shake->trigger();
+    EXPECT_EQ(view()->viewstate().pixelUnitRatioX, 2 * RVEquation2DView::defaultPixelUnitRatio);
+}
+
+TEST_F(GraphScreen, SettingsNotificationsReachThePlane) {
+    launch();
+    waitUntilRestored();
+    PreferenceStore& settings = PreferenceStore::standard();
+    settings.setValues({{RVPWSettingsManager::useDarkBackground2DKey, true},
+                        {RVPWSettingsManager::useThickLines2DKey, true},
+                        {RVPWSettingsManager::useProportionalZoom2DKey, false}});
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    center.post(useDarkBackground2DNotification);
+    center.post(useThickLinesNotification);
+    center.post(useProportionalZoomNotification);
+    EXPECT_TRUE(view()->useDarkBackground());
+    EXPECT_FLOAT_EQ(view()->equationLineWidth(), 2.0f);
+    EXPECT_FALSE(view()->lockAxisZoom());
+    settings.setValues({{RVPWSettingsManager::useDarkBackground2DKey, false},
+                        {RVPWSettingsManager::useThickLines2DKey, false},
+                        {RVPWSettingsManager::useProportionalZoom2DKey, true}});
+    center.post(useDarkBackground2DNotification);
+    center.post(useThickLinesNotification);
+    center.post(useProportionalZoomNotification);
+    EXPECT_FALSE(view()->useDarkBackground());
+    EXPECT_FLOAT_EQ(view()->equationLineWidth(), 1.0f);
+    EXPECT_TRUE(view()->lockAxisZoom());
+}
+
+TEST_F(GraphScreen, TheWindowShowsThePlaneUnderADarkToolbar) {
+    PreferenceStore::standard().setValues({{RVPWSettingsManager::useRandomDefaultColorKey, false},
+                                           {RVPWSettingsManager::defaultColorKey, "0000FF"}});
+    launch({QStringLiteral("y=x")});
+    waitUntilRestored();
+    const QImage image =
+        delegate_->window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (const QByteArray folder = qgetenv("PLOTWISE_SCREENSHOT_DIR"); !folder.isEmpty()) {
+        image.save(QDir(QString::fromLocal8Bit(folder)).filePath(QStringLiteral("window.png")));
+    }
+    ASSERT_FALSE(image.isNull());
+    const int barTop = screen()->toolbar()->geometry().top();
+    EXPECT_GT(barTop, image.height() / 2);
+    // The bar is dark; the light plane above it.
+    EXPECT_LT(qGray(image.pixel(5, image.height() - 5)), 60);
+    EXPECT_GT(qGray(image.pixel(5, 5)), 200);
+    // The y=x curve passes (1, 1) in its colour.
+    ASSERT_EQ(screen()->equations()[0]->color(), QColor(0, 0, 255));
+    const QPointF centre = view()->viewPointForPlanePoint(1.0, 1.0);
+    bool found = false;
+    for (int dx = -3; dx <= 3 && !found; ++dx) {
+        for (int dy = -3; dy <= 3 && !found; ++dy) {
+            const QColor pixel = image.pixelColor(qRound(centre.x()) + dx, qRound(centre.y()) + dy);
+            // Antialiased on white: blue well above red and green.
+            found = pixel.blue() > 200 && pixel.red() < 150 && pixel.green() < 150;
+        }
+    }
+    EXPECT_TRUE(found) << "no pixel of the curve near (1, 1)";
+    PreferenceStore::standard().setValue(RVPWSettingsManager::useRandomDefaultColorKey, true);
+}
+
+TEST_F(GraphScreen, TheAxesStayClearOfTheToolbar) {
+    launch();
+    waitUntilRestored();
+    const double bar = screen()->toolbar()->height();
+    EXPECT_GT(bar, 0.0);
+    EXPECT_DOUBLE_EQ(screen()->sizeWithTopAndBottomOffsets().height(), bar);
+}
+
+TEST(NavigationStack, PushPopKeepsTheRoot) {
+    NavigationStack stack;
+    auto* root = new QWidget;
+    auto* top = new QWidget;
+    stack.push(root);
+    EXPECT_EQ(stack.pop(), nullptr);
+    stack.push(top);
+    EXPECT_EQ(stack.topScreen(), top);
+    EXPECT_EQ(stack.screens(), (QList<QWidget*>{root, top}));
+    QWidget* popped = stack.pop();
+    EXPECT_EQ(popped, top);
+    EXPECT_EQ(popped->parent(), nullptr);
+    EXPECT_EQ(stack.topScreen(), root);
+    delete popped;
+}
+
+TEST(TerminationSignalWatcher, TurnsSigtermIntoASignalOnTheEventLoop) {
+    TerminationSignalWatcher watcher;
+    ASSERT_TRUE(watcher.isWatching());
+    QSignalSpy requested(&watcher, &TerminationSignalWatcher::terminationRequested);
+    ASSERT_EQ(std::raise(SIGTERM), 0);
+    // The process is still alive; the request arrives through the event loop.
+    ASSERT_TRUE(requested.wait(5000));
+    EXPECT_EQ(requested[0][0].toInt(), SIGTERM);
+}
+
+}  // namespace
+}  // namespace plotwise
