@@ -35,6 +35,34 @@ int inputFailure(std::ostream& out, std::ostream& err, bool json, const std::str
     return kExitInputFailure;
 }
 
+int outputFailure(std::ostream& out, std::ostream& err, bool json, const std::string& message) {
+    if (json) {
+        JsonWriter writer;
+        writer.beginObject().key("ok").value(false).key("error").value(message).endObject();
+        out << writer.text() << '\n';
+    }
+    err << "error: " << message << '\n';
+    return kExitInputFailure;
+}
+
+OptionMatch matchOption(Arguments arguments, std::size_t& i, std::string_view name,
+                        std::string& value) {
+    const std::string& argument = arguments[i];
+    if (argument == name) {
+        if (i + 1 >= arguments.size()) {
+            return OptionMatch::MissingValue;
+        }
+        value = arguments[++i];
+        return OptionMatch::Yes;
+    }
+    if (name.starts_with("--") && argument.size() > name.size() && argument.starts_with(name) &&
+        argument[name.size()] == '=') {
+        value = argument.substr(name.size() + 1);
+        return OptionMatch::Yes;
+    }
+    return OptionMatch::No;
+}
+
 std::optional<double> parseNumber(std::string_view text) {
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);

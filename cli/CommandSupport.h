@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <optional>
 #include <span>
@@ -23,6 +24,18 @@ int usageError(std::ostream& err, std::string_view message);
 // kExitInputFailure.
 int inputFailure(std::ostream& out, std::ostream& err, bool json, const std::string& message,
                  unsigned position);
+
+// Reports a failure that is not about the expression's text (an image too large, a file that
+// cannot be written): "error: MESSAGE" on standard error and, with JSON,
+// {"ok": false, "error": MESSAGE} on standard output. Returns kExitInputFailure.
+int outputFailure(std::ostream& out, std::ostream& err, bool json, const std::string& message);
+
+enum class OptionMatch { No, Yes, MissingValue };
+
+// Whether arguments[i] is the option `name`, given as "NAME VALUE" or, for a long option,
+// "NAME=VALUE"; on a match `value` holds the value and i points at the last word used.
+OptionMatch matchOption(Arguments arguments, std::size_t& i, std::string_view name,
+                        std::string& value);
 
 // A finite or non-finite decimal number ("1.5", "-2", "1e3", "inf", "nan"), locale-independent.
 std::optional<double> parseNumber(std::string_view text);

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QColor>
+#include <QCoreApplication>
+#include <QtGlobal>
+
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace plotwise::cli {
+
+// RRGGBB or RRGGBBAA, with or without a leading '#'; `hasAlpha` tells which was given.
+std::optional<QColor> parseColor(std::string_view text, bool* hasAlpha = nullptr);
+
+// Keeps only critical messages on standard error while it lives: the platform's chatter (a
+// missing runtime directory, font configuration notes) would break the one-line error contract.
+class QtMessageFilter {
+public:
+    QtMessageFilter();
+    ~QtMessageFilter();
+    QtMessageFilter(const QtMessageFilter&) = delete;
+    QtMessageFilter& operator=(const QtMessageFilter&) = delete;
+
+private:
+    QtMessageHandler previous_;
+};
+
+// A new application object of the given kind when the process has none yet, offscreen unless
+// QT_QPA_PLATFORM says otherwise; null when one exists (the caller checks its kind).
+template <typename Application>
+std::unique_ptr<Application> offscreenApplicationIfNone() {
+    if (QCoreApplication::instance() != nullptr) {
+        return nullptr;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    // Qt keeps references to both for the application's lifetime.
+    static int argc = 1;
+    static char name[] = "plotwise-cli";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<Application>(argc, argv);
+}
+
+}  // namespace plotwise::cli
