@@ -7,6 +7,9 @@
 #include "CommandSupport.h"
 #include "EvalCommand.h"
 #include "Mesh3DCommand.h"
+#ifdef PLOTWISE_CLI_RENDER
+#include "RenderCommand.h"
+#endif
 #ifdef PLOTWISE_CLI_LIBRARY
 #include "LibraryCommand.h"
 #endif
@@ -57,6 +60,15 @@ Commands:
         (curves; contour segments in pairs), or per region record of an inequality its
         vertex count and points. --tablet uses the tablet's region capacity. With --json:
         type, dataObjectCount and points, or records of n points for an inequality.
+  render EXPR... -o FILE.png [--size WxH] [--center X Y] [--ratio R | --ratio RX RY] [--dark]
+         [--thick] [--color RRGGBB]... [--json]
+        Draw each EXPR (one argument each, derivatives carried out) on the 2D plane as the
+        app's view does and write the picture as a PNG, one pixel per point: WxH pixels
+        (default 800x600) around the plane point X Y (default 0 0) at R, or RX and RY, points
+        per unit (default 80, from 1e-07 to 1e+07), light or --dark background, --thick lines.
+        The n-th --color colours the n-th EXPR (RRGGBBAA sets alpha); the rest take a fixed
+        palette; inequalities are half transparent. Prints FILE; with --json: file, width,
+        height and equations (expression, type, color, dataObjectCount).
 
 Options:
   --help       show this text
@@ -108,6 +120,11 @@ int main(int argc, char** argv) {
 #ifdef PLOTWISE_CLI_SAMPLE2D
     if (command == "sample2d") {
         return runSample2d(rest, std::cout, std::cerr);
+    }
+#endif
+#ifdef PLOTWISE_CLI_RENDER
+    if (command == "render") {
+        return runRender(rest, std::cout, std::cerr);
     }
 #endif
     return usageError(std::cerr, "unknown command '" + command + "'");

@@ -1,0 +1,309 @@
+#include "RenderCommand.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QImage>
+#include <QImageWriter>
+#include <QPainter>
+#include <QVariantMap>
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+#include "ColorText.h"
+#include "DerivativeSteps.h"
+#include "JsonWriter.h"
+#include "QtCommandSupport.h"
+#include "RVEquation2D.h"
+#include "RVEquation2DView.h"
+#include "TextUtilities.h"
+#include "VariableTable.h"
+
+namespace plotwise::cli {
+
+namespace {
+
+// Far beyond any screen; keeps a typo from asking for gigabytes.
+constexpr int kMaximumSide = 16384;
+
+// Equations without a --color take these in turn: apart from each other and from the grey of
+// the grid, readable on the light and the dark background.
+constexpr std::array<unsigned, 9> kPalette = {
+    0x1F77B4,  // blue
+    0xD62728,  // red
+    0x2CA02C,  // green
+    0xFF7F0E,  // orange
+    0x9467BD,  // purple
+    0x17BECF,  // cyan
+    0xE377C2,  // pink
+    0x8C564B,  // brown
+    0xBCBD22,  // olive
+};
+
+struct ChosenColor {
+    QColor color;
+    bool hasAlpha = false;
+};
+
+struct RenderOptions {
+    std::vector<std::string> expressions;
+    std::string output;
+    int width = 800;
+    int height = 600;
+    double centerX = 0.0;
+    double centerY = 0.0;
+    double ratioX = RVEquation2DView::defaultPixelUnitRatio;
+    double ratioY = RVEquation2DView::defaultPixelUnitRatio;
+    bool dark = false;
+    bool thick = false;
+    bool json = false;
+    std::vector<ChosenColor> colors;
+};
+
+std::optional<int> parseSide(std::string_view text) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 ||
+        value > kMaximumSide) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// "WxH" in whole pixels.
+bool parseSize(std::string_view text, RenderOptions& options) {
+    const auto separator = text.find_first_of("xX");
+    if (separator == std::string_view::npos) {
+        return false;
+    }
+    const auto width = parseSide(text.substr(0, separator));
+    const auto height = parseSide(text.substr(separator + 1));
+    if (!width || !height) {
+        return false;
+    }
+    options.width = *width;
+    options.height = *height;
+    return true;
+}
+
+bool usableRatio(double ratio) {
+    return std::isfinite(ratio) && ratio >= RVEquation2DView::minimumPixelUnitRatio &&
+           ratio <= RVEquation2DView::maximumPixelUnitRatio;
+}
+
+// Returns an exit status when the arguments are unusable.
+std::optional<int> readOptions(Arguments arguments, RenderOptions& options, std::ostream& err) {
+    bool positionalOnly = false;
+    bool haveOutput = false;
+    const std::string ratioUsage =
+        "--ratio needs R or RX RY: finite points per unit from 1e-07 to "
+        "1e+07";
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        std::string value;
+        OptionMatch match = OptionMatch::No;
+        const auto option = [&](std::string_view name) {
+            match = positionalOnly ? OptionMatch::No : matchOption(arguments, i, name, value);
+            return match != OptionMatch::No;
+        };
+        if (!positionalOnly && argument == "--") {
+            positionalOnly = true;
+        } else if (!positionalOnly && argument == "--json") {
+            options.json = true;
+        } else if (!positionalOnly && argument == "--dark") {
+            options.dark = true;
+        } else if (!positionalOnly && argument == "--thick") {
+            options.thick = true;
+        } else if (option("-o") || option("--output")) {
+            if (match == OptionMatch::MissingValue || value.empty()) {
+                return usageError(err, argument + " needs a file name");
+            }
+            options.output = value;
+            haveOutput = true;
+        } else if (option("--size")) {
+            if (match == OptionMatch::MissingValue || !parseSize(value, options)) {
+                return usageError(err, "--size needs WxH, whole pixels from 1 to 16384");
+            }
+        } else if (option("--color")) {
+            bool hasAlpha = false;
+            const auto color = parseColor(value, &hasAlpha);
+            if (match == OptionMatch::MissingValue || !color) {
+                return usageError(err, "--color needs RRGGBB or RRGGBBAA in hexadecimal");
+            }
+            options.colors.push_back({*color, hasAlpha});
+        } else if (!positionalOnly && argument == "--center") {
+            double center[2] = {0.0, 0.0};
+            for (double& coordinate : center) {
+                const auto number =
+                    i + 1 < arguments.size() ? parseNumber(arguments[++i]) : std::nullopt;
+                if (!number || !std::isfinite(*number)) {
+                    return usageError(err, "--center needs X Y, two finite numbers");
+                }
+                coordinate = *number;
+            }
+            options.centerX = center[0];
+            options.centerY = center[1];
+        } else if (!positionalOnly && (argument == "--ratio" || argument.starts_with("--ratio="))) {
+            // One number sets both axes; a second number right after it is the y ratio.
+            std::optional<double> x;
+            if (argument == "--ratio") {
+                x = i + 1 < arguments.size() ? parseNumber(arguments[++i]) : std::nullopt;
+            } else {
+                x = parseNumber(std::string_view(argument).substr(8));
+            }
+            if (!x || !usableRatio(*x)) {
+                return usageError(err, ratioUsage);
+            }
+            options.ratioX = *x;
+            options.ratioY = *x;
+            if (argument == "--ratio" && i + 1 < arguments.size()) {
+                if (const auto y = parseNumber(arguments[i + 1])) {
+                    if (!usableRatio(*y)) {
+                        return usageError(err, ratioUsage);
+                    }
+                    options.ratioY = *y;
+                    ++i;
+                }
+            }
+        } else if (!positionalOnly && argument.size() > 2 && argument.starts_with("--")) {
+            return usageError(err, "unknown option '" + argument + "'");
+        } else {
+            // Each word is one equation: quote an expression that has blanks.
+            options.expressions.push_back(argument);
+        }
+    }
+    if (options.expressions.empty()) {
+        return usageError(err, "render needs at least one expression");
+    }
+    if (!haveOutput) {
+        return usageError(err, "render needs -o FILE.png");
+    }
+    if (options.colors.size() > options.expressions.size()) {
+        return usageError(err, "more --color values than expressions");
+    }
+    return std::nullopt;
+}
+
+QColor colorForEquation(const RenderOptions& options, std::size_t index, int type) {
+    ChosenColor chosen;
+    if (index < options.colors.size()) {
+        chosen = options.colors[index];
+    } else {
+        const unsigned rgb = kPalette[(index - options.colors.size()) % kPalette.size()];
+        chosen.color = QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    }
+    // As the default colour: an inequality's region is half transparent, so the grid and other
+    // curves show through, unless the user asked for an alpha of their own.
+    if (type == 7 && !chosen.hasAlpha) {
+        chosen.color.setAlphaF(0.5f);
+    }
+    return chosen.color;
+}
+
+void printJson(std::ostream& out, const RenderOptions& options,
+               const std::vector<std::unique_ptr<RVEquation2D>>& equations) {
+    JsonWriter json;
+    json.beginObject()
+        .key("ok")
+        .value(true)
+        .key("file")
+        .value(options.output)
+        .key("width")
+        .value(options.width)
+        .key("height")
+        .value(options.height)
+        .key("equations")
+        .beginArray();
+    for (std::size_t i = 0; i < equations.size(); ++i) {
+        json.beginObject()
+            .key("expression")
+            .value(options.expressions[i])
+            .key("type")
+            .value(equations[i]->type())
+            .key("color")
+            .value(hexStringFromColor(equations[i]->color()).toStdString())
+            .key("dataObjectCount")
+            .value(static_cast<int>(equations[i]->dataObjectCount()))
+            .endObject();
+    }
+    json.endArray().endObject();
+    out << json.text() << '\n';
+}
+
+}  // namespace
+
+int runRender(Arguments arguments, std::ostream& out, std::ostream& err) {
+    RenderOptions options;
+    if (const auto status = readOptions(arguments, options, err)) {
+        return *status;
+    }
+
+    // Like the keyboard, one equation per expression: parse, carry out derivatives, wrap into a
+    // visible 2D equation. They share one variable table, as a screen's equations do.
+    VariableTable table{};
+    std::vector<std::unique_ptr<RVEquation2D>> equations;
+    for (const std::string& text : options.expressions) {
+        ParsedExpression parsed = parseExpression(toUtf16(text), table.data());
+        if (!parsed.tree) {
+            return inputFailure(out, err, options.json,
+                                toUtf8(parsed.error->text()) + " in '" + text + "'",
+                                parsed.errorPosition);
+        }
+        auto equation = RVEquation2D::equation2DwithOperationTree(std::move(parsed.tree));
+        equation->setVisible(true);
+        equation->setColor(colorForEquation(options, equations.size(), equation->type()));
+        equations.push_back(std::move(equation));
+    }
+
+    const QtMessageFilter quiet;
+    // The view is a widget; without a display it runs offscreen.
+    const std::unique_ptr<QApplication> application = offscreenApplicationIfNone<QApplication>();
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        return outputFailure(out, err, options.json, "rendering needs a widget application");
+    }
+
+    QImage image(options.width, options.height, QImage::Format_RGB32);
+    if (image.isNull()) {
+        return outputFailure(out, err, options.json, "not enough memory for the image");
+    }
+    image.setDevicePixelRatio(1.0);
+
+    // Never shown: the size alone sets its window, and the dictionary samples the equations.
+    RVEquation2DView view;
+    view.resize(options.width, options.height);
+    view.setUseDarkBackground(options.dark);
+    view.setUseThickLines(options.thick);
+    std::vector<RVEquation2D*> drawn;
+    for (const auto& equation : equations) {
+        drawn.push_back(equation.get());
+    }
+    view.setEquations(std::move(drawn));
+    // The view keeps minus the centre's y as its vertical scroll.
+    view.setViewstateWithDictionary({{QStringLiteral("scrollX"), options.centerX},
+                                     {QStringLiteral("scrollY"), -options.centerY},
+                                     {QStringLiteral("pixelUnitRatioX"), options.ratioX},
+                                     {QStringLiteral("pixelUnitRatioY"), options.ratioY}});
+    {
+        QPainter painter(&image);
+        view.drawPlane(painter, QSizeF(options.width, options.height));
+    }
+
+    QImageWriter writer(QString::fromStdString(options.output), "png");
+    if (!writer.write(image)) {
+        return outputFailure(
+            out, err, options.json,
+            "cannot write " + options.output + ": " + writer.errorString().toStdString());
+    }
+    if (options.json) {
+        printJson(out, options, equations);
+    } else {
+        out << options.output << '\n';
+    }
+    return kExitSuccess;
+}
+
+}  // namespace plotwise::cli
