@@ -40,9 +40,8 @@ RVLoadingView::RVLoadingView(QWidget* view, const QString& message)
     font.setBold(true);
     label_->setFont(font);
     label_->setAlignment(Qt::AlignCenter);
-    QPalette palette = label_->palette();
-    palette.setColor(QPalette::WindowText, Qt::white);
-    label_->setPalette(palette);
+    // Its own sheet, so a style sheet on the view cannot paint the label over the panel.
+    label_->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(kInset + 16, kInset + 14 + kIndicatorSize + 10, kInset + 16,

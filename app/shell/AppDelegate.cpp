@@ -39,6 +39,7 @@ AppDelegate::~AppDelegate() = default;
 void AppDelegate::didFinishLaunching(const QStringList& expressions) {
     window_ = std::make_unique<ShakeAwareWindow>();
     window_->setWindowTitle(QStringLiteral("Plotwise"));
+    window_->setWindowIcon(applicationIcon());
     stack_ = new NavigationStack(window_.get());
     controller2D_ = new RVPW2DViewController(store_, device_);
     controller2D_->setPendingExpressions(expressions);
@@ -52,6 +53,11 @@ void AppDelegate::didFinishLaunching(const QStringList& expressions) {
     connect(window_.get(), &ShakeAwareWindow::aboutToClose, this, &AppDelegate::saveAllScreens);
     window_->resize(initialWindowSize(device_));
     window_->show();
+}
+
+QIcon AppDelegate::applicationIcon() {
+    return QIcon::fromTheme(QStringLiteral(PLOTWISE_APP_ID),
+                            QIcon(QStringLiteral(":/icons/" PLOTWISE_APP_ID ".svg")));
 }
 
 void AppDelegate::saveAllScreens() {

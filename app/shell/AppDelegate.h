@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <QStringList>
 #include <memory>
@@ -30,6 +31,9 @@ public:
     // Sends saveState to every graph screen of the stack, bottom to top, so the front screen's
     // plane choice is written last.
     void saveAllScreens();
+
+    // The installed theme's icon when there is one, else our own.
+    static QIcon applicationIcon();
 
     ShakeAwareWindow* window() const { return window_.get(); }
     NavigationStack* navigationStack() const { return stack_; }

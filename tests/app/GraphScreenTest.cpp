@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -262,6 +263,50 @@ TEST_F(GraphScreen, TheAxesStayClearOfTheToolbar) {
     const double bar = screen()->toolbar()->height();
     EXPECT_GT(bar, 0.0);
     EXPECT_DOUBLE_EQ(screen()->sizeWithTopAndBottomOffsets().height(), bar);
+}
+
+TEST(RVLoadingView, ADarkPanelCentredOnItsViewThatFadesAwayWhenRemoved) {
+    QWidget view;
+    view.resize(400, 300);
+    view.setStyleSheet(QStringLiteral("background: white"));
+    view.show();
+    QPointer<RVLoadingView> panel = RVLoadingView::loadingViewInView(&view, "Loading...");
+    EXPECT_EQ(panel->geometry().center(), view.rect().center());
+    view.resize(600, 500);
+    QCoreApplication::processEvents();
+    EXPECT_LE((panel->geometry().center() - view.rect().center()).manhattanLength(), 1);
+    QTest::qWait(300);  // the fade in
+
+    const QImage image = view.grab().toImage();
+    if (const QByteArray folder = qgetenv("PLOTWISE_SCREENSHOT_DIR"); !folder.isEmpty()) {
+        image.save(QDir(QString::fromLocal8Bit(folder)).filePath(QStringLiteral("loading.png")));
+    }
+    const QRect box = panel->geometry();
+    // Black at 0.85 over white, inside the 8-point inset; untouched white outside the panel.
+    EXPECT_LT(qGray(image.pixel(box.left() + 12, box.bottom() - 12)), 60);
+    EXPECT_GT(qGray(image.pixel(box.left() - 4, box.top() - 4)), 240);
+    EXPECT_TRUE(panel->activityIndicatorVisible());
+    panel->setActivityIndicatorVisible(false);
+    panel->label()->setText(QStringLiteral("Saved!"));
+
+    panel->removeView();
+    EXPECT_FALSE(panel.isNull());  // still fading
+    EXPECT_TRUE(QTest::qWaitFor([&] { return panel.isNull(); }, 3000));
+}
+
+TEST(ApplicationIcon, DrawsAtEverySizeWithRoundedCorners) {
+    const QIcon icon = AppDelegate::applicationIcon();
+    ASSERT_FALSE(icon.isNull());
+    for (const int size : {16, 48, 256}) {
+        const QImage image = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(image.width(), size);
+        if (const QByteArray folder = qgetenv("PLOTWISE_SCREENSHOT_DIR"); !folder.isEmpty()) {
+            image.save(QDir(QString::fromLocal8Bit(folder))
+                           .filePath(QStringLiteral("icon-%1.png").arg(size)));
+        }
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << size;
+        EXPECT_EQ(qAlpha(image.pixel(size / 2, size / 2)), 255) << size;
+    }
 }
 
 TEST(NavigationStack, PushPopKeepsTheRoot) {
