@@ -1,0 +1,151 @@
+// Cost of painting a frame of the 2D plane: a 1920x1080 view holding the built-in 2D examples,
+// still (antialiased curves, minor grid) and in the middle of a pan (the view's cheaper moving
+// frame: the samples of before the move, no minor grid, aliased curves), beside the empty plane
+// of the same size, which is the floor every frame pays. Every example alone, still, shows which
+// of them the frame's cost comes from. Sampling happens before the timing, as in the view, where
+// painting never samples.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <array>
+#include <cstdint>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "LibraryStorage.h"
+#include "RVEquation2D.h"
+#include "RVEquation2DView.h"
+#include "VariableTable.h"
+
+namespace {
+
+using plotwise::RVEquation2D;
+using plotwise::RVEquation2DView;
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+// Distinct colours as the plane would show them; an inequality half transparent, as its default
+// colour is, since blending is part of what a region costs.
+constexpr std::array<QRgb, 6> kColors = {0x1F77B4, 0xD62728, 0x2CA02C,
+                                         0xFF7F0E, 0x9467BD, 0x17BECF};
+
+struct Examples {
+    plotwise::VariableTable table{};
+    std::vector<std::unique_ptr<RVEquation2D>> equations;
+    std::vector<std::string> texts;
+};
+
+// The library's built-in 2D examples, in its order.
+bool loadExamples(Examples& examples) {
+    const QVariantList states =
+        plotwise::LibraryStorage::exampleStates(plotwise::LibraryStorage::library2DFileName);
+    for (const QVariant& state : states) {
+        auto equation =
+            RVEquation2D::equation2DwithStateFromDictionary(state.toMap(), examples.table.data());
+        const std::string text =
+            state.toMap().value(RVEquation2D::expressionStringKey).toString().toStdString();
+        if (!equation) {
+            std::cerr << "plotwise-bench-render2d: cannot build \"" << text << "\"\n";
+            return false;
+        }
+        QColor color(kColors[examples.equations.size() % kColors.size()]);
+        if (equation->type() == 7) {
+            color.setAlphaF(0.5f);
+        }
+        equation->setColor(color);
+        equation->setVisible(true);
+        examples.equations.push_back(std::move(equation));
+        examples.texts.push_back(text);
+    }
+    return !examples.equations.empty();
+}
+
+enum class Motion { Still, Moving };
+
+// Paints frames of a view holding `equations`, sampled once for its window beforehand.
+void paintFrame(benchmark::State& state, std::vector<RVEquation2D*> equations, Motion motion) {
+    RVEquation2DView view;
+    view.resize(kWidth, kHeight);
+    view.setEquations(equations);
+    view.evaluateAllFunctions();
+    std::uint32_t objects = 0;
+    std::vector<double> sampledFrom;
+    for (const RVEquation2D* equation : equations) {
+        objects += equation->dataObjectCount();
+        sampledFrom.push_back(equation->previousEvaluationLimits().minx);
+    }
+    if (motion == Motion::Moving) {
+        // A drag in progress: moved by a finger's step, still holding the samples of before.
+        view.panBy(QPointF(37.0, -21.0));
+        if (!view.movedOrZoomed()) {
+            state.SkipWithError("the pan did not put the view in its moving state");
+            return;
+        }
+    }
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    image.setDevicePixelRatio(1.0);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        view.drawPlane(painter, QSizeF(kWidth, kHeight));
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    // The moving frame must show the samples of before the pan, not new ones.
+    for (std::size_t i = 0; i < equations.size(); ++i) {
+        if (equations[i]->previousEvaluationLimits().minx != sampledFrom[i]) {
+            state.SkipWithError("the equations resampled");
+        }
+    }
+    state.counters["equations"] = static_cast<double>(equations.size());
+    state.counters["objects"] = objects;
+    state.counters["fps"] = benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    Examples examples;
+    if (!loadExamples(examples)) {
+        return 1;
+    }
+    std::vector<RVEquation2D*> all;
+    for (const auto& equation : examples.equations) {
+        all.push_back(equation.get());
+    }
+    const std::string size =
+        QString::number(kWidth).toStdString() + "x" + QString::number(kHeight).toStdString();
+    const std::string count = QString::number(all.size()).toStdString();
+    for (const auto& [motion, name] :
+         {std::pair{Motion::Still, "still"}, std::pair{Motion::Moving, "moving"}}) {
+        benchmark::RegisterBenchmark(("plane/" + size + "/empty/" + name).c_str(), paintFrame,
+                                     std::vector<RVEquation2D*>{}, motion)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("plane/" + size + "/" + count + " examples/" + name).c_str(),
+                                     paintFrame, all, motion)
+            ->Unit(benchmark::kMillisecond);
+    }
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const std::string name = "example/" + QString::number(i + 1).toStdString() + " " +
+                                 examples.texts[i] + "/" + size + "/still";
+        benchmark::RegisterBenchmark(name.c_str(), paintFrame, std::vector<RVEquation2D*>{all[i]},
+                                     Motion::Still)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
