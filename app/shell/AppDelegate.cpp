@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "NavigationStack.h"
+#include "RVEquation2DView.h"
 #include "RVPW2DViewController.h"
 #include "ShakeAwareWindow.h"
 
@@ -53,6 +54,8 @@ void AppDelegate::didFinishLaunching(const QStringList& expressions) {
     connect(window_.get(), &ShakeAwareWindow::aboutToClose, this, &AppDelegate::saveAllScreens);
     window_->resize(initialWindowSize(device_));
     window_->show();
+    // Arrow keys and +/- reach the plane without a click first.
+    controller2D_->equationView()->setFocus();
 }
 
 QIcon AppDelegate::applicationIcon() {

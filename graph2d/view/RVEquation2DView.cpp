@@ -1,7 +1,9 @@
 #include "RVEquation2DView.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QNativeGestureEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -64,6 +66,8 @@ RVEquation2DView::RVEquation2DView(QWidget* parent)
     setUseDarkBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_AcceptTouchEvents);
+    // Arrow keys and +/- move and zoom once the plane has focus (a click gives it).
+    setFocusPolicy(Qt::StrongFocus);
     wheelSettleTimer_.setSingleShot(true);
     wheelSettleTimer_.setInterval(150);
     connect(&wheelSettleTimer_, &QTimer::timeout, this, &RVEquation2DView::resampleAfterMove);
@@ -599,6 +603,14 @@ void RVEquation2DView::drawPlane(QPainter& painter, QSizeF size) {
 }
 
 void RVEquation2DView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        // The right button traces at once, without the hold.
+        movedOrZoomed_ = false;
+        panning_ = false;
+        tapLocation_ = event->position();
+        startTrace();
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
@@ -627,7 +639,9 @@ void RVEquation2DView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void RVEquation2DView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || (!panning_ && !tracing_)) {
+    const bool gestureButton =
+        event->button() == Qt::LeftButton || event->button() == Qt::RightButton;
+    if (!gestureButton || (!panning_ && !tracing_)) {
         QWidget::mouseReleaseEvent(event);
         return;
     }
@@ -640,6 +654,9 @@ void RVEquation2DView::mouseReleaseEvent(QMouseEvent* event) {
 
 bool RVEquation2DView::event(QEvent* event) {
     switch (event->type()) {
+        case QEvent::NativeGesture:
+            return handleNativeGesture(static_cast<QNativeGestureEvent*>(event)) ||
+                   QWidget::event(event);
         case QEvent::TouchBegin:
         case QEvent::TouchUpdate: {
             const QList<QEventPoint>& points = static_cast<QTouchEvent*>(event)->points();
@@ -752,6 +769,74 @@ void RVEquation2DView::touchesDone() {
     previousDistanceX_ = 0.0;
     previousDistanceY_ = 0.0;
     resampleAfterMove();
+}
+
+void RVEquation2DView::keyPressEvent(QKeyEvent* event) {
+    // A tenth of the view per arrow press; the plane moves so the arrow's side comes into view.
+    const QPointF step(width() / 10.0, height() / 10.0);
+    QPointF distance;
+    double zoom = 1.0;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            distance = {step.x(), 0.0};
+            break;
+        case Qt::Key_Right:
+            distance = {-step.x(), 0.0};
+            break;
+        case Qt::Key_Up:
+            distance = {0.0, step.y()};
+            break;
+        case Qt::Key_Down:
+            distance = {0.0, -step.y()};
+            break;
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            zoom = std::sqrt(2.0);
+            break;
+        case Qt::Key_Minus:
+            zoom = 1.0 / std::sqrt(2.0);
+            break;
+        case Qt::Key_Escape:
+            if (!traceView_->isHidden()) {
+                traceView_->hide();
+                return;
+            }
+            [[fallthrough]];
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    traceView_->hide();
+    if (zoom != 1.0) {
+        zoomAbout(QPointF(width() / 2.0, height() / 2.0), zoom, zoom);
+    } else {
+        panBy(distance);
+    }
+    // Held keys repeat: resample once they stop.
+    wheelSettleTimer_.start();
+}
+
+bool RVEquation2DView::handleNativeGesture(QNativeGestureEvent* event) {
+    switch (event->gestureType()) {
+        case Qt::ZoomNativeGesture: {
+            // A touchpad pinch: value is the relative change of the fingers' spread.
+            const double factor = 1.0 + event->value();
+            if (factor > 0.0) {
+                traceView_->hide();
+                zoomAbout(event->position(), factor, factor);
+                wheelSettleTimer_.start();
+            }
+            return true;
+        }
+        case Qt::EndNativeGesture:
+            if (wheelSettleTimer_.isActive()) {
+                wheelSettleTimer_.stop();
+                resampleAfterMove();
+            }
+            return true;
+        default:
+            return false;
+    }
 }
 
 void RVEquation2DView::wheelEvent(QWheelEvent* event) {

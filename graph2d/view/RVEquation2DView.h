@@ -15,6 +15,7 @@
 #include "EvaluationLimits2D.h"
 #include "ViewState.h"
 
+class QNativeGestureEvent;
 class QPainter;
 
 namespace plotwise {
@@ -118,8 +119,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    bool handleNativeGesture(QNativeGestureEvent* event);
     EvaluationLimits2D limitsForVisibleViews();
     void chooseMajorTickWidths(double spanX, double spanY);
     QSizeF topAndBottomOffsets() const;

@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QNativeGestureEvent>
 #include <QPainter>
 #include <QPointingDevice>
 #include <QTest>
@@ -412,6 +414,95 @@ TEST_F(RVEquation2DViewTest, HoldingStillStartsATraceOfExplicitEquations) {
     sendMouse(QEvent::MouseMove, QPointF(120, 100));
     EXPECT_TRUE(view.traceView()->isHidden());
     sendMouse(QEvent::MouseButtonRelease, QPointF(120, 100));
+}
+
+TEST_F(RVEquation2DViewTest, TheRightButtonTracesAtOnceAndFollowsThePointer) {
+    RVEquation2D* parabola = add("y=x^2", Qt::blue);
+    const auto sendRight = [&](QEvent::Type type, QPointF position) {
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::RightButton;
+        QMouseEvent event(type, position, view.mapToGlobal(position), button,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::RightButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&view, &event);
+    };
+    sendRight(QEvent::MouseButtonPress, view.viewPointForPlanePoint(2.0, 0.0));
+    ASSERT_TRUE(view.tracing()) << "no hold needed";
+    EXPECT_FLOAT_EQ(parabola->trace().y, 4.0f);
+    sendRight(QEvent::MouseMove, view.viewPointForPlanePoint(-0.5, 3.0));
+    EXPECT_FLOAT_EQ(parabola->trace().y, 0.25f);
+    EXPECT_EQ(view.viewstate().scrollX, 0.0) << "tracing never pans";
+    sendRight(QEvent::MouseButtonRelease, view.viewPointForPlanePoint(-0.5, 3.0));
+    EXPECT_FALSE(view.tracing());
+    EXPECT_FALSE(view.traceView()->isHidden());
+
+    // Escape puts the overlay away.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&view, &escape);
+    EXPECT_TRUE(view.traceView()->isHidden());
+}
+
+TEST_F(RVEquation2DViewTest, KeysPanByATenthAndZoomAboutTheCentreThenResampleOnce) {
+    RVEquation2D* parabola = add("y=x^2", Qt::blue);
+    const EvaluationLimits2D before = parabola->previousEvaluationLimits();
+    const auto press = [&](int key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(&view, &event);
+    };
+    // Left brings what is left of the window into view: the centre moves left by 80 points.
+    press(Qt::Key_Left);
+    EXPECT_DOUBLE_EQ(view.viewstate().scrollX, -1.0);
+    press(Qt::Key_Right);
+    press(Qt::Key_Right);
+    EXPECT_DOUBLE_EQ(view.viewstate().scrollX, 1.0);
+    press(Qt::Key_Up);
+    EXPECT_DOUBLE_EQ(view.viewstate().scrollY, -0.75);
+    EXPECT_DOUBLE_EQ(view.planePointForViewPoint(QPointF(400, 300)).y(), 0.75);
+
+    const QPointF centre = view.planePointForViewPoint(QPointF(400, 300));
+    press(Qt::Key_Plus);
+    press(Qt::Key_Plus);
+    EXPECT_NEAR(view.viewstate().pixelUnitRatioX, 160.0, 1e-9);
+    EXPECT_NEAR(view.viewstate().pixelUnitRatioY, 160.0, 1e-9);
+    press(Qt::Key_Minus);
+    EXPECT_NEAR(view.viewstate().pixelUnitRatioX, 80.0 * std::sqrt(2.0), 1e-9);
+    const QPointF stayed = view.planePointForViewPoint(QPointF(400, 300));
+    EXPECT_NEAR(stayed.x(), centre.x(), 1e-12);
+    EXPECT_NEAR(stayed.y(), centre.y(), 1e-12);
+
+    // No sampling while keys are pressed; once, when they stop.
+    EXPECT_EQ(parabola->previousEvaluationLimits(), before);
+    wait(400);
+    EXPECT_FALSE(view.movedOrZoomed());
+    EXPECT_EQ(parabola->previousEvaluationLimits(), view.evaluationLimits());
+
+    // Other keys are left to the window.
+    QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
+    QApplication::sendEvent(&view, &other);
+    EXPECT_FALSE(other.isAccepted());
+}
+
+TEST_F(RVEquation2DViewTest, ATouchpadPinchZoomsAboutTheFingersAndResamplesWhenItEnds) {
+    RVEquation2D* parabola = add("y=x^2", Qt::blue);
+    const EvaluationLimits2D before = parabola->previousEvaluationLimits();
+    static const QPointingDevice* touchpad =
+        QTest::createTouchDevice(QInputDevice::DeviceType::TouchPad);
+    const QPointF at(200, 450);
+    const QPointF fixed = view.planePointForViewPoint(at);
+    const auto gesture = [&](Qt::NativeGestureType type, double value) {
+        QNativeGestureEvent event(type, touchpad, 2, at, at, view.mapToGlobal(at), value, QPointF(),
+                                  0);
+        QApplication::sendEvent(&view, &event);
+    };
+    gesture(Qt::BeginNativeGesture, 0.0);
+    gesture(Qt::ZoomNativeGesture, 0.5);
+    gesture(Qt::ZoomNativeGesture, 1.0);
+    EXPECT_NEAR(view.viewstate().pixelUnitRatioX, 80.0 * 1.5 * 2.0, 1e-9);
+    const QPointF moved = view.viewPointForPlanePoint(fixed.x(), fixed.y());
+    EXPECT_NEAR(moved.x(), at.x(), 1e-9);
+    EXPECT_NEAR(moved.y(), at.y(), 1e-9);
+    EXPECT_EQ(parabola->previousEvaluationLimits(), before);
+    gesture(Qt::EndNativeGesture, 0.0);
+    EXPECT_EQ(parabola->previousEvaluationLimits(), view.evaluationLimits());
 }
 
 TEST_F(RVEquation2DViewTest, AMoveBeforeTheHoldPansAndNeverTraces) {
