@@ -575,6 +575,9 @@ void RVEquation2DView::drawPlane(QPainter& painter, QSizeF size) {
             if (polar && !viewRect.contains(pa) && !viewRect.contains(pb)) {
                 continue;
             }
+            if ((type == 1 || type == 0) && jumpsAcrossPole(pa, pb, type, size)) {
+                continue;
+            }
             curvePath.moveTo(pa);
             curvePath.lineTo(pb);
         }
@@ -688,6 +691,22 @@ bool RVEquation2DView::event(QEvent* event) {
         default:
             return QWidget::event(event);
     }
+}
+
+bool RVEquation2DView::jumpsAcrossPole(QPointF a, QPointF b, int type, QSizeF size) {
+    // At a pole (tan x at π/2, 1/x at 0) the sampler refines to its finest step and the last
+    // step leaps from beyond one edge to beyond the opposite one. Drawn, that leap is a vertical
+    // line where the function has no value. A continuous curve that steep would only give a
+    // line narrower than a point, so nothing real is lost.
+    const bool acrossHeight = type == 1;
+    const double along = acrossHeight ? std::fabs(b.x() - a.x()) : std::fabs(b.y() - a.y());
+    if (along >= 1.0) {
+        return false;
+    }
+    const double from = acrossHeight ? a.y() : a.x();
+    const double to = acrossHeight ? b.y() : b.x();
+    const double extent = acrossHeight ? size.height() : size.width();
+    return (from < 0.0 && to > extent) || (from > extent && to < 0.0);
 }
 
 void RVEquation2DView::touchesBegan(const QList<QEventPoint>& points) {

@@ -123,6 +123,9 @@ protected:
 
 private:
     bool handleNativeGesture(QNativeGestureEvent* event);
+    // Whether the segment a–b of an explicit curve (type 1: y = f(x), type 0: x = f(y)), in view
+    // points, is the leap across a pole rather than part of the curve.
+    static bool jumpsAcrossPole(QPointF a, QPointF b, int type, QSizeF size);
     EvaluationLimits2D limitsForVisibleViews();
     void chooseMajorTickWidths(double spanX, double spanY);
     QSizeF topAndBottomOffsets() const;

@@ -361,6 +361,45 @@ TEST_F(RVEquation2DViewTest, InequalityRegionIsFilledHalfTransparent) {
     EXPECT_EQ(outside.red(), outside.green());
 }
 
+TEST_F(RVEquation2DViewTest, PolesAreNotBridgedButSteepCurvesStayWhole) {
+    add("y=tan(x)", Qt::blue);
+    add("x=1/(y-2)", Qt::red);
+    // Through a pixel centre (x = -3 + 0.5/80), so the antialiased line fills one column.
+    add("y=5000(x+2.99375)", Qt::darkGreen);
+    const QImage image = render();
+    // Any trace of a colour within two pixels, however faint the antialiased line is.
+    const auto tinted = [&image](QPointF point, auto dominance) {
+        for (int dx = -2; dx <= 2; ++dx) {
+            for (int dy = -2; dy <= 2; ++dy) {
+                if (dominance(image.pixelColor(point.toPoint() + QPoint(dx, dy))) > 30) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    const auto blueness = [](QColor c) { return c.blue() - std::max(c.red(), c.green()); };
+    const auto redness = [](QColor c) { return c.red() - std::max(c.green(), c.blue()); };
+    // No vertical line at x = π/2 (where tan leaps from +∞ to −∞), at any height.
+    for (const double y : {-3.0, -1.0, 0.5, 3.0}) {
+        EXPECT_FALSE(tinted(view.viewPointForPlanePoint(M_PI / 2, y), blueness)) << y;
+    }
+    // tan itself is drawn on either side of the pole.
+    EXPECT_TRUE(colourNear(image, view.viewPointForPlanePoint(1.0, std::tan(1.0)), Qt::blue));
+    EXPECT_TRUE(colourNear(image, view.viewPointForPlanePoint(2.5, std::tan(2.5)), Qt::blue));
+    // No horizontal line at y = 2 for x = f(y); the curve is there elsewhere.
+    for (const double x : {-4.0, -1.5, 2.5}) {
+        EXPECT_FALSE(tinted(view.viewPointForPlanePoint(x, 2.0), redness)) << x;
+    }
+    EXPECT_TRUE(colourNear(image, view.viewPointForPlanePoint(2.0, 2.5), Qt::red));
+    // A straight line that crosses the whole view within one sample step is still drawn.
+    for (const double y : {-2.0, 0.0, 2.0}) {
+        EXPECT_TRUE(
+            colourNear(image, view.viewPointForPlanePoint(-3.0 + y / 5000.0, y), Qt::darkGreen))
+            << y;
+    }
+}
+
 TEST_F(RVEquation2DViewTest, ImplicitCircleIsDrawnThroughItsPoints) {
     add("x^2+y^2=4", QColor(0, 160, 0));
     const QImage image = render();
