@@ -4,29 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QTemporaryDir>
 
 #include "ApplicationIdentity.h"
+#include "IsolatedUserFolders.h"
 
 int main(int argc, char** argv) {
     QTemporaryDir root(QDir::tempPath() + QStringLiteral("/plotwise-storage-tests-XXXXXX"));
-    if (!root.isValid()) {
+    if (!plotwise::testing::isolateUserFolders(root)) {
         return 1;
     }
-    const QString path = QDir::cleanPath(root.path());
-    for (const char* folder : {"home", "config", "data", "cache", "runtime"}) {
-        QDir().mkpath(path + u'/' + QString::fromLatin1(folder));
-    }
-    QFile::setPermissions(path + QStringLiteral("/runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("PLOTWISE_TEST_ROOT", QFile::encodeName(path));
-    qputenv("HOME", QFile::encodeName(path + QStringLiteral("/home")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(path + QStringLiteral("/config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(path + QStringLiteral("/data")));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(path + QStringLiteral("/cache")));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(path + QStringLiteral("/runtime")));
-
     QCoreApplication application(argc, argv);
     plotwise::applyApplicationIdentity();
     ::testing::InitGoogleTest(&argc, argv);
