@@ -48,6 +48,7 @@ RVPW2DViewController::~RVPW2DViewController() {
     // The loader writes into equations that point into this screen's table.
     if (loader_ != nullptr) {
         loader_->wait();
+        delete loader_;
     }
     view_->setDelegate(nullptr);
     view_->clear();
