@@ -88,40 +88,8 @@ TEST(EvaluationLimits2D, WindowAndExactEquality) {
     EXPECT_EQ(limits.pixelUnitRatioY, 50.0);
     EXPECT_TRUE(limits == EvaluationLimits2D::withWindow(-1, 3, -2, 5, 40, 50));
     // Each of the ten fields on its own makes the limits differ.
-    for (int field = 0; field < 10; ++field) {
-        EvaluationLimits2D changed = limits;
-        switch (field) {
-            case 0:
-                changed.screen.origin.x += 0.5f;
-                break;
-            case 1:
-                changed.screen.origin.y += 0.5f;
-                break;
-            case 2:
-                changed.screen.size.width += 0.5f;
-                break;
-            case 3:
-                changed.screen.size.height += 0.5f;
-                break;
-            case 4:
-                changed.pixelUnitRatioX += 1e-9;
-                break;
-            case 5:
-                changed.pixelUnitRatioY += 1e-9;
-                break;
-            case 6:
-                changed.minx += 1e-12;
-                break;
-            case 7:
-                changed.miny += 1e-12;
-                break;
-            case 8:
-                changed.maxx += 1e-12;
-                break;
-            default:
-                changed.maxy += 1e-12;
-                break;
-        }
+    for (int field = 0; field < kEvaluationLimitsFieldCount; ++field) {
+        const EvaluationLimits2D changed = withFieldNudged(limits, field);
         EXPECT_FALSE(changed == limits) << field;
     }
     const EvaluationLimits2D undefined = window(kNaN, 1, 0, 1, 10);

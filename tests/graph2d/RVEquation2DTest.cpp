@@ -10,11 +10,14 @@
 #include "ExplicitSampler.h"
 #include "RVEquation2D.h"
 #include "RegionBuilder.h"
+#include "SamplingTestSupport.h"
 #include "TextUtilities.h"
 #include "VariableTable.h"
 
 namespace plotwise {
 namespace {
+
+using test::window;
 
 class RVEquation2DTest : public ::testing::Test {
 protected:
@@ -22,10 +25,6 @@ protected:
         ParsedExpression parsed = parseExpression(toUtf16(text), table.data());
         EXPECT_TRUE(parsed.tree) << text;
         return RVEquation2D::equation2DwithOperationTree(std::move(parsed.tree));
-    }
-    static EvaluationLimits2D window(double minx, double maxx, double miny, double maxy,
-                                     double ratio) {
-        return EvaluationLimits2D::withWindow(minx, maxx, miny, maxy, ratio, ratio);
     }
     VariableTable table{};
 };
@@ -93,7 +92,7 @@ TEST_F(RVEquation2DTest, SamplesAreCachedAgainstTheExactLimits) {
     auto e = equation("y=x+z");
     ASSERT_EQ(e->type(), 1);
     const EvaluationLimits2D limits = window(-2, 2, -3, 3, 40);
-    for (int field = 0; field < 10; ++field) {
+    for (int field = 0; field < test::kEvaluationLimitsFieldCount; ++field) {
         table[2] = 0.0;
         e->setVisible(true);
         e->evaluateWithLimits(limits, DeviceClass::Phone);
@@ -103,39 +102,7 @@ TEST_F(RVEquation2DTest, SamplesAreCachedAgainstTheExactLimits) {
         EXPECT_TRUE(sampledWithZ(*e, 0.0)) << "identical limits are not sampled again";
         EXPECT_EQ(e->previousEvaluationLimits(), limits);
 
-        EvaluationLimits2D changed = limits;
-        switch (field) {
-            case 0:
-                changed.screen.origin.x += 0.25f;
-                break;
-            case 1:
-                changed.screen.origin.y += 0.25f;
-                break;
-            case 2:
-                changed.screen.size.width += 0.25f;
-                break;
-            case 3:
-                changed.screen.size.height += 0.25f;
-                break;
-            case 4:
-                changed.pixelUnitRatioX += 1e-9;
-                break;
-            case 5:
-                changed.pixelUnitRatioY += 1e-9;
-                break;
-            case 6:
-                changed.minx += 1e-9;
-                break;
-            case 7:
-                changed.miny += 1e-9;
-                break;
-            case 8:
-                changed.maxx += 1e-9;
-                break;
-            default:
-                changed.maxy += 1e-9;
-                break;
-        }
+        const EvaluationLimits2D changed = test::withFieldNudged(limits, field);
         e->evaluateWithLimits(changed, DeviceClass::Phone);
         EXPECT_TRUE(sampledWithZ(*e, 1.0)) << "a change of field " << field << " samples again";
     }

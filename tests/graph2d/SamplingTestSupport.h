@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "DerivativeSteps.h"
@@ -71,6 +72,49 @@ private:
 // A window of plane units with the same points per unit along both axes.
 inline EvaluationLimits2D window(double minx, double maxx, double miny, double maxy, double ratio) {
     return EvaluationLimits2D::withWindow(minx, maxx, miny, maxy, ratio, ratio);
+}
+
+// The number of fields of EvaluationLimits2D, and a copy with field `field` (0 to 9) moved by
+// the smallest step it can take: any cache keyed on the limits must see the difference.
+inline constexpr int kEvaluationLimitsFieldCount = 10;
+inline EvaluationLimits2D withFieldNudged(EvaluationLimits2D limits, int field) {
+    const auto nudge = [](auto& value) {
+        using Value = std::remove_reference_t<decltype(value)>;
+        value = std::nextafter(value, std::numeric_limits<Value>::infinity());
+    };
+    switch (field) {
+        case 0:
+            nudge(limits.screen.origin.x);
+            break;
+        case 1:
+            nudge(limits.screen.origin.y);
+            break;
+        case 2:
+            nudge(limits.screen.size.width);
+            break;
+        case 3:
+            nudge(limits.screen.size.height);
+            break;
+        case 4:
+            nudge(limits.pixelUnitRatioX);
+            break;
+        case 5:
+            nudge(limits.pixelUnitRatioY);
+            break;
+        case 6:
+            nudge(limits.minx);
+            break;
+        case 7:
+            nudge(limits.miny);
+            break;
+        case 8:
+            nudge(limits.maxx);
+            break;
+        default:
+            nudge(limits.maxy);
+            break;
+    }
+    return limits;
 }
 
 // How many steps a walk from `minimum` by `width` makes while below `maximum`.
