@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "BuiltInExamples.h"
 #include "DerivativeSteps.h"
 #include "EvaluationData3D.h"
 #include "EvaluationLimits3D.h"
@@ -55,24 +56,6 @@ double cpuSeconds() {
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
 }
-
-// The 3D library's worked examples, in the library's order.
-const char* const kExamples[] = {
-    "z=y^2/16-x^2/25",
-    "z=abs(cos(x)*sin(y))",
-    "x=d/dz(e^(-4(z^2+y^2)))",
-    "r=2sin(4Θ+cos(4Φ))",
-    "r=2sin(5Φ)",
-    "Φ=3-sin(3Θ+r)",
-    "Θ=sin(Φ+r)/2",
-    "r=Θ-sin(z)",
-    "z=100*sin(7r)/(1+r)^2",
-    "Θ=r+cos(1/z)",
-    "(x^4+y^4+z^4)/10=50",
-    "r^2/5=10*cos(4Θ)",
-    "(x^2+y^2+z^2+4^2-2^2)^2 - 4*4^2*(x^2+y^2)<0",
-    "320(-x^2z^3-(9y^2z^3)/80+(x^2+(9y^2)/4+z^2-1)^3)=0",
-};
 
 struct Prepared {
     plotwise::VariableTable table{};
@@ -344,13 +327,14 @@ int main(int argc, char** argv) {
 #endif
     std::vector<std::unique_ptr<Prepared>> keep;
     for (const Resolution& resolution : kExampleResolutions) {
-        for (std::size_t i = 0; i < std::size(kExamples); ++i) {
-            auto prepared = prepare(kExamples[i], false);
+        for (std::size_t i = 0; i < std::size(plotwise::kBuiltInExamples3D); ++i) {
+            auto prepared = prepare(plotwise::kBuiltInExamples3D[i].source, false);
             if (!prepared) {
                 return 1;
             }
             const std::string name = std::string("example/") + decimal(static_cast<long>(i + 1)) +
-                                     " " + kExamples[i] + "/" + resolution.name;
+                                     " " + plotwise::kBuiltInExamples3D[i].source + "/" +
+                                     resolution.name;
             benchmark::RegisterBenchmark(name.c_str(), buildMesh, prepared.get(), resolution)
                 ->UseManualTime()
                 ->Unit(benchmark::kMicrosecond);

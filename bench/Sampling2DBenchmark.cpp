@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BuiltInExamples.h"
 #include "ContourBuilder.h"
 #include "DerivativeSteps.h"
 #include "EquationSampler2D.h"
@@ -26,23 +27,6 @@ namespace {
 
 using plotwise::DeviceClass;
 using plotwise::EvaluationLimits2D;
-
-// The 2D library's worked examples, in the library's order.
-const char* const kExamples[] = {
-    "y=x^2",
-    "y=d/dx(sin(x)-cos(x))^2",
-    "x=e^(y-2)",
-    "r=4*cos(Θ)",
-    "r=1-2*sin(Θ)",
-    "r=2*cos(4Θ)",
-    "r=sin(Θ)-1",
-    "r=sin(2^Θ)-1.7",
-    "x^2 + x*y + y^2 - 2^2",
-    "sin(x) - cos(y)^2",
-    "r^2=2^2*sin(2Θ)",
-    "r^2=sin(3Θ)^2+cos(0.8-r)",
-    "y<sin(5r)",
-};
 
 struct Screen {
     const char* name;
@@ -235,13 +219,13 @@ const GridCase kGridCases[] = {
 int main(int argc, char** argv) {
     std::vector<std::unique_ptr<Prepared>> keep;
     for (const Screen& screen : kScreens) {
-        for (std::size_t i = 0; i < std::size(kExamples); ++i) {
-            auto prepared = prepare(kExamples[i]);
+        for (std::size_t i = 0; i < std::size(plotwise::kBuiltInExamples2D); ++i) {
+            auto prepared = prepare(plotwise::kBuiltInExamples2D[i].source);
             if (!prepared) {
                 return 1;
             }
             const std::string name = std::string("example/") + std::to_string(i + 1) + " " +
-                                     kExamples[i] + "/" + screen.name;
+                                     plotwise::kBuiltInExamples2D[i].source + "/" + screen.name;
             benchmark::RegisterBenchmark(name.c_str(), sampleExample, prepared.get(), &screen)
                 ->Unit(benchmark::kMicrosecond);
             keep.push_back(std::move(prepared));

@@ -119,7 +119,7 @@ TEST(ExpressionImage, DepthMakesASmallerImage) {
 
 TEST(ExpressionImage, NothingIsDrawnOutsideTheBox) {
     constexpr qreal margin = 12.0;
-    for (const char* text : test::kExamples) {
+    for (const char* text : test::examples()) {
         const auto parsed = parse(text);
         ASSERT_NE(parsed.tree, nullptr) << text;
         for (const unsigned depth : {0u, 3u, 7u}) {

@@ -456,7 +456,7 @@ TEST(FormulaLayout, MissingOperandIsAnEmptyBox) {
 }
 
 TEST(FormulaLayout, EveryPartOfTheExamplesLiesInsideItsParent) {
-    for (const char* text : test::kExamples) {
+    for (const char* text : test::examples()) {
         const auto parsed = parse(text);
         ASSERT_NE(parsed.tree, nullptr) << text;
         for (const unsigned depth : {0u, 3u, 9u}) {

@@ -6,7 +6,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "BuiltInExamples.h"
 #include "FormulaLayout.h"
 #include "RVOperationTree.h"
 #include "RVParser.h"
@@ -55,47 +57,29 @@ inline bool hasInk(const QImage& image) {
     return false;
 }
 
-// The worked examples and the built-in example equations of the libraries.
-inline const char* const kExamples[] = {
-    "x^2",
-    "√x",
-    "(x+1)/y",
-    "1/x",
-    "3√(x+1)",
-    "(1/(1/(1/(1/(1/x)))))",
-    "max(1, x/y)",
-    "d/dx(x^2⋅sin(x))",
-    "-x^2+2x-1",
-    "e^(-x^2/2)",
-    "√(1/(1/(1/x)))",
-    "x^y^2^r",
-    "y=x^2",
-    "y=d/dx(sin(x)-cos(x))^2",
-    "x=e^(y-2)",
-    "r=4*cos(Θ)",
-    "r=1-2*sin(Θ)",
-    "r=2*cos(4Θ)",
-    "r=sin(Θ)-1",
-    "r=sin(2^Θ)-1.7",
-    "x^2 + x*y + y^2 - 2^2",
-    "sin(x) - cos(y)^2",
-    "r^2=2^2*sin(2Θ)",
-    "r^2=sin(3Θ)^2+cos(0.8-r)",
-    "y<sin(5r)",
-    "z=y^2/16-x^2/25",
-    "z=abs(cos(x)*sin(y))",
-    "x=d/dz(e^(-4(z^2+y^2)))",
-    "r=2sin(4Θ+cos(4Φ))",
-    "r=2sin(5Φ)",
-    "Φ=3-sin(3Θ+r)",
-    "Θ=sin(Φ+r)/2",
-    "r=Θ-sin(z)",
-    "z=100*sin(7r)/(1+r)^2",
-    "Θ=r+cos(1/z)",
-    "(x^4+y^4+z^4)/10=50",
-    "r^2/5=10*cos(4Θ)",
-    "(x^2+y^2+z^2+4^2-2^2)^2 - 4*4^2*(x^2+y^2)<0",
-    "320(-x^2z^3-(9y^2z^3)/80+(x^2+(9y^2)/4+z^2-1)^3)=0",
-};
+// The worked examples, then the built-in example equations of both libraries.
+inline std::vector<const char*> examples() {
+    std::vector<const char*> texts{
+        "x^2",
+        "√x",
+        "(x+1)/y",
+        "1/x",
+        "3√(x+1)",
+        "(1/(1/(1/(1/(1/x)))))",
+        "max(1, x/y)",
+        "d/dx(x^2⋅sin(x))",
+        "-x^2+2x-1",
+        "e^(-x^2/2)",
+        "√(1/(1/(1/x)))",
+        "x^y^2^r",
+    };
+    for (const BuiltInExample& example : kBuiltInExamples2D) {
+        texts.push_back(example.source);
+    }
+    for (const BuiltInExample& example : kBuiltInExamples3D) {
+        texts.push_back(example.source);
+    }
+    return texts;
+}
 
 }  // namespace plotwise::test
