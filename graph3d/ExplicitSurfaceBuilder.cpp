@@ -53,6 +53,16 @@ float clipped(double value) {
                : static_cast<float>(value);
 }
 
+// Θ about z, Φ from the pole.
+Float3 sphericalPoint(double r, double theta, double phi) {
+    return Float3{clipped(r * std::cos(theta) * std::sin(phi)),
+                  clipped(r * std::sin(theta) * std::sin(phi)), clipped(r * std::cos(phi))};
+}
+
+Float3 cylindricalPoint(double r, double theta, double z) {
+    return Float3{clipped(r * std::cos(theta)), clipped(r * std::sin(theta)), clipped(z)};
+}
+
 bool isBad(const Float3& p) {
     return std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z);
 }
@@ -146,8 +156,7 @@ ExplicitSurfaceBuilder::Grid ExplicitSurfaceBuilder::sample(int type,
                 resultSlot = kSlotZ;
                 writeResult = true;
                 point = [](double theta, double r, double fz) {
-                    return Float3{clipped(r * std::cos(theta)), clipped(r * std::sin(theta)),
-                                  clipped(fz)};
+                    return cylindricalPoint(r, theta, fz);
                 };
             }
             break;
@@ -159,17 +168,14 @@ ExplicitSurfaceBuilder::Grid ExplicitSurfaceBuilder::sample(int type,
                 innerSlot = kSlotPhi;
                 outerSlot = kSlotTheta;
                 point = [](double theta, double phi, double r) {
-                    return Float3{clipped(r * std::cos(theta) * std::sin(phi)),
-                                  clipped(r * std::sin(theta) * std::sin(phi)),
-                                  clipped(r * std::cos(phi))};
+                    return sphericalPoint(r, theta, phi);
                 };
             } else {  // cylindrical r = f(z, Θ)
                 inner = angleLoop(n, twoPi, cap);
                 innerSlot = kSlotTheta;
                 outerSlot = kSlotZ;
                 point = [](double z, double theta, double r) {
-                    return Float3{clipped(r * std::cos(theta)), clipped(r * std::sin(theta)),
-                                  clipped(z)};
+                    return cylindricalPoint(r, theta, z);
                 };
             }
             break;
@@ -181,17 +187,14 @@ ExplicitSurfaceBuilder::Grid ExplicitSurfaceBuilder::sample(int type,
                 innerSlot = kSlotPhi;
                 outerSlot = kSlotR;
                 point = [](double r, double phi, double theta) {
-                    return Float3{clipped(r * std::cos(theta) * std::sin(phi)),
-                                  clipped(r * std::sin(theta) * std::sin(phi)),
-                                  clipped(r * std::cos(phi))};
+                    return sphericalPoint(r, theta, phi);
                 };
             } else {  // cylindrical Θ = f(r, z)
                 inner = innerLoop(true);
                 innerSlot = kSlotZ;
                 outerSlot = kSlotR;
                 point = [](double r, double z, double theta) {
-                    return Float3{clipped(r * std::cos(theta)), clipped(r * std::sin(theta)),
-                                  clipped(z)};
+                    return cylindricalPoint(r, theta, z);
                 };
             }
             break;
@@ -202,9 +205,7 @@ ExplicitSurfaceBuilder::Grid ExplicitSurfaceBuilder::sample(int type,
             innerSlot = kSlotTheta;
             outerSlot = kSlotR;
             point = [](double r, double theta, double phi) {
-                return Float3{clipped(r * std::cos(theta) * std::sin(phi)),
-                              clipped(r * std::sin(theta) * std::sin(phi)),
-                              clipped(r * std::cos(phi))};
+                return sphericalPoint(r, theta, phi);
             };
             break;
     }
