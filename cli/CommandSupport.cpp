@@ -45,6 +45,17 @@ int outputFailure(std::ostream& out, std::ostream& err, bool json, const std::st
     return kExitInputFailure;
 }
 
+std::optional<int> appendExpressionWord(const std::string& argument, bool positionalOnly,
+                                        std::string& expression, bool& haveExpression,
+                                        std::ostream& err) {
+    if (!positionalOnly && argument.size() > 2 && argument.starts_with("--")) {
+        return usageError(err, "unknown option '" + argument + "'");
+    }
+    expression += haveExpression ? " " + argument : argument;
+    haveExpression = true;
+    return std::nullopt;
+}
+
 OptionMatch matchOption(Arguments arguments, std::size_t& i, std::string_view name,
                         std::string& value) {
     const std::string& argument = arguments[i];

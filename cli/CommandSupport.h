@@ -37,6 +37,13 @@ enum class OptionMatch { No, Yes, MissingValue };
 OptionMatch matchOption(Arguments arguments, std::size_t& i, std::string_view name,
                         std::string& value);
 
+// A word that matched no option: an unknown "--option" is a usage error (its status returned);
+// any other word joins `expression`, blank-separated, since the words of an unquoted expression
+// arrive apart and the scanner skips blanks.
+std::optional<int> appendExpressionWord(const std::string& argument, bool positionalOnly,
+                                        std::string& expression, bool& haveExpression,
+                                        std::ostream& err);
+
 // A finite or non-finite decimal number ("1.5", "-2", "1e3", "inf", "nan"), locale-independent.
 std::optional<double> parseNumber(std::string_view text);
 

@@ -53,12 +53,9 @@ std::optional<int> readOptions(Arguments arguments, EvalOptions& options, std::o
                 return usageError(err, "'" + assignment.substr(equals + 1) + "' is not a number");
             }
             options.table[static_cast<size_t>(*index)] = *number;
-        } else if (!positionalOnly && argument.size() > 2 && argument.starts_with("--")) {
-            return usageError(err, "unknown option '" + argument + "'");
-        } else {
-            // Words of an unquoted expression are joined by blanks, which the scanner skips.
-            options.expression += haveExpression ? " " + argument : argument;
-            haveExpression = true;
+        } else if (const auto status = appendExpressionWord(
+                       argument, positionalOnly, options.expression, haveExpression, err)) {
+            return status;
         }
     }
     if (!haveExpression) {

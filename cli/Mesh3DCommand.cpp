@@ -104,12 +104,9 @@ std::optional<int> readOptions(Arguments arguments, Mesh3DOptions& options, std:
                 return usageError(err, "-o needs a file name");
             }
             options.output = *text;
-        } else if (!positionalOnly && argument.size() > 2 && argument.starts_with("--")) {
-            return usageError(err, "unknown option '" + argument + "'");
-        } else {
-            // Words of an unquoted expression are joined by blanks, which the scanner skips.
-            options.expression += haveExpression ? " " + argument : argument;
-            haveExpression = true;
+        } else if (const auto status = appendExpressionWord(
+                       argument, positionalOnly, options.expression, haveExpression, err)) {
+            return status;
         }
     }
     if (!haveExpression) {
