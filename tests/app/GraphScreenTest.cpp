@@ -260,9 +260,23 @@ TEST_F(GraphScreen, TheWindowShowsThePlaneUnderADarkToolbar) {
 TEST_F(GraphScreen, TheAxesStayClearOfTheToolbar) {
     launch();
     waitUntilRestored();
-    const double bar = screen()->toolbar()->height();
-    EXPECT_GT(bar, 0.0);
-    EXPECT_DOUBLE_EQ(screen()->sizeWithTopAndBottomOffsets().height(), bar);
+    const int barTop = screen()->toolbar()->geometry().top();
+    ASSERT_GT(screen()->toolbar()->height(), 0);
+    // With the origin far below the window the x axis is kept at the bottom edge: above the
+    // bar, where it can be seen, not under it.
+    view()->panBy(QPointF(0, 5000));
+    view()->resampleAfterMove();
+    const QImage image =
+        delegate_->window()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int column = image.width() / 3;
+    int axisRow = -1;
+    for (int row = barTop - 1; row > barTop - 60 && axisRow < 0; --row) {
+        if (qGray(image.pixel(column, row)) < 100) {
+            axisRow = row;
+        }
+    }
+    EXPECT_GT(axisRow, barTop - 60) << "no axis just above the toolbar";
+    EXPECT_GT(qGray(image.pixel(column, barTop - 70)), 180) << "plane, not axis, further up";
 }
 
 TEST(RVLoadingView, ADarkPanelCentredOnItsViewThatFadesAwayWhenRemoved) {
