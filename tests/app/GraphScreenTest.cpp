@@ -156,6 +156,24 @@ TEST_F(GraphScreen, SavesWhatWasRestoredPlusTheCommandLineExpressionsOnClose) {
     EXPECT_FALSE(reread.boolValue(WorkspaceStorage::is3DViewVisibleKey.toString()));
 }
 
+TEST_F(GraphScreen, SavesWhenAnotherScreenCoversItAndWhenTheAppGoesToTheBackground) {
+    launch({QStringLiteral("y=x")});
+    waitUntilRestored();
+    const auto stored = [&] {
+        return sourceTexts(PreferenceStore(store_->filePath())
+                               .arrayValue(WorkspaceStorage::currentExpressions2DKey.toString()));
+    };
+    ASSERT_TRUE(stored().isEmpty());
+    delegate_->navigationStack()->push(new QWidget);
+    EXPECT_EQ(stored(), QStringList{"y=x"});
+
+    delete delegate_->navigationStack()->pop();
+    ASSERT_FALSE(screen()->addExpression(QStringLiteral("y=-x")).has_value());
+    // As a phone shell reports sending the app to the background.
+    emit qApp->applicationStateChanged(Qt::ApplicationSuspended);
+    EXPECT_EQ(stored(), (QStringList{"y=x", "y=-x"}));
+}
+
 TEST_F(GraphScreen, AQuitBeforeTheRestoreEndsLeavesTheStoredPlaneAlone) {
     const QVariantList stored{equationState(QStringLiteral("y=x"), "FF0000"),
                               equationState(QStringLiteral("y=-x"), "00FF00")};
