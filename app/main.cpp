@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "AppDelegate.h"
-#include "ApplicationIdentity.h"
-#include "CommandLineOptions.h"
-#include "PreferenceStore.h"
-#include "RVPWSettingsManager.h"
-#include "TerminationSignalWatcher.h"
+#include "app/platform/TerminationSignalWatcher.h"
+#include "app/shell/AppDelegate.h"
+#include "app/shell/CommandLineOptions.h"
+#include "app/storage/ApplicationIdentity.h"
+#include "app/storage/PreferenceStore.h"
+#include "app/storage/RVPWSettingsManager.h"
 
 using namespace plotwise;
 

@@ -19,11 +19,11 @@
 #include <utility>
 #include <vector>
 
-#include "OperationNode.h"
-#include "RVOperationTree.h"
-#include "RVParser.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "engine/OperationNode.h"
+#include "engine/RVOperationTree.h"
+#include "engine/RVParser.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
 
 namespace {
 

@@ -21,19 +21,19 @@
 #include <string_view>
 #include <vector>
 
-#include "BuiltInExamples.h"
-#include "DerivativeSteps.h"
-#include "EvaluationData3D.h"
-#include "EvaluationLimits3D.h"
-#include "ExplicitSurfaceBuilder.h"
-#include "ExpressionSummary.h"
-#include "FieldEvaluator3D.h"
-#include "GridAxis.h"
-#include "ImplicitSurfaceBuilder.h"
-#include "InequalitySolidBuilder.h"
-#include "MeshCapacities3D.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "app/examples/BuiltInExamples.h"
+#include "engine/ExpressionParsing.h"
+#include "engine/ExpressionSummary.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
+#include "graph3d/EvaluationData3D.h"
+#include "graph3d/EvaluationLimits3D.h"
+#include "graph3d/ExplicitSurfaceBuilder.h"
+#include "graph3d/FieldEvaluator3D.h"
+#include "graph3d/GridAxis.h"
+#include "graph3d/ImplicitSurfaceBuilder.h"
+#include "graph3d/InequalitySolidBuilder.h"
+#include "graph3d/MeshCapacities3D.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ struct Prepared {
     plotwise::VariableTable table{};
     std::unique_ptr<plotwise::RVOperationTree> tree;
     plotwise::EvaluationData3D data;
-    int type = 6;
+    plotwise::EquationType type = plotwise::EquationType::Implicit;
 };
 
 std::unique_ptr<Prepared> prepare(const std::string& text, bool tetrahedra) {
@@ -166,7 +166,7 @@ Measured buildOnce(Prepared& prepared, const EvaluationLimits3D& limits,
                    const MeshCapacities3D& capacities) {
     Measured m;
     const auto start = cpuSeconds();
-    if (prepared.type >= 0 && prepared.type <= 5) {
+    if (plotwise::isExplicit(prepared.type)) {
         const plotwise::Mesh3D mesh = plotwise::ExplicitSurfaceBuilder::build(
             prepared.type, limits, prepared.data, capacities);
         m.vertices = mesh.vertices.size();
@@ -178,7 +178,7 @@ Measured buildOnce(Prepared& prepared, const EvaluationLimits3D& limits,
         benchmark::DoNotOptimize(grid.points.data());
         m.buildSeconds = built - start;
         m.evaluationSeconds = cpuSeconds() - built;
-    } else if (prepared.type == 7) {
+    } else if (prepared.type == plotwise::EquationType::Inequality) {
         plotwise::InequalitySolidBuilder::Statistics statistics;
         const plotwise::Mesh3D mesh =
             plotwise::InequalitySolidBuilder::build(limits, prepared.data, capacities, &statistics);

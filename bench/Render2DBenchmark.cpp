@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "LibraryStorage.h"
-#include "RVEquation2D.h"
-#include "RVEquation2DView.h"
-#include "VariableTable.h"
+#include "app/storage/LibraryStorage.h"
+#include "engine/VariableTable.h"
+#include "graph2d/RVEquation2D.h"
+#include "graph2d/view/RVEquation2DView.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ bool loadExamples(Examples& examples) {
             return false;
         }
         QColor color(kColors[examples.equations.size() % kColors.size()]);
-        if (equation->type() == 7) {
+        if (equation->type() == plotwise::EquationType::Inequality) {
             color.setAlphaF(0.5f);
         }
         equation->setColor(color);

@@ -11,17 +11,17 @@
 #include <string>
 #include <vector>
 
-#include "BuiltInExamples.h"
-#include "ContourBuilder.h"
-#include "DerivativeSteps.h"
-#include "EquationSampler2D.h"
-#include "EvaluationData2D.h"
-#include "EvaluationLimits2D.h"
-#include "ExpressionSummary.h"
-#include "GridNodeEvaluator.h"
-#include "RegionBuilder.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "app/examples/BuiltInExamples.h"
+#include "engine/ExpressionParsing.h"
+#include "engine/ExpressionSummary.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
+#include "graph2d/sampling/ContourBuilder.h"
+#include "graph2d/sampling/EquationSampler2D.h"
+#include "graph2d/sampling/EvaluationData2D.h"
+#include "graph2d/sampling/EvaluationLimits2D.h"
+#include "graph2d/sampling/GridNodeEvaluator.h"
+#include "graph2d/sampling/RegionBuilder.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ struct Prepared {
     plotwise::VariableTable table{};
     std::unique_ptr<plotwise::RVOperationTree> tree;
     plotwise::EvaluationData2D data;
-    int type = 6;
+    plotwise::EquationType type = plotwise::EquationType::Implicit;
 };
 
 std::unique_ptr<Prepared> prepare(const std::string& text) {

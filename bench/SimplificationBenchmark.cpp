@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "RVParser.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "engine/RVParser.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "CommandSupport.h"
+#include "cli/CommandSupport.h"
 
 #include <array>
 #include <charconv>
 #include <ostream>
 
-#include "JsonWriter.h"
+#include "cli/JsonWriter.h"
 
 namespace plotwise::cli {
 

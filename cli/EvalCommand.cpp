@@ -1,13 +1,13 @@
-#include "EvalCommand.h"
+#include "cli/EvalCommand.h"
 
 #include <ostream>
 
-#include "DerivativeSteps.h"
-#include "ExpressionSummary.h"
-#include "JsonWriter.h"
-#include "RVVariable.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "cli/JsonWriter.h"
+#include "engine/ExpressionParsing.h"
+#include "engine/ExpressionSummary.h"
+#include "engine/RVVariable.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
 
 namespace plotwise::cli {
 
@@ -115,7 +115,7 @@ int runEval(Arguments arguments, std::ostream& out, std::ostream& err) {
         .key("printed")
         .value(toUtf8(tree->description()))
         .key("type")
-        .value(classification.equationType)
+        .value(toInt(classification.equationType))
         .key("relop")
         .value(classification.relopType)
         .key("isRelation")

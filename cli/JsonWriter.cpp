@@ -1,8 +1,8 @@
-#include "JsonWriter.h"
+#include "cli/JsonWriter.h"
 
 #include <cmath>
 
-#include "TextUtilities.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise::cli {
 

@@ -1,13 +1,13 @@
-#include "LibraryCommand.h"
+#include "cli/LibraryCommand.h"
 
 #include <QCoreApplication>
 #include <ostream>
 
-#include "ApplicationIdentity.h"
-#include "ColorText.h"
-#include "JsonWriter.h"
-#include "LibraryStorage.h"
-#include "VariableTable.h"
+#include "app/storage/ApplicationIdentity.h"
+#include "app/storage/LibraryStorage.h"
+#include "cli/JsonWriter.h"
+#include "engine/VariableTable.h"
+#include "equations/ColorText.h"
 
 namespace plotwise::cli {
 
@@ -76,7 +76,7 @@ int runLibrary(Arguments arguments, std::ostream& out, std::ostream& err) {
             .key("notes")
             .value(equation->notes().toStdString())
             .key("type")
-            .value(equation->type())
+            .value(toInt(equation->type()))
             .key("color");
         if (equation->color().isValid()) {
             writer.value(hexStringFromColor(equation->color()).toStdString());

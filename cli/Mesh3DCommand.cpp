@@ -1,4 +1,4 @@
-#include "Mesh3DCommand.h"
+#include "cli/Mesh3DCommand.h"
 
 #include <array>
 #include <charconv>
@@ -7,15 +7,15 @@
 #include <ostream>
 #include <sstream>
 
-#include "DerivativeSteps.h"
-#include "EquationMesh3D.h"
-#include "ExpressionSummary.h"
-#include "JsonWriter.h"
-#include "MeshCapacities3D.h"
-#include "MeshFileWriter.h"
-#include "PrintableMesh.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "cli/JsonWriter.h"
+#include "engine/ExpressionParsing.h"
+#include "engine/ExpressionSummary.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
+#include "graph3d/EquationMesh3D.h"
+#include "graph3d/MeshCapacities3D.h"
+#include "graph3d/MeshFileWriter.h"
+#include "graph3d/PrintableMesh.h"
 
 namespace plotwise::cli {
 
@@ -134,7 +134,7 @@ std::string meshJson(const EquationMesh3D& mesh) {
         .key("ok")
         .value(true)
         .key("type")
-        .value(mesh.type())
+        .value(toInt(mesh.type()))
         .key("dataObjectCount")
         .value(static_cast<int>(mesh.dataObjectCount()))
         .key("dataIndexCount")
@@ -183,7 +183,7 @@ int runMesh3D(Arguments arguments, std::ostream& out, std::ostream& err) {
         return inputFailure(out, err, jsonToOut, toUtf8(parsed.error->text()),
                             parsed.errorPosition);
     }
-    const int type = classifyExpression(*parsed.tree).equationType;
+    const EquationType type = classifyExpression(*parsed.tree).equationType;
     EquationMesh3D mesh;
     mesh.setExpression(parsed.tree.get(), type);
     const MeshCapacities3D capacities = MeshCapacities3D::forDevice(options.device);

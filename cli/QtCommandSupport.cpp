@@ -1,4 +1,4 @@
-#include "QtCommandSupport.h"
+#include "cli/QtCommandSupport.h"
 
 #include <charconv>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "RenderCommand.h"
+#include "cli/RenderCommand.h"
 
 #include <QApplication>
 #include <QColor>
@@ -14,14 +14,14 @@
 #include <ostream>
 #include <vector>
 
-#include "ColorText.h"
-#include "DerivativeSteps.h"
-#include "JsonWriter.h"
-#include "QtCommandSupport.h"
-#include "RVEquation2D.h"
-#include "RVEquation2DView.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "cli/JsonWriter.h"
+#include "cli/QtCommandSupport.h"
+#include "engine/ExpressionParsing.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
+#include "equations/ColorText.h"
+#include "graph2d/RVEquation2D.h"
+#include "graph2d/view/RVEquation2DView.h"
 
 namespace plotwise::cli {
 
@@ -188,7 +188,7 @@ std::optional<int> readOptions(Arguments arguments, RenderOptions& options, std:
     return std::nullopt;
 }
 
-QColor colorForEquation(const RenderOptions& options, std::size_t index, int type) {
+QColor colorForEquation(const RenderOptions& options, std::size_t index, EquationType type) {
     ChosenColor chosen;
     if (index < options.colors.size()) {
         chosen = options.colors[index];
@@ -198,7 +198,7 @@ QColor colorForEquation(const RenderOptions& options, std::size_t index, int typ
     }
     // As the default colour: an inequality's region is half transparent, so the grid and other
     // curves show through, unless the user asked for an alpha of their own.
-    if (type == 7 && !chosen.hasAlpha) {
+    if (type == EquationType::Inequality && !chosen.hasAlpha) {
         chosen.color.setAlphaF(0.5f);
     }
     return chosen.color;
@@ -223,7 +223,7 @@ void printJson(std::ostream& out, const RenderOptions& options,
             .key("expression")
             .value(options.expressions[i])
             .key("type")
-            .value(equations[i]->type())
+            .value(toInt(equations[i]->type()))
             .key("color")
             .value(hexStringFromColor(equations[i]->color()).toStdString())
             .key("dataObjectCount")

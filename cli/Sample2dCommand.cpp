@@ -1,16 +1,16 @@
-#include "Sample2dCommand.h"
+#include "cli/Sample2dCommand.h"
 
 #include <array>
 #include <cmath>
 #include <ostream>
 
-#include "DerivativeSteps.h"
-#include "DeviceClass.h"
-#include "EvaluationLimits2D.h"
-#include "JsonWriter.h"
-#include "RVEquation2D.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "cli/JsonWriter.h"
+#include "common/DeviceClass.h"
+#include "engine/ExpressionParsing.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
+#include "graph2d/RVEquation2D.h"
+#include "graph2d/sampling/EvaluationLimits2D.h"
 
 namespace plotwise::cli {
 
@@ -118,10 +118,10 @@ void printJson(std::ostream& out, const RVEquation2D& equation, const SampleBuff
         .key("ok")
         .value(true)
         .key("type")
-        .value(equation.type())
+        .value(toInt(equation.type()))
         .key("dataObjectCount")
         .value(static_cast<int>(equation.dataObjectCount()));
-    if (equation.type() == 7) {
+    if (equation.type() == EquationType::Inequality) {
         json.key("records").beginArray();
         for (const RegionRecord& record : samples.records()) {
             json.beginObject().key("n").value(record.vertexCount).key("points").beginArray();
@@ -141,7 +141,7 @@ void printJson(std::ostream& out, const RVEquation2D& equation, const SampleBuff
 }
 
 void printPlain(std::ostream& out, const RVEquation2D& equation, const SampleBuffer2D& samples) {
-    if (equation.type() == 7) {
+    if (equation.type() == EquationType::Inequality) {
         for (const RegionRecord& record : samples.records()) {
             out << record.vertexCount;
             for (int i = 0; i < record.vertexCount; ++i) {

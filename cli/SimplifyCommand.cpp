@@ -1,11 +1,11 @@
-#include "SimplifyCommand.h"
+#include "cli/SimplifyCommand.h"
 
 #include <ostream>
 
-#include "DerivativeSteps.h"
-#include "JsonWriter.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "cli/JsonWriter.h"
+#include "engine/DerivativeSteps.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
 
 namespace plotwise::cli {
 

@@ -1,4 +1,4 @@
-#include "TypesetCommand.h"
+#include "cli/TypesetCommand.h"
 
 #include <QColor>
 #include <QGuiApplication>
@@ -10,13 +10,13 @@
 #include <memory>
 #include <ostream>
 
-#include "DerivativeSteps.h"
-#include "ExpressionImage.h"
-#include "FormulaLayout.h"
-#include "JsonWriter.h"
-#include "QtCommandSupport.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "cli/JsonWriter.h"
+#include "cli/QtCommandSupport.h"
+#include "engine/ExpressionParsing.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
+#include "typeset/ExpressionImage.h"
+#include "typeset/FormulaLayout.h"
 
 namespace plotwise::cli {
 

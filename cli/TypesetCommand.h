@@ -2,7 +2,7 @@
 
 #include <iosfwd>
 
-#include "CommandSupport.h"
+#include "cli/CommandSupport.h"
 
 namespace plotwise::cli {
 

@@ -4,21 +4,21 @@
 #include <string_view>
 #include <vector>
 
-#include "CommandSupport.h"
-#include "EvalCommand.h"
-#include "Mesh3DCommand.h"
+#include "cli/CommandSupport.h"
+#include "cli/EvalCommand.h"
+#include "cli/Mesh3DCommand.h"
 #ifdef PLOTWISE_CLI_RENDER
-#include "RenderCommand.h"
+#include "cli/RenderCommand.h"
 #endif
 #ifdef PLOTWISE_CLI_LIBRARY
-#include "LibraryCommand.h"
+#include "cli/LibraryCommand.h"
 #endif
 #ifdef PLOTWISE_CLI_SAMPLE2D
-#include "Sample2dCommand.h"
+#include "cli/Sample2dCommand.h"
 #endif
-#include "SimplifyCommand.h"
+#include "cli/SimplifyCommand.h"
 #ifdef PLOTWISE_CLI_TYPESET
-#include "TypesetCommand.h"
+#include "cli/TypesetCommand.h"
 #endif
 
 namespace {

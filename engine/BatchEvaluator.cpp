@@ -1,4 +1,4 @@
-#include "BatchEvaluator.h"
+#include "engine/BatchEvaluator.h"
 
 #include <algorithm>
 

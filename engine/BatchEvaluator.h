@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "OperationNode.h"
+#include "engine/OperationNode.h"
 
 namespace plotwise {
 

@@ -1,16 +1,14 @@
-#include "DerivativeSteps.h"
+#include "engine/DerivativeSteps.h"
 
-#include "RVParser.h"
-#include "SimplificationBudget.h"
+#include "engine/ExpressionParsing.h"
+#include "engine/RVParser.h"
+#include "engine/SimplificationBudget.h"
 
 namespace plotwise {
 
 namespace {
 constexpr std::size_t kMaximumKeptNodes = 200000;
 
-ParserMessage tooComplex() {
-    return ParserMessage{std::u16string(kExpressionTooComplex), {}};
-}
 }  // namespace
 
 DerivativeSteps derivativeSteps(const std::u16string& text, double* table) {
@@ -47,26 +45,7 @@ DerivativeSteps derivativeSteps(const std::u16string& text, double* table) {
         result.steps.push_back(std::move(step));
     }
     result.steps.clear();
-    result.error = tooComplex();
-    return result;
-}
-
-ParsedExpression parseExpression(const std::u16string& text, double* table) {
-    ParsedExpression result;
-    RVParser parser;
-    result.tree = parser.parse(text, table);
-    if (!result.tree) {
-        result.error = parser.errorMessage();
-        result.errorPosition = parser.errorPos();
-        return result;
-    }
-    if (result.tree->containsDerivative()) {
-        result.tree->simplify();
-        if (result.tree->simplificationExhausted()) {
-            result.tree.reset();
-            result.error = tooComplex();
-        }
-    }
+    result.error = expressionTooComplex();
     return result;
 }
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "ParserMessage.h"
-#include "RVOperationTree.h"
+#include "engine/ParserMessage.h"
+#include "engine/RVOperationTree.h"
 
 namespace plotwise {
 
@@ -25,14 +25,5 @@ struct DerivativeSteps {
 
 // Builds the steps against `table` (six slots), which must outlive them.
 DerivativeSteps derivativeSteps(const std::u16string& text, double* table);
-
-// Parses like the keyboard: a tree that contains a derivative is simplified fully, so it can
-// be evaluated and compiled. Fails with the parser's message, or "Expression too complex".
-struct ParsedExpression {
-    std::unique_ptr<RVOperationTree> tree;
-    std::optional<ParserMessage> error;
-    unsigned errorPosition = 0;
-};
-ParsedExpression parseExpression(const std::u16string& text, double* table);
 
 }  // namespace plotwise

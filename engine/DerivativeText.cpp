@@ -1,10 +1,10 @@
-#include "DerivativeText.h"
+#include "engine/DerivativeText.h"
 
-#include "RVFunction.h"
-#include "RVParser.h"
-#include "RVVariable.h"
-#include "SimplificationBudget.h"
-#include "TextUtilities.h"
+#include "engine/RVFunction.h"
+#include "engine/RVParser.h"
+#include "engine/RVVariable.h"
+#include "engine/SimplificationBudget.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 

@@ -1,9 +1,9 @@
-#include "ExpressionSummary.h"
+#include "engine/ExpressionSummary.h"
 
 #include <cmath>
 
-#include "RVRelationOperation.h"
-#include "TextUtilities.h"
+#include "engine/RVRelationOperation.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 
@@ -20,8 +20,8 @@ ExpressionClassification classifyExpression(const RVOperationTree& tree) {
 
 std::u16string previewText(const RVOperationTree& tree, double value) {
     const ExpressionClassification classification = classifyExpression(tree);
-    if (classification.isRelation &&
-        (classification.equationType == 6 || classification.equationType == 7)) {
+    if (classification.isRelation && (classification.equationType == EquationType::Implicit ||
+                                      classification.equationType == EquationType::Inequality)) {
         // Truncation toward zero; NaN is not a relation's result, but reads as true like C would
         // not define, so it is treated as "not 0".
         const bool truthy = std::isnan(value) || std::trunc(value) != 0.0;

@@ -2,14 +2,15 @@
 
 #include <string>
 
-#include "RVOperationTree.h"
+#include "engine/EquationType.h"
+#include "engine/RVOperationTree.h"
 
 namespace plotwise {
 
 // How an expression is classified from its root: equation type 0..5 explicit in that variable,
 // 6 implicit or a bare expression, 7 an inequality; and the relation operator index.
 struct ExpressionClassification {
-    int equationType = 6;
+    EquationType equationType = EquationType::Implicit;
     int relopType = 0;
     bool isRelation = false;
     bool isAssignment = false;

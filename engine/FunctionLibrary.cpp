@@ -1,8 +1,8 @@
-#include "FunctionLibrary.h"
+#include "engine/FunctionLibrary.h"
 
-#include "MathFunctions.h"
-#include "OperationNodeEvaluators.h"
-#include "TextUtilities.h"
+#include "engine/MathFunctions.h"
+#include "engine/OperationNodeEvaluators.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "OperationNode.h"
+#include "engine/OperationNode.h"
 
 namespace plotwise {
 

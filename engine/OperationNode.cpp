@@ -1,12 +1,12 @@
-#include "OperationNode.h"
+#include "engine/OperationNode.h"
 
 #include <array>
 #include <cassert>
 
-#include "MathFunctions.h"
-#include "OperationNodeEvaluators.h"
-#include "RVOperation.h"
-#include "RVToken.h"
+#include "engine/MathFunctions.h"
+#include "engine/OperationNodeEvaluators.h"
+#include "engine/RVOperation.h"
+#include "engine/RVToken.h"
 
 namespace plotwise {
 

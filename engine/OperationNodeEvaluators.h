@@ -3,8 +3,8 @@
 #include <array>
 #include <utility>
 
-#include "MathFunctions.h"
-#include "OperationNode.h"
+#include "engine/MathFunctions.h"
+#include "engine/OperationNode.h"
 
 // Template evaluation functions for the compiled records. One instantiation per formula and
 // operand kinds: the formula is inlined and leaves are read in place, never called.

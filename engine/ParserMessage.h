@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "TextUtilities.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 

@@ -1,12 +1,12 @@
-#include "RVBinaryOperation.h"
+#include "engine/RVBinaryOperation.h"
 
-#include "DerivativeText.h"
-#include "MathFunctions.h"
-#include "OperationNode.h"
-#include "RVNumber.h"
-#include "RVRelationOperation.h"
-#include "RVVariable.h"
-#include "TextUtilities.h"
+#include "engine/DerivativeText.h"
+#include "engine/MathFunctions.h"
+#include "engine/OperationNode.h"
+#include "engine/RVNumber.h"
+#include "engine/RVRelationOperation.h"
+#include "engine/RVVariable.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RVOperation.h"
+#include "engine/RVOperation.h"
 
 namespace plotwise {
 

@@ -1,13 +1,13 @@
-#include "RVCommutativeOperation.h"
+#include "engine/RVCommutativeOperation.h"
 
 #include <algorithm>
 
-#include "DerivativeText.h"
-#include "OperationNode.h"
-#include "RVNumber.h"
-#include "RVUnaryMinus.h"
-#include "RVVariable.h"
-#include "TextUtilities.h"
+#include "engine/DerivativeText.h"
+#include "engine/OperationNode.h"
+#include "engine/RVNumber.h"
+#include "engine/RVUnaryMinus.h"
+#include "engine/RVVariable.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "RVCommutativeOperationHolder.h"
+#include "engine/RVCommutativeOperationHolder.h"
 
 namespace plotwise {
 

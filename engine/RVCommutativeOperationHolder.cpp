@@ -1,9 +1,9 @@
-#include "RVCommutativeOperationHolder.h"
+#include "engine/RVCommutativeOperationHolder.h"
 
-#include "OperationNode.h"
-#include "RVCommutativeOperation.h"
-#include "RVUnaryMinus.h"
-#include "TextUtilities.h"
+#include "engine/OperationNode.h"
+#include "engine/RVCommutativeOperation.h"
+#include "engine/RVUnaryMinus.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 

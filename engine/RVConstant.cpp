@@ -1,8 +1,8 @@
-#include "RVConstant.h"
+#include "engine/RVConstant.h"
 
 #include <numbers>
 
-#include "RVNumber.h"
+#include "engine/RVNumber.h"
 
 namespace plotwise {
 

@@ -1,15 +1,15 @@
-#include "RVFunction.h"
+#include "engine/RVFunction.h"
 
 #include <cmath>
 
-#include "DerivativeText.h"
-#include "MathFunctions.h"
-#include "OperationNode.h"
-#include "RVFunctionDERIVATE.h"
-#include "RVNumber.h"
-#include "RVRelationOperation.h"
-#include "RVVariable.h"
-#include "TextUtilities.h"
+#include "engine/DerivativeText.h"
+#include "engine/MathFunctions.h"
+#include "engine/OperationNode.h"
+#include "engine/RVFunctionDERIVATE.h"
+#include "engine/RVNumber.h"
+#include "engine/RVRelationOperation.h"
+#include "engine/RVVariable.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "FunctionLibrary.h"
-#include "RVOperation.h"
+#include "engine/FunctionLibrary.h"
+#include "engine/RVOperation.h"
 
 namespace plotwise {
 

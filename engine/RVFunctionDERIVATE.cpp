@@ -1,8 +1,8 @@
-#include "RVFunctionDERIVATE.h"
+#include "engine/RVFunctionDERIVATE.h"
 
-#include "OperationNode.h"
-#include "RVVariable.h"
-#include "TextUtilities.h"
+#include "engine/OperationNode.h"
+#include "engine/RVVariable.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RVFunction.h"
+#include "engine/RVFunction.h"
 
 namespace plotwise {
 

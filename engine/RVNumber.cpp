@@ -1,6 +1,6 @@
-#include "RVNumber.h"
+#include "engine/RVNumber.h"
 
-#include "TextUtilities.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 

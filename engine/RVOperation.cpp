@@ -1,6 +1,6 @@
-#include "RVOperation.h"
+#include "engine/RVOperation.h"
 
-#include "OperationNode.h"
+#include "engine/OperationNode.h"
 
 namespace plotwise {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "RVToken.h"
+#include "engine/RVToken.h"
 
 namespace plotwise {
 

@@ -1,11 +1,11 @@
-#include "RVOperationTree.h"
+#include "engine/RVOperationTree.h"
 
 #include <array>
 #include <cassert>
 
-#include "SimplificationBudget.h"
+#include "engine/SimplificationBudget.h"
 
-#include "RVVariable.h"
+#include "engine/RVVariable.h"
 
 namespace plotwise {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "OperationNode.h"
-#include "RVOperation.h"
+#include "engine/OperationNode.h"
+#include "engine/RVOperation.h"
 
 namespace plotwise {
 

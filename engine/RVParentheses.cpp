@@ -1,9 +1,9 @@
-#include "RVParentheses.h"
+#include "engine/RVParentheses.h"
 
-#include "OperationNode.h"
-#include "RVFunction.h"
-#include "RVOperationTree.h"
-#include "RVVariable.h"
+#include "engine/OperationNode.h"
+#include "engine/RVFunction.h"
+#include "engine/RVOperationTree.h"
+#include "engine/RVVariable.h"
 
 namespace plotwise {
 

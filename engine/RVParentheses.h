@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RVWrapperOperation.h"
-#include "TextUtilities.h"
+#include "engine/RVWrapperOperation.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 

@@ -1,14 +1,14 @@
-#include "RVParser.h"
+#include "engine/RVParser.h"
 
-#include "RVBinaryOperation.h"
-#include "RVCommutativeOperation.h"
-#include "RVConstant.h"
-#include "RVFunction.h"
-#include "RVNumber.h"
-#include "RVParentheses.h"
-#include "RVRelationOperation.h"
-#include "RVUnaryMinus.h"
-#include "RVVariable.h"
+#include "engine/RVBinaryOperation.h"
+#include "engine/RVCommutativeOperation.h"
+#include "engine/RVConstant.h"
+#include "engine/RVFunction.h"
+#include "engine/RVNumber.h"
+#include "engine/RVParentheses.h"
+#include "engine/RVRelationOperation.h"
+#include "engine/RVUnaryMinus.h"
+#include "engine/RVVariable.h"
 
 namespace plotwise {
 

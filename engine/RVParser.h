@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "ParserMessage.h"
-#include "RVOperationTree.h"
-#include "RVScanner.h"
+#include "engine/ParserMessage.h"
+#include "engine/RVOperationTree.h"
+#include "engine/RVScanner.h"
 
 namespace plotwise {
 

@@ -1,8 +1,8 @@
-#include "RVRelationOperation.h"
+#include "engine/RVRelationOperation.h"
 
-#include "MathFunctions.h"
-#include "OperationNode.h"
-#include "RVVariable.h"
+#include "engine/MathFunctions.h"
+#include "engine/OperationNode.h"
+#include "engine/RVVariable.h"
 
 namespace plotwise {
 
@@ -11,7 +11,7 @@ RVRelationOperation::RVRelationOperation(RVToken token, std::unique_ptr<RVOperat
     : RVBinaryOperation(std::move(token), std::move(lvalue), std::move(rvalue)) {
     updateClassification();
     if (!isExplicit_ && this->token().spelling() != u"=") {
-        equationType_ = 7;
+        equationType_ = EquationType::Inequality;
         const auto position = relationOperators.find(this->token().spelling());
         relopType_ = position == std::u16string_view::npos ? 0 : static_cast<int>(position);
     }
@@ -35,7 +35,8 @@ bool RVRelationOperation::determineIfExplicit() const {
 void RVRelationOperation::updateClassification() {
     isExplicit_ = determineIfExplicit();
     if (isExplicit_) {
-        equationType_ = static_cast<const RVVariable*>(lvalue())->variableIndex();
+        equationType_ = explicitTypeForSlot(
+            static_cast<VariableSlot>(static_cast<const RVVariable*>(lvalue())->variableIndex()));
     }
 }
 

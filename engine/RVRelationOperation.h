@@ -1,6 +1,7 @@
 #pragma once
 
-#include "RVBinaryOperation.h"
+#include "engine/EquationType.h"
+#include "engine/RVBinaryOperation.h"
 
 namespace plotwise {
 
@@ -26,13 +27,13 @@ public:
     bool isAssignment() const { return isAssignment_; }
     void setIsAssignment(bool isAssignment) { isAssignment_ = isAssignment; }
     bool isExplicit() const { return isExplicit_; }
-    int equationType() const { return equationType_; }
+    EquationType equationType() const { return equationType_; }
     int relopType() const { return relopType_; }
 
 private:
     bool isAssignment_ = false;
     bool isExplicit_ = false;
-    int equationType_ = 6;
+    EquationType equationType_ = EquationType::Implicit;
     int relopType_ = 0;
 };
 

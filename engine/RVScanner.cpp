@@ -1,6 +1,6 @@
-#include "RVScanner.h"
+#include "engine/RVScanner.h"
 
-#include "TextUtilities.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "RVToken.h"
+#include "engine/RVToken.h"
 
 namespace plotwise {
 

@@ -1,8 +1,8 @@
-#include "RVToken.h"
+#include "engine/RVToken.h"
 
 #include <array>
 
-#include "TextUtilities.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 

@@ -1,9 +1,9 @@
-#include "RVUnaryMinus.h"
+#include "engine/RVUnaryMinus.h"
 
-#include "OperationNode.h"
-#include "RVCommutativeOperation.h"
-#include "RVNumber.h"
-#include "TextUtilities.h"
+#include "engine/OperationNode.h"
+#include "engine/RVCommutativeOperation.h"
+#include "engine/RVNumber.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RVWrapperOperation.h"
+#include "engine/RVWrapperOperation.h"
 
 namespace plotwise {
 

@@ -1,10 +1,10 @@
-#include "RVVariable.h"
+#include "engine/RVVariable.h"
 
 #include <cassert>
 
-#include "OperationNode.h"
-#include "RVNumber.h"
-#include "RVScanner.h"
+#include "engine/OperationNode.h"
+#include "engine/RVNumber.h"
+#include "engine/RVScanner.h"
 
 namespace plotwise {
 

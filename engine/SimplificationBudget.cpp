@@ -1,4 +1,4 @@
-#include "SimplificationBudget.h"
+#include "engine/SimplificationBudget.h"
 
 namespace plotwise {
 

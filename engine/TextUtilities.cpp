@@ -1,4 +1,4 @@
-#include "TextUtilities.h"
+#include "engine/TextUtilities.h"
 
 #include <array>
 #include <charconv>

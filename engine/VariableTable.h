@@ -11,4 +11,7 @@ using VariableTable = std::array<double, 6>;
 
 inline constexpr std::size_t kVariableCount = 6;
 
+// The slot of each variable in the table.
+enum VariableSlot : std::size_t { kSlotX = 0, kSlotY, kSlotZ, kSlotR, kSlotTheta, kSlotPhi };
+
 }  // namespace plotwise

@@ -1,12 +1,12 @@
-#include "ParserRoundTrip.h"
+#include "fuzz/ParserRoundTrip.h"
 
 #include <array>
 #include <cmath>
 #include <cstring>
 
-#include "RVParser.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "engine/RVParser.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
 
 namespace plotwise::fuzz {
 

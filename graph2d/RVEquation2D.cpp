@@ -1,7 +1,7 @@
-#include "RVEquation2D.h"
+#include "graph2d/RVEquation2D.h"
 
-#include "EquationSampler2D.h"
-#include "ExplicitSampler.h"
+#include "graph2d/sampling/EquationSampler2D.h"
+#include "graph2d/sampling/ExplicitSampler.h"
 
 namespace plotwise {
 

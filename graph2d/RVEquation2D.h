@@ -5,12 +5,12 @@
 #include <memory>
 #include <optional>
 
-#include "DeviceClass.h"
-#include "EvaluationData2D.h"
-#include "EvaluationLimits2D.h"
-#include "RVEquation.h"
-#include "SampleBuffer2D.h"
-#include "SamplePoint.h"
+#include "common/DeviceClass.h"
+#include "equations/RVEquation.h"
+#include "graph2d/sampling/EvaluationData2D.h"
+#include "graph2d/sampling/EvaluationLimits2D.h"
+#include "graph2d/sampling/SampleBuffer2D.h"
+#include "graph2d/sampling/SamplePoint.h"
 
 namespace plotwise {
 

@@ -1,13 +1,13 @@
-#include "EquationMesh3D.h"
+#include "graph3d/EquationMesh3D.h"
 
 #include <utility>
 
-#include "ImplicitSurfaceBuilder.h"
-#include "MeshBuilder3D.h"
+#include "graph3d/ImplicitSurfaceBuilder.h"
+#include "graph3d/MeshBuilder3D.h"
 
 namespace plotwise {
 
-void EquationMesh3D::setExpression(const RVOperationTree* tree, int type) {
+void EquationMesh3D::setExpression(const RVOperationTree* tree, EquationType type) {
     // The view always asks with target value 0, so -1 never matches.
     previousEvaluationLimits_.targetValue = -1.0f;
     type_ = type;

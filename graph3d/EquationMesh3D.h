@@ -2,11 +2,12 @@
 
 #include <cstdint>
 
-#include "DeviceClass.h"
-#include "EvaluationData3D.h"
-#include "EvaluationLimits3D.h"
-#include "Mesh3D.h"
-#include "RVOperationTree.h"
+#include "common/DeviceClass.h"
+#include "engine/EquationType.h"
+#include "engine/RVOperationTree.h"
+#include "graph3d/EvaluationData3D.h"
+#include "graph3d/EvaluationLimits3D.h"
+#include "graph3d/Mesh3D.h"
 
 namespace plotwise {
 
@@ -18,7 +19,7 @@ public:
     // Compiles `tree` (its derivatives already carried out) for an equation of `type`, and
     // spoils the cache key so that the next evaluation rebuilds whatever the limits. The tree's
     // variable table must outlive this object. No tree gives no mesh.
-    void setExpression(const RVOperationTree* tree, int type);
+    void setExpression(const RVOperationTree* tree, EquationType type);
 
     // Rebuilds the mesh unless every field of `limits` is within 0.01 of the last evaluation's,
     // or the equation is hidden. "Faster Implicits" (fasterLessAccurate3DAlgorithm) picks the
@@ -31,7 +32,7 @@ public:
     void calculateImplicit(const EvaluationLimits3D& limits, DeviceClass device);
     void calculateImplicitWithSmooth(const EvaluationLimits3D& limits, DeviceClass device);
 
-    int type() const { return type_; }
+    EquationType type() const { return type_; }
     const Mesh3D& mesh() const { return mesh_; }
     // Hands the client arrays to the uploader, leaving the counts at 0.
     Mesh3D takeMesh();
@@ -63,7 +64,7 @@ private:
     EvaluationData3D evaluationData_;
     Mesh3D mesh_;
     EvaluationLimits3D previousEvaluationLimits_;
-    int type_ = 6;
+    EquationType type_ = EquationType::Implicit;
     bool calculating_ = true;
     bool invalidVBO_ = false;
 };

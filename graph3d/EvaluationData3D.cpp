@@ -1,7 +1,7 @@
-#include "EvaluationData3D.h"
+#include "graph3d/EvaluationData3D.h"
 
-#include "RVRelationOperation.h"
-#include "RVVariable.h"
+#include "engine/RVRelationOperation.h"
+#include "engine/RVVariable.h"
 
 namespace plotwise {
 

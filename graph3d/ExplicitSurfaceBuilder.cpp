@@ -1,22 +1,16 @@
-#include "ExplicitSurfaceBuilder.h"
+#include "graph3d/ExplicitSurfaceBuilder.h"
 
 #include <cmath>
 #include <functional>
 #include <limits>
 #include <numbers>
 
-#include "FastInverseSquareRoot.h"
+#include "engine/VariableTable.h"
+#include "graph3d/FastInverseSquareRoot.h"
 
 namespace plotwise {
 
 namespace {
-
-constexpr std::size_t kSlotX = 0;
-constexpr std::size_t kSlotY = 1;
-constexpr std::size_t kSlotZ = 2;
-constexpr std::size_t kSlotR = 3;
-constexpr std::size_t kSlotTheta = 4;
-constexpr std::size_t kSlotPhi = 5;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
@@ -82,12 +76,12 @@ void forEachCell(int horizontal, int vertical, Visit visit) {
 
 }  // namespace
 
-ExplicitSurfaceBuilder::Grid ExplicitSurfaceBuilder::sample(int type,
+ExplicitSurfaceBuilder::Grid ExplicitSurfaceBuilder::sample(EquationType type,
                                                             const EvaluationLimits3D& limits,
                                                             const EvaluationData3D& data,
                                                             const MeshCapacities3D& capacities) {
     Grid grid;
-    if (data.variableTable == nullptr || type < 0 || type > 5) {
+    if (data.variableTable == nullptr || !isExplicit(type)) {
         return grid;
     }
     double* table = data.variableTable;
@@ -125,7 +119,7 @@ ExplicitSurfaceBuilder::Grid ExplicitSurfaceBuilder::sample(int type,
 
     // Inner loops first: the number of outer lines is what the buffer has room for.
     switch (type) {
-        case 0:  // x = f(y, z)
+        case EquationType::ExplicitX:  // x = f(y, z)
             inner = innerLoop(true);
             innerSlot = kSlotZ;
             outerSlot = kSlotY;
@@ -133,7 +127,7 @@ ExplicitSurfaceBuilder::Grid ExplicitSurfaceBuilder::sample(int type,
                 return Float3{clipped(fx), static_cast<float>(y), static_cast<float>(z)};
             };
             break;
-        case 1:  // y = f(z, x)
+        case EquationType::ExplicitY:  // y = f(z, x)
             inner = innerLoop(true);
             innerSlot = kSlotX;
             outerSlot = kSlotZ;
@@ -141,7 +135,7 @@ ExplicitSurfaceBuilder::Grid ExplicitSurfaceBuilder::sample(int type,
                 return Float3{static_cast<float>(x), clipped(fy), static_cast<float>(z)};
             };
             break;
-        case 2:
+        case EquationType::ExplicitZ:
             if (!cylindricalZ) {  // z = f(x, y)
                 inner = innerLoop(true);
                 innerSlot = kSlotY;
@@ -160,7 +154,7 @@ ExplicitSurfaceBuilder::Grid ExplicitSurfaceBuilder::sample(int type,
                 };
             }
             break;
-        case 3:
+        case EquationType::ExplicitR:
             resultSlot = kSlotR;
             writeResult = true;
             if (!data.containsZ) {  // spherical r = f(Θ, Φ)
@@ -179,7 +173,7 @@ ExplicitSurfaceBuilder::Grid ExplicitSurfaceBuilder::sample(int type,
                 };
             }
             break;
-        case 4:
+        case EquationType::ExplicitTheta:
             resultSlot = kSlotTheta;
             writeResult = true;
             if (!data.containsZ) {  // spherical Θ = f(r, Φ)
@@ -214,17 +208,17 @@ ExplicitSurfaceBuilder::Grid ExplicitSurfaceBuilder::sample(int type,
     }
     const std::size_t lineCap = cap / inner.size();
     switch (type) {
-        case 2:
+        case EquationType::ExplicitZ:
             outer = cylindricalZ ? angleLoop(n, twoPi, lineCap) : outerCoordinate(lineCap);
             break;
-        case 3:
+        case EquationType::ExplicitR:
             outer = data.containsZ ? outerCoordinate(lineCap) : angleLoop(n, twoPi, lineCap);
             break;
-        case 4:
+        case EquationType::ExplicitTheta:
             outer =
                 data.containsZ ? radial(max, false, lineCap) : radial(2.0 * max, false, lineCap);
             break;
-        case 5:
+        case EquationType::ExplicitPhi:
             outer = radial(2.0 * max, false, lineCap);
             break;
         default:
@@ -272,7 +266,7 @@ std::vector<Float3> ExplicitSurfaceBuilder::gridNormals(const Grid& grid) {
     return normals;
 }
 
-Mesh3D ExplicitSurfaceBuilder::build(int type, const EvaluationLimits3D& limits,
+Mesh3D ExplicitSurfaceBuilder::build(EquationType type, const EvaluationLimits3D& limits,
                                      const EvaluationData3D& data,
                                      const MeshCapacities3D& capacities) {
     Mesh3D mesh;

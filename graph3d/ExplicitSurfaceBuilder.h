@@ -3,11 +3,12 @@
 #include <cstddef>
 #include <vector>
 
-#include "EvaluationData3D.h"
-#include "EvaluationLimits3D.h"
-#include "Float3.h"
-#include "Mesh3D.h"
-#include "MeshCapacities3D.h"
+#include "engine/EquationType.h"
+#include "graph3d/EvaluationData3D.h"
+#include "graph3d/EvaluationLimits3D.h"
+#include "graph3d/Float3.h"
+#include "graph3d/Mesh3D.h"
+#include "graph3d/MeshCapacities3D.h"
 
 namespace plotwise {
 
@@ -28,12 +29,12 @@ public:
 
     // Samples the right side of the equation. The sample buffer holds capacities.explicitSamples
     // points: an inner loop stops there, and outer lines stop when the next would not fit.
-    static Grid sample(int type, const EvaluationLimits3D& limits, const EvaluationData3D& data,
-                       const MeshCapacities3D& capacities);
+    static Grid sample(EquationType type, const EvaluationLimits3D& limits,
+                       const EvaluationData3D& data, const MeshCapacities3D& capacities);
 
     // The whole mesh: sampling, normals, triangles and lines; empty when no point was sampled.
-    static Mesh3D build(int type, const EvaluationLimits3D& limits, const EvaluationData3D& data,
-                        const MeshCapacities3D& capacities);
+    static Mesh3D build(EquationType type, const EvaluationLimits3D& limits,
+                        const EvaluationData3D& data, const MeshCapacities3D& capacities);
 
     // Vertex normals of a grid: face normals of the cells blended into their corners in cell
     // order.

@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "Float3.h"
+#include "graph3d/Float3.h"
 
 namespace plotwise {
 

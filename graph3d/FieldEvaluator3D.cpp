@@ -1,15 +1,11 @@
-#include "FieldEvaluator3D.h"
+#include "graph3d/FieldEvaluator3D.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace plotwise {
+#include "engine/VariableTable.h"
 
-namespace {
-constexpr std::size_t kSlotR = 3;
-constexpr std::size_t kSlotTheta = 4;
-constexpr std::size_t kSlotPhi = 5;
-}  // namespace
+namespace plotwise {
 
 FieldEvaluator3D::FieldEvaluator3D(const EvaluationData3D& data, Reading reading)
     : data_(data),

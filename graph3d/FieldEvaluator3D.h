@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "BatchEvaluator.h"
-#include "EvaluationData3D.h"
+#include "engine/BatchEvaluator.h"
+#include "graph3d/EvaluationData3D.h"
 
 namespace plotwise {
 

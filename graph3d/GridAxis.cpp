@@ -1,4 +1,4 @@
-#include "GridAxis.h"
+#include "graph3d/GridAxis.h"
 
 #include <cmath>
 

@@ -1,14 +1,14 @@
-#include "ImplicitSurfaceBuilder.h"
+#include "graph3d/ImplicitSurfaceBuilder.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
 
-#include "FastInverseSquareRoot.h"
-#include "GridAxis.h"
-#include "MarchingCubesTables.h"
-#include "MarchingTetrahedraTables.h"
+#include "graph3d/FastInverseSquareRoot.h"
+#include "graph3d/GridAxis.h"
+#include "graph3d/MarchingCubesTables.h"
+#include "graph3d/MarchingTetrahedraTables.h"
 
 namespace plotwise {
 

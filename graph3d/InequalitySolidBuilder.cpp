@@ -1,12 +1,12 @@
-#include "InequalitySolidBuilder.h"
+#include "graph3d/InequalitySolidBuilder.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 
-#include "FastInverseSquareRoot.h"
-#include "FieldEvaluator3D.h"
-#include "GridAxis.h"
+#include "graph3d/FastInverseSquareRoot.h"
+#include "graph3d/FieldEvaluator3D.h"
+#include "graph3d/GridAxis.h"
 
 namespace plotwise {
 

@@ -3,11 +3,11 @@
 #include <cstddef>
 #include <vector>
 
-#include "EvaluationData3D.h"
-#include "EvaluationLimits3D.h"
-#include "Float3.h"
-#include "Mesh3D.h"
-#include "MeshCapacities3D.h"
+#include "graph3d/EvaluationData3D.h"
+#include "graph3d/EvaluationLimits3D.h"
+#include "graph3d/Float3.h"
+#include "graph3d/Mesh3D.h"
+#include "graph3d/MeshCapacities3D.h"
 
 namespace plotwise {
 

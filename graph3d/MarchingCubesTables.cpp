@@ -1,4 +1,4 @@
-#include "MarchingCubesTables.h"
+#include "graph3d/MarchingCubesTables.h"
 
 namespace plotwise {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "MeshVertex.h"
+#include "graph3d/MeshVertex.h"
 
 namespace plotwise {
 

@@ -1,20 +1,20 @@
-#include "MeshBuilder3D.h"
+#include "graph3d/MeshBuilder3D.h"
 
-#include "ExplicitSurfaceBuilder.h"
-#include "ImplicitSurfaceBuilder.h"
-#include "InequalitySolidBuilder.h"
+#include "graph3d/ExplicitSurfaceBuilder.h"
+#include "graph3d/ImplicitSurfaceBuilder.h"
+#include "graph3d/InequalitySolidBuilder.h"
 
 namespace plotwise {
 
-Mesh3D MeshBuilder3D::build(int type, const EvaluationLimits3D& limits,
+Mesh3D MeshBuilder3D::build(EquationType type, const EvaluationLimits3D& limits,
                             const EvaluationData3D& data, const MeshCapacities3D& capacities) {
     if (data.variableTable == nullptr) {
         return {};
     }
-    if (type >= 0 && type <= 5) {
+    if (isExplicit(type)) {
         return ExplicitSurfaceBuilder::build(type, limits, data, capacities);
     }
-    if (type == 6) {
+    if (type == EquationType::Implicit) {
         if (data.calculateSmoothForImplicit) {
             return ImplicitSurfaceBuilder::calculateImplicitWithSmooth(
                 limits, data, capacities.implicitVertexLimit);
@@ -22,7 +22,7 @@ Mesh3D MeshBuilder3D::build(int type, const EvaluationLimits3D& limits,
         return ImplicitSurfaceBuilder::calculateImplicit(limits, data,
                                                          capacities.implicitVertexLimit);
     }
-    if (type == 7) {
+    if (type == EquationType::Inequality) {
         return InequalitySolidBuilder::build(limits, data, capacities);
     }
     return {};

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "EvaluationData3D.h"
-#include "EvaluationLimits3D.h"
-#include "Mesh3D.h"
-#include "MeshCapacities3D.h"
+#include "engine/EquationType.h"
+#include "graph3d/EvaluationData3D.h"
+#include "graph3d/EvaluationLimits3D.h"
+#include "graph3d/Mesh3D.h"
+#include "graph3d/MeshCapacities3D.h"
 
 namespace plotwise {
 
@@ -12,8 +13,8 @@ namespace plotwise {
 // marching cubes with flat normals), 7 an inequality solid. Anything else gives no mesh.
 class MeshBuilder3D {
 public:
-    static Mesh3D build(int type, const EvaluationLimits3D& limits, const EvaluationData3D& data,
-                        const MeshCapacities3D& capacities);
+    static Mesh3D build(EquationType type, const EvaluationLimits3D& limits,
+                        const EvaluationData3D& data, const MeshCapacities3D& capacities);
 };
 
 }  // namespace plotwise

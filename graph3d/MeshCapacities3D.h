@@ -2,7 +2,8 @@
 
 #include <cstddef>
 
-#include "DeviceClass.h"
+#include "common/DeviceClass.h"
+#include "engine/EquationType.h"
 
 namespace plotwise {
 
@@ -34,11 +35,11 @@ struct MeshCapacities3D {
 
     // The divisions the 3D view uses for an equation of `type` (6 implicit, 7 inequality, else
     // explicit).
-    constexpr float divisionsForType(int type) const {
-        if (type == 6) {
+    constexpr float divisionsForType(EquationType type) const {
+        if (type == EquationType::Implicit) {
             return implicitDivisions;
         }
-        if (type == 7) {
+        if (type == EquationType::Inequality) {
             return inequalityDivisions;
         }
         return explicitDivisions;

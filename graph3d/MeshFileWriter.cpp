@@ -1,4 +1,4 @@
-#include "MeshFileWriter.h"
+#include "graph3d/MeshFileWriter.h"
 
 #include <array>
 #include <bit>

@@ -3,7 +3,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "PrintableMesh.h"
+#include "graph3d/PrintableMesh.h"
 
 namespace plotwise {
 

@@ -1,4 +1,4 @@
-#include "PrintableMesh.h"
+#include "graph3d/PrintableMesh.h"
 
 #include <algorithm>
 #include <cmath>
@@ -208,8 +208,8 @@ bool orient(const std::vector<Float3>& positions, std::vector<Triangle>& triangl
 
 }  // namespace
 
-PrintableMesh PrintableMesh::fromMesh(const Mesh3D& mesh, int type) {
-    return type == 7 ? fromBoxSolid(mesh) : fromSurface(mesh);
+PrintableMesh PrintableMesh::fromMesh(const Mesh3D& mesh, EquationType type) {
+    return type == EquationType::Inequality ? fromBoxSolid(mesh) : fromSurface(mesh);
 }
 
 PrintableMesh PrintableMesh::fromSurface(const Mesh3D& mesh) {

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "Float3.h"
-#include "Mesh3D.h"
+#include "engine/EquationType.h"
+#include "graph3d/Float3.h"
+#include "graph3d/Mesh3D.h"
 
 namespace plotwise {
 
@@ -23,7 +24,7 @@ public:
 
     // The mesh of an equation of `type`: an inequality's boxes become the outer surface of the
     // cells they cover, anything else a welded surface.
-    static PrintableMesh fromMesh(const Mesh3D& mesh, int type);
+    static PrintableMesh fromMesh(const Mesh3D& mesh, EquationType type);
 
     // Welds vertices closer than a millionth of the mesh's largest coordinate (the seams and
     // poles of curved grids meet within a few float steps), drops degenerate triangles and

@@ -1,4 +1,4 @@
-#include "RVEquation3D.h"
+#include "graph3d/RVEquation3D.h"
 
 namespace plotwise {
 

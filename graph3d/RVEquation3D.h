@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "DeviceClass.h"
-#include "EquationMesh3D.h"
-#include "RVEquation.h"
+#include "common/DeviceClass.h"
+#include "equations/RVEquation.h"
+#include "graph3d/EquationMesh3D.h"
 
 namespace plotwise {
 

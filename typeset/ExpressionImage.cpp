@@ -1,4 +1,4 @@
-#include "ExpressionImage.h"
+#include "typeset/ExpressionImage.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -8,10 +8,10 @@
 #include <cmath>
 #include <memory>
 
-#include "FormulaLayout.h"
-#include "RVOperationTree.h"
-#include "RVParser.h"
-#include "VariableTable.h"
+#include "engine/RVOperationTree.h"
+#include "engine/RVParser.h"
+#include "engine/VariableTable.h"
+#include "typeset/FormulaLayout.h"
 
 namespace plotwise {
 

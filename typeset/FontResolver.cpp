@@ -1,4 +1,4 @@
-#include "FontResolver.h"
+#include "typeset/FontResolver.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

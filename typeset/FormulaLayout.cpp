@@ -1,6 +1,6 @@
-#include "FormulaLayout.h"
+#include "typeset/FormulaLayout.h"
 
-#include "FontResolver.h"
+#include "typeset/FontResolver.h"
 
 namespace plotwise {
 

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "FormulaNode.h"
-#include "OperationScreenSize.h"
+#include "typeset/FormulaNode.h"
+#include "typeset/OperationScreenSize.h"
 
 class QPainter;
 

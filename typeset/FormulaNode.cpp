@@ -1,4 +1,4 @@
-#include "FormulaNode.h"
+#include "typeset/FormulaNode.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -6,14 +6,14 @@
 
 #include <algorithm>
 
-#include "FontResolver.h"
-#include "RVBinaryOperation.h"
-#include "RVCommutativeOperation.h"
-#include "RVFunctionDERIVATE.h"
-#include "RVOperationTree.h"
-#include "RVParentheses.h"
-#include "RVRelationOperation.h"
-#include "RVUnaryMinus.h"
+#include "engine/RVBinaryOperation.h"
+#include "engine/RVCommutativeOperation.h"
+#include "engine/RVFunctionDERIVATE.h"
+#include "engine/RVOperationTree.h"
+#include "engine/RVParentheses.h"
+#include "engine/RVRelationOperation.h"
+#include "engine/RVUnaryMinus.h"
+#include "typeset/FontResolver.h"
 
 namespace plotwise {
 

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "OperationScreenSize.h"
+#include "typeset/OperationScreenSize.h"
 
 class QColor;
 class QPainter;

@@ -1,4 +1,4 @@
-#include "RVPWErrorIndicatorView.h"
+#include "typeset/RVPWErrorIndicatorView.h"
 
 #include <QPainter>
 #include <QPainterPath>

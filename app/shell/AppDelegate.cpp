@@ -1,13 +1,13 @@
-#include "AppDelegate.h"
+#include "app/shell/AppDelegate.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <iostream>
 
-#include "NavigationStack.h"
-#include "RVEquation2DView.h"
-#include "RVPW2DViewController.h"
-#include "ShakeAwareWindow.h"
+#include "app/platform/ShakeAwareWindow.h"
+#include "app/screens/graph/RVPW2DViewController.h"
+#include "app/shell/NavigationStack.h"
+#include "graph2d/view/RVEquation2DView.h"
 
 namespace plotwise {
 

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "DeviceClass.h"
+#include "common/DeviceClass.h"
 
 namespace plotwise {
 

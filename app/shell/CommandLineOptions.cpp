@@ -1,4 +1,4 @@
-#include "CommandLineOptions.h"
+#include "app/shell/CommandLineOptions.h"
 
 #include <algorithm>
 #include <array>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "DeviceClass.h"
+#include "common/DeviceClass.h"
 
 namespace plotwise {
 

@@ -1,4 +1,4 @@
-#include "NavigationStack.h"
+#include "app/shell/NavigationStack.h"
 
 namespace plotwise {
 

@@ -1,11 +1,11 @@
-#include "LibraryStorage.h"
+#include "app/storage/LibraryStorage.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
 
-#include "BuiltInExamples.h"
-#include "PropertyList.h"
-#include "RVParser.h"
+#include "app/examples/BuiltInExamples.h"
+#include "app/storage/PropertyList.h"
+#include "engine/RVParser.h"
 
 namespace plotwise {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "RVEquation.h"
+#include "equations/RVEquation.h"
 
 namespace plotwise {
 

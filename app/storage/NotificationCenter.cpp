@@ -1,4 +1,4 @@
-#include "NotificationCenter.h"
+#include "app/storage/NotificationCenter.h"
 
 namespace plotwise {
 

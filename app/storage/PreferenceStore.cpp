@@ -1,4 +1,4 @@
-#include "PreferenceStore.h"
+#include "app/storage/PreferenceStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +6,7 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
-#include "PropertyList.h"
+#include "app/storage/PropertyList.h"
 
 namespace plotwise {
 

@@ -1,4 +1,4 @@
-#include "PropertyList.h"
+#include "app/storage/PropertyList.h"
 
 #include <QBuffer>
 #include <QDateTime>

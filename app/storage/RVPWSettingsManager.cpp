@@ -1,11 +1,11 @@
-#include "RVPWSettingsManager.h"
+#include "app/storage/RVPWSettingsManager.h"
 
 #include <QFile>
 
-#include "ColorText.h"
-#include "LibraryStorage.h"
-#include "PreferenceStore.h"
-#include "RVEquation.h"
+#include "app/storage/LibraryStorage.h"
+#include "app/storage/PreferenceStore.h"
+#include "equations/ColorText.h"
+#include "equations/RVEquation.h"
 
 namespace plotwise {
 

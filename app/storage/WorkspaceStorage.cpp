@@ -1,4 +1,4 @@
-#include "WorkspaceStorage.h"
+#include "app/storage/WorkspaceStorage.h"
 
 namespace plotwise {
 

@@ -5,8 +5,8 @@
 #include <QVariantMap>
 #include <memory>
 
-#include "PreferenceStore.h"
-#include "RVEquation.h"
+#include "app/storage/PreferenceStore.h"
+#include "equations/RVEquation.h"
 
 namespace plotwise {
 

@@ -1,9 +1,9 @@
-#include "ContourBuilder.h"
+#include "graph2d/sampling/ContourBuilder.h"
 
 #include <cmath>
 
-#include "GridCrossing.h"
-#include "GridNodeCache.h"
+#include "graph2d/sampling/GridCrossing.h"
+#include "graph2d/sampling/GridNodeCache.h"
 
 namespace plotwise {
 

@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "EvaluationData2D.h"
-#include "EvaluationLimits2D.h"
-#include "SamplePoint.h"
+#include "graph2d/sampling/EvaluationData2D.h"
+#include "graph2d/sampling/EvaluationLimits2D.h"
+#include "graph2d/sampling/SamplePoint.h"
 
 namespace plotwise {
 

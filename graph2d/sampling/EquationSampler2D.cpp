@@ -1,19 +1,20 @@
-#include "EquationSampler2D.h"
+#include "graph2d/sampling/EquationSampler2D.h"
 
 #include <memory>
 #include <new>
 
-#include "ContourBuilder.h"
-#include "ExplicitSampler.h"
-#include "RegionBuilder.h"
+#include "graph2d/sampling/ContourBuilder.h"
+#include "graph2d/sampling/ExplicitSampler.h"
+#include "graph2d/sampling/RegionBuilder.h"
 
 namespace plotwise {
 
-std::optional<SampleBuffer2D> EquationSampler2D::sample(int type, const EvaluationLimits2D& limits,
+std::optional<SampleBuffer2D> EquationSampler2D::sample(EquationType type,
+                                                        const EvaluationLimits2D& limits,
                                                         const EvaluationData2D& data,
                                                         DeviceClass device) {
     // Left uninitialised: only the part written is read (and copied) after.
-    if (type == 7) {
+    if (type == EquationType::Inequality) {
         const std::uint32_t capacity = RegionBuilder::capacityFor(device);
         std::unique_ptr<RegionRecord[]> storage(new (std::nothrow) RegionRecord[capacity]);
         if (!storage) {
@@ -29,7 +30,7 @@ std::optional<SampleBuffer2D> EquationSampler2D::sample(int type, const Evaluati
         return std::nullopt;
     }
     std::uint32_t count = 0;
-    if (type == 6) {
+    if (type == EquationType::Implicit) {
         ContourBuilder builder(data, storage.get(), capacity);
         count = builder.build(limits);
     } else {

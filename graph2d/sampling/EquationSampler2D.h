@@ -2,10 +2,11 @@
 
 #include <optional>
 
-#include "DeviceClass.h"
-#include "EvaluationData2D.h"
-#include "EvaluationLimits2D.h"
-#include "SampleBuffer2D.h"
+#include "common/DeviceClass.h"
+#include "engine/EquationType.h"
+#include "graph2d/sampling/EvaluationData2D.h"
+#include "graph2d/sampling/EvaluationLimits2D.h"
+#include "graph2d/sampling/SampleBuffer2D.h"
 
 namespace plotwise {
 
@@ -16,7 +17,7 @@ namespace plotwise {
 // exact length; nothing when it cannot be allocated, so that the caller keeps what it had.
 class EquationSampler2D {
 public:
-    static std::optional<SampleBuffer2D> sample(int type, const EvaluationLimits2D& limits,
+    static std::optional<SampleBuffer2D> sample(EquationType type, const EvaluationLimits2D& limits,
                                                 const EvaluationData2D& data, DeviceClass device);
 };
 

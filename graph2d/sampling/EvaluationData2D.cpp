@@ -1,7 +1,7 @@
-#include "EvaluationData2D.h"
+#include "graph2d/sampling/EvaluationData2D.h"
 
-#include "RVRelationOperation.h"
-#include "RVVariable.h"
+#include "engine/RVRelationOperation.h"
+#include "engine/RVVariable.h"
 
 namespace plotwise {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "OperationNode.h"
-#include "RVOperationTree.h"
+#include "engine/OperationNode.h"
+#include "engine/RVOperationTree.h"
 
 namespace plotwise {
 

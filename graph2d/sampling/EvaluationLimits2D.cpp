@@ -1,4 +1,4 @@
-#include "EvaluationLimits2D.h"
+#include "graph2d/sampling/EvaluationLimits2D.h"
 
 namespace plotwise {
 

@@ -1,7 +1,9 @@
-#include "ExplicitSampler.h"
+#include "graph2d/sampling/ExplicitSampler.h"
 
 #include <algorithm>
 #include <cmath>
+
+#include "engine/VariableTable.h"
 
 namespace plotwise {
 
@@ -15,8 +17,6 @@ constexpr double kFullTurn = 6.283185307179586;
 // Bisection depth limits: depths 0 to 4 (1/32 of a chunk), polar 0 to 8 (1/512 of a chunk).
 constexpr int kCartesianDepths = 5;
 constexpr int kPolarDepths = 9;
-constexpr std::size_t kSlotR = 3;
-constexpr std::size_t kSlotTheta = 4;
 
 bool isUsableRatio(double ratio) {
     return std::isfinite(ratio) && ratio > 0.0;
@@ -35,7 +35,7 @@ ExplicitSampler::ExplicitSampler(const EvaluationData2D& data, SamplePoint* stor
                                  std::uint32_t capacity)
     : data_(data), storage_(storage), capacity_(capacity) {}
 
-std::uint32_t ExplicitSampler::evaluateExplicitWithLimits(int type,
+std::uint32_t ExplicitSampler::evaluateExplicitWithLimits(EquationType type,
                                                           const EvaluationLimits2D& limits) {
     if (data_.expressionNode.empty() || data_.variableTable == nullptr || storage_ == nullptr ||
         !isUsableRatio(limits.pixelUnitRatioX) || !isUsableRatio(limits.pixelUnitRatioY)) {
@@ -46,21 +46,21 @@ std::uint32_t ExplicitSampler::evaluateExplicitWithLimits(int type,
     const bool usableWindow = std::isfinite(limits.minx) && std::isfinite(limits.maxx) &&
                               std::isfinite(limits.miny) && std::isfinite(limits.maxy) &&
                               limits.maxx > limits.minx && limits.maxy > limits.miny;
-    if (type != 3 && !usableWindow) {
+    if (type != EquationType::ExplicitR && !usableWindow) {
         return 0;
     }
     switch (type) {
-        case 1:
-            return sampleCartesian(0, limits.minx, limits.maxx,
+        case EquationType::ExplicitY:
+            return sampleCartesian(kSlotX, limits.minx, limits.maxx,
                                    kChunkPoints / limits.pixelUnitRatioX,
                                    1.0 / limits.pixelUnitRatioY);
-        case 0:
-            return sampleCartesian(1, limits.miny, limits.maxy,
+        case EquationType::ExplicitX:
+            return sampleCartesian(kSlotY, limits.miny, limits.maxy,
                                    kChunkPoints / limits.pixelUnitRatioY,
                                    1.0 / limits.pixelUnitRatioX);
-        case 3:
+        case EquationType::ExplicitR:
             return sampleAngles(scale);
-        case 4:
+        case EquationType::ExplicitTheta:
             return sampleRadii(limits, scale);
         default:
             return 0;

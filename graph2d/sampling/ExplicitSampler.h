@@ -3,9 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "EvaluationData2D.h"
-#include "EvaluationLimits2D.h"
-#include "SamplePoint.h"
+#include "engine/EquationType.h"
+#include "graph2d/sampling/EvaluationData2D.h"
+#include "graph2d/sampling/EvaluationLimits2D.h"
+#include "graph2d/sampling/SamplePoint.h"
 
 namespace plotwise {
 
@@ -27,7 +28,7 @@ public:
 
     // Samples an equation of type `type` over `limits`; returns the number of points written
     // (0 for types other than 0, 1, 3, 4 and for unusable limits).
-    std::uint32_t evaluateExplicitWithLimits(int type, const EvaluationLimits2D& limits);
+    std::uint32_t evaluateExplicitWithLimits(EquationType type, const EvaluationLimits2D& limits);
 
 private:
     struct PolarValue {

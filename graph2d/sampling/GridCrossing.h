@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "SamplePoint.h"
+#include "graph2d/sampling/SamplePoint.h"
 
 namespace plotwise {
 

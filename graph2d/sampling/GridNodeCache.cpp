@@ -1,4 +1,4 @@
-#include "GridNodeCache.h"
+#include "graph2d/sampling/GridNodeCache.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "EvaluationData2D.h"
-#include "EvaluationLimits2D.h"
-#include "GridNodeEvaluator.h"
+#include "graph2d/sampling/EvaluationData2D.h"
+#include "graph2d/sampling/EvaluationLimits2D.h"
+#include "graph2d/sampling/GridNodeEvaluator.h"
 
 namespace plotwise {
 

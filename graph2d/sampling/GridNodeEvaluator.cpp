@@ -1,17 +1,12 @@
-#include "GridNodeEvaluator.h"
+#include "graph2d/sampling/GridNodeEvaluator.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 
-namespace plotwise {
+#include "engine/VariableTable.h"
 
-namespace {
-constexpr std::size_t kSlotX = 0;
-constexpr std::size_t kSlotY = 1;
-constexpr std::size_t kSlotR = 3;
-constexpr std::size_t kSlotTheta = 4;
-}  // namespace
+namespace plotwise {
 
 void GridNodeEvaluator::evaluateSide(const CompiledExpression& side, BatchEvaluator& evaluator,
                                      std::size_t count, const std::array<const double*, 6>& inputs,

@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
-#include "BatchEvaluator.h"
-#include "EvaluationData2D.h"
+#include "engine/BatchEvaluator.h"
+#include "graph2d/sampling/EvaluationData2D.h"
 
 namespace plotwise {
 

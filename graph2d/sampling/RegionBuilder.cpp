@@ -1,7 +1,7 @@
-#include "RegionBuilder.h"
+#include "graph2d/sampling/RegionBuilder.h"
 
-#include "GridCrossing.h"
-#include "GridNodeCache.h"
+#include "graph2d/sampling/GridCrossing.h"
+#include "graph2d/sampling/GridNodeCache.h"
 
 namespace plotwise {
 

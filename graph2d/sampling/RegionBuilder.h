@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "DeviceClass.h"
-#include "EvaluationData2D.h"
-#include "EvaluationLimits2D.h"
-#include "RegionRecord.h"
+#include "common/DeviceClass.h"
+#include "graph2d/sampling/EvaluationData2D.h"
+#include "graph2d/sampling/EvaluationLimits2D.h"
+#include "graph2d/sampling/RegionRecord.h"
 
 namespace plotwise {
 

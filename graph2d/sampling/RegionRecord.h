@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "SamplePoint.h"
+#include "graph2d/sampling/SamplePoint.h"
 
 namespace plotwise {
 

@@ -1,4 +1,4 @@
-#include "SampleBuffer2D.h"
+#include "graph2d/sampling/SampleBuffer2D.h"
 
 namespace plotwise {
 

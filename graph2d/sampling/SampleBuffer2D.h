@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "RegionRecord.h"
-#include "SamplePoint.h"
+#include "graph2d/sampling/RegionRecord.h"
+#include "graph2d/sampling/SamplePoint.h"
 
 namespace plotwise {
 

@@ -1,4 +1,4 @@
-#include "RVEquation2DView.h"
+#include "graph2d/view/RVEquation2DView.h"
 
 #include <QFontMetricsF>
 #include <QKeyEvent>
@@ -14,10 +14,10 @@
 #include <array>
 #include <cmath>
 
-#include "FontResolver.h"
-#include "RVEquation2D.h"
-#include "RVEquation2DViewDelegate.h"
-#include "RVPWTraceView.h"
+#include "graph2d/RVEquation2D.h"
+#include "graph2d/view/RVEquation2DViewDelegate.h"
+#include "graph2d/view/RVPWTraceView.h"
+#include "typeset/FontResolver.h"
 
 namespace plotwise {
 
@@ -307,8 +307,9 @@ QImage RVEquation2DView::imageRepresentation() {
 }
 
 bool RVEquation2DView::canTrace() const {
-    return std::any_of(equations_.begin(), equations_.end(),
-                       [](const RVEquation2D* e) { return e->type() == 0 || e->type() == 1; });
+    return std::any_of(equations_.begin(), equations_.end(), [](const RVEquation2D* e) {
+        return e->type() == EquationType::ExplicitX || e->type() == EquationType::ExplicitY;
+    });
 }
 
 void RVEquation2DView::startTrace() {
@@ -339,14 +340,13 @@ void RVEquation2DView::traceExplicitEquationsAt(double x, double y) {
         if (!table) {
             continue;
         }
-        // Slots 0 and 1 are x and y in the variable alphabet.
-        if (equation->type() == 1) {
-            table[0] = x;
+        if (equation->type() == EquationType::ExplicitY) {
+            table[kSlotX] = x;
             const double v = equation->expression()->value();
             equation->setTrace({static_cast<float>(x), static_cast<float>(v)});
             traceView_->setHorizontalTracePos(viewPointForPlanePoint(x, 0.0).x());
-        } else if (equation->type() == 0) {
-            table[1] = y;
+        } else if (equation->type() == EquationType::ExplicitX) {
+            table[kSlotY] = y;
             const double v = equation->expression()->value();
             equation->setTrace({static_cast<float>(v), static_cast<float>(y)});
             traceView_->setVertivalTracePos(viewPointForPlanePoint(0.0, y).y());
@@ -527,7 +527,7 @@ void RVEquation2DView::drawPlane(QPainter& painter, QSizeF size) {
     painter.setRenderHint(QPainter::Antialiasing, false);
     for (const RVEquation2D* equation : equations_) {
         const SampleBuffer2D* data = equation->data();
-        if (equation->type() != 7 || !equation->visible() || !data) {
+        if (equation->type() != EquationType::Inequality || !equation->visible() || !data) {
             continue;
         }
         // Each record is a convex piece of one grid cell and the pieces only meet at edges, so
@@ -554,15 +554,15 @@ void RVEquation2DView::drawPlane(QPainter& painter, QSizeF size) {
     const QRectF viewRect(QPointF(0, 0), size);
     for (const RVEquation2D* equation : equations_) {
         const SampleBuffer2D* data = equation->data();
-        const int type = equation->type();
-        if (type == 7 || !equation->visible() || !data) {
+        const EquationType type = equation->type();
+        if (type == EquationType::Inequality || !equation->visible() || !data) {
             continue;
         }
         const std::vector<SamplePoint>& points = data->points();
         const std::size_t count =
             std::min<std::size_t>(data->dataObjectCount(), points.empty() ? 0 : points.size() - 1);
-        const std::size_t step = type == 6 ? 2 : 1;
-        const bool polar = type == 3 || type == 4;
+        const std::size_t step = type == EquationType::Implicit ? 2 : 1;
+        const bool polar = type == EquationType::ExplicitR || type == EquationType::ExplicitTheta;
         QPainterPath curvePath;
         for (std::size_t i = 0; i < count; i += step) {
             const SamplePoint& a = points[i];
@@ -575,7 +575,8 @@ void RVEquation2DView::drawPlane(QPainter& painter, QSizeF size) {
             if (polar && !viewRect.contains(pa) && !viewRect.contains(pb)) {
                 continue;
             }
-            if ((type == 1 || type == 0) && jumpsAcrossPole(pa, pb, type, size)) {
+            if ((type == EquationType::ExplicitY || type == EquationType::ExplicitX) &&
+                jumpsAcrossPole(pa, pb, type, size)) {
                 continue;
             }
             curvePath.moveTo(pa);
@@ -693,12 +694,12 @@ bool RVEquation2DView::event(QEvent* event) {
     }
 }
 
-bool RVEquation2DView::jumpsAcrossPole(QPointF a, QPointF b, int type, QSizeF size) {
+bool RVEquation2DView::jumpsAcrossPole(QPointF a, QPointF b, EquationType type, QSizeF size) {
     // At a pole (tan x at π/2, 1/x at 0) the sampler refines to its finest step and the last
     // step leaps from beyond one edge to beyond the opposite one. Drawn, that leap is a vertical
     // line where the function has no value. A continuous curve that steep would only give a
     // line narrower than a point, so nothing real is lost.
-    const bool acrossHeight = type == 1;
+    const bool acrossHeight = type == EquationType::ExplicitY;
     const double along = acrossHeight ? std::fabs(b.x() - a.x()) : std::fabs(b.y() - a.y());
     if (along >= 1.0) {
         return false;

@@ -11,9 +11,10 @@
 #include <QWidget>
 #include <vector>
 
-#include "DeviceClass.h"
-#include "EvaluationLimits2D.h"
-#include "ViewState.h"
+#include "common/DeviceClass.h"
+#include "engine/EquationType.h"
+#include "graph2d/sampling/EvaluationLimits2D.h"
+#include "graph2d/view/ViewState.h"
 
 class QNativeGestureEvent;
 class QPainter;
@@ -123,9 +124,9 @@ protected:
 
 private:
     bool handleNativeGesture(QNativeGestureEvent* event);
-    // Whether the segment a–b of an explicit curve (type 1: y = f(x), type 0: x = f(y)), in view
+    // Whether the segment a–b of an explicit curve (y = f(x) or x = f(y)), in view
     // points, is the leap across a pole rather than part of the curve.
-    static bool jumpsAcrossPole(QPointF a, QPointF b, int type, QSizeF size);
+    static bool jumpsAcrossPole(QPointF a, QPointF b, EquationType type, QSizeF size);
     EvaluationLimits2D limitsForVisibleViews();
     void chooseMajorTickWidths(double spanX, double spanY);
     QSizeF topAndBottomOffsets() const;

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QSizeF>
 
-#include "RVEquationViewDelegate.h"
+#include "graph2d/view/RVEquationViewDelegate.h"
 
 namespace plotwise {
 

@@ -1,4 +1,4 @@
-#include "RVPWTraceView.h"
+#include "graph2d/view/RVPWTraceView.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "FontResolver.h"
-#include "RVEquation2D.h"
-#include "RVEquation2DView.h"
+#include "graph2d/RVEquation2D.h"
+#include "graph2d/view/RVEquation2DView.h"
+#include "typeset/FontResolver.h"
 
 namespace plotwise {
 
@@ -62,10 +62,11 @@ void RVPWTraceView::paintEvent(QPaintEvent*) {
     QColor fill = QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.7f);
     QColor stroke = QColor::fromRgbF(0.5f, 0.5f, 0.5f, 0.8f);
     for (const RVEquation2D* equation : graphView_->equations()) {
-        const int type = equation->type();
+        const EquationType type = equation->type();
         const SamplePoint trace = equation->trace();
-        if (!equation->visible() || (type != 0 && type != 1) || std::isnan(trace.x) ||
-            std::isnan(trace.y)) {
+        if (!equation->visible() ||
+            (type != EquationType::ExplicitX && type != EquationType::ExplicitY) ||
+            std::isnan(trace.x) || std::isnan(trace.y)) {
             continue;
         }
         const QPointF p = graphView_->viewPointForPlanePoint(trace.x, trace.y);

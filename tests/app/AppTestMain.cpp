@@ -4,9 +4,9 @@
 
 #include <QApplication>
 
-#include "ApplicationIdentity.h"
-#include "IsolatedUserFolders.h"
-#include "RVPWSettingsManager.h"
+#include "app/storage/ApplicationIdentity.h"
+#include "app/storage/RVPWSettingsManager.h"
+#include "tests/support/IsolatedUserFolders.h"
 
 int main(int argc, char** argv) {
     QTemporaryDir root(QDir::tempPath() + QStringLiteral("/plotwise-app-tests-XXXXXX"));

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "CommandLineOptions.h"
+#include "app/shell/CommandLineOptions.h"
 
 namespace plotwise {
 namespace {

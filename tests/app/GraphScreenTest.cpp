@@ -12,18 +12,18 @@
 #include <csignal>
 #include <memory>
 
-#include "AppDelegate.h"
-#include "DerivativeSteps.h"
-#include "NavigationStack.h"
-#include "NotificationCenter.h"
-#include "PreferenceStore.h"
-#include "RVEquation2DView.h"
-#include "RVLoadingView.h"
-#include "RVPW2DViewController.h"
-#include "RVPWSettingsManager.h"
-#include "ShakeAwareWindow.h"
-#include "TerminationSignalWatcher.h"
-#include "WorkspaceStorage.h"
+#include "app/platform/ShakeAwareWindow.h"
+#include "app/platform/TerminationSignalWatcher.h"
+#include "app/screens/graph/RVPW2DViewController.h"
+#include "app/shell/AppDelegate.h"
+#include "app/shell/NavigationStack.h"
+#include "app/storage/NotificationCenter.h"
+#include "app/storage/PreferenceStore.h"
+#include "app/storage/RVPWSettingsManager.h"
+#include "app/storage/WorkspaceStorage.h"
+#include "app/widgets/RVLoadingView.h"
+#include "engine/ExpressionParsing.h"
+#include "graph2d/view/RVEquation2DView.h"
 
 namespace plotwise {
 namespace {

@@ -4,9 +4,9 @@
 #include <random>
 #include <vector>
 
-#include "BatchEvaluator.h"
-#include "DerivativeSteps.h"
 #include "EngineTestSupport.h"
+#include "engine/BatchEvaluator.h"
+#include "engine/ExpressionParsing.h"
 
 namespace plotwise::test {
 namespace {

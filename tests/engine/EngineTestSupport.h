@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "RVOperationTree.h"
-#include "RVParser.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "engine/RVOperationTree.h"
+#include "engine/RVParser.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
 
 // Helpers shared by the engine suites. Test data is written as UTF-8 (the source encoding) and
 // converted at the boundary, so failure messages stay readable.

@@ -6,15 +6,15 @@
 #include <vector>
 
 #include "EngineTestSupport.h"
-#include "RVBinaryOperation.h"
-#include "RVCommutativeOperation.h"
-#include "RVFunction.h"
-#include "RVNumber.h"
-#include "RVParentheses.h"
-#include "RVParser.h"
-#include "RVRelationOperation.h"
-#include "RVUnaryMinus.h"
-#include "RVVariable.h"
+#include "engine/RVBinaryOperation.h"
+#include "engine/RVCommutativeOperation.h"
+#include "engine/RVFunction.h"
+#include "engine/RVNumber.h"
+#include "engine/RVParentheses.h"
+#include "engine/RVParser.h"
+#include "engine/RVRelationOperation.h"
+#include "engine/RVUnaryMinus.h"
+#include "engine/RVVariable.h"
 
 namespace plotwise {
 namespace {

@@ -11,15 +11,15 @@
 #include <vector>
 
 #include "EngineTestSupport.h"
-#include "RVBinaryOperation.h"
-#include "RVCommutativeOperation.h"
-#include "RVConstant.h"
-#include "RVFunction.h"
-#include "RVNumber.h"
-#include "RVParentheses.h"
-#include "RVParser.h"
-#include "RVUnaryMinus.h"
-#include "RVVariable.h"
+#include "engine/RVBinaryOperation.h"
+#include "engine/RVCommutativeOperation.h"
+#include "engine/RVConstant.h"
+#include "engine/RVFunction.h"
+#include "engine/RVNumber.h"
+#include "engine/RVParentheses.h"
+#include "engine/RVParser.h"
+#include "engine/RVUnaryMinus.h"
+#include "engine/RVVariable.h"
 
 namespace plotwise {
 namespace {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "EngineTestSupport.h"
-#include "RVFunction.h"
-#include "RVParser.h"
+#include "engine/RVFunction.h"
+#include "engine/RVParser.h"
 
 namespace plotwise {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "EngineTestSupport.h"
-#include "RVScanner.h"
+#include "engine/RVScanner.h"
 
 namespace plotwise {
 namespace {

@@ -6,8 +6,9 @@
 #include <random>
 #include <vector>
 
-#include "DerivativeSteps.h"
 #include "EngineTestSupport.h"
+#include "engine/DerivativeSteps.h"
+#include "engine/ExpressionParsing.h"
 
 namespace plotwise::test {
 namespace {

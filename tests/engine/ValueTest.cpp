@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "EngineTestSupport.h"
-#include "FunctionLibrary.h"
-#include "RVFunction.h"
-#include "RVParser.h"
-#include "RVRelationOperation.h"
-#include "RVVariable.h"
+#include "engine/FunctionLibrary.h"
+#include "engine/RVFunction.h"
+#include "engine/RVParser.h"
+#include "engine/RVRelationOperation.h"
+#include "engine/RVVariable.h"
 
 namespace plotwise {
 namespace {
@@ -611,7 +611,7 @@ TEST_P(ClassificationRows, EquationTypeRelopTypeAndExplicitness) {
     ASSERT_NE(tree, nullptr) << utf8(parser.error());
     const auto* relation = dynamic_cast<const RVRelationOperation*>(tree->root());
     ASSERT_NE(relation, nullptr);
-    EXPECT_EQ(relation->equationType(), row.equationType);
+    EXPECT_EQ(toInt(relation->equationType()), row.equationType);
     EXPECT_EQ(relation->relopType(), row.relopType);
     EXPECT_EQ(relation->isExplicit(), row.isExplicit);
     EXPECT_EQ(relation->determineIfExplicit(), row.isExplicit);
@@ -671,7 +671,7 @@ TEST(Classification, ExplicitnessFollowsCoordinateSystemMasks) {
                 const auto* relation = dynamic_cast<const RVRelationOperation*>(tree->root());
                 ASSERT_NE(relation, nullptr);
                 EXPECT_EQ(relation->isExplicit(), expectedExplicit);
-                EXPECT_EQ(relation->equationType(), expectedExplicit ? l : 6);
+                EXPECT_EQ(toInt(relation->equationType()), expectedExplicit ? l : 6);
                 EXPECT_EQ(relation->relopType(), 0);
                 EXPECT_TRUE(relation->isAssignment());
             }

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "ParserRoundTrip.h"
+#include "fuzz/ParserRoundTrip.h"
 
 namespace {
 

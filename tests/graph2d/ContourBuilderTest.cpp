@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "ContourBuilder.h"
 #include "SamplingTestSupport.h"
+#include "graph2d/sampling/ContourBuilder.h"
 
 namespace plotwise::test {
 namespace {
@@ -40,7 +40,7 @@ TEST(ContourBuilder, HandWorkedLineOnFourCells) {
     //   cell (1,0): ABC crosses PR and QR; BCD crosses PQ and QR;
     //   cell (1,1): as cell (0,0), shifted by (1, 1).
     ParsedEquation line("x-y-0.5");
-    ASSERT_EQ(line.type(), 6);
+    ASSERT_EQ(line.type(), EquationType::Implicit);
     const auto contour = build(line, window(0, 2, 0, 2, kUnitCells));
     const std::vector<SamplePoint> expected = {
         {0.5f, 0.0f},   {0.75f, 0.25f}, {1.0f, 0.5f}, {0.75f, 0.25f}, {1.0f, 0.5f}, {1.25f, 0.75f},

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "EquationSampler2D.h"
-#include "RegionBuilder.h"
 #include "SamplingTestSupport.h"
+#include "graph2d/sampling/EquationSampler2D.h"
+#include "graph2d/sampling/RegionBuilder.h"
 
 namespace plotwise::test {
 namespace {
@@ -14,8 +14,8 @@ constexpr DeviceClass kDevices[] = {DeviceClass::Phone, DeviceClass::Tablet};
 TEST(EquationSampler2D, ExplicitCurveCountsSegmentsBetweenItsPoints) {
     ParsedEquation line("y=2x+1");
     for (DeviceClass device : kDevices) {
-        const auto samples =
-            EquationSampler2D::sample(1, window(-5, 5.1, -5, 5, 32), line.data(), device);
+        const auto samples = EquationSampler2D::sample(
+            EquationType::ExplicitY, window(-5, 5.1, -5, 5, 32), line.data(), device);
         ASSERT_TRUE(samples);
         EXPECT_EQ(samples->points().size(), 98u);
         EXPECT_EQ(samples->dataObjectCount(), 97u);
@@ -39,8 +39,8 @@ TEST(EquationSampler2D, TypesWithoutA2DDrawingGiveAnEmptyBuffer) {
 
 TEST(EquationSampler2D, ImplicitCurveIsSegmentPairs) {
     ParsedEquation line("x-y-0.5");
-    const auto samples =
-        EquationSampler2D::sample(6, window(0, 2, 0, 2, 5.0001), line.data(), DeviceClass::Phone);
+    const auto samples = EquationSampler2D::sample(
+        EquationType::Implicit, window(0, 2, 0, 2, 5.0001), line.data(), DeviceClass::Phone);
     ASSERT_TRUE(samples);
     // Six segments (worked out in the contour builder's test): 12 points, 11 counted objects.
     EXPECT_EQ(samples->points().size(), 12u);
@@ -50,8 +50,10 @@ TEST(EquationSampler2D, ImplicitCurveIsSegmentPairs) {
 TEST(EquationSampler2D, InequalityUsesTheDeviceCapacity) {
     ParsedEquation checks("sin(20x)⋅sin(20y)>0.1");
     const EvaluationLimits2D limits = window(-16, 16, -10, 10, 80);
-    const auto phone = EquationSampler2D::sample(7, limits, checks.data(), DeviceClass::Phone);
-    const auto tablet = EquationSampler2D::sample(7, limits, checks.data(), DeviceClass::Tablet);
+    const auto phone = EquationSampler2D::sample(EquationType::Inequality, limits, checks.data(),
+                                                 DeviceClass::Phone);
+    const auto tablet = EquationSampler2D::sample(EquationType::Inequality, limits, checks.data(),
+                                                  DeviceClass::Tablet);
     ASSERT_TRUE(phone && tablet);
     EXPECT_TRUE(phone->points().empty());
     EXPECT_EQ(phone->dataObjectCount(), phone->records().size());
@@ -64,15 +66,15 @@ TEST(EquationSampler2D, InequalityUsesTheDeviceCapacity) {
 
 TEST(EquationSampler2D, EmptyResultsCountZero) {
     ParsedEquation nowhere("y=√(-1-x^2)");
-    const auto samples =
-        EquationSampler2D::sample(1, window(-5, 5, -5, 5, 32), nowhere.data(), DeviceClass::Phone);
+    const auto samples = EquationSampler2D::sample(
+        EquationType::ExplicitY, window(-5, 5, -5, 5, 32), nowhere.data(), DeviceClass::Phone);
     ASSERT_TRUE(samples);
     EXPECT_TRUE(samples->empty());
     EXPECT_EQ(samples->dataObjectCount(), 0u);
     const EvaluationData2D nothing;
     for (int type = 0; type <= 7; ++type) {
-        const auto none =
-            EquationSampler2D::sample(type, window(-5, 5, -5, 5, 32), nothing, DeviceClass::Phone);
+        const auto none = EquationSampler2D::sample(
+            static_cast<EquationType>(type), window(-5, 5, -5, 5, 32), nothing, DeviceClass::Phone);
         ASSERT_TRUE(none);
         EXPECT_TRUE(none->empty()) << type;
     }

@@ -4,8 +4,8 @@
 #include <numbers>
 #include <vector>
 
-#include "ExplicitSampler.h"
 #include "SamplingTestSupport.h"
+#include "graph2d/sampling/ExplicitSampler.h"
 
 namespace plotwise::test {
 namespace {
@@ -27,7 +27,7 @@ std::vector<SamplePoint> sample(ParsedEquation& equation, const EvaluationLimits
 
 TEST(ExplicitSampler, StraightLineIsTwoPointsPerChunk) {
     ParsedEquation line("y=2x+1");
-    ASSERT_EQ(line.type(), 1);
+    ASSERT_EQ(line.type(), EquationType::ExplicitY);
     // 32 points per unit: chunks of 5/24 units; 10.1 units hold 48.48 of them, so 49 chunks.
     const double width = kChunkPoints / 32.0;
     const auto points = sample(line, window(-5.0, 5.1, -5.0, 5.0, 32.0));
@@ -48,7 +48,7 @@ TEST(ExplicitSampler, StraightLineIsTwoPointsPerChunk) {
 
 TEST(ExplicitSampler, StraightLineInYSwapsTheAxes) {
     ParsedEquation line("x=3-y/2");
-    ASSERT_EQ(line.type(), 0);
+    ASSERT_EQ(line.type(), EquationType::ExplicitX);
     // The chunks follow the y ratio (40: 1/6 unit) and the tolerance the x ratio.
     const double width = kChunkPoints / 40.0;
     const auto points =
@@ -65,7 +65,7 @@ TEST(ExplicitSampler, StraightLineInYSwapsTheAxes) {
 
 TEST(ExplicitSampler, UnitCircleAt32PointsPerUnitIsOnePointPerChunk) {
     ParsedEquation circle("r=1");
-    ASSERT_EQ(circle.type(), 3);
+    ASSERT_EQ(circle.type(), EquationType::ExplicitR);
     // A 4° chord of the unit circle is 2.2 points long: below 5, so only the first point stays.
     const auto points = sample(circle, window(-2, 2, -2, 2, 32.0));
     ASSERT_EQ(points.size(), 90u);
@@ -93,7 +93,7 @@ TEST(ExplicitSampler, UnitCircleAt100PointsPerUnitKeepsBothEnds) {
 
 TEST(ExplicitSampler, RayInRadiusWalksFromNearToFar) {
     ParsedEquation ray("Θ=1");
-    ASSERT_EQ(ray.type(), 4);
+    ASSERT_EQ(ray.type(), EquationType::ExplicitTheta);
     // Window [1, 3] × [2, 4]: rNear = min(1, 2) = 1, rFar = √(3² + 4²) = 5. Chunks follow the
     // smaller ratio (21: 0.3175 units, 12.6 chunks, so 13), the limits the larger (42). A straight
     // ray is never refined: two points per chunk.

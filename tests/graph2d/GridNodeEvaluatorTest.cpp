@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "GridNodeEvaluator.h"
 #include "SamplingTestSupport.h"
+#include "graph2d/sampling/GridNodeEvaluator.h"
 
 namespace plotwise::test {
 namespace {

@@ -5,14 +5,14 @@
 #include <cmath>
 #include <vector>
 
-#include "DerivativeSteps.h"
-#include "EvaluationLimits2D.h"
-#include "ExplicitSampler.h"
-#include "RVEquation2D.h"
-#include "RegionBuilder.h"
 #include "SamplingTestSupport.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "engine/ExpressionParsing.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
+#include "graph2d/RVEquation2D.h"
+#include "graph2d/sampling/EvaluationLimits2D.h"
+#include "graph2d/sampling/ExplicitSampler.h"
+#include "graph2d/sampling/RegionBuilder.h"
 
 namespace plotwise {
 namespace {
@@ -45,7 +45,7 @@ TEST_F(RVEquation2DTest, SettingTheExpressionClassifiesAndCompiles) {
     };
     for (const Case& c : cases) {
         auto e = equation(c.text);
-        EXPECT_EQ(e->type(), c.type) << c.text;
+        EXPECT_EQ(toInt(e->type()), c.type) << c.text;
         EXPECT_EQ(e->containsR(), c.containsR) << c.text;
         EXPECT_EQ(e->containsTheta(), c.containsTheta) << c.text;
         EXPECT_FALSE(e->evaluationData().expressionNode.empty()) << c.text;
@@ -60,7 +60,7 @@ TEST_F(RVEquation2DTest, StoredStateWithADerivativeSamplesItsResult) {
     state.insert(QStringLiteral("expressionString"), QStringLiteral("y=d/dx(x^2)"));
     auto e = RVEquation2D::equation2DwithStateFromDictionary(state, table.data());
     ASSERT_TRUE(e);
-    EXPECT_EQ(e->type(), 1);
+    EXPECT_EQ(e->type(), EquationType::ExplicitY);
     e->evaluateWithLimits(window(-1, 1.1, -3, 3, 32), DeviceClass::Phone);
     ASSERT_NE(e->data(), nullptr);
     // 2x is a straight line: two points per chunk.
@@ -90,7 +90,7 @@ bool sampledWithZ(const RVEquation2D& e, double z) {
 
 TEST_F(RVEquation2DTest, SamplesAreCachedAgainstTheExactLimits) {
     auto e = equation("y=x+z");
-    ASSERT_EQ(e->type(), 1);
+    ASSERT_EQ(e->type(), EquationType::ExplicitY);
     const EvaluationLimits2D limits = window(-2, 2, -3, 3, 40);
     for (int field = 0; field < test::kEvaluationLimitsFieldCount; ++field) {
         table[2] = 0.0;
@@ -134,7 +134,7 @@ TEST_F(RVEquation2DTest, ANewExpressionIsSampledAtTheNextEvaluation) {
     ASSERT_TRUE(sampledWithZ(*e, 0.0));
     ParsedExpression replacement = parseExpression(u"x^2+y^2=1", table.data());
     e->setExpression(std::move(replacement.tree));
-    EXPECT_EQ(e->type(), 6);
+    EXPECT_EQ(e->type(), EquationType::Implicit);
     ASSERT_NE(e->data(), nullptr) << "the old samples stay until the next evaluation";
     e->evaluateWithLimits(limits, DeviceClass::Phone);
     ASSERT_NE(e->data(), nullptr);
@@ -145,7 +145,7 @@ TEST_F(RVEquation2DTest, ANewExpressionIsSampledAtTheNextEvaluation) {
 
 TEST_F(RVEquation2DTest, InequalitiesUseTheDeviceCapacity) {
     auto e = equation("sin(20x)⋅sin(20y)>0.1");
-    ASSERT_EQ(e->type(), 7);
+    ASSERT_EQ(e->type(), EquationType::Inequality);
     const EvaluationLimits2D limits = window(-16, 16, -10, 10, 80);
     e->evaluateWithLimits(limits, DeviceClass::Phone);
     ASSERT_NE(e->data(), nullptr);

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <vector>
 
-#include "RegionBuilder.h"
 #include "SamplingTestSupport.h"
+#include "graph2d/sampling/RegionBuilder.h"
 
 namespace plotwise::test {
 namespace {
@@ -81,7 +81,7 @@ TEST(RegionBuilder, HandWorkedHalfPlaneOnFourCells) {
     //               BCD: PQ and QR cross, P outside, Q inside: PQ crossing, Q, QR crossing;
     //   cell (1,1): as cell (0,0), shifted by (1, 1).
     ParsedEquation halfPlane("y>x-0.5");
-    ASSERT_EQ(halfPlane.type(), 7);
+    ASSERT_EQ(halfPlane.type(), EquationType::Inequality);
     for (DeviceClass device : kDevices) {
         const Region region = build(halfPlane, window(0, 2, 0, 2, kUnitCells), device);
         ASSERT_EQ(region.records.size(), 7u);

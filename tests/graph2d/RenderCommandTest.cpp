@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "EvalCommand.h"
-#include "RenderCommand.h"
+#include "cli/EvalCommand.h"
+#include "cli/RenderCommand.h"
 
 namespace plotwise::cli {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "Sample2dCommand.h"
+#include "cli/Sample2dCommand.h"
 
 namespace plotwise::cli {
 namespace {

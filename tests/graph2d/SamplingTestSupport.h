@@ -11,15 +11,15 @@
 #include <type_traits>
 #include <vector>
 
-#include "DerivativeSteps.h"
-#include "EvaluationData2D.h"
-#include "EvaluationLimits2D.h"
-#include "ExpressionSummary.h"
-#include "RVOperationTree.h"
-#include "RVRelationOperation.h"
-#include "SamplePoint.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "engine/ExpressionParsing.h"
+#include "engine/ExpressionSummary.h"
+#include "engine/RVOperationTree.h"
+#include "engine/RVRelationOperation.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
+#include "graph2d/sampling/EvaluationData2D.h"
+#include "graph2d/sampling/EvaluationLimits2D.h"
+#include "graph2d/sampling/SamplePoint.h"
 
 // Helpers shared by the 2D builder suites: an expression parsed like the keyboard parses it,
 // with its table, tree and compiled data kept together and in place.
@@ -45,7 +45,7 @@ public:
     const EvaluationData2D& data() const { return data_; }
     const RVOperationTree& tree() const { return *tree_; }
     VariableTable& table() { return table_; }
-    int type() const { return type_; }
+    EquationType type() const { return type_; }
     const std::string& text() const { return text_; }
 
     // The grid value at (x, y) by the tree's own evaluator (not the compiled form): right − left
@@ -66,7 +66,7 @@ private:
     VariableTable table_{};
     std::unique_ptr<RVOperationTree> tree_;
     EvaluationData2D data_;
-    int type_ = -1;
+    EquationType type_ = EquationType::Implicit;
 };
 
 // A window of plane units with the same points per unit along both axes.

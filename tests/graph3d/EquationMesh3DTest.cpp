@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "EquationMesh3D.h"
 #include "Graph3DTestSupport.h"
+#include "graph3d/EquationMesh3D.h"
 
 namespace plotwise {
 namespace {
@@ -31,7 +31,8 @@ TEST_P(EquationMesh, CalculatingUntilTheFirstEvaluation) {
     Held e("z=x*y");
     EXPECT_TRUE(e.mesh.calculating());
     EXPECT_EQ(e.mesh.dataObjectCount(), 0u);
-    EXPECT_TRUE(e.mesh.evaluateWithLimits(viewLimits(2, device()), true, device(), true));
+    EXPECT_TRUE(e.mesh.evaluateWithLimits(viewLimits(EquationType::ExplicitZ, device()), true,
+                                          device(), true));
     EXPECT_FALSE(e.mesh.calculating());
     EXPECT_TRUE(e.mesh.invalidVBO());
     EXPECT_GT(e.mesh.dataObjectCount(), 0u);
@@ -41,7 +42,7 @@ TEST_P(EquationMesh, CalculatingUntilTheFirstEvaluation) {
 
 TEST_P(EquationMesh, LimitsWithinOneHundredthKeepTheMesh) {
     Held e("z=x*y");
-    const EvaluationLimits3D limits = viewLimits(2, device());
+    const EvaluationLimits3D limits = viewLimits(EquationType::ExplicitZ, device());
     ASSERT_TRUE(e.mesh.evaluateWithLimits(limits, true, device(), true));
     e.mesh.setInvalidVBO(false);
     EvaluationLimits3D near = limits;
@@ -60,7 +61,7 @@ TEST_P(EquationMesh, LimitsWithinOneHundredthKeepTheMesh) {
 
 TEST_P(EquationMesh, NewExpressionRebuildsWithTheSameLimits) {
     Held e("z=x*y");
-    const EvaluationLimits3D limits = viewLimits(2, device());
+    const EvaluationLimits3D limits = viewLimits(EquationType::ExplicitZ, device());
     ASSERT_TRUE(e.mesh.evaluateWithLimits(limits, true, device(), true));
     const std::uint32_t before = e.mesh.dataIndexCount();
     e.set("z=100+x");  // every point beyond 70: no triangles
@@ -73,7 +74,7 @@ TEST_P(EquationMesh, NewExpressionRebuildsWithTheSameLimits) {
 
 TEST_P(EquationMesh, HiddenEquationWaitsUntilVisible) {
     Held e("x^2+y^2+z^2-4");
-    const EvaluationLimits3D limits = viewLimits(6, device());
+    const EvaluationLimits3D limits = viewLimits(EquationType::Implicit, device());
     EXPECT_FALSE(e.mesh.evaluateWithLimits(limits, false, device(), true));
     EXPECT_TRUE(e.mesh.calculating());
     EXPECT_EQ(e.mesh.dataObjectCount(), 0u);
@@ -81,14 +82,15 @@ TEST_P(EquationMesh, HiddenEquationWaitsUntilVisible) {
     EXPECT_GT(e.mesh.dataObjectCount(), 0u);
     // A hidden equation keeps its mesh and cache key when the limits change.
     const std::uint32_t count = e.mesh.dataObjectCount();
-    EXPECT_FALSE(e.mesh.evaluateWithLimits(viewLimits(6, device(), 2.0f), false, device(), true));
+    EXPECT_FALSE(e.mesh.evaluateWithLimits(viewLimits(EquationType::Implicit, device(), 2.0f),
+                                           false, device(), true));
     EXPECT_EQ(e.mesh.dataObjectCount(), count);
     EXPECT_EQ(e.mesh.previousEvaluationLimits().max, limits.max);
 }
 
 TEST_P(EquationMesh, FasterImplicitsPicksTheVariantAtEachEvaluation) {
     Held e("x^2+y^2+z^2-4");
-    const EvaluationLimits3D limits = viewLimits(6, device());
+    const EvaluationLimits3D limits = viewLimits(EquationType::Implicit, device());
     ASSERT_TRUE(e.mesh.evaluateWithLimits(limits, true, device(), true));
     EXPECT_FALSE(e.mesh.evaluationData().useTetahedros);
     const std::uint32_t cubes = e.mesh.dataObjectCount();
@@ -114,7 +116,7 @@ TEST_P(EquationMesh, EveryKindBuildsItsMesh) {
     for (const char* text : {"z=y^2/16-x^2/25", "r=2sin(4Θ+cos(4Φ))", "(x^4+y^4+z^4)/10=50",
                              "(x^2+y^2+z^2+4^2-2^2)^2 - 4*4^2*(x^2+y^2)<0"}) {
         Held e(text);
-        const int type = e.mesh.type();
+        const EquationType type = e.mesh.type();
         ASSERT_TRUE(e.mesh.evaluateWithLimits(viewLimits(type, device()), true, device(), true))
             << text;
         EXPECT_GT(e.mesh.dataIndexCount(), 0u) << text;
@@ -133,12 +135,13 @@ TEST_P(EquationMesh, EveryKindBuildsItsMesh) {
 
 TEST_P(EquationMesh, NoExpressionGivesNoMesh) {
     EquationMesh3D empty;
-    for (const int type : {0, 2, 3, 5, 6, 7, 8, -1}) {
+    for (const int number : {0, 2, 3, 5, 6, 7, 8, -1}) {
+        const auto type = static_cast<EquationType>(number);
         empty.setExpression(nullptr, type);
         EXPECT_TRUE(empty.evaluateWithLimits(viewLimits(type, device()), true, device(), false));
-        EXPECT_EQ(empty.dataObjectCount(), 0u) << type;
-        empty.calculateImplicit(viewLimits(6, device()), device());
-        EXPECT_EQ(empty.dataObjectCount(), 0u) << type;
+        EXPECT_EQ(empty.dataObjectCount(), 0u) << number;
+        empty.calculateImplicit(viewLimits(EquationType::Implicit, device()), device());
+        EXPECT_EQ(empty.dataObjectCount(), 0u) << number;
     }
 }
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "ExplicitSurfaceBuilder.h"
 #include "Graph3DTestSupport.h"
+#include "graph3d/ExplicitSurfaceBuilder.h"
 
 namespace plotwise {
 namespace {
@@ -17,7 +17,7 @@ protected:
     DeviceClass device() const { return GetParam(); }
     bool tablet() const { return device() == DeviceClass::Tablet; }
     MeshCapacities3D capacities() const { return MeshCapacities3D::forDevice(device()); }
-    Mesh3D build(const char* text, int expectedType) {
+    Mesh3D build(const char* text, EquationType expectedType) {
         auto e = equation(text);
         EXPECT_EQ(e.type, expectedType) << text;
         return ExplicitSurfaceBuilder::build(e.type, viewLimits(e.type, device()), e.data,
@@ -32,9 +32,10 @@ std::size_t cells(const Mesh3D& mesh) {
 
 TEST_P(ExplicitSurface, HyperbolicParaboloidGridAndIndexCounts) {
     auto e = equation("z=y^2/16-x^2/25");
-    ASSERT_EQ(e.type, 2);
-    const EvaluationLimits3D limits = viewLimits(2, device());
-    const Mesh3D mesh = ExplicitSurfaceBuilder::build(2, limits, e.data, capacities());
+    ASSERT_EQ(e.type, EquationType::ExplicitZ);
+    const EvaluationLimits3D limits = viewLimits(EquationType::ExplicitZ, device());
+    const Mesh3D mesh =
+        ExplicitSurfaceBuilder::build(EquationType::ExplicitZ, limits, e.data, capacities());
     // 14/30 rounds up in single precision, so the 31st x is past 7: 30 lines. 14/40 rounds down
     // and the 41st value (just below 7) still counts: 41.
     const int side = tablet() ? 41 : 30;
@@ -57,11 +58,11 @@ TEST_P(ExplicitSurface, HyperbolicParaboloidGridAndIndexCounts) {
 }
 
 TEST_P(ExplicitSurface, CylindricalRowRunsRadiallyToTwiceTheBox) {
-    const Mesh3D mesh = build("z=100*sin(7r)/(1+r)^2", 2);
+    const Mesh3D mesh = build("z=100*sin(7r)/(1+r)^2", EquationType::ExplicitZ);
     // 30 angles (40 on a tablet) × radii 0, step, … below 14: 30 (phone), 41 (tablet).
     EXPECT_EQ(mesh.horizontalSteps, tablet() ? 40 : 30);
     EXPECT_EQ(mesh.verticalSteps, tablet() ? 41 : 30);
-    const float step = viewLimits(2, device()).step;
+    const float step = viewLimits(EquationType::ExplicitZ, device()).step;
     const int n = mesh.horizontalSteps;
     for (int a = 0; a < n; a += 3) {
         const double theta = a * 2 * std::numbers::pi / (n - 1);
@@ -78,7 +79,7 @@ TEST_P(ExplicitSurface, CylindricalRowRunsRadiallyToTwiceTheBox) {
 }
 
 TEST_P(ExplicitSurface, SphericalRoseClosesItsFirstAndLastAngleLines) {
-    const Mesh3D mesh = build("r=2sin(4Θ+cos(4Φ))", 3);
+    const Mesh3D mesh = build("r=2sin(4Θ+cos(4Φ))", EquationType::ExplicitR);
     const int n = tablet() ? 40 : 30;
     EXPECT_EQ(mesh.horizontalSteps, n);
     EXPECT_EQ(mesh.verticalSteps, n);
@@ -95,26 +96,27 @@ TEST_P(ExplicitSurface, SphericalRoseClosesItsFirstAndLastAngleLines) {
 }
 
 TEST_P(ExplicitSurface, RowsOfEveryKind) {
-    const EvaluationLimits3D limits = viewLimits(0, device());
+    const EvaluationLimits3D limits = viewLimits(EquationType::ExplicitX, device());
     const int n = tablet() ? 40 : 30;           // angle samples
     const int coordinate = tablet() ? 41 : 30;  // −7 by step below 7
     const int radial = tablet() ? 41 : 30;      // 0 by step below 14
     const int halfRadial = tablet() ? 21 : 15;  // 0 by step below 7
     struct Row {
         const char* text;
-        int type;
+        EquationType type;
         int horizontal;
         int vertical;
     };
     const Row rows[] = {
-        {"r=Θ-sin(z)", 3, coordinate, n},             // cylindrical: z outside, Θ inside
-        {"Θ=r+cos(1/z)", 4, halfRadial, coordinate},  // cylindrical: r below max, z inside
-        {"Θ=sin(Φ+r)/2", 4, radial, n},               // spherical: r outside, Φ inside
-        {"Φ=3-sin(3Θ+r)", 5, radial, n},              // r outside, Θ inside
-        {"r=2sin(5Φ)", 3, n, n},
-        {"x=d/dz(e^(-4(z^2+y^2)))", 0, coordinate, coordinate},
-        {"y=x+z", 1, coordinate, coordinate},
-        {"z=abs(cos(x)*sin(y))", 2, coordinate, coordinate},
+        {"r=Θ-sin(z)", EquationType::ExplicitR, coordinate, n},  // cylindrical: z outside, Θ inside
+        {"Θ=r+cos(1/z)", EquationType::ExplicitTheta, halfRadial,
+         coordinate},  // cylindrical: r below max, z inside
+        {"Θ=sin(Φ+r)/2", EquationType::ExplicitTheta, radial, n},  // spherical: r outside, Φ inside
+        {"Φ=3-sin(3Θ+r)", EquationType::ExplicitPhi, radial, n},   // r outside, Θ inside
+        {"r=2sin(5Φ)", EquationType::ExplicitR, n, n},
+        {"x=d/dz(e^(-4(z^2+y^2)))", EquationType::ExplicitX, coordinate, coordinate},
+        {"y=x+z", EquationType::ExplicitY, coordinate, coordinate},
+        {"z=abs(cos(x)*sin(y))", EquationType::ExplicitZ, coordinate, coordinate},
     };
     for (const Row& row : rows) {
         const Mesh3D mesh = build(row.text, row.type);
@@ -128,7 +130,7 @@ TEST_P(ExplicitSurface, RowsOfEveryKind) {
     }
     // Points of the cylindrical and spherical rows follow the coordinate conventions.
     {
-        const Mesh3D mesh = build("Θ=r+cos(1/z)", 4);
+        const Mesh3D mesh = build("Θ=r+cos(1/z)", EquationType::ExplicitTheta);
         const std::size_t k = 3 * static_cast<std::size_t>(mesh.verticalSteps) + 11;
         const double r = 3 * static_cast<double>(limits.step);
         const double z = limits.min + 11 * static_cast<double>(limits.step);
@@ -138,7 +140,7 @@ TEST_P(ExplicitSurface, RowsOfEveryKind) {
         EXPECT_NEAR(mesh.vertices[k].z, z, 1e-5);
     }
     {
-        const Mesh3D mesh = build("Φ=3-sin(3Θ+r)", 5);
+        const Mesh3D mesh = build("Φ=3-sin(3Θ+r)", EquationType::ExplicitPhi);
         const std::size_t k = 5 * static_cast<std::size_t>(mesh.verticalSteps) + 7;
         const double r = 5 * static_cast<double>(limits.step);
         const double theta = 7 * 2 * std::numbers::pi / (n - 1);
@@ -159,7 +161,7 @@ TEST_P(ExplicitSurface, SurfaceBeyondSeventyGivesVerticesButNoTriangles) {
         EXPECT_TRUE(mesh.lineIndices.empty()) << text;
     }
     // Every point has x or y beyond 70 (max(|cos Θ|, |sin Θ|) ≥ √2/2).
-    const Mesh3D ufo = build("r=100+Θ+0*z", 3);
+    const Mesh3D ufo = build("r=100+Θ+0*z", EquationType::ExplicitR);
     EXPECT_FALSE(ufo.vertices.empty());
     EXPECT_TRUE(ufo.indices.empty());
 }
@@ -169,7 +171,8 @@ TEST_P(ExplicitSurface, OneMissingCornerLeavesOneTriangleTwoDropTheCell) {
     // corner of the first cell (A 0, B 1, C 4, D 3): A is replaced by D.
     auto e = equation("z=√(x+y-0.5)");
     const EvaluationLimits3D limits{0.0f, 2.5f, 1.0f, 0.0f};
-    const Mesh3D mesh = ExplicitSurfaceBuilder::build(2, limits, e.data, capacities());
+    const Mesh3D mesh =
+        ExplicitSurfaceBuilder::build(EquationType::ExplicitZ, limits, e.data, capacities());
     ASSERT_EQ(mesh.horizontalSteps, 3);
     ASSERT_EQ(mesh.verticalSteps, 3);
     ASSERT_EQ(mesh.indices.size(), 24u);
@@ -184,13 +187,14 @@ TEST_P(ExplicitSurface, OneMissingCornerLeavesOneTriangleTwoDropTheCell) {
     // Undefined where x < 0.5, points 0, 1, 2: cells 0 (0, 1, 4, 3) and 1 (1, 2, 5, 4) have two
     // bad corners each and are dropped; cells 3 and 4 are whole.
     auto two = equation("z=√(x-0.5)");
-    const Mesh3D dropped = ExplicitSurfaceBuilder::build(2, limits, two.data, capacities());
+    const Mesh3D dropped =
+        ExplicitSurfaceBuilder::build(EquationType::ExplicitZ, limits, two.data, capacities());
     EXPECT_EQ(dropped.indices, (std::vector<std::uint16_t>{3, 4, 7, 3, 7, 6, 4, 5, 8, 4, 8, 7}));
 }
 
 TEST_P(ExplicitSurface, NormalsOfAPlaneAreItsUnitNormal) {
     // z = x: each cell's (C − B) × (A − B) is (s², 0, −s²).
-    const Mesh3D mesh = build("z=x", 2);
+    const Mesh3D mesh = build("z=x", EquationType::ExplicitZ);
     const double k = 1 / std::sqrt(2.0);
     for (const MeshVertex& v : mesh.vertices) {
         EXPECT_NEAR(v.nx, k, 0.003);
@@ -201,7 +205,7 @@ TEST_P(ExplicitSurface, NormalsOfAPlaneAreItsUnitNormal) {
 
 TEST_P(ExplicitSurface, HolesInXDoNotSpoilTheirNeighboursNormals) {
     // x = 1/y² is clipped to NaN on the line y ≈ 0; every whole point keeps a finite normal.
-    const Mesh3D mesh = build("x=1/y^2+z", 0);
+    const Mesh3D mesh = build("x=1/y^2+z", EquationType::ExplicitX);
     std::size_t holes = 0;
     for (const MeshVertex& v : mesh.vertices) {
         if (!test::finite(v)) {
@@ -220,7 +224,8 @@ TEST_P(ExplicitSurface, CapacityBoundsAnyLimits) {
          {EvaluationLimits3D{-7, 7, 1e-6f, 0}, EvaluationLimits3D{-7, 7, 0, 0},
           EvaluationLimits3D{-7, 7, -1, 0}, EvaluationLimits3D{nan, 7, 1, 0},
           EvaluationLimits3D{-7, 7, nan, 0}, EvaluationLimits3D{7, -7, 1, 0}}) {
-        const Mesh3D mesh = ExplicitSurfaceBuilder::build(2, l, e.data, capacities());
+        const Mesh3D mesh =
+            ExplicitSurfaceBuilder::build(EquationType::ExplicitZ, l, e.data, capacities());
         EXPECT_LE(mesh.vertices.size(), capacities().explicitSamples);
     }
     for (const char* text : {"r=2", "Φ=1", "Θ=r+z"}) {

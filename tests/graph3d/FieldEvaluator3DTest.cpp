@@ -5,8 +5,8 @@
 #include <numbers>
 #include <vector>
 
-#include "FieldEvaluator3D.h"
 #include "Graph3DTestSupport.h"
+#include "graph3d/FieldEvaluator3D.h"
 
 namespace plotwise {
 namespace {

@@ -7,15 +7,15 @@
 #include <string>
 #include <string_view>
 
-#include "DerivativeSteps.h"
-#include "DeviceClass.h"
-#include "EvaluationData3D.h"
-#include "EvaluationLimits3D.h"
-#include "ExpressionSummary.h"
-#include "Mesh3D.h"
-#include "MeshCapacities3D.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "common/DeviceClass.h"
+#include "engine/ExpressionParsing.h"
+#include "engine/ExpressionSummary.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
+#include "graph3d/EvaluationData3D.h"
+#include "graph3d/EvaluationLimits3D.h"
+#include "graph3d/Mesh3D.h"
+#include "graph3d/MeshCapacities3D.h"
 
 // Helpers shared by the 3D builder suites.
 namespace plotwise::test {
@@ -25,7 +25,7 @@ namespace plotwise::test {
 struct Equation3D {
     std::unique_ptr<VariableTable> table = std::make_unique<VariableTable>();
     std::unique_ptr<RVOperationTree> tree;
-    int type = 6;
+    EquationType type = EquationType::Implicit;
     EvaluationData3D data;
 };
 
@@ -45,7 +45,7 @@ inline Equation3D equation(std::string_view text, bool tetrahedra = false) {
 }
 
 // The 3D view's limits at zoom 1 for an equation of `type` on `device`.
-inline EvaluationLimits3D viewLimits(int type, DeviceClass device, float scale = 1.0f) {
+inline EvaluationLimits3D viewLimits(EquationType type, DeviceClass device, float scale = 1.0f) {
     return EvaluationLimits3D::forScale(scale,
                                         MeshCapacities3D::forDevice(device).divisionsForType(type));
 }

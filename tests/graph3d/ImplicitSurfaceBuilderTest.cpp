@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "Graph3DTestSupport.h"
-#include "ImplicitSurfaceBuilder.h"
+#include "graph3d/ImplicitSurfaceBuilder.h"
 
 namespace plotwise {
 namespace {
@@ -21,7 +21,7 @@ class ImplicitSurface : public ::testing::TestWithParam<std::tuple<bool, DeviceC
 protected:
     bool tetrahedra() const { return std::get<0>(GetParam()); }
     DeviceClass device() const { return std::get<1>(GetParam()); }
-    EvaluationLimits3D limits() const { return viewLimits(6, device()); }
+    EvaluationLimits3D limits() const { return viewLimits(EquationType::Implicit, device()); }
     std::size_t vertexLimit() const {
         return MeshCapacities3D::forDevice(device()).implicitVertexLimit;
     }

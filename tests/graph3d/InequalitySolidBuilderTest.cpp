@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "Graph3DTestSupport.h"
-#include "InequalitySolidBuilder.h"
+#include "graph3d/InequalitySolidBuilder.h"
 
 namespace plotwise {
 namespace {
@@ -22,7 +22,7 @@ TEST_P(InequalitySolid, BallOfEightCellsMergesIntoFourColumns) {
     // Cells of side 1 from −2: centres ±0.5 and ±1.5. Only the eight centres (±0.5, ±0.5, ±0.5)
     // have x²+y²+z² = 0.75 < 1; each (x, y) pair merges its two z cells.
     auto e = equation("x^2+y^2+z^2<1");
-    ASSERT_EQ(e.type, 7);
+    ASSERT_EQ(e.type, EquationType::Inequality);
     const EvaluationLimits3D limits{-2.0f, 2.0f, 1.0f, 0.0f};
     InequalitySolidBuilder::Statistics statistics;
     const Mesh3D mesh = InequalitySolidBuilder::build(limits, e.data, capacities(), &statistics);
@@ -66,7 +66,7 @@ TEST_P(InequalitySolid, BallOfEightCellsMergesIntoFourColumns) {
 TEST_P(InequalitySolid, TorusMergesAlongZAndStaysUnderTheCap) {
     auto e = equation("(x^2+y^2+z^2+4^2-2^2)^2 - 4*4^2*(x^2+y^2)<0");
     InequalitySolidBuilder::Statistics statistics;
-    const EvaluationLimits3D limits = viewLimits(7, device());
+    const EvaluationLimits3D limits = viewLimits(EquationType::Inequality, device());
     const Mesh3D mesh = InequalitySolidBuilder::build(limits, e.data, capacities(), &statistics);
     ASSERT_FALSE(mesh.empty());
     EXPECT_FALSE(statistics.cutOff);
@@ -121,8 +121,8 @@ TEST_P(InequalitySolid, FullBoxStopsAtTheInsidePointBuffer) {
 TEST_P(InequalitySolid, NothingInsideGivesNoMesh) {
     for (const char* text : {"x^2+y^2+z^2<-1", "x>100", "√(-1-x^2)>0"}) {
         auto e = equation(text);
-        const Mesh3D mesh =
-            InequalitySolidBuilder::build(viewLimits(7, device()), e.data, capacities());
+        const Mesh3D mesh = InequalitySolidBuilder::build(
+            viewLimits(EquationType::Inequality, device()), e.data, capacities());
         EXPECT_TRUE(mesh.empty()) << text;
         EXPECT_TRUE(mesh.lineIndices.empty());
     }
@@ -139,8 +139,8 @@ TEST_P(InequalitySolid, CylindricalReadingCoversBothHalvesAroundZ) {
     // With z in play Θ is the angle about z: Θ > 0 is the half y > 0 (and the negative x
     // axis, where the angle is π), on both sides of the y axis.
     auto e = equation("Θ+0*z>0");
-    const std::vector<Float3> points =
-        InequalitySolidBuilder::insidePoints(viewLimits(7, device()), e.data, capacities());
+    const std::vector<Float3> points = InequalitySolidBuilder::insidePoints(
+        viewLimits(EquationType::Inequality, device()), e.data, capacities());
     ASSERT_FALSE(points.empty());
     bool left = false;
     bool right = false;
@@ -151,8 +151,8 @@ TEST_P(InequalitySolid, CylindricalReadingCoversBothHalvesAroundZ) {
     }
     EXPECT_TRUE(left && right);
     auto beyond = equation("Θ+0*z>2");  // angles above 2 rad lie at x < 0, y >= 0
-    const std::vector<Float3> leftPoints =
-        InequalitySolidBuilder::insidePoints(viewLimits(7, device()), beyond.data, capacities());
+    const std::vector<Float3> leftPoints = InequalitySolidBuilder::insidePoints(
+        viewLimits(EquationType::Inequality, device()), beyond.data, capacities());
     ASSERT_FALSE(leftPoints.empty());
     for (const Float3& p : leftPoints) {
         EXPECT_LT(p.x, 0.0f);

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "Mesh3DCommand.h"
 #include "MeshFileReaders.h"
+#include "cli/Mesh3DCommand.h"
 
 namespace plotwise::cli {
 namespace {

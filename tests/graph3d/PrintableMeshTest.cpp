@@ -6,10 +6,10 @@
 #include <sstream>
 
 #include "Graph3DTestSupport.h"
-#include "MeshBuilder3D.h"
 #include "MeshFileReaders.h"
-#include "MeshFileWriter.h"
-#include "PrintableMesh.h"
+#include "graph3d/MeshBuilder3D.h"
+#include "graph3d/MeshFileWriter.h"
+#include "graph3d/PrintableMesh.h"
 
 namespace plotwise {
 namespace {
@@ -22,7 +22,8 @@ struct Case {
     bool tetrahedra;
 };
 
-Mesh3D buildMesh(const char* text, bool tetrahedra, DeviceClass device, int* type = nullptr) {
+Mesh3D buildMesh(const char* text, bool tetrahedra, DeviceClass device,
+                 EquationType* type = nullptr) {
     auto e = equation(text, tetrahedra);
     if (type != nullptr) {
         *type = e.type;
@@ -120,10 +121,10 @@ TEST_P(Printable, OpenSurfaceStaysOpenAndLeavesHolesOut) {
 }
 
 TEST_P(Printable, InequalitySolidBecomesTheSurfaceOfItsCells) {
-    int type = 0;
+    EquationType type = EquationType::ExplicitX;
     const char* torus = "(x^2+y^2+z^2+4^2-2^2)^2 - 4*4^2*(x^2+y^2)<0";
     const Mesh3D mesh = buildMesh(torus, tetrahedra(), device(), &type);
-    ASSERT_EQ(type, 7);
+    ASSERT_EQ(type, EquationType::Inequality);
     const PrintableMesh printable = PrintableMesh::fromMesh(mesh, type);
     EXPECT_TRUE(printable.closed);
     EXPECT_TRUE(watertight(printable.triangles));
@@ -144,7 +145,7 @@ TEST_P(Printable, InequalitySolidBecomesTheSurfaceOfItsCells) {
 TEST_P(Printable, FilesReadBackWithTheSameTrianglesAndBounds) {
     for (const char* text :
          {"x^2+y^2+z^2-4", "z=y^2/16-x^2/25", "(x^2+y^2+z^2+4^2-2^2)^2 - 4*4^2*(x^2+y^2)<0"}) {
-        int type = 0;
+        EquationType type = EquationType::ExplicitX;
         const Mesh3D mesh = buildMesh(text, tetrahedra(), device(), &type);
         const PrintableMesh printable = PrintableMesh::fromMesh(mesh, type);
         ASSERT_FALSE(printable.triangles.empty()) << text;
@@ -213,7 +214,7 @@ TEST(PrintableMesh, EmptyAndBrokenMeshesGiveEmptyFiles) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     broken.vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {nan, 0, 0}};
     broken.indices = {0, 1, 2, 0, 1, 3, 0, 1, 9};
-    const PrintableMesh one = PrintableMesh::fromMesh(broken, 7);
+    const PrintableMesh one = PrintableMesh::fromMesh(broken, EquationType::Inequality);
     EXPECT_EQ(one.triangles.size(), 1u);
     EXPECT_FALSE(one.closed);
 }

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "Graph3DTestSupport.h"
-#include "RVEquation3D.h"
+#include "graph3d/RVEquation3D.h"
 
 namespace plotwise {
 namespace {
@@ -21,18 +21,18 @@ std::unique_ptr<RVEquation3D> fromText(const char* text, VariableTable& table) {
 TEST(RVEquation3D, NewEquationWaitsForItsFirstEvaluation) {
     VariableTable table{};
     auto equation = fromText("z=y^2/16-x^2/25", table);
-    EXPECT_EQ(equation->type(), 2);
+    EXPECT_EQ(equation->type(), EquationType::ExplicitZ);
     EXPECT_TRUE(equation->calculating());
     EXPECT_EQ(equation->dataObjectCount(), 0u);
-    EXPECT_TRUE(
-        equation->evaluateWithLimits(viewLimits(2, DeviceClass::Phone), DeviceClass::Phone, true));
+    EXPECT_TRUE(equation->evaluateWithLimits(
+        viewLimits(EquationType::ExplicitZ, DeviceClass::Phone), DeviceClass::Phone, true));
     EXPECT_FALSE(equation->calculating());
     EXPECT_EQ(equation->dataObjectCount(), 900u);  // 30 × 30 on a phone
     EXPECT_EQ(equation->dataIndexCount(), 6u * 29u * 29u);
     EXPECT_EQ(equation->linesIndexCount(), 8u * 29u * 29u);
     // The same limits again rebuild nothing.
-    EXPECT_FALSE(
-        equation->evaluateWithLimits(viewLimits(2, DeviceClass::Phone), DeviceClass::Phone, true));
+    EXPECT_FALSE(equation->evaluateWithLimits(
+        viewLimits(EquationType::ExplicitZ, DeviceClass::Phone), DeviceClass::Phone, true));
 }
 
 TEST(RVEquation3D, StoredEquationCarriesOutItsDerivativeAndVisibility) {
@@ -43,9 +43,9 @@ TEST(RVEquation3D, StoredEquationCarriesOutItsDerivativeAndVisibility) {
     state.insert(RVEquation::expressionVisibleKey, false);
     auto equation = RVEquation3D::equation3DwithStateFromDictionary(state, table.data());
     ASSERT_TRUE(equation);
-    EXPECT_EQ(equation->type(), 0);
+    EXPECT_EQ(equation->type(), EquationType::ExplicitX);
     EXPECT_TRUE(equation->calculating());
-    const EvaluationLimits3D limits = viewLimits(0, DeviceClass::Tablet);
+    const EvaluationLimits3D limits = viewLimits(EquationType::ExplicitX, DeviceClass::Tablet);
     // Hidden: not evaluated until it is visible and asked again.
     EXPECT_FALSE(equation->evaluateWithLimits(limits, DeviceClass::Tablet, true));
     EXPECT_EQ(equation->dataObjectCount(), 0u);
@@ -60,7 +60,7 @@ TEST(RVEquation3D, StoredEquationCarriesOutItsDerivativeAndVisibility) {
 TEST(RVEquation3D, ChangingTheExpressionRebuildsAtTheSameLimits) {
     VariableTable table{};
     auto equation = fromText("x^2+y^2+z^2-4", table);
-    const EvaluationLimits3D limits = viewLimits(6, DeviceClass::Phone);
+    const EvaluationLimits3D limits = viewLimits(EquationType::Implicit, DeviceClass::Phone);
     ASSERT_TRUE(equation->evaluateWithLimits(limits, DeviceClass::Phone, true));
     const std::uint32_t sphere = equation->dataObjectCount();
     ParsedExpression parsed = parseExpression(u"x^2+y^2+z^2-9", table.data());
@@ -70,9 +70,9 @@ TEST(RVEquation3D, ChangingTheExpressionRebuildsAtTheSameLimits) {
     // An inequality becomes type 7 and builds boxes.
     ParsedExpression solid = parseExpression(u"x^2+y^2+z^2<9", table.data());
     equation->setExpression(std::move(solid.tree));
-    EXPECT_EQ(equation->type(), 7);
-    EXPECT_TRUE(
-        equation->evaluateWithLimits(viewLimits(7, DeviceClass::Phone), DeviceClass::Phone, true));
+    EXPECT_EQ(equation->type(), EquationType::Inequality);
+    EXPECT_TRUE(equation->evaluateWithLimits(
+        viewLimits(EquationType::Inequality, DeviceClass::Phone), DeviceClass::Phone, true));
     EXPECT_EQ(equation->dataObjectCount() % 36, 0u);
     EXPECT_EQ(equation->linesIndexCount(), equation->dataObjectCount() / 36 * 24);
 }

@@ -8,9 +8,9 @@
 #include <limits>
 #include <vector>
 
-#include "FastInverseSquareRoot.h"
-#include "MarchingCubesTables.h"
-#include "MarchingTetrahedraTables.h"
+#include "graph3d/FastInverseSquareRoot.h"
+#include "graph3d/MarchingCubesTables.h"
+#include "graph3d/MarchingTetrahedraTables.h"
 
 namespace plotwise {
 namespace {

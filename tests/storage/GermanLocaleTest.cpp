@@ -4,10 +4,10 @@
 #include <clocale>
 #include <string>
 
-#include "PreferenceStore.h"
-#include "PropertyList.h"
 #include "StorageTestSupport.h"
-#include "WorkspaceStorage.h"
+#include "app/storage/PreferenceStore.h"
+#include "app/storage/PropertyList.h"
+#include "app/storage/WorkspaceStorage.h"
 
 namespace plotwise {
 namespace {

@@ -4,11 +4,11 @@
 #include <QDateTime>
 #include <QTranslator>
 
-#include "ColorText.h"
-#include "LibraryStorage.h"
-#include "PropertyList.h"
 #include "StorageTestSupport.h"
-#include "VariableTable.h"
+#include "app/storage/LibraryStorage.h"
+#include "app/storage/PropertyList.h"
+#include "engine/VariableTable.h"
+#include "equations/ColorText.h"
 
 namespace plotwise {
 namespace {
@@ -119,7 +119,7 @@ TEST_F(LibraryStorageTest, ExamplesAreClassified) {
     const auto library2D = LibraryStorage::loadLibrary("expressions2D.plist", table.data());
     std::vector<int> types;
     for (const auto& equation : library2D.equations) {
-        types.push_back(equation->type());
+        types.push_back(toInt(equation->type()));
     }
     // y=, y= (derivative), x=, four r= curves, r=, implicit, implicit, implicit r², r², y<.
     EXPECT_EQ(types, (std::vector<int>{1, 1, 0, 3, 3, 3, 3, 3, 6, 6, 6, 6, 7}));
@@ -215,7 +215,7 @@ TEST_F(LibraryStorageTest, EveryItemKindIsReadOrSkipped) {
     EXPECT_EQ(sourceOf(*library.equations[1]), QString::fromUtf8("r=Θ"));
     EXPECT_EQ(hexStringFromColor(library.equations[1]->color()), "FF0000");
     EXPECT_TRUE(library.equations[1]->visible());
-    EXPECT_EQ(library.equations[1]->type(), 3);
+    EXPECT_EQ(library.equations[1]->type(), EquationType::ExplicitR);
     EXPECT_EQ(sourceOf(*library.equations[2]), "y=d/dx(x^2)");
     EXPECT_FALSE(library.equations[2]->expression()->containsDerivative());
     EXPECT_EQ(library.equations[3]->caption(), "last");

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <memory>
 
-#include "NotificationCenter.h"
+#include "app/storage/NotificationCenter.h"
 
 namespace plotwise {
 namespace {

@@ -5,10 +5,10 @@
 #include <clocale>
 #include <cstdio>
 
-#include "ApplicationIdentity.h"
-#include "ColorText.h"
 #include "PreferenceSample.h"
-#include "RVPWSettingsManager.h"
+#include "app/storage/ApplicationIdentity.h"
+#include "app/storage/RVPWSettingsManager.h"
+#include "equations/ColorText.h"
 
 int main(int argc, char** argv) {
     using namespace plotwise;

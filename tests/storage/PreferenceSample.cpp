@@ -4,11 +4,11 @@
 #include <limits>
 #include <variant>
 
-#include "RVEquation.h"
-#include "RVPWSettingsManager.h"
 #include "StorageTestSupport.h"
-#include "VariableTable.h"
-#include "WorkspaceStorage.h"
+#include "app/storage/RVPWSettingsManager.h"
+#include "app/storage/WorkspaceStorage.h"
+#include "engine/VariableTable.h"
+#include "equations/RVEquation.h"
 
 namespace plotwise::testing {
 

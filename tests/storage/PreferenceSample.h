@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "PreferenceStore.h"
+#include "app/storage/PreferenceStore.h"
 
 // A sample of everything the application keeps in the preference store (every setting changed
 // from its default, both planes of the workspace, numbers that a locale could garble), written

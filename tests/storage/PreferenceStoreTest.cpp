@@ -2,9 +2,9 @@
 
 #include <QDir>
 
-#include "PreferenceStore.h"
-#include "PropertyList.h"
 #include "StorageTestSupport.h"
+#include "app/storage/PreferenceStore.h"
+#include "app/storage/PropertyList.h"
 
 namespace plotwise {
 namespace {

@@ -7,11 +7,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "ApplicationIdentity.h"
 #include "PreferenceSample.h"
-#include "PreferenceStore.h"
-#include "PropertyList.h"
 #include "StorageTestSupport.h"
+#include "app/storage/ApplicationIdentity.h"
+#include "app/storage/PreferenceStore.h"
+#include "app/storage/PropertyList.h"
 
 namespace plotwise {
 namespace {

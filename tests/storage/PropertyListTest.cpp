@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "PropertyList.h"
 #include "StorageTestSupport.h"
+#include "app/storage/PropertyList.h"
 
 namespace plotwise {
 namespace {

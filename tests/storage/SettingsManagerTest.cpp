@@ -2,15 +2,15 @@
 
 #include <QFile>
 
-#include "ColorText.h"
-#include "LibraryStorage.h"
-#include "PreferenceStore.h"
-#include "PropertyList.h"
-#include "RVEquation.h"
-#include "RVPWSettingsManager.h"
-#include "RVParser.h"
 #include "StorageTestSupport.h"
-#include "VariableTable.h"
+#include "app/storage/LibraryStorage.h"
+#include "app/storage/PreferenceStore.h"
+#include "app/storage/PropertyList.h"
+#include "app/storage/RVPWSettingsManager.h"
+#include "engine/RVParser.h"
+#include "engine/VariableTable.h"
+#include "equations/ColorText.h"
+#include "equations/RVEquation.h"
 
 namespace plotwise {
 namespace {

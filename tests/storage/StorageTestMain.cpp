@@ -5,8 +5,8 @@
 
 #include <QCoreApplication>
 
-#include "ApplicationIdentity.h"
-#include "IsolatedUserFolders.h"
+#include "app/storage/ApplicationIdentity.h"
+#include "tests/support/IsolatedUserFolders.h"
 
 int main(int argc, char** argv) {
     QTemporaryDir root(QDir::tempPath() + QStringLiteral("/plotwise-storage-tests-XXXXXX"));

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "PreferenceStore.h"
-#include "RVEquation.h"
-#include "RVParser.h"
 #include "StorageTestSupport.h"
-#include "VariableTable.h"
-#include "WorkspaceStorage.h"
+#include "app/storage/PreferenceStore.h"
+#include "app/storage/WorkspaceStorage.h"
+#include "engine/RVParser.h"
+#include "engine/VariableTable.h"
+#include "equations/RVEquation.h"
 
 namespace plotwise {
 namespace {

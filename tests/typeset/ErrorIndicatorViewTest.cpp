@@ -2,7 +2,7 @@
 
 #include <QImage>
 
-#include "RVPWErrorIndicatorView.h"
+#include "typeset/RVPWErrorIndicatorView.h"
 
 namespace plotwise {
 namespace {

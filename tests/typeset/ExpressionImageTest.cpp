@@ -5,8 +5,8 @@
 #include <cmath>
 #include <string>
 
-#include "ExpressionImage.h"
 #include "TypesetTestSupport.h"
+#include "typeset/ExpressionImage.h"
 
 namespace plotwise {
 namespace {

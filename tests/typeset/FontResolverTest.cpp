@@ -4,8 +4,8 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 
-#include "FontResolver.h"
-#include "FormulaNode.h"
+#include "typeset/FontResolver.h"
+#include "typeset/FormulaNode.h"
 
 namespace plotwise {
 namespace {

@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "FormulaLayout.h"
-#include "RVBinaryOperation.h"
-#include "RVCommutativeOperation.h"
-#include "RVConstant.h"
-#include "RVNumber.h"
-#include "RVParentheses.h"
-#include "RVUnaryMinus.h"
-#include "RVVariable.h"
 #include "TypesetTestSupport.h"
+#include "engine/RVBinaryOperation.h"
+#include "engine/RVCommutativeOperation.h"
+#include "engine/RVConstant.h"
+#include "engine/RVNumber.h"
+#include "engine/RVParentheses.h"
+#include "engine/RVUnaryMinus.h"
+#include "engine/RVVariable.h"
+#include "typeset/FormulaLayout.h"
 
 namespace plotwise {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "TypesetCommand.h"
+#include "cli/TypesetCommand.h"
 
 namespace plotwise::cli {
 namespace {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "BuiltInExamples.h"
-#include "FormulaLayout.h"
-#include "RVOperationTree.h"
-#include "RVParser.h"
-#include "VariableTable.h"
+#include "app/examples/BuiltInExamples.h"
+#include "engine/RVOperationTree.h"
+#include "engine/RVParser.h"
+#include "engine/VariableTable.h"
+#include "typeset/FormulaLayout.h"
 
 namespace plotwise::test {
 

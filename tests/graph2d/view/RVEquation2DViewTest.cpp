@@ -15,13 +15,13 @@
 #include <memory>
 #include <vector>
 
-#include "DerivativeSteps.h"
-#include "RVEquation2D.h"
-#include "RVEquation2DView.h"
-#include "RVEquation2DViewDelegate.h"
-#include "RVPWTraceView.h"
-#include "TextUtilities.h"
-#include "VariableTable.h"
+#include "engine/ExpressionParsing.h"
+#include "engine/TextUtilities.h"
+#include "engine/VariableTable.h"
+#include "graph2d/RVEquation2D.h"
+#include "graph2d/view/RVEquation2DView.h"
+#include "graph2d/view/RVEquation2DViewDelegate.h"
+#include "graph2d/view/RVPWTraceView.h"
 
 namespace plotwise {
 namespace {
@@ -62,7 +62,7 @@ protected:
         EXPECT_TRUE(parsed.tree) << text;
         equations.push_back(RVEquation2D::equation2DwithOperationTree(std::move(parsed.tree)));
         RVEquation2D* equation = equations.back().get();
-        if (equation->type() == 7) {
+        if (equation->type() == EquationType::Inequality) {
             color.setAlphaF(0.5f);
         }
         equation->setColor(color);

@@ -1,10 +1,10 @@
-#include "RVEquation.h"
+#include "equations/RVEquation.h"
 
 #include <atomic>
 
-#include "ColorText.h"
-#include "ExpressionSummary.h"
-#include "RVParser.h"
+#include "engine/ExpressionSummary.h"
+#include "engine/RVParser.h"
+#include "equations/ColorText.h"
 
 namespace plotwise {
 
@@ -119,7 +119,7 @@ void RVEquation::setExpression(std::unique_ptr<RVOperationTree> tree) {
 QColor RVEquation::defaultColorForExpressionType() const {
     const DefaultColorProvider provider = defaultColorProvider.load();
     QColor color = provider ? provider() : randomColor();
-    if (type_ == 7) {
+    if (type_ == EquationType::Inequality) {
         color.setAlphaF(0.5f);
     }
     return color;

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "ColorText.h"
-#include "RVEquation.h"
-#include "RVParser.h"
-#include "VariableTable.h"
+#include "engine/RVParser.h"
+#include "engine/VariableTable.h"
+#include "equations/ColorText.h"
+#include "equations/RVEquation.h"
 
 namespace plotwise {
 namespace {
@@ -43,7 +43,7 @@ TEST_F(RVEquationTest, ClassifiesFromTheRelation) {
     };
     for (const Case& c : cases) {
         auto equation = RVEquation::equationWithOperationTree(parsed(c.text, table));
-        EXPECT_EQ(equation->type(), c.type) << c.text;
+        EXPECT_EQ(toInt(equation->type()), c.type) << c.text;
         EXPECT_EQ(equation->isRelop(), c.isRelop) << c.text;
     }
 }
@@ -165,7 +165,7 @@ TEST_F(RVEquationTest, DerivativeIsCarriedOutAndTheSourceKept) {
         RVEquation::equationWithStateFromDictionary(stateWithSource("y=d/dx(x^3)"), table.data());
     ASSERT_TRUE(equation);
     EXPECT_FALSE(equation->expression()->containsDerivative());
-    EXPECT_EQ(equation->type(), 1);
+    EXPECT_EQ(equation->type(), EquationType::ExplicitY);
     EXPECT_EQ(equation->dictionaryWithState().value("expressionString").toString(), "y=d/dx(x^3)");
     // y = 3x² at x = 2: the right-hand side compiles to 12.
     table[0] = 2.0;
@@ -192,7 +192,7 @@ TEST_F(RVEquationTest, DefaultColourComesFromTheProviderAndHalvesAlphaForInequal
 
     // Editing the inequality into an equation keeps its colour.
     inequality->setExpression(parsed("y=x", table));
-    EXPECT_EQ(inequality->type(), 1);
+    EXPECT_EQ(inequality->type(), EquationType::ExplicitY);
     EXPECT_EQ(hexStringFromColor(inequality->color()), "12345680");
 }
 
@@ -211,7 +211,7 @@ public:
     void setExpression(std::unique_ptr<RVOperationTree> tree) override {
         RVEquation::setExpression(std::move(tree));
         ++calls;
-        setType(type() + 100);
+        setType(static_cast<EquationType>(toInt(type()) + 100));
     }
     int calls = 0;
 };
@@ -220,12 +220,12 @@ TEST_F(RVEquationTest, SubclassSetExpressionRunsFromTheInitialisers) {
     CountingEquation fromState;
     ASSERT_TRUE(fromState.initWithStateFromDictionary(stateWithSource("y=x"), table.data()));
     EXPECT_EQ(fromState.calls, 1);
-    EXPECT_EQ(fromState.type(), 101);
+    EXPECT_EQ(toInt(fromState.type()), 101);
 
     CountingEquation fromTree;
     fromTree.initWithOperationTree(parsed("x=y", table));
     EXPECT_EQ(fromTree.calls, 1);
-    EXPECT_EQ(fromTree.type(), 100);
+    EXPECT_EQ(toInt(fromTree.type()), 100);
 }
 
 TEST_F(RVEquationTest, DictionariesWithStateKeepsOrder) {

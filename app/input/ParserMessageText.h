@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "ParserMessage.h"
+#include "engine/ParserMessage.h"
 
 namespace plotwise {
 

@@ -1,8 +1,8 @@
-#include "ParserMessageText.h"
+#include "app/input/ParserMessageText.h"
 
 #include <QCoreApplication>
 
-#include "TextUtilities.h"
+#include "engine/TextUtilities.h"
 
 namespace plotwise {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "ColorText.h"
+#include "equations/ColorText.h"
 
 namespace plotwise {
 namespace {

@@ -1,4 +1,4 @@
-#include "RVLoadingView.h"
+#include "app/widgets/RVLoadingView.h"
 
 #include <QEvent>
 #include <QGraphicsOpacityEffect>

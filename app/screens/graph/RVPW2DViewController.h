@@ -9,10 +9,10 @@
 #include <optional>
 #include <vector>
 
-#include "DeviceClass.h"
-#include "RVEquation2D.h"
-#include "RVEquation2DViewDelegate.h"
-#include "VariableTable.h"
+#include "common/DeviceClass.h"
+#include "engine/VariableTable.h"
+#include "graph2d/RVEquation2D.h"
+#include "graph2d/view/RVEquation2DViewDelegate.h"
 
 class QAction;
 class QToolBar;

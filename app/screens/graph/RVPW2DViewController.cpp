@@ -1,4 +1,4 @@
-#include "RVPW2DViewController.h"
+#include "app/screens/graph/RVPW2DViewController.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -7,16 +7,16 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "DerivativeSteps.h"
-#include "NotificationCenter.h"
-#include "ParserMessageText.h"
-#include "PreferenceStore.h"
-#include "RVEquation2DView.h"
-#include "RVLoadingView.h"
-#include "RVPWSettingsManager.h"
-#include "TextUtilities.h"
-#include "ToolbarIcons.h"
-#include "WorkspaceStorage.h"
+#include "app/input/ParserMessageText.h"
+#include "app/storage/NotificationCenter.h"
+#include "app/storage/PreferenceStore.h"
+#include "app/storage/RVPWSettingsManager.h"
+#include "app/storage/WorkspaceStorage.h"
+#include "app/widgets/RVLoadingView.h"
+#include "app/widgets/ToolbarIcons.h"
+#include "engine/ExpressionParsing.h"
+#include "engine/TextUtilities.h"
+#include "graph2d/view/RVEquation2DView.h"
 
 namespace plotwise {
 

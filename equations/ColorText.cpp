@@ -1,4 +1,4 @@
-#include "ColorText.h"
+#include "equations/ColorText.h"
 
 #include <QRandomGenerator>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "TerminationSignalWatcher.h"
+#include "app/platform/TerminationSignalWatcher.h"
 
 #include <sys/socket.h>
 #include <unistd.h>

@@ -1,9 +1,9 @@
-#include "ShakeAwareWindow.h"
+#include "app/platform/ShakeAwareWindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
 
-#include "NotificationCenter.h"
+#include "app/storage/NotificationCenter.h"
 
 namespace plotwise {
 

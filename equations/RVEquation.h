@@ -6,7 +6,8 @@
 #include <QVariantMap>
 #include <memory>
 
-#include "RVOperationTree.h"
+#include "engine/EquationType.h"
+#include "engine/RVOperationTree.h"
 
 namespace plotwise {
 
@@ -59,8 +60,8 @@ public:
     QColor defaultColorForExpressionType() const;
     void setDefaultColorForExpressionType() { setColor(defaultColorForExpressionType()); }
 
-    int type() const { return type_; }
-    void setType(int type) { type_ = type; }
+    EquationType type() const { return type_; }
+    void setType(EquationType type) { type_ = type; }
     bool isRelop() const { return isRelop_; }
     void setIsRelop(bool isRelop) { isRelop_ = isRelop; }
     // Invalid when unset (a missing or unreadable stored colour).
@@ -77,7 +78,7 @@ public:
 
 private:
     std::unique_ptr<RVOperationTree> expression_;
-    int type_ = 6;
+    EquationType type_ = EquationType::Implicit;
     bool isRelop_ = false;
     QColor color_;
     bool visible_ = true;
