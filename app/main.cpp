@@ -4,12 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "app/context/ApplicationContext.h"
 #include "app/platform/TerminationSignalWatcher.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/CommandLineOptions.h"
 #include "app/storage/ApplicationIdentity.h"
-#include "app/storage/PreferenceStore.h"
-#include "app/storage/RVPWSettingsManager.h"
 
 using namespace plotwise;
 
@@ -39,8 +38,6 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(PLOTWISE_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(PLOTWISE_APP_ID));
 
-    RVPWSettingsManager::registerDefaults();
-
     DeviceClass device = DeviceClass::Tablet;
     if (options.idiom) {
         device = *options.idiom;
@@ -56,7 +53,10 @@ int main(int argc, char* argv[]) {
     for (const std::string& expression : options.expressions) {
         expressions.append(QString::fromStdString(expression));
     }
-    AppDelegate delegate(PreferenceStore::standard(), device);
+    ApplicationContext context(PreferenceStore::standard(), NotificationCenter::defaultCenter(),
+                               device);
+    context.settings().registerDefaults();
+    AppDelegate delegate(context);
     delegate.didFinishLaunching(expressions);
     return QApplication::exec();
 }

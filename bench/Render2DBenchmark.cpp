@@ -19,11 +19,13 @@
 
 #include "app/storage/LibraryStorage.h"
 #include "engine/VariableTable.h"
+#include "graph2d/EquationModel2D.h"
 #include "graph2d/RVEquation2D.h"
 #include "graph2d/view/RVEquation2DView.h"
 
 namespace {
 
+using plotwise::EquationModel2D;
 using plotwise::RVEquation2D;
 using plotwise::RVEquation2DView;
 
@@ -35,45 +37,61 @@ constexpr int kHeight = 1080;
 constexpr std::array<QRgb, 6> kColors = {0x1F77B4, 0xD62728, 0x2CA02C,
                                          0xFF7F0E, 0x9467BD, 0x17BECF};
 
-struct Examples {
-    plotwise::VariableTable table{};
-    std::vector<std::unique_ptr<RVEquation2D>> equations;
-    std::vector<std::string> texts;
+struct Example {
+    QVariantMap state;
+    std::string text;
 };
 
 // The library's built-in 2D examples, in its order.
-bool loadExamples(Examples& examples) {
-    const QVariantList states =
-        plotwise::LibraryStorage::exampleStates(plotwise::LibraryStorage::library2DFileName);
-    for (const QVariant& state : states) {
+std::vector<Example> loadExamples() {
+    std::vector<Example> examples;
+    for (const QVariant& state :
+         plotwise::LibraryStorage::exampleStates(plotwise::LibraryStorage::library2DFileName)) {
+        examples.push_back(
+            {state.toMap(),
+             state.toMap().value(RVEquation2D::expressionStringKey).toString().toStdString()});
+    }
+    return examples;
+}
+
+// A plane holding `examples` in distinct colours, parsed against `table`; null when one does
+// not build.
+std::unique_ptr<EquationModel2D> planeWith(const std::vector<Example>& examples,
+                                           plotwise::VariableTable& table) {
+    auto model = std::make_unique<EquationModel2D>();
+    for (const Example& example : examples) {
         auto equation =
-            RVEquation2D::equation2DwithStateFromDictionary(state.toMap(), examples.table.data());
-        const std::string text =
-            state.toMap().value(RVEquation2D::expressionStringKey).toString().toStdString();
+            RVEquation2D::equation2DwithStateFromDictionary(example.state, table.data());
         if (!equation) {
-            std::cerr << "plotwise-bench-render2d: cannot build \"" << text << "\"\n";
-            return false;
+            std::cerr << "plotwise-bench-render2d: cannot build \"" << example.text << "\"\n";
+            return nullptr;
         }
-        QColor color(kColors[examples.equations.size() % kColors.size()]);
+        QColor color(kColors[static_cast<std::size_t>(model->count()) % kColors.size()]);
         if (equation->type() == plotwise::EquationType::Inequality) {
             color.setAlphaF(0.5f);
         }
         equation->setColor(color);
         equation->setVisible(true);
-        examples.equations.push_back(std::move(equation));
-        examples.texts.push_back(text);
+        model->appendEquation(std::move(equation));
     }
-    return !examples.equations.empty();
+    return model;
 }
 
 enum class Motion { Still, Moving };
 
-// Paints frames of a view holding `equations`, sampled once for its window beforehand.
-void paintFrame(benchmark::State& state, std::vector<RVEquation2D*> equations, Motion motion) {
+// Paints frames of a view holding `examples`, sampled once for its window beforehand.
+void paintFrame(benchmark::State& state, std::vector<Example> examples, Motion motion) {
+    plotwise::VariableTable table{};
+    const std::unique_ptr<EquationModel2D> model = planeWith(examples, table);
+    if (!model) {
+        state.SkipWithError("an example does not build");
+        return;
+    }
     RVEquation2DView view;
     view.resize(kWidth, kHeight);
-    view.setEquations(equations);
+    view.setModel(model.get());
     view.evaluateAllFunctions();
+    const std::vector<RVEquation2D*> equations = model->all();
     std::uint32_t objects = 0;
     std::vector<double> sampledFrom;
     for (const RVEquation2D* equation : equations) {
@@ -114,13 +132,9 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);
-    Examples examples;
-    if (!loadExamples(examples)) {
+    const std::vector<Example> all = loadExamples();
+    if (all.empty()) {
         return 1;
-    }
-    std::vector<RVEquation2D*> all;
-    for (const auto& equation : examples.equations) {
-        all.push_back(equation.get());
     }
     const std::string size =
         QString::number(kWidth).toStdString() + "x" + QString::number(kHeight).toStdString();
@@ -128,7 +142,7 @@ int main(int argc, char** argv) {
     for (const auto& [motion, name] :
          {std::pair{Motion::Still, "still"}, std::pair{Motion::Moving, "moving"}}) {
         benchmark::RegisterBenchmark(("plane/" + size + "/empty/" + name).c_str(), paintFrame,
-                                     std::vector<RVEquation2D*>{}, motion)
+                                     std::vector<Example>{}, motion)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("plane/" + size + "/" + count + " examples/" + name).c_str(),
                                      paintFrame, all, motion)
@@ -136,8 +150,8 @@ int main(int argc, char** argv) {
     }
     for (std::size_t i = 0; i < all.size(); ++i) {
         const std::string name = "example/" + QString::number(i + 1).toStdString() + " " +
-                                 examples.texts[i] + "/" + size + "/still";
-        benchmark::RegisterBenchmark(name.c_str(), paintFrame, std::vector<RVEquation2D*>{all[i]},
+                                 all[i].text + "/" + size + "/still";
+        benchmark::RegisterBenchmark(name.c_str(), paintFrame, std::vector<Example>{all[i]},
                                      Motion::Still)
             ->Unit(benchmark::kMillisecond);
     }

@@ -20,6 +20,7 @@
 #include "engine/TextUtilities.h"
 #include "engine/VariableTable.h"
 #include "equations/ColorText.h"
+#include "graph2d/EquationModel2D.h"
 #include "graph2d/RVEquation2D.h"
 #include "graph2d/view/RVEquation2DView.h"
 
@@ -205,7 +206,7 @@ QColor colorForEquation(const RenderOptions& options, std::size_t index, Equatio
 }
 
 void printJson(std::ostream& out, const RenderOptions& options,
-               const std::vector<std::unique_ptr<RVEquation2D>>& equations) {
+               const std::vector<RVEquation2D*>& equations) {
     JsonWriter json;
     json.beginObject()
         .key("ok")
@@ -277,11 +278,9 @@ int runRender(Arguments arguments, std::ostream& out, std::ostream& err) {
     view.resize(options.width, options.height);
     view.setUseDarkBackground(options.dark);
     view.setUseThickLines(options.thick);
-    std::vector<RVEquation2D*> drawn;
-    for (const auto& equation : equations) {
-        drawn.push_back(equation.get());
-    }
-    view.setEquations(std::move(drawn));
+    EquationModel2D plane;
+    plane.appendEquations(std::move(equations));
+    view.setModel(&plane);
     // The view keeps minus the centre's y as its vertical scroll.
     view.setViewstateWithDictionary({{QStringLiteral("scrollX"), options.centerX},
                                      {QStringLiteral("scrollY"), -options.centerY},
@@ -299,7 +298,7 @@ int runRender(Arguments arguments, std::ostream& out, std::ostream& err) {
             "cannot write " + options.output + ": " + writer.errorString().toStdString());
     }
     if (options.json) {
-        printJson(out, options, equations);
+        printJson(out, options, plane.all());
     } else {
         out << options.output << '\n';
     }

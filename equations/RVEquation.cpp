@@ -1,7 +1,5 @@
 #include "equations/RVEquation.h"
 
-#include <atomic>
-
 #include "engine/ExpressionSummary.h"
 #include "engine/RVParser.h"
 #include "equations/ColorText.h"
@@ -9,8 +7,6 @@
 namespace plotwise {
 
 namespace {
-
-std::atomic<RVEquation::DefaultColorProvider> defaultColorProvider{nullptr};
 
 // A stored Boolean: a Boolean or a number (non-zero is true); anything else is `fallback`.
 bool storedBoolean(const QVariant& value, bool fallback) {
@@ -33,10 +29,6 @@ QString storedText(const QVariant& value) {
 }
 
 }  // namespace
-
-void RVEquation::setDefaultColorProvider(DefaultColorProvider provider) {
-    defaultColorProvider.store(provider);
-}
 
 RVEquation::~RVEquation() = default;
 
@@ -116,9 +108,7 @@ void RVEquation::setExpression(std::unique_ptr<RVOperationTree> tree) {
     isRelop_ = classification.isRelation;
 }
 
-QColor RVEquation::defaultColorForExpressionType() const {
-    const DefaultColorProvider provider = defaultColorProvider.load();
-    QColor color = provider ? provider() : randomColor();
+QColor RVEquation::defaultColorForExpressionType(QColor color) const {
     if (type_ == EquationType::Inequality) {
         color.setAlphaF(0.5f);
     }

@@ -23,12 +23,6 @@ public:
     static inline const QString expressionCaptionKey = QStringLiteral("expressionCaption");
     static inline const QString expressionNotesKey = QStringLiteral("expressionNotes");
 
-    // The colour that defaultColorForExpressionType starts from. The settings layer installs
-    // one (the model cannot depend on it); until then a random opaque colour, as on a fresh
-    // install.
-    using DefaultColorProvider = QColor (*)();
-    static void setDefaultColorProvider(DefaultColorProvider provider);
-
     RVEquation() = default;
     virtual ~RVEquation();
     RVEquation(const RVEquation&) = delete;
@@ -56,9 +50,12 @@ public:
     virtual void setExpression(std::unique_ptr<RVOperationTree> tree);
     RVOperationTree* expression() const { return expression_.get(); }
 
-    // The default colour; alpha 0.5 for an inequality.
-    QColor defaultColorForExpressionType() const;
-    void setDefaultColorForExpressionType() { setColor(defaultColorForExpressionType()); }
+    // The default colour for this type from the user's default colour (the settings'
+    // defaultColor): alpha 0.5 for an inequality, so what lies under a region shows.
+    QColor defaultColorForExpressionType(QColor defaultColor) const;
+    void setDefaultColorForExpressionType(const QColor& defaultColor) {
+        setColor(defaultColorForExpressionType(defaultColor));
+    }
 
     EquationType type() const { return type_; }
     void setType(EquationType type) { type_ = type; }

@@ -7,12 +7,11 @@
 
 namespace plotwise {
 
-ShakeAwareWindow::ShakeAwareWindow(QWidget* parent)
+ShakeAwareWindow::ShakeAwareWindow(NotificationCenter& center, QWidget* parent)
     : QMainWindow(parent), shakeAction_(new QAction(tr("Reset View"), this)) {
     shakeAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_R), QKeySequence(Qt::Key_F5)});
     shakeAction_->setShortcutContext(Qt::WindowShortcut);
-    connect(shakeAction_, &QAction::triggered, this, [this] {
-        NotificationCenter& center = NotificationCenter::defaultCenter();
+    connect(shakeAction_, &QAction::triggered, this, [this, &center] {
         center.post(shakeBeganNotification, this);
         center.post(shakeEndedNotification, this);
     });

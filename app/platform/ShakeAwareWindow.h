@@ -6,6 +6,8 @@ class QAction;
 
 namespace plotwise {
 
+class NotificationCenter;
+
 // The application window. Linux devices have no usable shake sensor, so the window's
 // "Reset View" shortcut stands in for a shake: it posts the shake notifications, and the graph
 // views reset when shaking is enabled. Closing the window tells its owner first.
@@ -13,7 +15,8 @@ class ShakeAwareWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit ShakeAwareWindow(QWidget* parent = nullptr);
+    // Shakes are posted to `center`, which must outlive the window.
+    explicit ShakeAwareWindow(NotificationCenter& center, QWidget* parent = nullptr);
 
     QAction* shakeAction() const { return shakeAction_; }
 

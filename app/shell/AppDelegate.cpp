@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <iostream>
 
+#include "app/context/ApplicationContext.h"
 #include "app/platform/ShakeAwareWindow.h"
 #include "app/screens/graph/RVPW2DViewController.h"
 #include "app/shell/NavigationStack.h"
@@ -24,8 +25,8 @@ QSize initialWindowSize(DeviceClass device) {
 
 }  // namespace
 
-AppDelegate::AppDelegate(PreferenceStore& store, DeviceClass device, QObject* parent)
-    : QObject(parent), store_(store), device_(device) {
+AppDelegate::AppDelegate(ApplicationContext& context, QObject* parent)
+    : QObject(parent), context_(context) {
     connect(qApp, &QCoreApplication::aboutToQuit, this, &AppDelegate::saveAllScreens);
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
@@ -38,11 +39,11 @@ AppDelegate::AppDelegate(PreferenceStore& store, DeviceClass device, QObject* pa
 AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::didFinishLaunching(const QStringList& expressions) {
-    window_ = std::make_unique<ShakeAwareWindow>();
+    window_ = std::make_unique<ShakeAwareWindow>(context_.notificationCenter());
     window_->setWindowTitle(QStringLiteral("Plotwise"));
     window_->setWindowIcon(applicationIcon());
     stack_ = new NavigationStack(window_.get());
-    controller2D_ = new RVPW2DViewController(store_, device_);
+    controller2D_ = new RVPW2DViewController(context_);
     controller2D_->setPendingExpressions(expressions);
     connect(controller2D_, &RVPW2DViewController::expressionRejected, this,
             [](const QString& expression, const QString& message, int position) {
@@ -52,7 +53,7 @@ void AppDelegate::didFinishLaunching(const QStringList& expressions) {
     stack_->push(controller2D_);
     window_->setCentralWidget(stack_);
     connect(window_.get(), &ShakeAwareWindow::aboutToClose, this, &AppDelegate::saveAllScreens);
-    window_->resize(initialWindowSize(device_));
+    window_->resize(initialWindowSize(context_.deviceClass()));
     window_->show();
     // Arrow keys and +/- reach the plane without a click first.
     controller2D_->equationView()->setFocus();
@@ -68,7 +69,7 @@ void AppDelegate::saveAllScreens() {
         return;
     }
     for (QWidget* screen : stack_->screens()) {
-        if (auto* controller = qobject_cast<RVPW2DViewController*>(screen)) {
+        if (auto* controller = qobject_cast<RVPWGraphViewController*>(screen)) {
             controller->saveState();
         }
     }

@@ -5,12 +5,10 @@
 #include <QStringList>
 #include <memory>
 
-#include "common/DeviceClass.h"
-
 namespace plotwise {
 
+class ApplicationContext;
 class NavigationStack;
-class PreferenceStore;
 class RVPW2DViewController;
 class ShakeAwareWindow;
 
@@ -21,7 +19,7 @@ class AppDelegate : public QObject {
     Q_OBJECT
 
 public:
-    AppDelegate(PreferenceStore& store, DeviceClass device, QObject* parent = nullptr);
+    explicit AppDelegate(ApplicationContext& context, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     // Builds the window with the 2D graph screen at the root of the navigation stack and shows
@@ -38,11 +36,10 @@ public:
     ShakeAwareWindow* window() const { return window_.get(); }
     NavigationStack* navigationStack() const { return stack_; }
     RVPW2DViewController* controller2D() const { return controller2D_; }
-    DeviceClass deviceClass() const { return device_; }
+    ApplicationContext& context() const { return context_; }
 
 private:
-    PreferenceStore& store_;
-    DeviceClass device_;
+    ApplicationContext& context_;
     std::unique_ptr<ShakeAwareWindow> window_;
     NavigationStack* stack_ = nullptr;
     RVPW2DViewController* controller2D_ = nullptr;

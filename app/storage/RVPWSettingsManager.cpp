@@ -5,17 +5,8 @@
 #include "app/storage/LibraryStorage.h"
 #include "app/storage/PreferenceStore.h"
 #include "equations/ColorText.h"
-#include "equations/RVEquation.h"
 
 namespace plotwise {
-
-namespace {
-
-bool flag(QLatin1String key) {
-    return PreferenceStore::standard().boolValue(key);
-}
-
-}  // namespace
 
 QVariantMap RVPWSettingsManager::appDefaults() {
     QVariantMap defaults;
@@ -29,9 +20,12 @@ QVariantMap RVPWSettingsManager::appDefaults() {
     return defaults;
 }
 
-void RVPWSettingsManager::registerDefaults() {
-    PreferenceStore::standard().registerDefaults(appDefaults());
-    RVEquation::setDefaultColorProvider(&RVPWSettingsManager::defaultColor);
+void RVPWSettingsManager::registerDefaults() const {
+    store_.registerDefaults(appDefaults());
+}
+
+bool RVPWSettingsManager::flag(QLatin1String key) const {
+    return store_.boolValue(key);
 }
 
 void RVPWSettingsManager::resetLibraries() {
@@ -39,54 +33,54 @@ void RVPWSettingsManager::resetLibraries() {
     QFile::remove(LibraryStorage::libraryFilePath(LibraryStorage::library3DFileName));
 }
 
-bool RVPWSettingsManager::canHideToolbar() {
+bool RVPWSettingsManager::canHideToolbar() const {
     return flag(phoneHidesToolbarKey);
 }
 
-QColor RVPWSettingsManager::defaultColor() {
+QColor RVPWSettingsManager::defaultColor() const {
     if (useRandomDefaultColor()) {
         return randomColor();
     }
-    return colorWithHexString(PreferenceStore::standard().stringValue(defaultColorKey));
+    return colorWithHexString(store_.stringValue(defaultColorKey));
 }
 
-bool RVPWSettingsManager::useRandomDefaultColor() {
+bool RVPWSettingsManager::useRandomDefaultColor() const {
     return flag(useRandomDefaultColorKey);
 }
 
-bool RVPWSettingsManager::showRotationBox() {
+bool RVPWSettingsManager::showRotationBox() const {
     return flag(showRotationBoxKey);
 }
 
-bool RVPWSettingsManager::useDarkBackground2D() {
+bool RVPWSettingsManager::useDarkBackground2D() const {
     return flag(useDarkBackground2DKey);
 }
 
-bool RVPWSettingsManager::useLightBackground3D() {
+bool RVPWSettingsManager::useLightBackground3D() const {
     return flag(useLightBackground3DKey);
 }
 
-bool RVPWSettingsManager::useThickLines2D() {
+bool RVPWSettingsManager::useThickLines2D() const {
     return flag(useThickLines2DKey);
 }
 
-bool RVPWSettingsManager::fasterLessAccurate3DAlgorithm() {
+bool RVPWSettingsManager::fasterLessAccurate3DAlgorithm() const {
     return flag(fasterLessAccurate3DAlgorithmKey);
 }
 
-bool RVPWSettingsManager::useKeyboardClicks() {
+bool RVPWSettingsManager::useKeyboardClicks() const {
     return flag(enableKeyboardClicksKey);
 }
 
-bool RVPWSettingsManager::display3DValues() {
+bool RVPWSettingsManager::display3DValues() const {
     return flag(display3DValuesKey);
 }
 
-bool RVPWSettingsManager::useProportionalZoom2D() {
+bool RVPWSettingsManager::useProportionalZoom2D() const {
     return flag(useProportionalZoom2DKey);
 }
 
-bool RVPWSettingsManager::shakeEnabled() {
+bool RVPWSettingsManager::shakeEnabled() const {
     return flag(enableShakesKey);
 }
 

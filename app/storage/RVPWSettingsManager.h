@@ -8,8 +8,10 @@
 
 namespace plotwise {
 
-// The user's twelve preferences: one accessor each, reading the preference store afresh on every
-// call (nothing is cached, so a change made elsewhere is seen at once). Class operations only.
+class PreferenceStore;
+
+// The user's twelve preferences over one preference store: one accessor each, reading the store
+// afresh on every call (nothing is cached, so a change made elsewhere is seen at once).
 class RVPWSettingsManager {
 public:
     static constexpr QLatin1String enableShakesKey{"enableShakesKey"};
@@ -49,29 +51,35 @@ public:
         {display3DValuesKey, false},
     }};
 
-    RVPWSettingsManager() = delete;
+    explicit RVPWSettingsManager(PreferenceStore& store) : store_(store) {}
 
     static QVariantMap appDefaults();
-    // Registers appDefaults with the standard preference store and makes new equations take
-    // their default colour from defaultColor. Call once at start, before any accessor.
-    static void registerDefaults();
+    // Registers appDefaults with the store. Call once at start, before any accessor.
+    void registerDefaults() const;
     // Deletes both library files; a file that does not exist is not an error.
     static void resetLibraries();
 
-    static bool canHideToolbar();
+    PreferenceStore& store() const { return store_; }
+
+    bool canHideToolbar() const;
     // A fresh random opaque colour when random colours are on, else the stored colour text read
     // as a colour (invalid when the text is unreadable).
-    static QColor defaultColor();
-    static bool useRandomDefaultColor();
-    static bool showRotationBox();
-    static bool useDarkBackground2D();
-    static bool useLightBackground3D();
-    static bool useThickLines2D();
-    static bool fasterLessAccurate3DAlgorithm();
-    static bool useKeyboardClicks();
-    static bool display3DValues();
-    static bool useProportionalZoom2D();
-    static bool shakeEnabled();
+    QColor defaultColor() const;
+    bool useRandomDefaultColor() const;
+    bool showRotationBox() const;
+    bool useDarkBackground2D() const;
+    bool useLightBackground3D() const;
+    bool useThickLines2D() const;
+    bool fasterLessAccurate3DAlgorithm() const;
+    bool useKeyboardClicks() const;
+    bool display3DValues() const;
+    bool useProportionalZoom2D() const;
+    bool shakeEnabled() const;
+
+private:
+    bool flag(QLatin1String key) const;
+
+    PreferenceStore& store_;
 };
 
 }  // namespace plotwise

@@ -76,43 +76,50 @@ RVEquation2DView::RVEquation2DView(QWidget* parent)
 
 RVEquation2DView::~RVEquation2DView() = default;
 
-void RVEquation2DView::setEquations(std::vector<RVEquation2D*> equations) {
-    equations_ = std::move(equations);
+void RVEquation2DView::setModel(EquationModel2D* model) {
+    for (QMetaObject::Connection& connection : modelConnections_) {
+        disconnect(connection);
+    }
+    model_ = model;
+    if (model != nullptr) {
+        const auto repaint = [this] { update(); };
+        modelConnections_[0] = connect(model, &QAbstractItemModel::rowsInserted, this,
+                                       [this](const QModelIndex&, int first, int last) {
+                                           evaluateRows(first, last);
+                                           update();
+                                       });
+        modelConnections_[1] = connect(model, &QAbstractItemModel::rowsRemoved, this, repaint);
+        modelConnections_[2] = connect(model, &QAbstractItemModel::rowsMoved, this, repaint);
+        modelConnections_[3] = connect(model, &QAbstractItemModel::modelReset, this, repaint);
+        modelConnections_[4] = connect(model, &QAbstractItemModel::layoutChanged, this, repaint);
+        modelConnections_[5] = connect(
+            model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& first, const QModelIndex& last, const QList<int>& roles) {
+                // Shown again: its samples were dropped when it was hidden.
+                if (roles.isEmpty() || roles.contains(Qt::CheckStateRole)) {
+                    evaluateRows(first.row(), last.row());
+                }
+                update();
+            });
+        evaluateRows(0, model->count() - 1);
+    }
     update();
 }
 
-void RVEquation2DView::addEquation(RVEquation2D* equation, bool needsDisplay) {
-    if (!isDisplayOnly_) {
-        equation->evaluateWithLimits(limitsForVisibleViews(), deviceClass_);
-    }
-    equations_.push_back(equation);
-    if (needsDisplay) {
-        update();
-    }
+std::vector<RVEquation2D*> RVEquation2DView::equations() const {
+    return model_ ? model_->all() : std::vector<RVEquation2D*>{};
 }
 
-void RVEquation2DView::replaceEquationAtIndex(int index, RVEquation2D* equation) {
-    if (index < 0 || index >= equationCount()) {
+void RVEquation2DView::evaluateRows(int first, int last) {
+    if (isDisplayOnly_ || !model_ || first > last) {
         return;
     }
-    if (!isDisplayOnly_) {
-        equation->evaluateWithLimits(evaluationLimits(), deviceClass_);
+    const EvaluationLimits2D limits = limitsForVisibleViews();
+    for (int row = first; row <= last; ++row) {
+        if (RVEquation2D* equation = model_->equationAt(row)) {
+            equation->evaluateWithLimits(limits, deviceClass_);
+        }
     }
-    equations_[static_cast<std::size_t>(index)] = equation;
-    update();
-}
-
-void RVEquation2DView::removeEquationAtIndex(int index) {
-    if (index < 0 || index >= equationCount()) {
-        return;
-    }
-    equations_.erase(equations_.begin() + index);
-    update();
-}
-
-void RVEquation2DView::clear() {
-    equations_.clear();
-    update();
 }
 
 void RVEquation2DView::setLockAxisZoom(bool lock) {
@@ -191,7 +198,7 @@ void RVEquation2DView::evaluateAllFunctions() {
         return;
     }
     const EvaluationLimits2D limits = limitsForVisibleViews();
-    for (RVEquation2D* equation : equations_) {
+    for (RVEquation2D* equation : equations()) {
         equation->evaluateWithLimits(limits, deviceClass_);
     }
 }
@@ -307,7 +314,8 @@ QImage RVEquation2DView::imageRepresentation() {
 }
 
 bool RVEquation2DView::canTrace() const {
-    return std::any_of(equations_.begin(), equations_.end(), [](const RVEquation2D* e) {
+    const std::vector<RVEquation2D*> all = equations();
+    return std::any_of(all.begin(), all.end(), [](const RVEquation2D* e) {
         return e->type() == EquationType::ExplicitX || e->type() == EquationType::ExplicitY;
     });
 }
@@ -332,7 +340,7 @@ void RVEquation2DView::handleInterfaceRotation() {
 void RVEquation2DView::traceExplicitEquationsAt(double x, double y) {
     tracingValueX_ = x;
     tracingValueY_ = y;
-    for (RVEquation2D* equation : equations_) {
+    for (RVEquation2D* equation : equations()) {
         if (!equation->visible() || !equation->expression()) {
             continue;
         }
@@ -523,9 +531,10 @@ void RVEquation2DView::drawPlane(QPainter& painter, QSizeF size) {
         return;
     }
 
+    const std::vector<RVEquation2D*> drawn = equations();
     const auto map = [this](const SamplePoint& p) { return viewPointForPlanePoint(p.x, p.y); };
     painter.setRenderHint(QPainter::Antialiasing, false);
-    for (const RVEquation2D* equation : equations_) {
+    for (const RVEquation2D* equation : drawn) {
         const SampleBuffer2D* data = equation->data();
         if (equation->type() != EquationType::Inequality || !equation->visible() || !data) {
             continue;
@@ -552,7 +561,7 @@ void RVEquation2DView::drawPlane(QPainter& painter, QSizeF size) {
     painter.setRenderHint(QPainter::Antialiasing, !movedOrZoomed_);
     painter.setBrush(Qt::NoBrush);
     const QRectF viewRect(QPointF(0, 0), size);
-    for (const RVEquation2D* equation : equations_) {
+    for (const RVEquation2D* equation : drawn) {
         const SampleBuffer2D* data = equation->data();
         const EquationType type = equation->type();
         if (type == EquationType::Inequality || !equation->visible() || !data) {

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPointF>
+#include <QPointer>
 #include <QSizeF>
 #include <QTimer>
 #include <QVariantMap>
@@ -13,6 +14,7 @@
 
 #include "common/DeviceClass.h"
 #include "engine/EquationType.h"
+#include "graph2d/EquationModel2D.h"
 #include "graph2d/sampling/EvaluationLimits2D.h"
 #include "graph2d/view/ViewState.h"
 
@@ -46,14 +48,11 @@ public:
     RVEquation2DViewDelegate* delegate() const { return delegate_; }
     void setDeviceClass(DeviceClass device) { deviceClass_ = device; }
 
-    // Not owned; drawn in this order.
-    const std::vector<RVEquation2D*>& equations() const { return equations_; }
-    void setEquations(std::vector<RVEquation2D*> equations);
-    void addEquation(RVEquation2D* equation, bool needsDisplay = true);
-    void replaceEquationAtIndex(int index, RVEquation2D* equation);
-    void removeEquationAtIndex(int index);
-    void clear();
-    int equationCount() const { return static_cast<int>(equations_.size()); }
+    // The plane's equations, drawn in the model's order. Not owned: the screen owns the model.
+    // New and newly visible equations are sampled for the window as they arrive.
+    void setModel(EquationModel2D* model);
+    EquationModel2D* model() const { return model_; }
+    std::vector<RVEquation2D*> equations() const;
 
     ViewState viewstate() const;
     double majorTickWidthX() const { return majorTickWidthX_; }
@@ -134,8 +133,11 @@ private:
     void touchesMoved(const QList<QEventPoint>& points);
     void touchesDone();
 
+    void evaluateRows(int first, int last);
+
     RVEquation2DViewDelegate* delegate_ = nullptr;
-    std::vector<RVEquation2D*> equations_;
+    QPointer<EquationModel2D> model_;
+    QMetaObject::Connection modelConnections_[6];
     // The half sizes here are stale; viewstate() gives them from the current size.
     ViewState viewstate_;
     double majorTickWidthX_ = -1.0;

@@ -5,7 +5,6 @@
 #include <QApplication>
 
 #include "app/storage/ApplicationIdentity.h"
-#include "app/storage/RVPWSettingsManager.h"
 #include "tests/support/IsolatedUserFolders.h"
 
 int main(int argc, char** argv) {
@@ -18,7 +17,6 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     plotwise::applyApplicationIdentity();
-    plotwise::RVPWSettingsManager::registerDefaults();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <memory>
 
+#include "app/context/ApplicationContext.h"
 #include "app/platform/ShakeAwareWindow.h"
 #include "app/platform/TerminationSignalWatcher.h"
 #include "app/screens/graph/RVPW2DViewController.h"
@@ -54,11 +55,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(folder_.isValid());
         store_ = std::make_unique<PreferenceStore>(folder_.filePath(QStringLiteral("prefs.plist")));
-        PreferenceStore::standard().setValue(RVPWSettingsManager::enableShakesKey, true);
+        context_ = std::make_unique<ApplicationContext>(*store_, center_, DeviceClass::Tablet);
+        context_->settings().registerDefaults();
     }
 
     void launch(const QStringList& expressions = {}) {
-        delegate_ = std::make_unique<AppDelegate>(*store_, DeviceClass::Tablet);
+        delegate_ = std::make_unique<AppDelegate>(*context_);
         delegate_->didFinishLaunching(expressions);
         delegate_->window()->resize(800, 600);
     }
@@ -78,6 +80,8 @@ protected:
 
     QTemporaryDir folder_;
     std::unique_ptr<PreferenceStore> store_;
+    NotificationCenter center_;
+    std::unique_ptr<ApplicationContext> context_;
     std::unique_ptr<AppDelegate> delegate_;
 };
 
@@ -106,13 +110,13 @@ TEST_F(GraphScreen, RestoresThePlaneBehindTheLoadingPanelSkippingBadEntries) {
     waitUntilRestored();
     EXPECT_TRUE(view()->isEnabled());
 
-    ASSERT_EQ(screen()->equations().size(), 2u);
-    EXPECT_EQ(screen()->equations()[0]->color(), QColor(255, 0, 0));
-    EXPECT_EQ(view()->equationCount(), 2);
-    EXPECT_EQ(screen()->visibleExpressions().size(), 1);
+    ASSERT_EQ(screen()->equations().count(), 2);
+    EXPECT_EQ(screen()->equations().equationAt(0)->color(), QColor(255, 0, 0));
+    EXPECT_EQ(view()->equations().size(), 2u);
+    EXPECT_EQ(screen()->visibleExpressions().size(), 1u);
     // The visible equation was sampled for the restored window.
-    ASSERT_NE(screen()->equations()[0]->data(), nullptr);
-    EXPECT_EQ(screen()->equations()[1]->data(), nullptr);
+    ASSERT_NE(screen()->equations().equationAt(0)->data(), nullptr);
+    EXPECT_EQ(screen()->equations().equationAt(1)->data(), nullptr);
     const ViewState state = view()->viewstate();
     EXPECT_DOUBLE_EQ(state.scrollX, 3.0);
     EXPECT_DOUBLE_EQ(state.scrollY, -1.5);
@@ -136,11 +140,11 @@ TEST_F(GraphScreen, SavesWhatWasRestoredPlusTheCommandLineExpressionsOnClose) {
     ASSERT_TRUE(expected.error.has_value());
     EXPECT_EQ(rejected[0][1].toString(), QString::fromStdU16String(expected.error->text()));
     EXPECT_EQ(rejected[0][2].toInt(), static_cast<int>(expected.errorPosition));
-    ASSERT_EQ(screen()->equations().size(), 3u);
+    ASSERT_EQ(screen()->equations().count(), 3);
     // New equations take their default colour; an inequality's is half transparent.
-    EXPECT_TRUE(screen()->equations()[1]->color().isValid());
-    EXPECT_NEAR(screen()->equations()[1]->color().alphaF(), 0.5, 0.01);
-    EXPECT_NEAR(screen()->equations()[2]->color().alphaF(), 1.0, 0.01);
+    EXPECT_TRUE(screen()->equations().equationAt(1)->color().isValid());
+    EXPECT_NEAR(screen()->equations().equationAt(1)->color().alphaF(), 0.5, 0.01);
+    EXPECT_NEAR(screen()->equations().equationAt(2)->color().alphaF(), 1.0, 0.01);
 
     view()->panBy(QPointF(80, 0));
     view()->resampleAfterMove();
@@ -204,7 +208,7 @@ TEST_F(GraphScreen, ResetViewFromTheToolbarAndFromTheShakeShortcut) {
 
     QAction* shake = delegate_->window()->shakeAction();
     EXPECT_TRUE(shake->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_R)));
-    QSignalSpy posted(&NotificationCenter::defaultCenter(), &NotificationCenter::posted);
+    QSignalSpy posted(&center_, &NotificationCenter::posted);
     view()->zoomAbout(QPointF(100, 100), 2.0, 2.0);
     shake->trigger();
     ASSERT_EQ(posted.size(), 2);
@@ -213,7 +217,7 @@ TEST_F(GraphScreen, ResetViewFromTheToolbarAndFromTheShakeShortcut) {
     EXPECT_EQ(view()->viewstate().pixelUnitRatioX, RVEquation2DView::defaultPixelUnitRatio);
 
     // With shaking off the shortcut still posts, and the plane stays where it is.
-    PreferenceStore::standard().setValue(RVPWSettingsManager::enableShakesKey, false);
+    store_->setValue(RVPWSettingsManager::enableShakesKey, false);
     view()->zoomAbout(QPointF(100, 100), 2.0, 2.0);
     shake->trigger();
     EXPECT_EQ(view()->viewstate().pixelUnitRatioX, 2 * RVEquation2DView::defaultPixelUnitRatio);
@@ -222,11 +226,11 @@ TEST_F(GraphScreen, ResetViewFromTheToolbarAndFromTheShakeShortcut) {
 TEST_F(GraphScreen, SettingsNotificationsReachThePlane) {
     launch();
     waitUntilRestored();
-    PreferenceStore& settings = PreferenceStore::standard();
+    PreferenceStore& settings = *store_;
     settings.setValues({{RVPWSettingsManager::useDarkBackground2DKey, true},
                         {RVPWSettingsManager::useThickLines2DKey, true},
                         {RVPWSettingsManager::useProportionalZoom2DKey, false}});
-    NotificationCenter& center = NotificationCenter::defaultCenter();
+    NotificationCenter& center = center_;
     center.post(useDarkBackground2DNotification);
     center.post(useThickLinesNotification);
     center.post(useProportionalZoomNotification);
@@ -245,8 +249,8 @@ TEST_F(GraphScreen, SettingsNotificationsReachThePlane) {
 }
 
 TEST_F(GraphScreen, TheWindowShowsThePlaneUnderADarkToolbar) {
-    PreferenceStore::standard().setValues({{RVPWSettingsManager::useRandomDefaultColorKey, false},
-                                           {RVPWSettingsManager::defaultColorKey, "0000FF"}});
+    store_->setValues({{RVPWSettingsManager::useRandomDefaultColorKey, false},
+                       {RVPWSettingsManager::defaultColorKey, "0000FF"}});
     launch({QStringLiteral("y=x")});
     waitUntilRestored();
     const QImage image =
@@ -261,7 +265,7 @@ TEST_F(GraphScreen, TheWindowShowsThePlaneUnderADarkToolbar) {
     EXPECT_LT(qGray(image.pixel(5, image.height() - 5)), 60);
     EXPECT_GT(qGray(image.pixel(5, 5)), 200);
     // The y=x curve passes (1, 1) in its colour.
-    ASSERT_EQ(screen()->equations()[0]->color(), QColor(0, 0, 255));
+    ASSERT_EQ(screen()->equations().equationAt(0)->color(), QColor(0, 0, 255));
     const QPointF centre = view()->viewPointForPlanePoint(1.0, 1.0);
     bool found = false;
     for (int dx = -3; dx <= 3 && !found; ++dx) {
@@ -272,7 +276,7 @@ TEST_F(GraphScreen, TheWindowShowsThePlaneUnderADarkToolbar) {
         }
     }
     EXPECT_TRUE(found) << "no pixel of the curve near (1, 1)";
-    PreferenceStore::standard().setValue(RVPWSettingsManager::useRandomDefaultColorKey, true);
+    store_->setValue(RVPWSettingsManager::useRandomDefaultColorKey, true);
 }
 
 TEST_F(GraphScreen, TheAxesStayClearOfTheToolbar) {

@@ -23,10 +23,8 @@ QVariantMap stateWithSource(const char* text) {
     return state;
 }
 
-// Restores the default-colour provider after each test.
 class RVEquationTest : public ::testing::Test {
 protected:
-    void TearDown() override { RVEquation::setDefaultColorProvider(nullptr); }
     VariableTable table{};
 };
 
@@ -180,29 +178,20 @@ TEST_F(RVEquationTest, DerivativeBeyondTheWorkBudgetGivesNoEquation) {
         stateWithSource("d/dx(d/dx(d/dx(d/dx(d/dx(x^x^x^x^x)))))"), table.data()));
 }
 
-TEST_F(RVEquationTest, DefaultColourComesFromTheProviderAndHalvesAlphaForInequalities) {
-    RVEquation::setDefaultColorProvider([] { return QColor(0x12, 0x34, 0x56); });
+TEST_F(RVEquationTest, DefaultColourHalvesAlphaForInequalities) {
+    const QColor chosen(0x12, 0x34, 0x56);
     auto explicitEquation = RVEquation::equationWithOperationTree(parsed("y=x", table));
-    explicitEquation->setDefaultColorForExpressionType();
+    explicitEquation->setDefaultColorForExpressionType(chosen);
     EXPECT_EQ(hexStringFromColor(explicitEquation->color()), "123456");
 
     auto inequality = RVEquation::equationWithOperationTree(parsed("y<x", table));
-    inequality->setDefaultColorForExpressionType();
+    inequality->setDefaultColorForExpressionType(chosen);
     EXPECT_EQ(hexStringFromColor(inequality->color()), "12345680");
 
     // Editing the inequality into an equation keeps its colour.
     inequality->setExpression(parsed("y=x", table));
     EXPECT_EQ(inequality->type(), EquationType::ExplicitY);
     EXPECT_EQ(hexStringFromColor(inequality->color()), "12345680");
-}
-
-TEST_F(RVEquationTest, WithoutAProviderTheDefaultColourIsRandomAndOpaque) {
-    auto equation = RVEquation::equationWithOperationTree(parsed("y=x", table));
-    const QColor first = equation->defaultColorForExpressionType();
-    const QColor second = equation->defaultColorForExpressionType();
-    EXPECT_EQ(first.alphaF(), 1.0f);
-    EXPECT_EQ(second.alphaF(), 1.0f);
-    EXPECT_NE(first, second);
 }
 
 // A subclass classifies in its own setExpression; the two-step initialisers must reach it.

@@ -7,6 +7,7 @@
 
 #include "PreferenceSample.h"
 #include "app/storage/ApplicationIdentity.h"
+#include "app/storage/PreferenceStore.h"
 #include "app/storage/RVPWSettingsManager.h"
 #include "equations/ColorText.h"
 
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
     using namespace plotwise;
     QCoreApplication application(argc, argv);
     applyApplicationIdentity();
-    RVPWSettingsManager::registerDefaults();
+    const RVPWSettingsManager settings(PreferenceStore::standard());
+    settings.registerDefaults();
     std::fputs("decimal point: ", stdout);
     std::fputs(std::localeconv()->decimal_point, stdout);
     std::fputs("\n", stdout);
@@ -27,12 +29,11 @@ int main(int argc, char** argv) {
     if (mode == "verify") {
         QStringList differences = testing::preferenceSampleDifferences(PreferenceStore::standard());
         // The settings as their readers see them.
-        if (!RVPWSettingsManager::canHideToolbar() || RVPWSettingsManager::shakeEnabled() ||
-            !RVPWSettingsManager::display3DValues() ||
-            RVPWSettingsManager::useRandomDefaultColor()) {
+        if (!settings.canHideToolbar() || settings.shakeEnabled() || !settings.display3DValues() ||
+            settings.useRandomDefaultColor()) {
             differences.append("settings accessors");
         }
-        if (hexStringFromColor(RVPWSettingsManager::defaultColor()) != "12AB34C0") {
+        if (hexStringFromColor(settings.defaultColor()) != "12AB34C0") {
             differences.append("defaultColor");
         }
         for (const QString& difference : differences) {

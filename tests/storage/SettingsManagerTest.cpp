@@ -22,28 +22,28 @@ class SettingsManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         testing::clearStorageFolders();
-        RVPWSettingsManager::registerDefaults();
+        settings.registerDefaults();
     }
-    void TearDown() override { RVEquation::setDefaultColorProvider(nullptr); }
 
     static PreferenceStore& store() { return PreferenceStore::standard(); }
+    const RVPWSettingsManager settings{store()};
 };
 
 // A fresh install: shakes on, toolbar hiding off, random colours on, keyboard clicks on, dark 2D
 // background off, thick lines off, proportional zoom on, rotation box on, light 3D background
 // off, faster implicits on, 3D values off, default colour pure red.
 TEST_F(SettingsManagerTest, FreshStoreReadsTheDefaults) {
-    EXPECT_TRUE(RVPWSettingsManager::shakeEnabled());
-    EXPECT_FALSE(RVPWSettingsManager::canHideToolbar());
-    EXPECT_TRUE(RVPWSettingsManager::useRandomDefaultColor());
-    EXPECT_TRUE(RVPWSettingsManager::useKeyboardClicks());
-    EXPECT_FALSE(RVPWSettingsManager::useDarkBackground2D());
-    EXPECT_FALSE(RVPWSettingsManager::useThickLines2D());
-    EXPECT_TRUE(RVPWSettingsManager::useProportionalZoom2D());
-    EXPECT_TRUE(RVPWSettingsManager::showRotationBox());
-    EXPECT_FALSE(RVPWSettingsManager::useLightBackground3D());
-    EXPECT_TRUE(RVPWSettingsManager::fasterLessAccurate3DAlgorithm());
-    EXPECT_FALSE(RVPWSettingsManager::display3DValues());
+    EXPECT_TRUE(settings.shakeEnabled());
+    EXPECT_FALSE(settings.canHideToolbar());
+    EXPECT_TRUE(settings.useRandomDefaultColor());
+    EXPECT_TRUE(settings.useKeyboardClicks());
+    EXPECT_FALSE(settings.useDarkBackground2D());
+    EXPECT_FALSE(settings.useThickLines2D());
+    EXPECT_TRUE(settings.useProportionalZoom2D());
+    EXPECT_TRUE(settings.showRotationBox());
+    EXPECT_FALSE(settings.useLightBackground3D());
+    EXPECT_TRUE(settings.fasterLessAccurate3DAlgorithm());
+    EXPECT_FALSE(settings.display3DValues());
     EXPECT_EQ(store().stringValue("defaultColorKey"), "FF0000");
     EXPECT_EQ(hexStringFromColor(QColor::fromRgbF(1.0f, 0.0f, 0.0f)), "FF0000");
     // Reading wrote nothing.
@@ -78,7 +78,7 @@ TEST_F(SettingsManagerTest, AppDefaultsHoldTheTwelveKeys) {
 TEST_F(SettingsManagerTest, EachAccessorReadsItsKeyAfresh) {
     struct Accessor {
         const char* key;
-        bool (*read)();
+        bool (RVPWSettingsManager::*read)() const;
     };
     const std::vector<Accessor> accessors = {
         {"enableShakesKey", &RVPWSettingsManager::shakeEnabled},
@@ -95,28 +95,28 @@ TEST_F(SettingsManagerTest, EachAccessorReadsItsKeyAfresh) {
     };
     for (const Accessor& flipped : accessors) {
         const QString key = QString::fromLatin1(flipped.key);
-        const bool before = flipped.read();
+        const bool before = (settings.*flipped.read)();
         // Written by another store on the same file, as another process would.
         PreferenceStore other(store().filePath());
         ASSERT_TRUE(other.setValue(key, !before));
-        EXPECT_EQ(flipped.read(), !before) << flipped.key;
+        EXPECT_EQ((settings.*flipped.read)(), !before) << flipped.key;
         for (const Accessor& unchanged : accessors) {
             if (&unchanged != &flipped) {
-                EXPECT_EQ(unchanged.read(),
+                EXPECT_EQ((settings.*unchanged.read)(),
                           RVPWSettingsManager::appDefaults().value(unchanged.key).toBool())
                     << flipped.key << " moved " << unchanged.key;
             }
         }
         ASSERT_TRUE(other.removeValue(key));
-        EXPECT_EQ(flipped.read(), before) << flipped.key;
+        EXPECT_EQ((settings.*flipped.read)(), before) << flipped.key;
     }
 }
 
 TEST_F(SettingsManagerTest, RandomDefaultColoursAreOpaqueAndIndependent) {
-    ASSERT_TRUE(RVPWSettingsManager::useRandomDefaultColor());
+    ASSERT_TRUE(settings.useRandomDefaultColor());
     QStringList texts;
     for (int i = 0; i < 200; ++i) {
-        const QColor color = RVPWSettingsManager::defaultColor();
+        const QColor color = settings.defaultColor();
         ASSERT_TRUE(color.isValid());
         EXPECT_EQ(color.alphaF(), 1.0f);
         texts.append(hexStringFromColor(color));
@@ -128,13 +128,13 @@ TEST_F(SettingsManagerTest, RandomDefaultColoursAreOpaqueAndIndependent) {
 
 TEST_F(SettingsManagerTest, StoredDefaultColourWhenRandomIsOff) {
     ASSERT_TRUE(store().setValue("useRandomDefaultColorKey", false));
-    EXPECT_EQ(hexStringFromColor(RVPWSettingsManager::defaultColor()), "FF0000");
+    EXPECT_EQ(hexStringFromColor(settings.defaultColor()), "FF0000");
     ASSERT_TRUE(store().setValue("defaultColorKey", QStringLiteral("12AB34")));
-    EXPECT_EQ(hexStringFromColor(RVPWSettingsManager::defaultColor()), "12AB34");
+    EXPECT_EQ(hexStringFromColor(settings.defaultColor()), "12AB34");
     ASSERT_TRUE(store().setValue("defaultColorKey", QStringLiteral("12AB3480")));
-    EXPECT_EQ(hexStringFromColor(RVPWSettingsManager::defaultColor()), "12AB3480");
+    EXPECT_EQ(hexStringFromColor(settings.defaultColor()), "12AB3480");
     ASSERT_TRUE(store().setValue("defaultColorKey", QStringLiteral("none")));
-    EXPECT_FALSE(RVPWSettingsManager::defaultColor().isValid());
+    EXPECT_FALSE(settings.defaultColor().isValid());
 }
 
 TEST_F(SettingsManagerTest, NewEquationsTakeTheSettingsDefaultColour) {
@@ -144,8 +144,8 @@ TEST_F(SettingsManagerTest, NewEquationsTakeTheSettingsDefaultColour) {
     RVParser parser;
     auto curve = RVEquation::equationWithOperationTree(parser.parse(u"y=x", table.data()));
     auto region = RVEquation::equationWithOperationTree(parser.parse(u"y>x", table.data()));
-    curve->setDefaultColorForExpressionType();
-    region->setDefaultColorForExpressionType();
+    curve->setDefaultColorForExpressionType(settings.defaultColor());
+    region->setDefaultColorForExpressionType(settings.defaultColor());
     EXPECT_EQ(hexStringFromColor(curve->color()), "0080FF");
     EXPECT_EQ(hexStringFromColor(region->color()), "0080FF80");
 }

@@ -18,6 +18,7 @@
 #include "engine/ExpressionParsing.h"
 #include "engine/TextUtilities.h"
 #include "engine/VariableTable.h"
+#include "graph2d/EquationModel2D.h"
 #include "graph2d/RVEquation2D.h"
 #include "graph2d/view/RVEquation2DView.h"
 #include "graph2d/view/RVEquation2DViewDelegate.h"
@@ -55,18 +56,21 @@ bool colourNear(const QImage& image, QPointF point, QColor colour) {
 
 class RVEquation2DViewTest : public ::testing::Test {
 protected:
-    RVEquation2DViewTest() { view.resize(800, 600); }
+    RVEquation2DViewTest() {
+        view.resize(800, 600);
+        view.setModel(&plane);
+    }
 
     RVEquation2D* add(const char* text, QColor color) {
         ParsedExpression parsed = parseExpression(toUtf16(text), table.data());
         EXPECT_TRUE(parsed.tree) << text;
-        equations.push_back(RVEquation2D::equation2DwithOperationTree(std::move(parsed.tree)));
-        RVEquation2D* equation = equations.back().get();
+        auto owned = RVEquation2D::equation2DwithOperationTree(std::move(parsed.tree));
+        RVEquation2D* equation = owned.get();
         if (equation->type() == EquationType::Inequality) {
             color.setAlphaF(0.5f);
         }
         equation->setColor(color);
-        view.addEquation(equation);
+        plane.appendEquation(std::move(owned));
         return equation;
     }
 
@@ -126,7 +130,7 @@ protected:
     }
 
     VariableTable table{};
-    std::vector<std::unique_ptr<RVEquation2D>> equations;
+    EquationModel2D plane;
     RVEquation2DView view;
 };
 

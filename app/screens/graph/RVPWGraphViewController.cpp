@@ -1,0 +1,176 @@
+#include "app/screens/graph/RVPWGraphViewController.h"
+
+#include <QAction>
+#include <QResizeEvent>
+#include <QShowEvent>
+#include <QTimer>
+#include <QToolBar>
+
+#include "app/context/ApplicationContext.h"
+#include "app/input/ParserMessageText.h"
+#include "app/widgets/RVLoadingView.h"
+#include "app/widgets/ToolbarIcons.h"
+#include "engine/ExpressionParsing.h"
+
+namespace plotwise {
+
+namespace {
+
+// The overlay stays up this long after the restore so the finished plane does not flash.
+constexpr int kOverlayRemovalDelayMilliseconds = 300;
+
+}  // namespace
+
+RVPWGraphViewController::RVPWGraphViewController(ApplicationContext& context,
+                                                 WorkspaceStorage::Plane plane, QWidget* parent)
+    : QWidget(parent), context_(context), plane_(plane), table_(std::make_unique<VariableTable>()) {
+    table_->fill(0.0);
+    buildToolbar();
+    context_.notificationCenter().addObserver(shakeBeganNotification, this, [this](QObject*) {
+        if (context_.settings().shakeEnabled() && isVisible() && loadingDone_) {
+            resetView();
+        }
+    });
+}
+
+RVPWGraphViewController::~RVPWGraphViewController() {
+    // The loader writes into equations that point into this screen's table.
+    if (loader_ != nullptr) {
+        loader_->wait();
+        delete loader_;
+    }
+}
+
+void RVPWGraphViewController::buildToolbar() {
+    toolbar_ = new QToolBar(this);
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    toolbar_->setIconSize(QSize(28, 28));
+    toolbar_->setStyleSheet(QStringLiteral(
+        "QToolBar { background: rgba(16, 16, 16, 210); border: none; spacing: 12px; }"
+        "QToolButton { color: white; border-radius: 6px; padding: 4px; }"
+        "QToolButton:hover { background: rgba(255, 255, 255, 40); }"
+        "QToolButton:pressed { background: rgba(255, 255, 255, 80); }"));
+
+    auto* leading = new QWidget(toolbar_);
+    leading->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar_->addWidget(leading);
+    resetViewAction_ = toolbar_->addAction(ToolbarIcons::refresh(), tr("Reset View"));
+    resetViewAction_->setToolTip(tr("Reset View"));
+    connect(resetViewAction_, &QAction::triggered, this, [this] {
+        if (loadingDone_) {
+            resetView();
+        }
+    });
+    auto* trailing = new QWidget(toolbar_);
+    trailing->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar_->addWidget(trailing);
+}
+
+void RVPWGraphViewController::placeToolbar() {
+    // The plane fills the screen; the bar floats over its bottom edge, and the view keeps its
+    // axes clear of it through toolbarHeight.
+    if (QWidget* view = planeView()) {
+        view->setGeometry(rect());
+    }
+    const int barHeight = toolbar_->sizeHint().height();
+    toolbar_->setGeometry(0, height() - barHeight, width(), barHeight);
+    toolbar_->raise();
+}
+
+double RVPWGraphViewController::toolbarHeight() const {
+    return toolbar_ != nullptr && toolbar_->isVisible() ? static_cast<double>(toolbar_->height())
+                                                        : 0.0;
+}
+
+void RVPWGraphViewController::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!loadStarted_) {
+        // After this turn of the event loop, so the window is laid out before the limits of
+        // the restore are taken.
+        QTimer::singleShot(0, this, &RVPWGraphViewController::loadState);
+    } else if (loadingDone_) {
+        reappeared();
+    }
+}
+
+void RVPWGraphViewController::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (!event->spontaneous()) {
+        saveState();
+    }
+}
+
+void RVPWGraphViewController::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeToolbar();
+}
+
+void RVPWGraphViewController::loadState() {
+    if (loadStarted_) {
+        return;
+    }
+    loadStarted_ = true;
+    placeToolbar();
+    planeView()->setEnabled(false);
+    loadingView_ = RVLoadingView::loadingViewInView(this, tr("Loading..."));
+
+    setViewStateDictionary(WorkspaceStorage::storedViewState(context_.store(), plane_));
+    const QVariantList states = WorkspaceStorage::storedEquationStates(context_.store(), plane_);
+    double* table = table_->data();
+    // Only the loader touches the table and the restored equations until it has finished: the
+    // model holds none of them yet, so nothing on this thread samples meanwhile.
+    loader_ = QThread::create([this, states, table, restore = restoreFunction()] {
+        WorkspaceStorage::restoreEquations(states, table, restore,
+                                           [&](std::unique_ptr<RVEquation> equation) {
+                                               restored_.push_back(std::move(equation));
+                                           });
+    });
+    connect(loader_, &QThread::finished, this, &RVPWGraphViewController::stateLoadingDone);
+    loader_->start();
+}
+
+void RVPWGraphViewController::stateLoadingDone() {
+    loader_->wait();
+    loader_->deleteLater();
+    loader_ = nullptr;
+    equationModel().appendEquations(std::exchange(restored_, {}));
+    loadingDone_ = true;
+    for (const QString& text : std::exchange(pending_, {})) {
+        if (const auto rejection = addExpression(text)) {
+            emit expressionRejected(text, rejection->message, rejection->position);
+        }
+    }
+    restoreFinished();
+    planeView()->setEnabled(true);
+    if (loadingView_) {
+        QTimer::singleShot(kOverlayRemovalDelayMilliseconds, loadingView_.data(),
+                           &RVLoadingView::removeView);
+    }
+    emit loadingFinished();
+}
+
+void RVPWGraphViewController::saveState() {
+    if (!loadingDone_) {
+        return;
+    }
+    WorkspaceStorage::savePlaneStates(
+        context_.store(), plane_, equationModel().dictionariesWithState(), viewStateDictionary());
+}
+
+std::optional<RVPWGraphViewController::Rejection> RVPWGraphViewController::addExpression(
+    const QString& text) {
+    ParsedExpression parsed = parseExpression(text.toStdU16String(), table_->data());
+    if (!parsed.tree) {
+        return Rejection{translatedParserMessage(*parsed.error),
+                         static_cast<int>(parsed.errorPosition)};
+    }
+    std::unique_ptr<RVEquation> equation = equationWithTree(std::move(parsed.tree));
+    equation->setVisible(true);
+    equation->setDefaultColorForExpressionType(context_.settings().defaultColor());
+    equationModel().appendEquation(std::move(equation));
+    return std::nullopt;
+}
+
+}  // namespace plotwise

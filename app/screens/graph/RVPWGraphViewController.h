@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QPointer>
+#include <QStringList>
+#include <QThread>
+#include <QVariantList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/storage/WorkspaceStorage.h"
+#include "engine/VariableTable.h"
+#include "equations/EquationListModel.h"
+
+class QAction;
+class QIcon;
+class QToolBar;
+
+namespace plotwise {
+
+class ApplicationContext;
+class RVLoadingView;
+class RVOperationTree;
+
+// What both graph screens share: the variable table their equations are parsed against, the
+// plane's equation model, the restore of the plane on a background thread behind a
+// "Loading..." panel the first time the screen is shown, the expressions waiting for it, the
+// toolbar and the save. Until the restore is over the actions do nothing and nothing is saved,
+// so an early quit cannot overwrite the stored plane with a half-restored one. A plane's screen
+// supplies its view, its equations and its view state through the hooks below.
+class RVPWGraphViewController : public QWidget {
+    Q_OBJECT
+
+public:
+    RVPWGraphViewController(ApplicationContext& context, WorkspaceStorage::Plane plane,
+                            QWidget* parent = nullptr);
+    ~RVPWGraphViewController() override;
+
+    ApplicationContext& context() const { return context_; }
+    WorkspaceStorage::Plane plane() const { return plane_; }
+    double* variableTable() { return table_->data(); }
+    virtual EquationListModel& equationModel() = 0;
+
+    bool loadingDone() const { return loadingDone_; }
+    bool isLoading() const { return loader_ != nullptr; }
+    QToolBar* toolbar() const { return toolbar_; }
+    QAction* resetViewAction() const { return resetViewAction_; }
+
+    // Expressions to add once the plane is restored (from the command line), each in its
+    // default colour. A text that does not parse is reported through expressionRejected.
+    void setPendingExpressions(const QStringList& expressions) { pending_ = expressions; }
+    // Parses like the keyboard, gives the equation its default colour and adds it to the plane.
+    // Returns the message and UTF-16 position when the text does not parse.
+    struct Rejection {
+        QString message;
+        int position = 0;
+    };
+    std::optional<Rejection> addExpression(const QString& text);
+
+    // Starts the restore, once: the stored view state at once, the equations on a background
+    // thread; the model receives them on this thread when the loader has finished.
+    void loadState();
+    // Writes the plane's equations and view state to the workspace; nothing until restored.
+    void saveState();
+    virtual void resetView() = 0;
+
+signals:
+    // The restore is over and interaction is back on.
+    void loadingFinished();
+    void expressionRejected(const QString& expression, const QString& message, int position);
+    void viewStateChanged(const QVariantMap& state);
+
+protected:
+    // Builds one equation from a stored state on the loader thread, parsed against the table
+    // it is given; it may sample itself there (for the window taken when the restore began).
+    using RestoreFunction =
+        std::function<std::unique_ptr<RVEquation>(const QVariantMap& state, double* table)>;
+
+    // The plane view, which the screen fills and the loading panel covers.
+    virtual QWidget* planeView() const = 0;
+    virtual QVariantMap viewStateDictionary() const = 0;
+    virtual void setViewStateDictionary(const QVariantMap& state) = 0;
+    // Called on this thread when the restore starts, after the stored view state is applied.
+    virtual RestoreFunction restoreFunction() = 0;
+    virtual std::unique_ptr<RVEquation> equationWithTree(std::unique_ptr<RVOperationTree> tree) = 0;
+    // After the restored and pending equations are in the model.
+    virtual void restoreFinished() {}
+    // The plane was shown again after it had been restored.
+    virtual void reappeared() {}
+    // Room the toolbar takes at the bottom of the plane, in points.
+    double toolbarHeight() const;
+
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void stateLoadingDone();
+    void buildToolbar();
+    void placeToolbar();
+
+    ApplicationContext& context_;
+    const WorkspaceStorage::Plane plane_;
+    // Trees and compiled forms point into the table, so its address never changes.
+    std::unique_ptr<VariableTable> table_;
+    QToolBar* toolbar_ = nullptr;
+    QAction* resetViewAction_ = nullptr;
+    QPointer<RVLoadingView> loadingView_;
+    QStringList pending_;
+    bool loadingDone_ = false;
+    bool loadStarted_ = false;
+    // The restore: filled on the loader thread, taken on this thread when it has finished.
+    QThread* loader_ = nullptr;
+    std::vector<std::unique_ptr<RVEquation>> restored_;
+};
+
+}  // namespace plotwise
