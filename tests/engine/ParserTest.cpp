@@ -544,6 +544,21 @@ INSTANTIATE_TEST_SUITE_P(Parser, Nesting, ::testing::ValuesIn(kNestingCases),
                              return std::string(info.param.name);
                          });
 
+TEST(ParserNesting, TheLimitIsExact) {
+    // The whole text is the first level, each bracket one more.
+    VariableTable table = test::zeroTable();
+    const int brackets = RVParser::maximumNesting - 1;
+    RVParser parser;
+    EXPECT_NE(
+        test::parseText(parser, repeated("(", brackets) + "x" + repeated(")", brackets), table),
+        nullptr)
+        << utf8(parser.error());
+    EXPECT_EQ(test::parseText(
+                  parser, repeated("(", brackets + 1) + "x" + repeated(")", brackets + 1), table),
+              nullptr);
+    EXPECT_EQ(utf8(parser.error()), "Expression too deeply nested");
+}
+
 TEST(ParserNesting, ParserStaysUsableAfterRefusingDeepText) {
     VariableTable table = test::zeroTable();
     RVParser parser;

@@ -118,6 +118,23 @@ TEST(DerivativeSteps, InputThatDoesNotParseReportsTheParserMessage) {
     EXPECT_TRUE(steps.steps.empty());
 }
 
+// A division by zero is a value like any other: folding must keep its infinities and NaNs.
+TEST(Simplification, DivisionByZeroKeepsItsValue) {
+    for (const char* text : {"x/0", "x/0+1", "-x/0", "(x+1)/0", "x⋅(1/0)"}) {
+        VariableTable table{};
+        RVParser parser;
+        auto original = parser.parse(u16(text), table.data());
+        ASSERT_TRUE(original) << text;
+        const Simplified simplified = simplifyFully(text, table);
+        ASSERT_TRUE(simplified.tree) << text;
+        for (const double x : {2.0, -3.0, 0.0}) {
+            table[kSlotX] = x;
+            EXPECT_SAME_VALUE(original->value(), simplified.tree->value())
+                << text << " simplified to " << simplified.text << " at x = " << x;
+        }
+    }
+}
+
 TEST(Simplification, StepSimplifyAnswersFalseWhenNothingIsLeftToFold) {
     VariableTable table{};
     RVParser parser;

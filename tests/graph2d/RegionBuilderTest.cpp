@@ -66,6 +66,30 @@ bool covers(const RegionRecord& record, double x, double y) {
     return !(positive && negative);
 }
 
+// Against straight boundaries the clipping is exact, so every record lies inside the region:
+// its centroid satisfies the inequality (checked by the tree, not the builder's grid values).
+TEST(RegionBuilder, EveryRecordOfAStraightBoundaryLiesInside) {
+    for (const char* text : {"y>x-0.3", "y<0.5x+0.2", "x+y>0.1", "y≥-2x+0.05", "x<0.37"}) {
+        ParsedEquation region(text);
+        for (const double ratio : {kUnitCells, 20.0}) {
+            const Region built = build(region, window(-2, 2, -2, 2, ratio), DeviceClass::Phone);
+            ASSERT_FALSE(built.records.empty()) << text;
+            for (const RegionRecord& record : built.records) {
+                double cx = 0.0;
+                double cy = 0.0;
+                for (int i = 0; i < record.vertexCount; ++i) {
+                    cx += record.points[static_cast<std::size_t>(i)].x / record.vertexCount;
+                    cy += record.points[static_cast<std::size_t>(i)].y / record.vertexCount;
+                }
+                region.table()[kSlotX] = cx;
+                region.table()[kSlotY] = cy;
+                EXPECT_NE(region.tree().value(), 0.0)
+                    << text << " at ratio " << ratio << ": centroid (" << cx << ", " << cy << ")";
+            }
+        }
+    }
+}
+
 TEST(RegionBuilder, CapacitiesByDevice) {
     EXPECT_EQ(RegionBuilder::capacityFor(DeviceClass::Phone), 28444u);
     EXPECT_EQ(RegionBuilder::capacityFor(DeviceClass::Tablet), 56889u);
