@@ -12,6 +12,7 @@ namespace plotwise::cli {
 int runSimplify(Arguments arguments, std::ostream& out, std::ostream& err) {
     bool json = false;
     bool steps = false;
+    bool readable = false;
     bool positionalOnly = false;
     std::string expression;
     bool haveExpression = false;
@@ -22,6 +23,8 @@ int runSimplify(Arguments arguments, std::ostream& out, std::ostream& err) {
             json = true;
         } else if (!positionalOnly && argument == "--steps") {
             steps = true;
+        } else if (!positionalOnly && argument == "--readable") {
+            readable = true;
         } else if (!positionalOnly && argument.size() > 2 && argument.starts_with("--")) {
             return usageError(err, "unknown option '" + argument + "'");
         } else {
@@ -39,6 +42,7 @@ int runSimplify(Arguments arguments, std::ostream& out, std::ostream& err) {
         return inputFailure(out, err, json, toUtf8(result.error->text()), result.errorPosition);
     }
     const std::string resultText = toUtf8(result.result->description());
+    const std::string readableText = toUtf8(result.readable);
     std::vector<std::string> texts;
     for (const auto& step : result.steps) {
         texts.push_back(toUtf8(step->description()));
@@ -46,6 +50,7 @@ int runSimplify(Arguments arguments, std::ostream& out, std::ostream& err) {
     if (json) {
         JsonWriter writer;
         writer.beginObject().key("ok").value(true).key("result").value(resultText);
+        writer.key("readable").value(readableText);
         writer.key("steps").beginArray();
         for (const std::string& text : texts) {
             writer.value(text);
@@ -56,8 +61,12 @@ int runSimplify(Arguments arguments, std::ostream& out, std::ostream& err) {
         for (const std::string& text : texts) {
             out << text << '\n';
         }
+        // The readable form as the last "Simplified" step, where it reads differently.
+        if (readable && result.simplified) {
+            out << readableText << '\n';
+        }
     } else {
-        out << resultText << '\n';
+        out << (readable ? readableText : resultText) << '\n';
     }
     return kExitSuccess;
 }

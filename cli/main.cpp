@@ -33,9 +33,11 @@ Commands:
         Evaluate EXPR as the keyboard's live preview does: every variable is 0 unless set.
         Prints the value as %.10f, or True/False for an implicit equation or inequality.
         VAR is x, y, z, r, Θ, Φ, theta or phi. A derivative is carried out first.
-  simplify [--steps] [--json] EXPR
+  simplify [--steps] [--readable] [--json] EXPR
         Simplify EXPR fully, carrying out derivatives, and print the result; with --steps,
-        print every simplification step, the input first and the result last.
+        print every simplification step, the input first and the result last. --readable
+        prints the result as a student would write it (with --steps, as a last step where it
+        reads differently). With --json, "readable" always carries that form.
   library [--3d] [--json]
         Load the 2D (or 3D) library as the library screen does, from expressions2D.plist
         (expressions3D.plist) in the data folder, or the built-in examples when the file is

@@ -2,6 +2,7 @@
 
 #include "engine/ExpressionParsing.h"
 #include "engine/RVParser.h"
+#include "engine/ReadableForm.h"
 #include "engine/SimplificationBudget.h"
 
 namespace plotwise {
@@ -29,6 +30,11 @@ DerivativeSteps derivativeSteps(const std::u16string& text, double* table) {
     for (;;) {
         budget.startPass();
         if (!working->stepSimplify()) {
+            result.readable = readableText(*working);
+            if (result.readable != result.steps.back()->description()) {
+                RVParser readableParser;
+                result.simplified = readableParser.parse(result.readable, table);
+            }
             result.result = std::move(working);
             return result;
         }

@@ -44,6 +44,24 @@ std::unique_ptr<RVOperation> replaceByDerivativeText(RVOperation& node, const st
     return parent->replaceOperation(&node, tree->setRoot(nullptr));
 }
 
+bool dependsOnVariable(const RVOperation& operation, const RVVariable& variable) {
+    if (const auto* leaf = dynamic_cast<const RVVariable*>(&operation)) {
+        return leaf->variableIndex() == variable.variableIndex();
+    }
+    bool found = false;
+    operation.forEachChild(
+        [&](const RVOperation& child) { found = found || dependsOnVariable(child, variable); });
+    return found;
+}
+
+std::u16string rootDerivativeText(std::u16string_view n, std::u16string_view a,
+                                  const RVVariable& variable) {
+    const std::u16string index(n);
+    const std::u16string radicand(a);
+    return fillTemplate(u"d/d%@(%@)/((%@)*((%@)√(%@))^((%@)-1))",
+                        {variable.token().spelling(), radicand, index, index, radicand, index});
+}
+
 std::unique_ptr<RVOperation> makeDerivative(const RVVariable& variable,
                                             std::unique_ptr<RVOperation> operand) {
     std::vector<std::unique_ptr<RVOperation>> arguments;

@@ -23,6 +23,15 @@ std::u16string derivativeOf(const RVVariable& variable, std::u16string_view text
                                                                    const std::u16string& text,
                                                                    const RVVariable& variable);
 
+// Whether the subtree holds the variable (by slot), so its derivative may be non-zero.
+bool dependsOnVariable(const RVOperation& operation, const RVVariable& variable);
+
+// The derivative of the root of index n of a, for an index that does not depend on the
+// variable: d/dv(a)/(n⋅(n√a)^(n−1)), real wherever the root is (odd roots of negative numbers).
+// n and a are operand texts.
+std::u16string rootDerivativeText(std::u16string_view n, std::u16string_view a,
+                                  const RVVariable& variable);
+
 // A new derivative node d/dv(operand).
 std::unique_ptr<RVOperation> makeDerivative(const RVVariable& variable,
                                             std::unique_ptr<RVOperation> operand);

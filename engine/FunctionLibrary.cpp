@@ -15,16 +15,32 @@ FunctionDefinition unaryFunction(std::u16string_view name, std::string_view clas
                                  UnaryEvaluators evaluators, std::u16string_view derivative = {},
                                  std::vector<std::u16string_view> fill = {}) {
     return {name,    className, 1,          FunctionShape::Unary, evaluators,
-            nullptr, {},        derivative, std::move(fill)};
+            nullptr, {},        derivative, std::move(fill),      -1,
+            {},      {}};
 }
 
 FunctionDefinition binaryFunction(std::u16string_view name, std::string_view className,
                                   double (*value)(double, double), BinaryEvaluators compiled,
-                                  std::u16string_view derivative = {},
-                                  std::vector<std::u16string_view> fill = {}) {
-    return {name,  className, 2,          FunctionShape::Binary, {},
-            value, compiled,  derivative, std::move(fill)};
+                                  std::u16string_view derivative,
+                                  std::vector<std::u16string_view> fill, int dependentArgument = -1,
+                                  std::u16string_view dependentDerivative = {},
+                                  std::vector<std::u16string_view> dependentFill = {}) {
+    return {name,
+            className,
+            2,
+            FunctionShape::Binary,
+            {},
+            value,
+            compiled,
+            derivative,
+            std::move(fill),
+            dependentArgument,
+            dependentDerivative,
+            std::move(dependentFill)};
 }
+
+// Rounding functions are steps: wherever their derivative exists, it is 0.
+constexpr std::u16string_view kStepDerivative = u"0";
 
 std::vector<FunctionDefinition> makeRegistry() {
     using namespace math;
@@ -37,7 +53,8 @@ std::vector<FunctionDefinition> makeRegistry() {
                               u"d/d%@(%@)/√(1-(%@)^2)", {u"var", u"u", u"u"}));
     r.push_back(unaryFunction(u"atan", "RVFunctionATAN", unaryEvaluators<&atanValue>(),
                               u"d/d%@(%@)/(1+(%@)^2)", {u"var", u"u", u"u"}));
-    r.push_back(unaryFunction(u"ceil", "RVFunctionCEIL", unaryEvaluators<&ceilValue>()));
+    r.push_back(
+        unaryFunction(u"ceil", "RVFunctionCEIL", unaryEvaluators<&ceilValue>(), kStepDerivative));
     r.push_back(unaryFunction(u"cos", "RVFunctionCOS", unaryEvaluators<&cosValue>(),
                               u"-%@(%@)*d/d%@(%@)", {u"sin", u"u", u"var", u"u"}));
     r.push_back(unaryFunction(u"cosh", "RVFunctionCOSH", unaryEvaluators<&coshValue>(),
@@ -52,20 +69,37 @@ std::vector<FunctionDefinition> makeRegistry() {
     r.push_back(unaryFunction(u"csch", "RVFunctionCSCH", unaryEvaluators<&cschValue>(),
                               u"-%@(%@)%@(%@)*d/d%@(%@)",
                               {u"coth", u"u", u"csch", u"u", u"var", u"u"}));
+    r.push_back({u"d/d",
+                 "RVFunctionDERIVATE",
+                 2,
+                 FunctionShape::Derivative,
+                 {},
+                 nullptr,
+                 {},
+                 {},
+                 {},
+                 -1,
+                 {},
+                 {}});
+    r.push_back(unaryFunction(u"floor", "RVFunctionFLOOR", unaryEvaluators<&floorValue>(),
+                              kStepDerivative));
+    // "if" keeps its condition and differentiates each branch (the default rule from the second
+    // argument on).
     r.push_back(
-        {u"d/d", "RVFunctionDERIVATE", 2, FunctionShape::Derivative, {}, nullptr, {}, {}, {}});
-    r.push_back(unaryFunction(u"floor", "RVFunctionFLOOR", unaryEvaluators<&floorValue>()));
-    r.push_back({u"if", "RVFunctionIF", 3, FunctionShape::Condition, {}, nullptr, {}, {}, {}});
+        {u"if", "RVFunctionIF", 3, FunctionShape::Condition, {}, nullptr, {}, {}, {}, -1, {}, {}});
     r.push_back(unaryFunction(u"ln", "RVFunctionLN", unaryEvaluators<&lnValue>(), u"d/d%@(%@)/(%@)",
                               {u"var", u"u", u"u"}));
     r.push_back(unaryFunction(u"log", "RVFunctionLOG", unaryEvaluators<&logValue>(),
                               u"1/((%@)*ln(10))*d/d%@(%@)", {u"u", u"var", u"u"}));
     r.push_back(unaryFunction(u"log2", "RVFunctionLOG2", unaryEvaluators<&log2Value>(),
                               u"1/((%@)*ln(2))*d/d%@(%@)", {u"u", u"var", u"u"}));
-    r.push_back(
-        binaryFunction(u"max", "RVFunctionMAX", &maxValue, binaryEvaluators<&compiledMaxValue>()));
-    r.push_back(
-        binaryFunction(u"min", "RVFunctionMIN", &minValue, binaryEvaluators<&compiledMinValue>()));
+    // The derivative of the branch the value takes, chosen by the same comparison as the value.
+    r.push_back(binaryFunction(
+        u"max", "RVFunctionMAX", &maxValue, binaryEvaluators<&compiledMaxValue>(),
+        u"if((%@)>(%@), d/d%@(%@), d/d%@(%@))", {u"u", u"v", u"var", u"u", u"var", u"v"}));
+    r.push_back(binaryFunction(
+        u"min", "RVFunctionMIN", &minValue, binaryEvaluators<&compiledMinValue>(),
+        u"if((%@)<(%@), d/d%@(%@), d/d%@(%@))", {u"u", u"v", u"var", u"u", u"var", u"v"}));
     r.push_back(unaryFunction(u"sec", "RVFunctionSEC", unaryEvaluators<&secValue>(),
                               u"%@(%@)%@(%@)*d/d%@(%@)",
                               {u"sec", u"u", u"tan", u"u", u"var", u"u"}));
@@ -82,10 +116,17 @@ std::vector<FunctionDefinition> makeRegistry() {
                               u"%@(%@)^2*d/d%@(%@)", {u"sech", u"u", u"var", u"u"}));
     r.push_back(unaryFunction(u"todeg", "RVFunctionTODEG", unaryEvaluators<&todegValue>()));
     r.push_back(unaryFunction(u"torad", "RVFunctionTORAD", unaryEvaluators<&toradValue>()));
-    r.push_back(binaryFunction(u"mod", "RVFunctionMOD", &modValue, binaryEvaluators<&modValue>()));
+    // mod(u, v) = u − v⋅trunc(u/v), and trunc(u/v) = (u − mod(u, v))/v is a step.
+    r.push_back(binaryFunction(u"mod", "RVFunctionMOD", &modValue, binaryEvaluators<&modValue>(),
+                               u"d/d%@(%@)", {u"var", u"u"}, 1,
+                               u"d/d%@(%@)-d/d%@(%@)*((%@)-mod(%@, %@))/(%@)",
+                               {u"var", u"u", u"var", u"v", u"u", u"u", u"v", u"v"}));
+    // logn(u, v) = ln v / ln u: a base that depends on the variable needs the quotient rule.
     r.push_back(binaryFunction(u"logn", "RVFunctionLOGN", &lognValue,
                                binaryEvaluators<&lognValue>(), u"1/((%@)*ln(%@))*d/d%@(%@)",
-                               {u"v", u"u", u"var", u"v"}));
+                               {u"v", u"u", u"var", u"v"}, 0,
+                               u"(d/d%@(%@)/(%@)*ln(%@)-ln(%@)*d/d%@(%@)/(%@))/ln(%@)^2",
+                               {u"var", u"v", u"v", u"u", u"v", u"var", u"u", u"u", u"u"}));
     return r;
 }
 

@@ -16,7 +16,9 @@ enum class FunctionShape { Unary, Binary, Condition, Derivative };
 // One built-in function. A derivative template is a format whose "%@" are filled, in order, with
 // the items of derivativeFill: "u" and "v" are the first and second argument's descriptions,
 // "var" the variable's letter, anything else a function name written as it is. An empty template
-// means the default rule (every argument wrapped in its own derivative).
+// means the default rule (every argument wrapped in its own derivative). When the argument at
+// index dependentArgument depends on the variable, dependentTemplate and dependentFill are used
+// instead (a variable base of logn, a variable divisor of mod).
 struct FunctionDefinition {
     std::u16string_view functionName;
     std::string_view className;
@@ -27,6 +29,9 @@ struct FunctionDefinition {
     BinaryEvaluators binaryCompiled;        // Binary: the compiled formula
     std::u16string_view derivativeTemplate;
     std::vector<std::u16string_view> derivativeFill;
+    int dependentArgument;
+    std::u16string_view dependentTemplate;
+    std::vector<std::u16string_view> dependentFill;
 };
 
 // The registry in registration order: abs, acos, asin, atan, ceil, cos, cosh, cot, coth, csc,

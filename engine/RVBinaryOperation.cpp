@@ -1,5 +1,7 @@
 #include "engine/RVBinaryOperation.h"
 
+#include <cmath>
+
 #include "engine/DerivativeText.h"
 #include "engine/MathFunctions.h"
 #include "engine/OperationNode.h"
@@ -151,6 +153,21 @@ void RVPowerOperation::derivateWithVariable(const RVVariable& variable) {
     const std::u16string a = lvalue()->description();
     const std::u16string b = rvalue()->description();
     const std::u16string v = variable.token().spelling();
+    if (rvalue()->isConstant()) {
+        // a^(1/n) for an odd n is the odd root n√a (math::powerValue), real for a negative base
+        // too; the general rule's a^(b−1) is not, so it is differentiated as that root.
+        const double exponent = rvalue()->value();
+        if (std::fabs(exponent) < 1.0 && exponent != 0.0) {
+            const double index = 1.0 / exponent;
+            const double parity = std::fmod(index, 2.0);
+            if (parity == 1.0 || parity == -1.0) {
+                auto self = replaceByDerivativeText(
+                    *this, rootDerivativeText(bracketed(plainDecimalText(index)), a, variable),
+                    variable);
+                return;
+            }
+        }
+    }
     // The general rule, so variable exponents (x^x) work too; its second term vanishes after
     // simplification when the exponent is constant, taking ln of a negative base with it.
     const std::u16string text = fillTemplate(
@@ -179,6 +196,10 @@ void RVRootOperation::derivateWithVariable(const RVVariable& variable) {
     const std::u16string n = lvalue()->description();
     const std::u16string a = rvalue()->description();
     const std::u16string v = variable.token().spelling();
+    if (!dependsOnVariable(*lvalue(), variable)) {
+        auto self = replaceByDerivativeText(*this, rootDerivativeText(n, a, variable), variable);
+        return;
+    }
     const std::u16string text =
         fillTemplate(u"1/(%@)*(%@)^(1/(%@)-1)*d/d%@(%@)+(%@)^(1/(%@))*ln(%@)*d/d%@(1/(%@))",
                      {n, a, n, v, a, a, n, a, v, n});

@@ -134,13 +134,25 @@ void RVFunction::derivateArguments(const RVVariable& variable, std::size_t first
 
 void RVFunction::derivateWithVariable(const RVVariable& variable) {
     const FunctionDefinition& definition = *definition_;
+    if (definition.shape == FunctionShape::Condition && hasValidArguments()) {
+        // The condition only chooses a branch: it stays as it is.
+        derivateArguments(variable, 1);
+        return;
+    }
     if (definition.derivativeTemplate.empty() || !hasValidArguments()) {
         derivateArguments(variable, 0);
         return;
     }
+    const bool dependent =
+        definition.dependentArgument >= 0 &&
+        dependsOnVariable(*arguments_[static_cast<std::size_t>(definition.dependentArgument)],
+                          variable);
+    const std::u16string_view format =
+        dependent ? definition.dependentTemplate : definition.derivativeTemplate;
+    const auto& fill = dependent ? definition.dependentFill : definition.derivativeFill;
     std::vector<std::u16string> items;
-    items.reserve(definition.derivativeFill.size());
-    for (const std::u16string_view item : definition.derivativeFill) {
+    items.reserve(fill.size());
+    for (const std::u16string_view item : fill) {
         if (item == u"u") {
             items.push_back(arguments_[0]->description());
         } else if (item == u"v") {
@@ -151,8 +163,7 @@ void RVFunction::derivateWithVariable(const RVVariable& variable) {
             items.emplace_back(item);
         }
     }
-    auto self = replaceByDerivativeText(*this, fillTemplate(definition.derivativeTemplate, items),
-                                        variable);
+    auto self = replaceByDerivativeText(*this, fillTemplate(format, items), variable);
 }
 
 std::unique_ptr<RVOperation> RVFunction::replaceOperation(

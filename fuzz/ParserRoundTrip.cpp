@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/RVParser.h"
+#include "engine/ReadableForm.h"
 #include "engine/TextUtilities.h"
 #include "engine/VariableTable.h"
 
@@ -56,6 +57,19 @@ std::optional<std::string> checkSimplification(const std::u16string& source) {
         return "simplified '" + input + "' prints as '" + toUtf8(tree->description()) +
                "', which does not parse: " + toUtf8(reparser.error());
     }
+    // The readable form reads back too, and is never longer than the result it presents.
+    const std::u16string readable = readableText(*tree);
+    RVParser readableParser;
+    const auto readableTree = readableParser.parse(readable, table.data());
+    if (!readableTree) {
+        return "readable form '" + toUtf8(readable) + "' of '" + input +
+               "' does not parse: " + toUtf8(readableParser.error());
+    }
+    if (readable.size() > tree->description().size()) {
+        return "readable form '" + toUtf8(readable) + "' of '" + input + "' is longer than '" +
+               toUtf8(tree->description()) + "'";
+    }
+    readableTree->value();
     return std::nullopt;
 }
 

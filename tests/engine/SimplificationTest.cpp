@@ -70,7 +70,10 @@ const WorkedExample kWorkedExamples[] = {
     {"d/dx(cos(x))", "-sin(x)"},
     {"d/dx(-x^2)", "-(2⋅x)"},
     {"d/dx(x^2)+1", "1+2⋅x"},
-    {"d/dx(max(x, 2x))", "2"},
+    {"d/dx(max(x, 2x))", "if(x>(2⋅x), 1, 2)"},
+    {"d/dx(floor(x^2))", "0"},
+    {"d/dx(if(x, x^2, x))", "if(x, 2⋅x, 1)"},
+    {"d/dx(mod(x, 3))", "1"},
     {"d/dx(if(x<0, -x, x))", "if(x<0, -1, 1)"},
 };
 
