@@ -45,33 +45,26 @@ int outputFailure(std::ostream& out, std::ostream& err, bool json, const std::st
     return kExitInputFailure;
 }
 
-std::optional<int> appendExpressionWord(const std::string& argument, bool positionalOnly,
-                                        std::string& expression, bool& haveExpression,
-                                        std::ostream& err) {
-    if (!positionalOnly && argument.size() > 2 && argument.starts_with("--")) {
-        return usageError(err, "unknown option '" + argument + "'");
+std::optional<int> parseCommandLine(CommandLine& line, Arguments arguments, std::string_view usage,
+                                    std::ostream& out, std::ostream& err) {
+    switch (line.parse(arguments)) {
+        case CommandLine::Outcome::Parsed:
+            return std::nullopt;
+        case CommandLine::Outcome::Help:
+            out << usage;
+            return kExitSuccess;
+        case CommandLine::Outcome::UsageError:
+            break;
     }
-    expression += haveExpression ? " " + argument : argument;
-    haveExpression = true;
-    return std::nullopt;
+    return usageError(err, line.error());
 }
 
-OptionMatch matchOption(Arguments arguments, std::size_t& i, std::string_view name,
-                        std::string& value) {
-    const std::string& argument = arguments[i];
-    if (argument == name) {
-        if (i + 1 >= arguments.size()) {
-            return OptionMatch::MissingValue;
-        }
-        value = arguments[++i];
-        return OptionMatch::Yes;
+std::string joinedWords(const std::vector<std::string>& words) {
+    std::string joined;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        joined += i == 0 ? words[i] : " " + words[i];
     }
-    if (name.starts_with("--") && argument.size() > name.size() && argument.starts_with(name) &&
-        argument[name.size()] == '=') {
-        value = argument.substr(name.size() + 1);
-        return OptionMatch::Yes;
-    }
-    return OptionMatch::No;
+    return joined;
 }
 
 std::optional<double> parseNumber(std::string_view text) {

@@ -6,6 +6,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "common/CommandLine.h"
 
 namespace plotwise::cli {
 
@@ -30,19 +33,14 @@ int inputFailure(std::ostream& out, std::ostream& err, bool json, const std::str
 // {"ok": false, "error": MESSAGE} on standard output. Returns kExitInputFailure.
 int outputFailure(std::ostream& out, std::ostream& err, bool json, const std::string& message);
 
-enum class OptionMatch { No, Yes, MissingValue };
+// Parses a command's arguments with `line`. Returns an exit status when the command ends there:
+// --help prints `usage` and succeeds; a mistake is a usage error.
+std::optional<int> parseCommandLine(CommandLine& line, Arguments arguments, std::string_view usage,
+                                    std::ostream& out, std::ostream& err);
 
-// Whether arguments[i] is the option `name`, given as "NAME VALUE" or, for a long option,
-// "NAME=VALUE"; on a match `value` holds the value and i points at the last word used.
-OptionMatch matchOption(Arguments arguments, std::size_t& i, std::string_view name,
-                        std::string& value);
-
-// A word that matched no option: an unknown "--option" is a usage error (its status returned);
-// any other word joins `expression`, blank-separated, since the words of an unquoted expression
-// arrive apart and the scanner skips blanks.
-std::optional<int> appendExpressionWord(const std::string& argument, bool positionalOnly,
-                                        std::string& expression, bool& haveExpression,
-                                        std::ostream& err);
+// The words of an expression joined by blanks: the words of an unquoted expression arrive apart
+// and the scanner skips blanks.
+std::string joinedWords(const std::vector<std::string>& words);
 
 // A finite or non-finite decimal number ("1.5", "-2", "1e3", "inf", "nan"), locale-independent.
 std::optional<double> parseNumber(std::string_view text);

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/JsonWriter.h"
+#include "cli/Usage.h"
 #include "engine/ExpressionParsing.h"
 #include "engine/ExpressionSummary.h"
 #include "engine/RVVariable.h"
@@ -19,48 +20,37 @@ struct EvalOptions {
     std::string expression;
 };
 
-// Returns an exit status when the arguments are unusable.
-std::optional<int> readOptions(Arguments arguments, EvalOptions& options, std::ostream& err) {
-    bool positionalOnly = false;
-    bool haveExpression = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (!positionalOnly && argument == "--") {
-            positionalOnly = true;
-        } else if (!positionalOnly && argument == "--json") {
-            options.json = true;
-        } else if (!positionalOnly && (argument == "--set" || argument.starts_with("--set="))) {
-            std::string assignment;
-            if (argument == "--set") {
-                if (i + 1 >= arguments.size()) {
-                    return usageError(err, "--set needs VAR=NUMBER");
-                }
-                assignment = arguments[++i];
-            } else {
-                assignment = argument.substr(6);
-            }
-            const auto equals = assignment.find('=');
-            if (equals == std::string::npos) {
-                return usageError(err, "--set needs VAR=NUMBER, got '" + assignment + "'");
-            }
-            const auto index = variableIndexForName(assignment.substr(0, equals));
-            if (!index) {
-                return usageError(err, "unknown variable '" + assignment.substr(0, equals) +
-                                           "' (use x, y, z, r, Θ, Φ, theta or phi)");
-            }
-            const auto number = parseNumber(std::string_view(assignment).substr(equals + 1));
-            if (!number) {
-                return usageError(err, "'" + assignment.substr(equals + 1) + "' is not a number");
-            }
-            options.table[static_cast<size_t>(*index)] = *number;
-        } else if (const auto status = appendExpressionWord(
-                       argument, positionalOnly, options.expression, haveExpression, err)) {
-            return status;
-        }
+// Returns an exit status when the command ends here (help, unusable arguments).
+std::optional<int> readOptions(Arguments arguments, EvalOptions& options, std::ostream& out,
+                               std::ostream& err) {
+    CommandLine line("eval");
+    std::vector<std::string> assignments;
+    line.flag("--json", options.json);
+    line.repeated("--set", assignments, "VAR=NUMBER");
+    if (const auto status = parseCommandLine(line, arguments, commandUsage("eval"), out, err)) {
+        return status;
     }
-    if (!haveExpression) {
+    for (const std::string& assignment : assignments) {
+        const auto equals = assignment.find('=');
+        if (equals == std::string::npos) {
+            return usageError(err, "--set needs VAR=NUMBER, got '" + assignment + "'");
+        }
+        const auto index = variableIndexForName(assignment.substr(0, equals));
+        if (!index) {
+            return usageError(err, "unknown variable '" + assignment.substr(0, equals) +
+                                       "' (use x, y, z, r, Θ, Φ, theta or phi)");
+        }
+        const auto number = parseNumber(std::string_view(assignment).substr(equals + 1));
+        if (!number) {
+            return usageError(err, "'" + assignment.substr(equals + 1) + "' is not a number");
+        }
+        options.table[static_cast<size_t>(*index)] = *number;
+    }
+    const std::vector<std::string> words = line.words();
+    if (words.empty()) {
         return usageError(err, "eval needs an expression");
     }
+    options.expression = joinedWords(words);
     return std::nullopt;
 }
 
@@ -76,7 +66,7 @@ void writeTable(JsonWriter& json, const VariableTable& table) {
 
 int runEval(Arguments arguments, std::ostream& out, std::ostream& err) {
     EvalOptions options;
-    if (const auto status = readOptions(arguments, options, err)) {
+    if (const auto status = readOptions(arguments, options, out, err)) {
         return *status;
     }
 

@@ -6,6 +6,7 @@
 #include "app/storage/ApplicationIdentity.h"
 #include "app/storage/LibraryStorage.h"
 #include "cli/JsonWriter.h"
+#include "cli/Usage.h"
 #include "engine/VariableTable.h"
 #include "equations/ColorText.h"
 
@@ -29,16 +30,18 @@ std::string oneLine(const QString& text) {
 int runLibrary(Arguments arguments, std::ostream& out, std::ostream& err) {
     bool json = false;
     bool is3D = false;
-    for (const std::string& argument : arguments) {
-        if (argument == "--json") {
-            json = true;
-        } else if (argument == "--3d") {
-            is3D = true;
-        } else if (argument.starts_with("-")) {
-            return usageError(err, "unknown option '" + argument + "'");
-        } else {
-            return usageError(err, "library takes no argument, got '" + argument + "'");
-        }
+    CommandLine line("library");
+    line.flag("--json", json);
+    line.flag("--3d", is3D);
+    if (const auto status = parseCommandLine(line, arguments, commandUsage("library"), out, err)) {
+        return *status;
+    }
+    // "--" included: nothing may follow the command.
+    if (!line.remaining().empty()) {
+        const std::string& word = line.remaining().front();
+        return usageError(err, word.starts_with("-")
+                                   ? "unknown option '" + word + "'"
+                                   : "library takes no argument, got '" + word + "'");
     }
 
     // The data folder follows the application's names and the XDG variables.

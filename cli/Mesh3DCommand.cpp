@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "cli/JsonWriter.h"
+#include "cli/Usage.h"
 #include "engine/ExpressionParsing.h"
 #include "engine/ExpressionSummary.h"
 #include "engine/TextUtilities.h"
@@ -48,70 +49,47 @@ std::optional<Format> formatNamed(std::string_view name) {
     return std::nullopt;
 }
 
-// Returns an exit status when the arguments are unusable.
-std::optional<int> readOptions(Arguments arguments, Mesh3DOptions& options, std::ostream& err) {
-    bool positionalOnly = false;
-    bool haveExpression = false;
-    // The value of an option written "--name VALUE" or "--name=VALUE".
-    const auto valueOf = [&](std::size_t& i, std::string_view name) -> std::optional<std::string> {
-        const std::string& argument = arguments[i];
-        if (argument.size() > name.size() && argument[name.size()] == '=') {
-            return argument.substr(name.size() + 1);
-        }
-        if (i + 1 >= arguments.size()) {
-            return std::nullopt;
-        }
-        return arguments[++i];
-    };
-    const auto isOption = [](const std::string& argument, std::string_view name) {
-        return argument == name || (argument.starts_with(name) && argument.size() > name.size() &&
-                                    argument[name.size()] == '=');
-    };
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (!positionalOnly && argument == "--") {
-            positionalOnly = true;
-        } else if (!positionalOnly && argument == "--tablet") {
-            options.device = DeviceClass::Tablet;
-        } else if (!positionalOnly && argument == "--accurate") {
-            options.accurate = true;
-        } else if (!positionalOnly && isOption(argument, "--scale")) {
-            const auto text = valueOf(i, "--scale");
-            if (!text) {
-                return usageError(err, "--scale needs a number");
-            }
-            const auto number = parseNumber(*text);
-            // The box runs from -7/S to 7/S: S must be a positive finite number whose box is
-            // finite too.
-            if (!number || !(*number > 0) || !std::isfinite(7.0f / static_cast<float>(*number)) ||
-                !(7.0f / static_cast<float>(*number) > 0)) {
-                return usageError(err, "--scale needs a positive number, got '" + *text + "'");
-            }
-            options.scale = static_cast<float>(*number);
-        } else if (!positionalOnly && isOption(argument, "--format")) {
-            const auto text = valueOf(i, "--format");
-            const auto format = text ? formatNamed(*text) : std::nullopt;
-            if (!format) {
-                return usageError(err, "--format needs json, obj, stl or ply");
-            }
-            options.format = *format;
-        } else if (!positionalOnly && (argument == "-o" || isOption(argument, "--output"))) {
-            const auto text = argument == "-o" ? (i + 1 < arguments.size()
-                                                      ? std::optional<std::string>(arguments[++i])
-                                                      : std::nullopt)
-                                               : valueOf(i, "--output");
-            if (!text || text->empty()) {
-                return usageError(err, "-o needs a file name");
-            }
-            options.output = *text;
-        } else if (const auto status = appendExpressionWord(
-                       argument, positionalOnly, options.expression, haveExpression, err)) {
-            return status;
-        }
+// Returns an exit status when the command ends here (help, unusable arguments).
+std::optional<int> readOptions(Arguments arguments, Mesh3DOptions& options, std::ostream& out,
+                               std::ostream& err) {
+    CommandLine line("mesh3d");
+    bool tablet = false;
+    std::string scale;
+    std::string format;
+    line.flag("--tablet", tablet);
+    line.flag("--accurate", options.accurate);
+    line.option("--scale", scale, "a number");
+    line.option("--format", format, "json, obj, stl or ply");
+    line.option("-o,--output", options.output, "a file name");
+    if (const auto status = parseCommandLine(line, arguments, commandUsage("mesh3d"), out, err)) {
+        return status;
     }
-    if (!haveExpression) {
+    options.device = tablet ? DeviceClass::Tablet : DeviceClass::Phone;
+    if (line.app().count("--scale") > 0) {
+        const auto number = parseNumber(scale);
+        // The box runs from -7/S to 7/S: S must be a positive finite number whose box is
+        // finite too.
+        if (!number || !(*number > 0) || !std::isfinite(7.0f / static_cast<float>(*number)) ||
+            !(7.0f / static_cast<float>(*number) > 0)) {
+            return usageError(err, "--scale needs a positive number, got '" + scale + "'");
+        }
+        options.scale = static_cast<float>(*number);
+    }
+    if (line.app().count("--format") > 0) {
+        const auto named = formatNamed(format);
+        if (!named) {
+            return usageError(err, "--format needs json, obj, stl or ply");
+        }
+        options.format = *named;
+    }
+    if (line.app().count("--output") > 0 && options.output.empty()) {
+        return usageError(err, "-o needs a file name");
+    }
+    const std::vector<std::string> words = line.words();
+    if (words.empty()) {
         return usageError(err, "mesh3d needs an expression");
     }
+    options.expression = joinedWords(words);
     return std::nullopt;
 }
 
@@ -170,7 +148,7 @@ std::string meshJson(const EquationMesh3D& mesh) {
 
 int runMesh3D(Arguments arguments, std::ostream& out, std::ostream& err) {
     Mesh3DOptions options;
-    if (const auto status = readOptions(arguments, options, err)) {
+    if (const auto status = readOptions(arguments, options, out, err)) {
         return *status;
     }
     const bool jsonToOut = options.format == Format::Json && options.output.empty();

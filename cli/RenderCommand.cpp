@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QVariantMap>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -16,6 +17,7 @@
 
 #include "cli/JsonWriter.h"
 #include "cli/QtCommandSupport.h"
+#include "cli/Usage.h"
 #include "engine/ExpressionParsing.h"
 #include "engine/TextUtilities.h"
 #include "engine/VariableTable.h"
@@ -96,91 +98,118 @@ bool usableRatio(double ratio) {
            ratio <= RVEquation2DView::maximumPixelUnitRatio;
 }
 
-// Returns an exit status when the arguments are unusable.
-std::optional<int> readOptions(Arguments arguments, RenderOptions& options, std::ostream& err) {
-    bool positionalOnly = false;
-    bool haveOutput = false;
-    const std::string ratioUsage =
-        "--ratio needs R or RX RY: finite points per unit from 1e-07 to "
-        "1e+07";
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        std::string value;
-        OptionMatch match = OptionMatch::No;
-        const auto option = [&](std::string_view name) {
-            match = positionalOnly ? OptionMatch::No : matchOption(arguments, i, name, value);
-            return match != OptionMatch::No;
-        };
-        if (!positionalOnly && argument == "--") {
-            positionalOnly = true;
-        } else if (!positionalOnly && argument == "--json") {
-            options.json = true;
-        } else if (!positionalOnly && argument == "--dark") {
-            options.dark = true;
-        } else if (!positionalOnly && argument == "--thick") {
-            options.thick = true;
-        } else if (option("-o") || option("--output")) {
-            if (match == OptionMatch::MissingValue || value.empty()) {
-                return usageError(err, argument + " needs a file name");
-            }
-            options.output = value;
-            haveOutput = true;
-        } else if (option("--size")) {
-            if (match == OptionMatch::MissingValue || !parseSize(value, options)) {
-                return usageError(err, "--size needs WxH, whole pixels from 1 to 16384");
-            }
-        } else if (option("--color")) {
-            bool hasAlpha = false;
-            const auto color = parseColor(value, &hasAlpha);
-            if (match == OptionMatch::MissingValue || !color) {
-                return usageError(err, "--color needs RRGGBB or RRGGBBAA in hexadecimal");
-            }
-            options.colors.push_back({*color, hasAlpha});
-        } else if (!positionalOnly && argument == "--center") {
-            double center[2] = {0.0, 0.0};
-            for (double& coordinate : center) {
-                const auto number =
-                    i + 1 < arguments.size() ? parseNumber(arguments[++i]) : std::nullopt;
-                if (!number || !std::isfinite(*number)) {
-                    return usageError(err, "--center needs X Y, two finite numbers");
-                }
-                coordinate = *number;
-            }
-            options.centerX = center[0];
-            options.centerY = center[1];
-        } else if (!positionalOnly && (argument == "--ratio" || argument.starts_with("--ratio="))) {
-            // One number sets both axes; a second number right after it is the y ratio.
-            std::optional<double> x;
-            if (argument == "--ratio") {
-                x = i + 1 < arguments.size() ? parseNumber(arguments[++i]) : std::nullopt;
-            } else {
-                x = parseNumber(std::string_view(argument).substr(8));
-            }
-            if (!x || !usableRatio(*x)) {
-                return usageError(err, ratioUsage);
-            }
-            options.ratioX = *x;
-            options.ratioY = *x;
-            if (argument == "--ratio" && i + 1 < arguments.size()) {
-                if (const auto y = parseNumber(arguments[i + 1])) {
-                    if (!usableRatio(*y)) {
-                        return usageError(err, ratioUsage);
-                    }
-                    options.ratioY = *y;
-                    ++i;
-                }
-            }
-        } else if (!positionalOnly && argument.size() > 2 && argument.starts_with("--")) {
-            return usageError(err, "unknown option '" + argument + "'");
-        } else {
-            // Each word is one equation: quote an expression that has blanks.
-            options.expressions.push_back(argument);
+// One --ratio given: R, and where the word right after it went among the words no option took
+// (a number there is RY), unless an option came right after R.
+struct RatioGiven {
+    std::string x;
+    std::optional<std::size_t> next;
+};
+
+// Returns an exit status when the command ends here (help, unusable arguments).
+std::optional<int> readOptions(Arguments arguments, RenderOptions& options, std::ostream& out,
+                               std::ostream& err) {
+    CommandLine line("render");
+    std::string size;
+    std::vector<std::string> colors;
+    std::vector<std::string> center;
+    std::vector<RatioGiven> ratios;
+    std::optional<std::size_t> ratioOpen;
+    // The word after the latest R is known once the next option is read, or at the end.
+    const auto closeRatio = [&] {
+        if (ratioOpen && line.app().remaining_size() > *ratioOpen) {
+            ratios.back().next = ratioOpen;
+        }
+        ratioOpen.reset();
+    };
+    line.setOnOption(closeRatio);
+    line.flag("--json", options.json);
+    line.flag("--dark", options.dark);
+    line.flag("--thick", options.thick);
+    line.option("-o,--output", options.output, "a file name");
+    line.option("--size", size, "WxH, whole pixels from 1 to 16384");
+    line.repeated("--color", colors, "RRGGBB or RRGGBBAA in hexadecimal");
+    line.values("--center", center, 2, "X Y, two finite numbers");
+    const std::string ratioUsage = "R or RX RY: finite points per unit from 1e-07 to 1e+07";
+    // Only "--ratio R", not "--ratio=R", may be followed by RY.
+    std::vector<bool> ratioInline;
+    for (const std::string& word : arguments) {
+        if (word == "--") {
+            break;
+        }
+        if (word == "--ratio" || word.starts_with("--ratio=")) {
+            ratioInline.push_back(word != "--ratio");
         }
     }
+    line.app()
+        .add_option_function<std::string>(
+            "--ratio",
+            [&](const std::string& x) {
+                closeRatio();
+                const bool isInline =
+                    ratios.size() < ratioInline.size() && ratioInline[ratios.size()];
+                ratios.push_back({x, std::nullopt});
+                if (!isInline) {
+                    ratioOpen = line.app().remaining_size();
+                }
+            },
+            ratioUsage)
+        ->trigger_on_parse();
+    if (const auto status = parseCommandLine(line, arguments, commandUsage("render"), out, err)) {
+        return status;
+    }
+    closeRatio();
+
+    if (line.app().count("--output") > 0 && options.output.empty()) {
+        // Named as typed: "-o", "--output" or "--output=".
+        const auto typed = std::find_if(arguments.rbegin(), arguments.rend(), [](const auto& word) {
+            return word == "-o" || word.starts_with("--output");
+        });
+        return usageError(err, (typed != arguments.rend() ? *typed : "-o") + " needs a file name");
+    }
+    if (line.app().count("--size") > 0 && !parseSize(size, options)) {
+        return usageError(err, "--size needs WxH, whole pixels from 1 to 16384");
+    }
+    for (const std::string& text : colors) {
+        bool hasAlpha = false;
+        const auto color = parseColor(text, &hasAlpha);
+        if (!color) {
+            return usageError(err, "--color needs RRGGBB or RRGGBBAA in hexadecimal");
+        }
+        options.colors.push_back({*color, hasAlpha});
+    }
+    if (!center.empty()) {
+        const auto x = parseNumber(center[0]);
+        const auto y = parseNumber(center[1]);
+        if (!x || !y || !std::isfinite(*x) || !std::isfinite(*y)) {
+            return usageError(err, "--center needs X Y, two finite numbers");
+        }
+        options.centerX = *x;
+        options.centerY = *y;
+    }
+    std::vector<std::size_t> taken;
+    for (const RatioGiven& ratio : ratios) {
+        const auto x = parseNumber(ratio.x);
+        if (!x || !usableRatio(*x)) {
+            return usageError(err, "--ratio needs " + ratioUsage);
+        }
+        options.ratioX = *x;
+        options.ratioY = *x;
+        // One number sets both axes; a number right after it is the y ratio.
+        const auto y = ratio.next ? parseNumber(line.remaining()[*ratio.next]) : std::nullopt;
+        if (y) {
+            if (!usableRatio(*y)) {
+                return usageError(err, "--ratio needs " + ratioUsage);
+            }
+            options.ratioY = *y;
+            taken.push_back(*ratio.next);
+        }
+    }
+    // Each word is one equation: quote an expression that has blanks.
+    options.expressions = line.words(taken);
     if (options.expressions.empty()) {
         return usageError(err, "render needs at least one expression");
     }
-    if (!haveOutput) {
+    if (options.output.empty()) {
         return usageError(err, "render needs -o FILE.png");
     }
     if (options.colors.size() > options.expressions.size()) {
@@ -239,7 +268,7 @@ void printJson(std::ostream& out, const RenderOptions& options,
 
 int runRender(Arguments arguments, std::ostream& out, std::ostream& err) {
     RenderOptions options;
-    if (const auto status = readOptions(arguments, options, err)) {
+    if (const auto status = readOptions(arguments, options, out, err)) {
         return *status;
     }
 

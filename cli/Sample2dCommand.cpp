@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli/JsonWriter.h"
+#include "cli/Usage.h"
 #include "common/DeviceClass.h"
 #include "engine/ExpressionParsing.h"
 #include "engine/TextUtilities.h"
@@ -19,65 +20,55 @@ namespace {
 struct Sample2dOptions {
     std::array<double, 4> window{};  // MINX MAXX MINY MAXY
     std::array<double, 2> ratio{};
-    bool haveWindow = false;
-    bool haveRatio = false;
     bool tablet = false;
     bool json = false;
     std::string expression;
 };
 
-// Reads `count` numbers after the option at `i`; returns an exit status when they are unusable.
-std::optional<int> readNumbers(Arguments arguments, std::size_t& i, double* into, std::size_t count,
-                               const std::string& usage, std::ostream& err) {
-    if (i + count >= arguments.size()) {
-        return usageError(err, arguments[i] + " needs " + usage);
-    }
-    for (std::size_t k = 0; k < count; ++k) {
-        const std::string& text = arguments[++i];
-        const auto number = parseNumber(text);
+// The numbers an option was given; an exit status when one is not a number.
+std::optional<int> readNumbers(const std::vector<std::string>& texts, double* into,
+                               const std::string& name, const std::string& usage,
+                               std::ostream& err) {
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        const auto number = parseNumber(texts[k]);
         if (!number) {
-            return usageError(
-                err, arguments[i - k - 1] + " needs " + usage + ": '" + text + "' is not a number");
+            return usageError(err,
+                              name + " needs " + usage + ": '" + texts[k] + "' is not a number");
         }
         into[k] = *number;
     }
     return std::nullopt;
 }
 
-std::optional<int> readOptions(Arguments arguments, Sample2dOptions& options, std::ostream& err) {
-    bool positionalOnly = false;
-    bool haveExpression = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (!positionalOnly && argument == "--") {
-            positionalOnly = true;
-        } else if (!positionalOnly && argument == "--json") {
-            options.json = true;
-        } else if (!positionalOnly && argument == "--tablet") {
-            options.tablet = true;
-        } else if (!positionalOnly && argument == "--window") {
-            if (auto status = readNumbers(arguments, i, options.window.data(), 4,
-                                          "MINX MAXX MINY MAXY", err)) {
-                return status;
-            }
-            options.haveWindow = true;
-        } else if (!positionalOnly && argument == "--ratio") {
-            if (auto status = readNumbers(arguments, i, options.ratio.data(), 2, "RX RY", err)) {
-                return status;
-            }
-            options.haveRatio = true;
-        } else if (const auto status = appendExpressionWord(
-                       argument, positionalOnly, options.expression, haveExpression, err)) {
-            return status;
-        }
+// Returns an exit status when the command ends here (help, unusable arguments).
+std::optional<int> readOptions(Arguments arguments, Sample2dOptions& options, std::ostream& out,
+                               std::ostream& err) {
+    CommandLine line("sample2d");
+    std::vector<std::string> window;
+    std::vector<std::string> ratio;
+    line.flag("--json", options.json);
+    line.flag("--tablet", options.tablet);
+    line.values("--window", window, 4, "MINX MAXX MINY MAXY");
+    line.values("--ratio", ratio, 2, "RX RY");
+    if (const auto status = parseCommandLine(line, arguments, commandUsage("sample2d"), out, err)) {
+        return status;
     }
-    if (!haveExpression) {
+    if (auto status =
+            readNumbers(window, options.window.data(), "--window", "MINX MAXX MINY MAXY", err)) {
+        return status;
+    }
+    if (auto status = readNumbers(ratio, options.ratio.data(), "--ratio", "RX RY", err)) {
+        return status;
+    }
+    const std::vector<std::string> words = line.words();
+    if (words.empty()) {
         return usageError(err, "sample2d needs an expression");
     }
-    if (!options.haveWindow) {
+    options.expression = joinedWords(words);
+    if (window.empty()) {
         return usageError(err, "sample2d needs --window MINX MAXX MINY MAXY");
     }
-    if (!options.haveRatio) {
+    if (ratio.empty()) {
         return usageError(err, "sample2d needs --ratio RX RY (points per unit)");
     }
     const auto& w = options.window;
@@ -161,7 +152,7 @@ void printPlain(std::ostream& out, const RVEquation2D& equation, const SampleBuf
 
 int runSample2d(Arguments arguments, std::ostream& out, std::ostream& err) {
     Sample2dOptions options;
-    if (const auto status = readOptions(arguments, options, err)) {
+    if (const auto status = readOptions(arguments, options, out, err)) {
         return *status;
     }
     // Like the keyboard: parse, carry out derivatives, wrap into a visible 2D equation.

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/JsonWriter.h"
+#include "cli/Usage.h"
 #include "engine/DerivativeSteps.h"
 #include "engine/TextUtilities.h"
 #include "engine/VariableTable.h"
@@ -13,28 +14,18 @@ int runSimplify(Arguments arguments, std::ostream& out, std::ostream& err) {
     bool json = false;
     bool steps = false;
     bool readable = false;
-    bool positionalOnly = false;
-    std::string expression;
-    bool haveExpression = false;
-    for (const std::string& argument : arguments) {
-        if (!positionalOnly && argument == "--") {
-            positionalOnly = true;
-        } else if (!positionalOnly && argument == "--json") {
-            json = true;
-        } else if (!positionalOnly && argument == "--steps") {
-            steps = true;
-        } else if (!positionalOnly && argument == "--readable") {
-            readable = true;
-        } else if (!positionalOnly && argument.size() > 2 && argument.starts_with("--")) {
-            return usageError(err, "unknown option '" + argument + "'");
-        } else {
-            expression += haveExpression ? " " + argument : argument;
-            haveExpression = true;
-        }
+    CommandLine line("simplify");
+    line.flag("--json", json);
+    line.flag("--steps", steps);
+    line.flag("--readable", readable);
+    if (const auto status = parseCommandLine(line, arguments, commandUsage("simplify"), out, err)) {
+        return *status;
     }
-    if (!haveExpression) {
+    const std::vector<std::string> words = line.words();
+    if (words.empty()) {
         return usageError(err, "simplify needs an expression");
     }
+    const std::string expression = joinedWords(words);
 
     VariableTable table{};
     const DerivativeSteps result = derivativeSteps(toUtf16(expression), table.data());

@@ -12,6 +12,7 @@
 
 #include "cli/JsonWriter.h"
 #include "cli/QtCommandSupport.h"
+#include "cli/Usage.h"
 #include "engine/ExpressionParsing.h"
 #include "engine/TextUtilities.h"
 #include "engine/VariableTable.h"
@@ -45,57 +46,48 @@ std::optional<unsigned> parseDepth(std::string_view text) {
     return value;
 }
 
-// Returns an exit status when the arguments are unusable.
-std::optional<int> readOptions(Arguments arguments, TypesetOptions& options, std::ostream& err) {
-    bool positionalOnly = false;
-    bool haveExpression = false;
-    bool haveOutput = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        std::string value;
-        OptionMatch match = OptionMatch::No;
-        const auto option = [&](std::string_view name) {
-            match = positionalOnly ? OptionMatch::No : matchOption(arguments, i, name, value);
-            return match != OptionMatch::No;
-        };
-        if (!positionalOnly && argument == "--") {
-            positionalOnly = true;
-        } else if (!positionalOnly && argument == "--json") {
-            options.json = true;
-        } else if (option("-o") || option("--output")) {
-            if (match == OptionMatch::MissingValue) {
-                return usageError(err, argument + " needs a file name");
-            }
-            options.output = value;
-            haveOutput = true;
-        } else if (option("--depth")) {
-            const auto depth = parseDepth(value);
-            if (match == OptionMatch::MissingValue || !depth) {
-                return usageError(err, "--depth needs a whole number from 0 to 1000");
-            }
-            options.depth = *depth;
-        } else if (option("--color")) {
-            const auto color = parseColor(value);
-            if (match == OptionMatch::MissingValue || !color) {
-                return usageError(err, "--color needs RRGGBB or RRGGBBAA in hexadecimal");
-            }
-            options.color = *color;
-        } else if (option("--scale")) {
-            const auto scale = parseNumber(value);
-            if (match == OptionMatch::MissingValue || !scale || !(*scale > 0.0) ||
-                *scale > kMaximumScale) {
-                return usageError(err, "--scale needs a number above 0 and at most 16");
-            }
-            options.scale = *scale;
-        } else if (const auto status = appendExpressionWord(
-                       argument, positionalOnly, options.expression, haveExpression, err)) {
-            return status;
-        }
+// Returns an exit status when the command ends here (help, unusable arguments).
+std::optional<int> readOptions(Arguments arguments, TypesetOptions& options, std::ostream& out,
+                               std::ostream& err) {
+    CommandLine line("typeset");
+    std::string depth;
+    std::string color;
+    std::string scale;
+    line.flag("--json", options.json);
+    line.option("-o,--output", options.output, "a file name");
+    line.option("--depth", depth, "a whole number from 0 to 1000");
+    line.option("--color", color, "RRGGBB or RRGGBBAA in hexadecimal");
+    line.option("--scale", scale, "a number above 0 and at most 16");
+    if (const auto status = parseCommandLine(line, arguments, commandUsage("typeset"), out, err)) {
+        return status;
     }
-    if (!haveExpression) {
+    if (line.app().count("--depth") > 0) {
+        const auto parsed = parseDepth(depth);
+        if (!parsed) {
+            return usageError(err, "--depth needs a whole number from 0 to 1000");
+        }
+        options.depth = *parsed;
+    }
+    if (line.app().count("--color") > 0) {
+        const auto parsed = parseColor(color);
+        if (!parsed) {
+            return usageError(err, "--color needs RRGGBB or RRGGBBAA in hexadecimal");
+        }
+        options.color = *parsed;
+    }
+    if (line.app().count("--scale") > 0) {
+        const auto parsed = parseNumber(scale);
+        if (!parsed || !(*parsed > 0.0) || *parsed > kMaximumScale) {
+            return usageError(err, "--scale needs a number above 0 and at most 16");
+        }
+        options.scale = *parsed;
+    }
+    const std::vector<std::string> words = line.words();
+    if (words.empty()) {
         return usageError(err, "typeset needs an expression");
     }
-    if (!haveOutput || options.output.empty()) {
+    options.expression = joinedWords(words);
+    if (options.output.empty()) {
         return usageError(err, "typeset needs -o FILE.png");
     }
     return std::nullopt;
@@ -105,7 +97,7 @@ std::optional<int> readOptions(Arguments arguments, TypesetOptions& options, std
 
 int runTypeset(Arguments arguments, std::ostream& out, std::ostream& err) {
     TypesetOptions options;
-    if (const auto status = readOptions(arguments, options, err)) {
+    if (const auto status = readOptions(arguments, options, out, err)) {
         return *status;
     }
 

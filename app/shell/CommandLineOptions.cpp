@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <string_view>
+
+#include "common/CommandLine.h"
 
 namespace plotwise {
 
@@ -49,48 +52,45 @@ std::optional<DeviceClass> idiomNamed(std::string_view name) {
 }  // namespace
 
 CommandLineOptions CommandLineOptions::parse(const std::vector<std::string>& arguments) {
-    CommandLineOptions options;
-    bool optionsEnded = false;
-    // The first argument is the program.
+    // QApplication reads its own options later: they are no expressions and no mistakes.
+    std::vector<std::string> ours;
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-            options.expressions.push_back(argument);
-            continue;
-        }
         if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "--help" || argument == "-h") {
-            options.action = Action::ShowHelp;
-            return options;
-        } else if (argument == "--version") {
-            options.action = Action::ShowVersion;
-            return options;
-        } else if (argument == "--idiom" || argument.starts_with("--idiom=")) {
-            std::string value;
-            if (argument == "--idiom") {
-                if (i + 1 == arguments.size()) {
-                    return usageError("--idiom needs a value: phone or tablet");
-                }
-                value = arguments[++i];
-            } else {
-                value = argument.substr(8);
-            }
-            options.idiom = idiomNamed(value);
-            if (!options.idiom) {
-                return usageError("unknown idiom '" + value + "' (phone or tablet)");
-            }
-        } else if (isQtOptionWithValue(argument)) {
-            ++i;  // QApplication reads the option and its value.
-        } else if (isQtSingleOption(argument)) {
-            continue;
-        } else if (argument[1] == '-') {
-            return usageError("unknown option '" + argument + "'");
-        } else {
-            // A single dash starts many expressions: "-x^2", "-2<y".
-            options.expressions.push_back(argument);
+            ours.insert(ours.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i),
+                        arguments.end());
+            break;
+        }
+        if (isQtOptionWithValue(argument)) {
+            ++i;
+        } else if (!isQtSingleOption(argument)) {
+            ours.push_back(argument);
         }
     }
+
+    CommandLine line("plotwise");
+    bool version = false;
+    std::string idiom;
+    line.app().set_help_flag("-h,--help", "show the usage");
+    line.flag("--version", version);
+    line.option("--idiom", idiom, "a value: phone or tablet");
+    const CommandLine::Outcome outcome = line.parse(ours);
+    CommandLineOptions options;
+    // Help and the version are answered even when something else is wrong.
+    if (outcome == CommandLine::Outcome::Help || line.app().get_help_ptr()->count() > 0) {
+        options.action = Action::ShowHelp;
+    } else if (version) {
+        options.action = Action::ShowVersion;
+    } else if (outcome == CommandLine::Outcome::UsageError) {
+        return usageError(line.error());
+    } else if (line.app().count("--idiom") > 0) {
+        options.idiom = idiomNamed(idiom);
+        if (!options.idiom) {
+            return usageError("unknown idiom '" + idiom + "' (phone or tablet)");
+        }
+    }
+    // A single dash starts many expressions: "-x^2", "-2<y".
+    options.expressions = line.words();
     return options;
 }
 
