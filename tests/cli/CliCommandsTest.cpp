@@ -73,14 +73,17 @@ TEST(Cli, Eval) {
 
 TEST(Cli, Simplify) {
     checkRows({
-        {{"simplify", "--help"}, 0, R"(^Usage: plotwise-cli simplify \[--steps\] \[--json\] EXPR)"},
+        {{"simplify", "--help"},
+         0,
+         R"(^Usage: plotwise-cli simplify \[--steps\] \[--readable\] \[--json\] EXPR)"},
         {{"simplify", "d/dx(x^2)"}, 0, "^2⋅x\n$"},
         {{"simplify", "--steps", "d/dx", "(x^2)"},
          0,
          R"(^d/dx\(x\^2\)\n\(2\)⋅\(x\)\^\(\(2\)-1\)⋅d/dx\(x\)\+\(x\)\^\(2\)⋅ln\(x\)⋅d/dx\(2\)\n2⋅x\n$)"},
         {{"simplify", "--json", "d/dx(x^2)"},
          0,
-         R"re(^\{"ok": true, "result": "2⋅x", "steps": \["d/dx\(x\^2\)", "[^"]+", "2⋅x"\]\}\n$)re"},
+         R"re(^\{"ok": true, "result": "2⋅x", "readable": "2⋅x", "steps": \["d/dx\(x\^2\)", "[^"]+", "2⋅x"\]\}\n$)re"},
+        {{"simplify", "--readable", "d/dx(asin(x))"}, 0, "^1/√\\(1-x\\^2\\)\n$"},
         {{"simplify", "--json", "x^"},
          1,
          R"(^\{"ok": false, "error": "Expression expected", "position": 1\}\n$)",
