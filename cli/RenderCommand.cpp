@@ -22,8 +22,8 @@
 #include "engine/TextUtilities.h"
 #include "engine/VariableTable.h"
 #include "equations/ColorText.h"
-#include "graph2d/EquationModel2D.h"
 #include "graph2d/RVEquation2D.h"
+#include "graph2d/view/PlanePainter.h"
 #include "graph2d/view/RVEquation2DView.h"
 
 namespace plotwise::cli {
@@ -302,22 +302,23 @@ int runRender(Arguments arguments, std::ostream& out, std::ostream& err) {
     }
     image.setDevicePixelRatio(1.0);
 
-    // Never shown: the size alone sets its window, and the dictionary samples the equations.
-    RVEquation2DView view;
-    view.resize(options.width, options.height);
-    view.setUseDarkBackground(options.dark);
-    view.setUseThickLines(options.thick);
-    EquationModel2D plane;
-    plane.appendEquations(std::move(equations));
-    view.setModel(&plane);
-    // The view keeps minus the centre's y as its vertical scroll.
-    view.setViewstateWithDictionary({{QStringLiteral("scrollX"), options.centerX},
-                                     {QStringLiteral("scrollY"), -options.centerY},
-                                     {QStringLiteral("pixelUnitRatioX"), options.ratioX},
-                                     {QStringLiteral("pixelUnitRatioY"), options.ratioY}});
+    // The window the options give, sampled as the view samples (with its default device class)
+    // and painted as the view paints.
+    PlanePainter::Frame frame;
+    frame.viewport.setSize(options.width, options.height);
+    frame.viewport.centerOn({options.centerX, options.centerY});
+    frame.viewport.setPixelUnitRatios(options.ratioX, options.ratioY);
+    std::vector<RVEquation2D*> plane;
+    for (const std::unique_ptr<RVEquation2D>& equation : equations) {
+        equation->evaluateWithLimits(frame.viewport.evaluationLimits(), DeviceClass::Phone);
+        plane.push_back(equation.get());
+    }
+    PlanePainter planePainter;
+    planePainter.setUseDarkBackground(options.dark);
+    planePainter.setUseThickLines(options.thick);
     {
         QPainter painter(&image);
-        view.drawPlane(painter, QSizeF(options.width, options.height));
+        planePainter.paint(painter, frame, plane);
     }
 
     QImageWriter writer(QString::fromStdString(options.output), "png");
@@ -327,7 +328,7 @@ int runRender(Arguments arguments, std::ostream& out, std::ostream& err) {
             "cannot write " + options.output + ": " + writer.errorString().toStdString());
     }
     if (options.json) {
-        printJson(out, options, plane.all());
+        printJson(out, options, plane);
     } else {
         out << options.output << '\n';
     }

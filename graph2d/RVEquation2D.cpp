@@ -1,5 +1,6 @@
 #include "graph2d/RVEquation2D.h"
 
+#include "engine/VariableTable.h"
 #include "graph2d/sampling/EquationSampler2D.h"
 #include "graph2d/sampling/ExplicitSampler.h"
 
@@ -68,6 +69,22 @@ std::uint32_t RVEquation2D::evaluateExplicitWithLimits(const EvaluationLimits2D&
                                                        SamplePoint* storage) {
     ExplicitSampler sampler(evaluationData_, storage);
     return sampler.evaluateExplicitWithLimits(type(), limits);
+}
+
+std::optional<SamplePoint> RVEquation2D::traceAt(double x, double y) {
+    double* table = evaluationData_.variableTable;
+    if (!expression() || table == nullptr) {
+        return std::nullopt;
+    }
+    if (type() == EquationType::ExplicitY) {
+        table[kSlotX] = x;
+        return SamplePoint{static_cast<float>(x), static_cast<float>(expression()->value())};
+    }
+    if (type() == EquationType::ExplicitX) {
+        table[kSlotY] = y;
+        return SamplePoint{static_cast<float>(expression()->value()), static_cast<float>(y)};
+    }
+    return std::nullopt;
 }
 
 }  // namespace plotwise

@@ -55,6 +55,10 @@ public:
     bool containsR() const { return evaluationData_.containsR; }
     bool containsTheta() const { return evaluationData_.containsTheta; }
 
+    // The point a trace at the plane point (x, y) reads off: (x, f(x)) for y = f(x), (f(y), y)
+    // for x = f(y), by the expression tree's value; nothing for other types. Writes x or y into
+    // the variable table, which the plane's equations share.
+    std::optional<SamplePoint> traceAt(double x, double y);
     // The point the view's trace shows on this equation.
     SamplePoint trace() const { return trace_; }
     void setTrace(SamplePoint trace) { trace_ = trace; }

@@ -1,61 +1,21 @@
 #include "graph2d/view/RVEquation2DView.h"
 
-#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
 #include <QPainter>
-#include <QPainterPath>
-#include <QPolygonF>
 #include <QScreen>
 #include <QTouchEvent>
 #include <QWheelEvent>
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "graph2d/RVEquation2D.h"
+#include "graph2d/ViewStateDictionary2D.h"
 #include "graph2d/view/RVEquation2DViewDelegate.h"
 #include "graph2d/view/RVPWTraceView.h"
-#include "typeset/FontResolver.h"
 
 namespace plotwise {
-
-namespace {
-
-const QString scrollXKey = QStringLiteral("scrollX");
-const QString scrollYKey = QStringLiteral("scrollY");
-const QString pixelUnitRatioKey = QStringLiteral("pixelUnitRatio");
-const QString pixelUnitRatioXKey = QStringLiteral("pixelUnitRatioX");
-const QString pixelUnitRatioYKey = QStringLiteral("pixelUnitRatioY");
-const QString tracingKey = QStringLiteral("tracing");
-const QString tracingXKey = QStringLiteral("tracingX");
-const QString tracingYKey = QStringLiteral("tracingY");
-const QString movedOrZoomedKey = QStringLiteral("movedOrZoomed");
-
-// Far more lines than any screen can show apart; stops the grid loops when a step no longer
-// moves a huge coordinate.
-constexpr int maximumGridLines = 4000;
-
-QColor grey(double g) {
-    return QColor::fromRgbF(static_cast<float>(g), static_cast<float>(g), static_cast<float>(g));
-}
-
-double clampRatio(double ratio) {
-    return std::clamp(ratio, RVEquation2DView::minimumPixelUnitRatio,
-                      RVEquation2DView::maximumPixelUnitRatio);
-}
-
-// A stored ratio is usable when it is a finite number above zero.
-bool usableRatio(double ratio) {
-    return std::isfinite(ratio) && ratio > 0.0;
-}
-
-bool isFinite(const SamplePoint& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y);
-}
-
-}  // namespace
 
 RVEquation2DView::RVEquation2DView(QWidget* parent)
     : QWidget(parent), traceView_(new RVPWTraceView(this)) {
@@ -63,8 +23,6 @@ RVEquation2DView::RVEquation2DView(QWidget* parent)
     traceTimer_.setSingleShot(true);
     traceTimer_.setInterval(300);
     connect(&traceTimer_, &QTimer::timeout, this, &RVEquation2DView::startTrace);
-    tickFont_ = FontResolver::font(FontResolver::Face::System, 12.0);
-    setUseDarkBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_AcceptTouchEvents);
     // Arrow keys and +/- move and zoom once the plane has focus (a click gives it).
@@ -123,56 +81,39 @@ void RVEquation2DView::evaluateRows(int first, int last) {
 }
 
 void RVEquation2DView::setLockAxisZoom(bool lock) {
-    lockAxisZoom_ = lock;
-    majorTickWidthX_ = -1.0;
-    majorTickWidthY_ = -1.0;
+    gesture_.setLockAxisZoom(lock);
+    majorTicks_.reset();
     update();
 }
 
 void RVEquation2DView::setUseDarkBackground(bool dark) {
-    useDarkBackground_ = dark;
-    gridColor_ = grey(dark ? 0.15 : 0.95);
-    darkerGridColor_ = grey(dark ? 0.25 : 0.85);
-    axisColor_ = dark ? Qt::white : Qt::black;
-    labelColor_ = axisColor_;
-    backgroundColor_ = dark ? Qt::black : Qt::white;
+    planePainter_.setUseDarkBackground(dark);
     update();
 }
 
 void RVEquation2DView::setUseThickLines(bool thick) {
-    equationLineWidth_ = thick ? 2.0f : 1.0f;
+    planePainter_.setUseThickLines(thick);
     update();
 }
 
-ViewState RVEquation2DView::viewstate() const {
-    // A hidden widget gets its resize event only when shown: the half sizes come from the
-    // current size, so mapping and limits are right before that.
-    ViewState state = viewstate_;
-    state.screenHalfWidth = static_cast<float>(width()) / 2.0f;
-    state.screenHalfHeight = static_cast<float>(height()) / 2.0f;
-    return state;
+void RVEquation2DView::syncSize() {
+    gesture_.setSize(width(), height());
+}
+
+Viewport2D RVEquation2DView::viewport() const {
+    Viewport2D shown = gesture_.current();
+    shown.setSize(width(), height());
+    return shown;
 }
 
 QPointF RVEquation2DView::viewPointForPlanePoint(double x, double y) const {
-    const ViewState v = viewstate();
-    return {(x - v.scrollX) * v.pixelUnitRatioX + v.screenHalfWidth,
-            v.screenHalfHeight - (y + v.scrollY) * v.pixelUnitRatioY};
+    const Point2D p = viewport().viewPoint({x, y});
+    return {p.x, p.y};
 }
 
 QPointF RVEquation2DView::planePointForViewPoint(QPointF point) const {
-    const ViewState v = viewstate();
-    return {v.scrollX + (point.x() - v.screenHalfWidth) / v.pixelUnitRatioX,
-            (v.screenHalfHeight - point.y()) / v.pixelUnitRatioY - v.scrollY};
-}
-
-EvaluationLimits2D RVEquation2DView::evaluationLimits() const {
-    const ViewState v = viewstate();
-    const double minx = v.scrollX - v.screenHalfWidth / v.pixelUnitRatioX;
-    const double maxx = v.scrollX + v.screenHalfWidth / v.pixelUnitRatioX;
-    const double miny = -v.screenHalfHeight / v.pixelUnitRatioY - v.scrollY;
-    const double maxy = v.screenHalfHeight / v.pixelUnitRatioY - v.scrollY;
-    return EvaluationLimits2D::withWindow(minx, maxx, miny, maxy, v.pixelUnitRatioX,
-                                          v.pixelUnitRatioY);
+    const Point2D p = viewport().planePoint({point.x(), point.y()});
+    return {p.x, p.y};
 }
 
 EvaluationLimits2D RVEquation2DView::limitsForVisibleViews() {
@@ -204,94 +145,53 @@ void RVEquation2DView::evaluateAllFunctions() {
 }
 
 void RVEquation2DView::resetView() {
-    majorTickWidthX_ = -1.0;
-    majorTickWidthY_ = -1.0;
-    viewstate_.scrollX = 0.0;
-    viewstate_.scrollY = 0.0;
-    viewstate_.pixelUnitRatioX = defaultPixelUnitRatio;
-    viewstate_.pixelUnitRatioY = defaultPixelUnitRatio;
+    majorTicks_.reset();
+    gesture_.current().reset();
     evaluateAllFunctions();
     update();
     sendState();
 }
 
 void RVEquation2DView::zoomAbout(QPointF anchor, double factorX, double factorY) {
-    const QPointF fixed = planePointForViewPoint(anchor);
-    const ViewState v = viewstate();
-    viewstate_.pixelUnitRatioX = clampRatio(viewstate_.pixelUnitRatioX * factorX);
-    viewstate_.pixelUnitRatioY = clampRatio(viewstate_.pixelUnitRatioY * factorY);
-    // Solve the mapping for the scroll that puts `fixed` back under the anchor.
-    viewstate_.scrollX = fixed.x() - (anchor.x() - v.screenHalfWidth) / viewstate_.pixelUnitRatioX;
-    viewstate_.scrollY = (v.screenHalfHeight - anchor.y()) / viewstate_.pixelUnitRatioY - fixed.y();
-    majorTickWidthX_ = -1.0;
-    majorTickWidthY_ = -1.0;
-    movedOrZoomed_ = true;
+    syncSize();
+    gesture_.move().zoomAbout({anchor.x(), anchor.y()}, factorX, factorY);
+    majorTicks_.reset();
     update();
 }
 
 void RVEquation2DView::panBy(QPointF distance) {
-    viewstate_.scrollX -= distance.x() / viewstate_.pixelUnitRatioX;
-    viewstate_.scrollY -= distance.y() / viewstate_.pixelUnitRatioY;
-    movedOrZoomed_ = true;
+    gesture_.move().panBy(distance.x(), distance.y());
     update();
 }
 
 void RVEquation2DView::resampleAfterMove() {
     wheelSettleTimer_.stop();
-    if (movedOrZoomed_) {
+    if (gesture_.finish()) {
         evaluateAllFunctions();
-        movedOrZoomed_ = false;
         update();
     }
     sendState();
 }
 
 QVariantMap RVEquation2DView::dictionaryWithViewState() const {
-    QVariantMap state;
-    state.insert(scrollXKey, viewstate_.scrollX);
-    state.insert(scrollYKey, viewstate_.scrollY);
-    state.insert(pixelUnitRatioXKey, viewstate_.pixelUnitRatioX);
-    state.insert(pixelUnitRatioYKey, viewstate_.pixelUnitRatioY);
-    state.insert(tracingKey, traceView_->isHidden());
-    state.insert(tracingXKey, tracingValueX_);
-    state.insert(tracingYKey, tracingValueY_);
-    state.insert(movedOrZoomedKey, movedOrZoomed_);
-    return state;
+    return ViewStateDictionary2D::dictionary(
+        gesture_.current(), {traceView_->isHidden(), tracingValueX_, tracingValueY_},
+        movedOrZoomed());
 }
 
 void RVEquation2DView::setViewstateWithDictionary(const QVariantMap& state) {
-    if (state.isEmpty()) {
+    const auto restored = ViewStateDictionary2D::read(state, gesture_.current());
+    if (!restored) {
         return;
     }
-    const auto number = [&state](const QString& key) {
-        bool ok = false;
-        const double value = state.value(key).toDouble(&ok);
-        return ok && std::isfinite(value) ? value : 0.0;
-    };
-    viewstate_.scrollX = number(scrollXKey);
-    viewstate_.scrollY = number(scrollYKey);
-    // Zero, negative or unreadable ratios are ignored; others are kept within the zoom bounds.
-    const double both = number(pixelUnitRatioKey);
-    if (usableRatio(both)) {
-        viewstate_.pixelUnitRatioX = clampRatio(both);
-        viewstate_.pixelUnitRatioY = clampRatio(both);
-        majorTickWidthX_ = -1.0;
-        majorTickWidthY_ = -1.0;
+    gesture_.current() = restored->viewport;
+    if (restored->newRatio) {
+        majorTicks_.reset();
     }
-    const double ratioX = number(pixelUnitRatioXKey);
-    if (usableRatio(ratioX) && clampRatio(ratioX) != viewstate_.pixelUnitRatioX) {
-        viewstate_.pixelUnitRatioX = clampRatio(ratioX);
-        majorTickWidthX_ = -1.0;
-    }
-    const double ratioY = number(pixelUnitRatioYKey);
-    if (usableRatio(ratioY) && clampRatio(ratioY) != viewstate_.pixelUnitRatioY) {
-        viewstate_.pixelUnitRatioY = clampRatio(ratioY);
-        majorTickWidthY_ = -1.0;
-    }
-    tracingValueX_ = number(tracingXKey);
-    tracingValueY_ = number(tracingYKey);
+    tracingValueX_ = restored->tracingX;
+    tracingValueY_ = restored->tracingY;
     evaluateAllFunctions();
-    if (state.contains(tracingKey) && !state.value(tracingKey).toBool()) {
+    if (restored->traceAgain) {
         traceView_->show();
         traceExplicitEquationsAt(tracingValueX_, tracingValueY_);
     }
@@ -341,58 +241,20 @@ void RVEquation2DView::traceExplicitEquationsAt(double x, double y) {
     tracingValueX_ = x;
     tracingValueY_ = y;
     for (RVEquation2D* equation : equations()) {
-        if (!equation->visible() || !equation->expression()) {
+        if (!equation->visible()) {
             continue;
         }
-        double* table = equation->evaluationData().variableTable;
-        if (!table) {
-            continue;
-        }
-        if (equation->type() == EquationType::ExplicitY) {
-            table[kSlotX] = x;
-            const double v = equation->expression()->value();
-            equation->setTrace({static_cast<float>(x), static_cast<float>(v)});
-            traceView_->setHorizontalTracePos(viewPointForPlanePoint(x, 0.0).x());
-        } else if (equation->type() == EquationType::ExplicitX) {
-            table[kSlotY] = y;
-            const double v = equation->expression()->value();
-            equation->setTrace({static_cast<float>(v), static_cast<float>(y)});
-            traceView_->setVertivalTracePos(viewPointForPlanePoint(0.0, y).y());
+        if (const std::optional<SamplePoint> trace = equation->traceAt(x, y)) {
+            equation->setTrace(*trace);
+            if (equation->type() == EquationType::ExplicitY) {
+                traceView_->setHorizontalTracePos(viewPointForPlanePoint(x, 0.0).x());
+            } else {
+                traceView_->setVertivalTracePos(viewPointForPlanePoint(0.0, y).y());
+            }
         }
     }
     traceView_->update();
     sendState();
-}
-
-double RVEquation2DView::majorTickWidthForSpan(double span) {
-    const double l = std::log10(span);
-    const double k = std::floor(l);
-    const double f = l - k;
-    const double power = std::pow(10.0, k);
-    if (f < 0.3010299956639812) {
-        return 0.2 * power;
-    }
-    if (f < 0.6989700043360189) {
-        return 0.5 * power;
-    }
-    return power;
-}
-
-void RVEquation2DView::chooseMajorTickWidths(double spanX, double spanY) {
-    if (majorTickWidthX_ >= 0.0 && majorTickWidthY_ >= 0.0) {
-        return;
-    }
-    if (lockAxisZoom_ && viewstate_.pixelUnitRatioX == viewstate_.pixelUnitRatioY) {
-        majorTickWidthX_ = majorTickWidthForSpan(std::max(spanX, spanY));
-        majorTickWidthY_ = majorTickWidthX_;
-    } else {
-        majorTickWidthX_ = majorTickWidthForSpan(spanX);
-        majorTickWidthY_ = majorTickWidthForSpan(spanY);
-    }
-}
-
-QSizeF RVEquation2DView::topAndBottomOffsets() const {
-    return delegate_ ? delegate_->sizeWithTopAndBottomOffsets() : QSizeF(0.0, 0.0);
 }
 
 void RVEquation2DView::paintEvent(QPaintEvent*) {
@@ -400,228 +262,37 @@ void RVEquation2DView::paintEvent(QPaintEvent*) {
     drawPlane(painter, QSizeF(size()));
 }
 
+void RVEquation2DView::drawPlane(QPainter& painter, QSizeF size) {
+    PlanePainter::Frame frame;
+    frame.viewport = gesture_.current();
+    frame.viewport.setSize(size.width(), size.height());
+    if (!majorTicks_) {
+        majorTicks_ = frame.viewport.majorTickWidths();
+    }
+    frame.majorTicks = majorTicks_;
+    if (delegate_) {
+        const QSizeF offsets = delegate_->sizeWithTopAndBottomOffsets();
+        frame.top = offsets.width();
+        frame.bottom = offsets.height();
+    }
+    frame.moving = movedOrZoomed();
+    // While the screen restores its workspace it switches the view off and fills the list.
+    frame.drawEquations = isEnabled();
+    planePainter_.paint(painter, frame, equations());
+}
+
 void RVEquation2DView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    syncSize();
     traceView_->setGeometry(rect());
     // Sampled here, not in paintEvent, so that painting never waits for the equations.
     evaluateAllFunctions();
     sendState();
 }
 
-void RVEquation2DView::drawPlane(QPainter& painter, QSizeF size) {
-    const double w = size.width();
-    const double h = size.height();
-    const bool fineGrid = painter.device()->devicePixelRatioF() > 1.0;
-    painter.fillRect(QRectF(QPointF(0, 0), size), backgroundColor_);
-
-    const EvaluationLimits2D limits = evaluationLimits();
-    const QSizeF offsets = topAndBottomOffsets();
-    const double top = offsets.width();
-    const double bottom = offsets.height();
-    const QPointF origin = viewPointForPlanePoint(0.0, 0.0);
-    // Clamped half a point inside the edges, clear of the bars, so the axes stay in sight.
-    const double ax = std::clamp(origin.x(), 0.5, std::max(0.5, w - 0.5));
-    const double ay = std::clamp(origin.y(), top + 0.5, std::max(top + 0.5, h - bottom - 0.5));
-    const double spanX = limits.maxx - limits.minx;
-    const double spanY = limits.maxy - limits.miny;
-    chooseMajorTickWidths(spanX, spanY);
-
-    QPainterPath majorPath;
-    QPainterPath minorPath;
-    QPainterPath axisPath;
-    std::vector<double> labelsX;
-    std::vector<double> labelsY;
-    const double sx = majorTickWidthX_;
-    const double sy = majorTickWidthY_;
-    if (sx > 0.0 && std::isfinite(sx)) {
-        const double first = std::ceil(limits.minx / sx);
-        for (int i = 0; i < maximumGridLines; ++i) {
-            const double x = sx * (first + i);
-            if (x >= limits.maxx + 1e-5 * spanX) {
-                break;
-            }
-            if (std::abs(x / sx) < 0.5) {
-                continue;
-            }
-            const double vx = viewPointForPlanePoint(x, 0.0).x();
-            majorPath.moveTo(vx, 0.0);
-            majorPath.lineTo(vx, h);
-            axisPath.moveTo(vx, ay - 4.0);
-            axisPath.lineTo(vx, ay + 4.0);
-            labelsX.push_back(x);
-        }
-        const double minor = sx / 5.0;
-        const double firstMinor = std::ceil(limits.minx / minor);
-        for (int i = 0; !movedOrZoomed_ && i < maximumGridLines; ++i) {
-            const double x = minor * (firstMinor + i);
-            if (x >= limits.maxx) {
-                break;
-            }
-            if (std::abs(x / minor) < 0.5) {
-                continue;
-            }
-            const double vx = viewPointForPlanePoint(x, 0.0).x();
-            minorPath.moveTo(vx, 0.0);
-            minorPath.lineTo(vx, h);
-            axisPath.moveTo(vx, ay - 2.0);
-            axisPath.lineTo(vx, ay + 2.0);
-        }
-    }
-    if (sy > 0.0 && std::isfinite(sy)) {
-        const double first = std::ceil(limits.miny / sy);
-        for (int i = 0; i < maximumGridLines; ++i) {
-            const double y = sy * (first + i);
-            if (y >= limits.maxy + 1e-5 * spanY) {
-                break;
-            }
-            if (std::abs(y / sy) < 0.5) {
-                continue;
-            }
-            const double vy = viewPointForPlanePoint(0.0, y).y();
-            majorPath.moveTo(0.0, vy);
-            majorPath.lineTo(w, vy);
-            axisPath.moveTo(ax - 4.0, vy);
-            axisPath.lineTo(ax + 4.0, vy);
-            labelsY.push_back(y);
-        }
-        const double minor = sy / 5.0;
-        const double firstMinor = std::ceil(limits.miny / minor);
-        for (int i = 0; !movedOrZoomed_ && i < maximumGridLines; ++i) {
-            const double y = minor * (firstMinor + i);
-            if (y >= limits.maxy) {
-                break;
-            }
-            if (std::abs(y / minor) < 0.5) {
-                continue;
-            }
-            const double vy = viewPointForPlanePoint(0.0, y).y();
-            minorPath.moveTo(0.0, vy);
-            minorPath.lineTo(w, vy);
-            axisPath.moveTo(ax - 2.0, vy);
-            axisPath.lineTo(ax + 2.0, vy);
-        }
-    }
-    axisPath.moveTo(0.0, ay);
-    axisPath.lineTo(w, ay);
-    axisPath.moveTo(ax, 0.0);
-    axisPath.lineTo(ax, h);
-
-    painter.setRenderHint(QPainter::Antialiasing, fineGrid);
-    painter.setBrush(Qt::NoBrush);
-    // The tick marks live in the axis path, so the minor grid must go under it.
-    painter.setPen(QPen(gridColor_, 1.0));
-    painter.drawPath(minorPath);
-    painter.setPen(QPen(darkerGridColor_, 1.0));
-    painter.drawPath(majorPath);
-    painter.setPen(QPen(axisColor_, 1.0));
-    painter.drawPath(axisPath);
-
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(axisColor_);
-    const double r = w;
-    painter.drawPolygon(QPolygonF{QPointF(r, ay), QPointF(r - 8, ay + 4), QPointF(r - 5, ay),
-                                  QPointF(r - 8, ay - 4)});
-    const double t = top + 0.5;
-    painter.drawPolygon(QPolygonF{QPointF(ax, t), QPointF(ax + 4, t + 8), QPointF(ax, t + 5),
-                                  QPointF(ax - 4, t + 8)});
-
-    // While the screen restores its workspace it switches the view off and fills the list.
-    if (!isEnabled()) {
-        return;
-    }
-
-    const std::vector<RVEquation2D*> drawn = equations();
-    const auto map = [this](const SamplePoint& p) { return viewPointForPlanePoint(p.x, p.y); };
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    for (const RVEquation2D* equation : drawn) {
-        const SampleBuffer2D* data = equation->data();
-        if (equation->type() != EquationType::Inequality || !equation->visible() || !data) {
-            continue;
-        }
-        // Each record is a convex piece of one grid cell and the pieces only meet at edges, so
-        // they are filled one by one on the convex fast path: one merged path costs the
-        // rasterizer a hundred times more on a large plane.
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(equation->color());
-        std::array<QPointF, 4> corners;
-        for (const RegionRecord& record : data->records()) {
-            const int n = std::min(record.vertexCount, 4);
-            if (n < 3) {
-                continue;
-            }
-            for (int i = 0; i < n; ++i) {
-                corners[static_cast<std::size_t>(i)] =
-                    map(record.points[static_cast<std::size_t>(i)]);
-            }
-            painter.drawConvexPolygon(corners.data(), n);
-        }
-    }
-
-    painter.setRenderHint(QPainter::Antialiasing, !movedOrZoomed_);
-    painter.setBrush(Qt::NoBrush);
-    const QRectF viewRect(QPointF(0, 0), size);
-    for (const RVEquation2D* equation : drawn) {
-        const SampleBuffer2D* data = equation->data();
-        const EquationType type = equation->type();
-        if (type == EquationType::Inequality || !equation->visible() || !data) {
-            continue;
-        }
-        const std::vector<SamplePoint>& points = data->points();
-        const std::size_t count =
-            std::min<std::size_t>(data->dataObjectCount(), points.empty() ? 0 : points.size() - 1);
-        const std::size_t step = type == EquationType::Implicit ? 2 : 1;
-        const bool polar = type == EquationType::ExplicitR || type == EquationType::ExplicitTheta;
-        QPainterPath curvePath;
-        for (std::size_t i = 0; i < count; i += step) {
-            const SamplePoint& a = points[i];
-            const SamplePoint& b = points[i + 1];
-            if (!isFinite(a) || !isFinite(b)) {
-                continue;
-            }
-            const QPointF pa = map(a);
-            const QPointF pb = map(b);
-            if (polar && !viewRect.contains(pa) && !viewRect.contains(pb)) {
-                continue;
-            }
-            if ((type == EquationType::ExplicitY || type == EquationType::ExplicitX) &&
-                jumpsAcrossPole(pa, pb, type, size)) {
-                continue;
-            }
-            curvePath.moveTo(pa);
-            curvePath.lineTo(pb);
-        }
-        painter.setPen(QPen(equation->color(), equationLineWidth_, Qt::SolidLine, Qt::RoundCap,
-                            Qt::RoundJoin));
-        painter.drawPath(curvePath);
-    }
-
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(labelColor_);
-    painter.setFont(tickFont_);
-    const QFontMetricsF metrics(tickFont_);
-    for (const double x : labelsX) {
-        const QString text = QString::number(x, 'g', 6);
-        const double textWidth = metrics.horizontalAdvance(text);
-        const double top = std::min(ay + 4.0, h - bottom + 0.5 - 18.0);
-        painter.drawText(
-            QPointF(viewPointForPlanePoint(x, 0.0).x() - textWidth / 2.0, top + metrics.ascent()),
-            text);
-    }
-    for (const double y : labelsY) {
-        const QString text = QString::number(y, 'g', 6);
-        const double textWidth = metrics.horizontalAdvance(text);
-        const double left = std::min(ax + 8.0, w - textWidth - 8.0);
-        painter.drawText(QPointF(left, viewPointForPlanePoint(0.0, y).y() - metrics.height() / 2.0 +
-                                           metrics.ascent()),
-                         text);
-    }
-}
-
 void RVEquation2DView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
         // The right button traces at once, without the hold.
-        movedOrZoomed_ = false;
         panning_ = false;
         tapLocation_ = event->position();
         startTrace();
@@ -631,7 +302,6 @@ void RVEquation2DView::mousePressEvent(QMouseEvent* event) {
         QWidget::mousePressEvent(event);
         return;
     }
-    movedOrZoomed_ = false;
     panning_ = true;
     tapLocation_ = event->position();
     traceTimer_.start();
@@ -703,24 +373,7 @@ bool RVEquation2DView::event(QEvent* event) {
     }
 }
 
-bool RVEquation2DView::jumpsAcrossPole(QPointF a, QPointF b, EquationType type, QSizeF size) {
-    // At a pole (tan x at π/2, 1/x at 0) the sampler refines to its finest step and the last
-    // step leaps from beyond one edge to beyond the opposite one. Drawn, that leap is a vertical
-    // line where the function has no value. A continuous curve that steep would only give a
-    // line narrower than a point, so nothing real is lost.
-    const bool acrossHeight = type == EquationType::ExplicitY;
-    const double along = acrossHeight ? std::fabs(b.x() - a.x()) : std::fabs(b.y() - a.y());
-    if (along >= 1.0) {
-        return false;
-    }
-    const double from = acrossHeight ? a.y() : a.x();
-    const double to = acrossHeight ? b.y() : b.x();
-    const double extent = acrossHeight ? size.height() : size.width();
-    return (from < 0.0 && to > extent) || (from > extent && to < 0.0);
-}
-
 void RVEquation2DView::touchesBegan(const QList<QEventPoint>& points) {
-    movedOrZoomed_ = false;
     if (points.size() != 2) {
         tapLocation_ = points.first().position();
         panning_ = true;
@@ -731,65 +384,27 @@ void RVEquation2DView::touchesBegan(const QList<QEventPoint>& points) {
     panning_ = false;
     pinchZoom_ = true;
     const QPointF delta = points.at(0).position() - points.at(1).position();
-    if (lockAxisZoom_) {
-        previousDistanceX_ = std::hypot(delta.x(), delta.y());
-        previousDistanceY_ = previousDistanceX_;
-    } else {
-        // Floored as in a move, so the first step never divides by zero.
-        previousDistanceX_ = std::max(std::abs(delta.x()), 1.0);
-        previousDistanceY_ = std::max(std::abs(delta.y()), 1.0);
-    }
+    gesture_.beginPinch(delta.x(), delta.y());
 }
 
 void RVEquation2DView::touchesMoved(const QList<QEventPoint>& points) {
     traceTimer_.stop();
     if (pinchZoom_ && points.size() == 2) {
         traceView_->hide();
+        syncSize();
         const QPointF delta = points.at(0).position() - points.at(1).position();
-        double ratioX = viewstate_.pixelUnitRatioX;
-        double ratioY = viewstate_.pixelUnitRatioY;
-        if (lockAxisZoom_) {
-            const double d = std::hypot(delta.x(), delta.y());
-            if (d > 0.0 && previousDistanceX_ > 0.0 && previousDistanceY_ > 0.0) {
-                ratioX *= d / previousDistanceX_;
-                ratioY *= d / previousDistanceY_;
-            }
-            previousDistanceX_ = d;
-            previousDistanceY_ = d;
-        } else {
-            // An axis zooms only when the fingers are well apart along it, so a pinch along
-            // one axis leaves the other alone.
-            const double dx = std::abs(delta.x()) <= 1.0 ? 1.0 : std::abs(delta.x());
-            const double dy = std::abs(delta.y()) <= 1.0 ? 1.0 : std::abs(delta.y());
-            if (dx > 24.0) {
-                ratioX *= dx / previousDistanceX_;
-            }
-            if (dy > 24.0) {
-                ratioY *= dy / previousDistanceY_;
-            }
-            previousDistanceX_ = dx;
-            previousDistanceY_ = dy;
-        }
-        viewstate_.pixelUnitRatioX = clampRatio(ratioX);
-        viewstate_.pixelUnitRatioY = clampRatio(ratioY);
-        majorTickWidthX_ = -1.0;
-        majorTickWidthY_ = -1.0;
-        movedOrZoomed_ = true;
+        gesture_.pinchTo(delta.x(), delta.y());
+        majorTicks_.reset();
+        update();
     } else if (!panning_ && tracing_ && points.size() == 1) {
         tapLocation_ = points.first().position();
         const QPointF p = planePointForViewPoint(tapLocation_);
         traceExplicitEquationsAt(p.x(), p.y());
-        movedOrZoomed_ = false;
     } else if (panning_) {
         traceView_->hide();
         const QPointF position = points.first().position();
-        viewstate_.scrollX += (tapLocation_.x() - position.x()) / viewstate_.pixelUnitRatioX;
-        viewstate_.scrollY += (tapLocation_.y() - position.y()) / viewstate_.pixelUnitRatioY;
+        panBy(position - tapLocation_);
         tapLocation_ = position;
-        movedOrZoomed_ = true;
-    }
-    if (movedOrZoomed_) {
-        update();
     }
 }
 
@@ -798,8 +413,7 @@ void RVEquation2DView::touchesDone() {
     tracing_ = false;
     panning_ = false;
     pinchZoom_ = false;
-    previousDistanceX_ = 0.0;
-    previousDistanceY_ = 0.0;
+    gesture_.endPinch();
     resampleAfterMove();
 }
 

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QColor>
 #include <QEventPoint>
-#include <QFont>
 #include <QImage>
 #include <QPointF>
 #include <QPointer>
@@ -10,13 +8,16 @@
 #include <QTimer>
 #include <QVariantMap>
 #include <QWidget>
+#include <optional>
 #include <vector>
 
 #include "common/DeviceClass.h"
-#include "engine/EquationType.h"
 #include "graph2d/EquationModel2D.h"
 #include "graph2d/sampling/EvaluationLimits2D.h"
-#include "graph2d/view/ViewState.h"
+#include "graph2d/sampling/ViewState.h"
+#include "graph2d/sampling/Viewport2D.h"
+#include "graph2d/view/PlanePainter.h"
+#include "graph2d/view/ViewportGesture2D.h"
 
 class QNativeGestureEvent;
 class QPainter;
@@ -27,19 +28,19 @@ class RVEquation2D;
 class RVEquation2DViewDelegate;
 class RVPWTraceView;
 
-// The 2D plane: background, grid, axes with tick labels, inequality regions and the curves of
-// the visible equations. It maps and paints what its equations hold; they sample themselves when
-// the window changes, never while a frame is painted. The owning screen owns the equations and
-// the settings; the view keeps plain pointers and is told the settings through its setters.
+// The 2D plane on screen: it turns input into viewport changes, has its equations sample
+// themselves when the window changes (never while a frame is painted), and shows the trace
+// overlay. Mapping lives in Viewport2D, drawing in PlanePainter. The owning screen owns the
+// equations and the settings; the view keeps plain pointers and is told the settings through its
+// setters.
 class RVEquation2DView : public QWidget {
     Q_OBJECT
 
 public:
-    // Zoom bounds in points per plane unit: the cap keeps float samples apart, the floor keeps
-    // the window finite when zooming out.
-    static constexpr double maximumPixelUnitRatio = 1e7;
-    static constexpr double minimumPixelUnitRatio = 1e-7;
-    static constexpr double defaultPixelUnitRatio = 80.0;
+    // The viewport's zoom bounds and default, for callers that know only the view.
+    static constexpr double maximumPixelUnitRatio = Viewport2D::maximumPixelUnitRatio;
+    static constexpr double minimumPixelUnitRatio = Viewport2D::minimumPixelUnitRatio;
+    static constexpr double defaultPixelUnitRatio = Viewport2D::defaultPixelUnitRatio;
 
     explicit RVEquation2DView(QWidget* parent = nullptr);
     ~RVEquation2DView() override;
@@ -54,16 +55,21 @@ public:
     EquationModel2D* model() const { return model_; }
     std::vector<RVEquation2D*> equations() const;
 
-    ViewState viewstate() const;
-    double majorTickWidthX() const { return majorTickWidthX_; }
-    double majorTickWidthY() const { return majorTickWidthY_; }
-    bool movedOrZoomed() const { return movedOrZoomed_; }
+    // The viewport shown, at the view's current size: a pan or zoom in progress, or else the
+    // committed one.
+    Viewport2D viewport() const;
+    ViewState viewstate() const { return viewport().state(); }
+    // The major grid spacing kept between frames: chosen by the next frame after a zoom, a reset,
+    // a change of the zoom lock or a restored ratio, and kept when the view is resized.
+    std::optional<TickWidths> majorTickWidths() const { return majorTicks_; }
+    // A pan or zoom is in progress: drawn with the samples of before it, cheaply.
+    bool movedOrZoomed() const { return gesture_.inProgress(); }
 
-    bool lockAxisZoom() const { return lockAxisZoom_; }
+    bool lockAxisZoom() const { return gesture_.current().lockAxisZoom(); }
     void setLockAxisZoom(bool lock);
-    bool useDarkBackground() const { return useDarkBackground_; }
+    bool useDarkBackground() const { return planePainter_.useDarkBackground(); }
     void setUseDarkBackground(bool dark);
-    float equationLineWidth() const { return equationLineWidth_; }
+    float equationLineWidth() const { return planePainter_.equationLineWidth(); }
     void setUseThickLines(bool thick);
     // Only draws what the equations hold, never has them sample.
     void setIsDisplayOnly(bool displayOnly) { isDisplayOnly_ = displayOnly; }
@@ -72,17 +78,16 @@ public:
     QPointF viewPointForPlanePoint(double x, double y) const;
     QPointF planePointForViewPoint(QPointF point) const;
 
-    EvaluationLimits2D evaluationLimits() const;
+    EvaluationLimits2D evaluationLimits() const { return viewport().evaluationLimits(); }
     // Has every equation sample itself for the window of the views on screen.
     void evaluateAllFunctions();
     void resetView();
 
-    // Multiplies the ratios about a view point that stays put, within the zoom bounds; the
-    // samples are kept until resampleAfterMove.
+    // Zooms about a view point that stays put and pans by a view distance, as gesture steps:
+    // the samples are kept until resampleAfterMove.
     void zoomAbout(QPointF anchor, double factorX, double factorY);
-    // Moves the plane by a view distance in points; samples kept as in zoomAbout.
     void panBy(QPointF distance);
-    // Ends a move: full-quality drawing, resampling once, the new state sent.
+    // Ends a move: commits it, resamples once, redraws at full quality and sends the state.
     void resampleAfterMove();
 
     QVariantMap dictionaryWithViewState() const;
@@ -104,11 +109,7 @@ public:
     bool tracing() const { return tracing_; }
     bool pinchZoom() const { return pinchZoom_; }
 
-    // The major grid spacing for a span in plane units: 0.2, 0.5 or 1 times a power of ten.
-    static double majorTickWidthForSpan(double span);
-
-    // Draws the plane into a painter for a size in points; shared by paintEvent and offscreen
-    // rendering.
+    // Draws the plane at a size in points, as paintEvent does.
     void drawPlane(QPainter& painter, QSizeF size);
 
 protected:
@@ -122,46 +123,30 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // A hidden widget gets its resize event only when shown; the viewports take the current
+    // size before they are changed.
+    void syncSize();
     bool handleNativeGesture(QNativeGestureEvent* event);
-    // Whether the segment a–b of an explicit curve (y = f(x) or x = f(y)), in view
-    // points, is the leap across a pole rather than part of the curve.
-    static bool jumpsAcrossPole(QPointF a, QPointF b, EquationType type, QSizeF size);
     EvaluationLimits2D limitsForVisibleViews();
-    void chooseMajorTickWidths(double spanX, double spanY);
-    QSizeF topAndBottomOffsets() const;
     void touchesBegan(const QList<QEventPoint>& points);
     void touchesMoved(const QList<QEventPoint>& points);
     void touchesDone();
-
     void evaluateRows(int first, int last);
 
     RVEquation2DViewDelegate* delegate_ = nullptr;
     QPointer<EquationModel2D> model_;
     QMetaObject::Connection modelConnections_[6];
-    // The half sizes here are stale; viewstate() gives them from the current size.
-    ViewState viewstate_;
-    double majorTickWidthX_ = -1.0;
-    double majorTickWidthY_ = -1.0;
-    bool lockAxisZoom_ = true;
+    ViewportGesture2D gesture_;
+    std::optional<TickWidths> majorTicks_;
+    PlanePainter planePainter_;
     QPointF tapLocation_;
     bool panning_ = false;
     bool tracing_ = false;
     bool pinchZoom_ = false;
-    double previousDistanceX_ = 0.0;
-    double previousDistanceY_ = 0.0;
-    bool movedOrZoomed_ = false;
     double tracingValueX_ = 0.0;
     double tracingValueY_ = 0.0;
-    bool useDarkBackground_ = false;
-    float equationLineWidth_ = 1.0f;
     bool isDisplayOnly_ = false;
     DeviceClass deviceClass_ = DeviceClass::Phone;
-    QFont tickFont_;
-    QColor gridColor_;
-    QColor darkerGridColor_;
-    QColor axisColor_;
-    QColor labelColor_;
-    QColor backgroundColor_;
     // Wheel steps come in bursts: resample once the burst is over.
     QTimer wheelSettleTimer_;
     // A press held still this long starts a trace.

@@ -177,5 +177,23 @@ TEST_F(RVEquation2DTest, ExplicitSamplingIntoTheCallersBuffer) {
     EXPECT_EQ(implicit->evaluateExplicitWithLimits(window(-2, 2, -2, 2, 32), storage.data()), 0u);
 }
 
+TEST_F(RVEquation2DTest, TraceReadsOffExplicitEquationsWhereTheirSamplesLie) {
+    // The trace evaluates the tree, the samples the compiled form: the two must agree.
+    for (const char* text : {"y=sin(3x)+x", "x=y^3-2y", "x^2+y^2=4", "r=2", "y<x"}) {
+        auto e = equation(text);
+        const bool alongX = e->type() == EquationType::ExplicitY;
+        const bool traced = alongX || e->type() == EquationType::ExplicitX;
+        EXPECT_EQ(e->traceAt(1.5, 2.0).has_value(), traced) << text;
+        e->evaluateWithLimits(window(-3, 3, -3, 3, 32), DeviceClass::Phone);
+        for (std::uint32_t i = 0; traced && i < e->dataObjectCount(); ++i) {
+            const SamplePoint p = e->data()->points()[i];
+            const SamplePoint t = e->traceAt(p.x, p.y).value();
+            EXPECT_EQ(alongX ? t.x : t.y, alongX ? p.x : p.y) << text;
+            const float value = alongX ? p.y : p.x;
+            EXPECT_NEAR(alongX ? t.y : t.x, value, 1e-4 * (1 + std::abs(value))) << text;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace plotwise

@@ -1,0 +1,257 @@
+#include "graph2d/view/PlanePainter.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "graph2d/RVEquation2D.h"
+#include "typeset/FontResolver.h"
+
+namespace plotwise {
+
+namespace {
+
+// Far more lines than any screen can show apart; stops the grid loops when a step no longer
+// moves a huge coordinate.
+constexpr int maximumGridLines = 4000;
+
+QColor grey(double g) {
+    return QColor::fromRgbF(static_cast<float>(g), static_cast<float>(g), static_cast<float>(g));
+}
+
+bool isFinite(const SamplePoint& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+QPointF toQPointF(Point2D p) {
+    return {p.x, p.y};
+}
+
+// Whether the segment a–b of an explicit curve (y = f(x) or x = f(y)), in view points, is the
+// leap across a pole rather than part of the curve. At a pole (tan x at π/2, 1/x at 0) the
+// sampler refines to its finest step and the last step leaps from beyond one edge to beyond the
+// opposite one. Drawn, that leap is a line where the function has no value. A continuous curve
+// that steep would only give a line narrower than a point, so nothing real is lost.
+bool jumpsAcrossPole(QPointF a, QPointF b, EquationType type, QSizeF size) {
+    const bool acrossHeight = type == EquationType::ExplicitY;
+    const double along = acrossHeight ? std::fabs(b.x() - a.x()) : std::fabs(b.y() - a.y());
+    if (along >= 1.0) {
+        return false;
+    }
+    const double from = acrossHeight ? a.y() : a.x();
+    const double to = acrossHeight ? b.y() : b.x();
+    const double extent = acrossHeight ? size.height() : size.width();
+    return (from < 0.0 && to > extent) || (from > extent && to < 0.0);
+}
+
+// The grid lines of one axis: major lines (recorded for labels) and, unless moving, the minor
+// lines at a fifth of the spacing, each skipping the axis itself. `line` adds a full line at a
+// plane coordinate and its tick mark of the given half length.
+template <typename Line>
+void gridLines(double min, double max, double spacing, bool minor, std::vector<double>& labels,
+               Line line) {
+    if (!(spacing > 0.0) || !std::isfinite(spacing)) {
+        return;
+    }
+    const double span = max - min;
+    const double first = std::ceil(min / spacing);
+    for (int i = 0; i < maximumGridLines; ++i) {
+        const double at = spacing * (first + i);
+        if (at >= max + 1e-5 * span) {
+            break;
+        }
+        if (std::abs(at / spacing) < 0.5) {
+            continue;
+        }
+        line(at, true);
+        labels.push_back(at);
+    }
+    const double step = spacing / 5.0;
+    const double firstMinor = std::ceil(min / step);
+    for (int i = 0; minor && i < maximumGridLines; ++i) {
+        const double at = step * (firstMinor + i);
+        if (at >= max) {
+            break;
+        }
+        if (std::abs(at / step) < 0.5) {
+            continue;
+        }
+        line(at, false);
+    }
+}
+
+}  // namespace
+
+PlanePainter::PlanePainter() : tickFont_(FontResolver::font(FontResolver::Face::System, 12.0)) {
+    setUseDarkBackground(false);
+}
+
+void PlanePainter::setUseDarkBackground(bool dark) {
+    useDarkBackground_ = dark;
+    gridColor_ = grey(dark ? 0.15 : 0.95);
+    darkerGridColor_ = grey(dark ? 0.25 : 0.85);
+    axisColor_ = dark ? Qt::white : Qt::black;
+    labelColor_ = axisColor_;
+    backgroundColor_ = dark ? Qt::black : Qt::white;
+}
+
+void PlanePainter::paint(QPainter& painter, const Frame& frame,
+                         const std::vector<RVEquation2D*>& equations) const {
+    const Viewport2D& viewport = frame.viewport;
+    const QSizeF size(viewport.width(), viewport.height());
+    const double w = size.width();
+    const double h = size.height();
+    const bool fineGrid = painter.device()->devicePixelRatioF() > 1.0;
+    painter.fillRect(QRectF(QPointF(0, 0), size), backgroundColor_);
+
+    const EvaluationLimits2D limits = viewport.evaluationLimits();
+    const auto map = [&viewport](double x, double y) {
+        return toQPointF(viewport.viewPoint({x, y}));
+    };
+    const QPointF origin = map(0.0, 0.0);
+    // Clamped half a point inside the edges, clear of the bars, so the axes stay in sight.
+    const double ax = std::clamp(origin.x(), 0.5, std::max(0.5, w - 0.5));
+    const double ay =
+        std::clamp(origin.y(), frame.top + 0.5, std::max(frame.top + 0.5, h - frame.bottom - 0.5));
+    const TickWidths ticks = frame.majorTicks ? *frame.majorTicks : viewport.majorTickWidths();
+
+    QPainterPath majorPath;
+    QPainterPath minorPath;
+    QPainterPath axisPath;
+    std::vector<double> labelsX;
+    std::vector<double> labelsY;
+    gridLines(limits.minx, limits.maxx, ticks.x, !frame.moving, labelsX, [&](double x, bool major) {
+        const double vx = map(x, 0.0).x();
+        const double tick = major ? 4.0 : 2.0;
+        QPainterPath& path = major ? majorPath : minorPath;
+        path.moveTo(vx, 0.0);
+        path.lineTo(vx, h);
+        axisPath.moveTo(vx, ay - tick);
+        axisPath.lineTo(vx, ay + tick);
+    });
+    gridLines(limits.miny, limits.maxy, ticks.y, !frame.moving, labelsY, [&](double y, bool major) {
+        const double vy = map(0.0, y).y();
+        const double tick = major ? 4.0 : 2.0;
+        QPainterPath& path = major ? majorPath : minorPath;
+        path.moveTo(0.0, vy);
+        path.lineTo(w, vy);
+        axisPath.moveTo(ax - tick, vy);
+        axisPath.lineTo(ax + tick, vy);
+    });
+    axisPath.moveTo(0.0, ay);
+    axisPath.lineTo(w, ay);
+    axisPath.moveTo(ax, 0.0);
+    axisPath.lineTo(ax, h);
+
+    painter.setRenderHint(QPainter::Antialiasing, fineGrid);
+    painter.setBrush(Qt::NoBrush);
+    // The tick marks live in the axis path, so the minor grid must go under it.
+    painter.setPen(QPen(gridColor_, 1.0));
+    painter.drawPath(minorPath);
+    painter.setPen(QPen(darkerGridColor_, 1.0));
+    painter.drawPath(majorPath);
+    painter.setPen(QPen(axisColor_, 1.0));
+    painter.drawPath(axisPath);
+
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(axisColor_);
+    const double r = w;
+    painter.drawPolygon(QPolygonF{QPointF(r, ay), QPointF(r - 8, ay + 4), QPointF(r - 5, ay),
+                                  QPointF(r - 8, ay - 4)});
+    const double t = frame.top + 0.5;
+    painter.drawPolygon(QPolygonF{QPointF(ax, t), QPointF(ax + 4, t + 8), QPointF(ax, t + 5),
+                                  QPointF(ax - 4, t + 8)});
+
+    if (!frame.drawEquations) {
+        return;
+    }
+
+    const auto mapSample = [&map](const SamplePoint& p) { return map(p.x, p.y); };
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    for (const RVEquation2D* equation : equations) {
+        const SampleBuffer2D* data = equation->data();
+        if (equation->type() != EquationType::Inequality || !equation->visible() || !data) {
+            continue;
+        }
+        // Each record is a convex piece of one grid cell and the pieces only meet at edges, so
+        // they are filled one by one on the convex fast path: one merged path costs the
+        // rasterizer a hundred times more on a large plane.
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(equation->color());
+        std::array<QPointF, 4> corners;
+        for (const RegionRecord& record : data->records()) {
+            const int n = std::min(record.vertexCount, 4);
+            if (n < 3) {
+                continue;
+            }
+            for (int i = 0; i < n; ++i) {
+                corners[static_cast<std::size_t>(i)] =
+                    mapSample(record.points[static_cast<std::size_t>(i)]);
+            }
+            painter.drawConvexPolygon(corners.data(), n);
+        }
+    }
+
+    painter.setRenderHint(QPainter::Antialiasing, !frame.moving);
+    painter.setBrush(Qt::NoBrush);
+    const QRectF viewRect(QPointF(0, 0), size);
+    for (const RVEquation2D* equation : equations) {
+        const SampleBuffer2D* data = equation->data();
+        const EquationType type = equation->type();
+        if (type == EquationType::Inequality || !equation->visible() || !data) {
+            continue;
+        }
+        const std::vector<SamplePoint>& points = data->points();
+        const std::size_t count =
+            std::min<std::size_t>(data->dataObjectCount(), points.empty() ? 0 : points.size() - 1);
+        const std::size_t step = type == EquationType::Implicit ? 2 : 1;
+        const bool polar = type == EquationType::ExplicitR || type == EquationType::ExplicitTheta;
+        QPainterPath curvePath;
+        for (std::size_t i = 0; i < count; i += step) {
+            const SamplePoint& a = points[i];
+            const SamplePoint& b = points[i + 1];
+            if (!isFinite(a) || !isFinite(b)) {
+                continue;
+            }
+            const QPointF pa = mapSample(a);
+            const QPointF pb = mapSample(b);
+            if (polar && !viewRect.contains(pa) && !viewRect.contains(pb)) {
+                continue;
+            }
+            if ((type == EquationType::ExplicitY || type == EquationType::ExplicitX) &&
+                jumpsAcrossPole(pa, pb, type, size)) {
+                continue;
+            }
+            curvePath.moveTo(pa);
+            curvePath.lineTo(pb);
+        }
+        painter.setPen(QPen(equation->color(), equationLineWidth_, Qt::SolidLine, Qt::RoundCap,
+                            Qt::RoundJoin));
+        painter.drawPath(curvePath);
+    }
+
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(labelColor_);
+    painter.setFont(tickFont_);
+    const QFontMetricsF metrics(tickFont_);
+    for (const double x : labelsX) {
+        const QString text = QString::number(x, 'g', 6);
+        const double textWidth = metrics.horizontalAdvance(text);
+        const double top = std::min(ay + 4.0, h - frame.bottom + 0.5 - 18.0);
+        painter.drawText(QPointF(map(x, 0.0).x() - textWidth / 2.0, top + metrics.ascent()), text);
+    }
+    for (const double y : labelsY) {
+        const QString text = QString::number(y, 'g', 6);
+        const double textWidth = metrics.horizontalAdvance(text);
+        const double left = std::min(ax + 8.0, w - textWidth - 8.0);
+        painter.drawText(QPointF(left, map(0.0, y).y() - metrics.height() / 2.0 + metrics.ascent()),
+                         text);
+    }
+}
+
+}  // namespace plotwise
