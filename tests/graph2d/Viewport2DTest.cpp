@@ -107,13 +107,11 @@ TEST(Viewport2DTest, ZoomKeepsTheAnchorAndStaysWithinTheBounds) {
 }
 
 TEST(Viewport2DTest, MajorSpacingIsOneTwoOrFiveTimesAPowerOfTenAndFitsTheSpan) {
-    for (const auto& [span, spacing] : {std::pair{10.0, 2.0},
-                                        {25.0, 5.0},
-                                        {60.0, 10.0},
-                                        {3.0, 0.5},
-                                        {0.07, 0.01},
-                                        {1.0, 0.2},
-                                        {200.0, 50.0}}) {
+    // Both sides of each threshold (log10 2 and log10 5), and spans across the decades.
+    const std::pair<double, double> cases[] = {{1.9, 0.2},   {2.1, 0.5}, {4.9, 0.5}, {5.1, 1},
+                                               {10, 2},      {25, 5},    {60, 10},   {3, 0.5},
+                                               {0.07, 0.01}, {200, 50}};
+    for (const auto& [span, spacing] : cases) {
         EXPECT_NEAR(Viewport2D::majorTickWidthForSpan(span), spacing, 1e-12 * spacing) << span;
     }
     RandomViewports random;
