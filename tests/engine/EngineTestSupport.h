@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "ExpressionTestSupport.h"
 #include "engine/RVOperationTree.h"
 #include "engine/RVParser.h"
 #include "engine/TextUtilities.h"
@@ -19,24 +20,6 @@
 // Helpers shared by the engine suites. Test data is written as UTF-8 (the source encoding) and
 // converted at the boundary, so failure messages stay readable.
 namespace plotwise::test {
-
-inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-inline constexpr double kInf = std::numeric_limits<double>::infinity();
-
-inline std::u16string u16(std::string_view utf8) {
-    return toUtf16(utf8);
-}
-inline std::string utf8(std::u16string_view text) {
-    return toUtf8(text);
-}
-
-// Bit-identical, with every NaN equal to every other NaN (payloads are not part of the contract).
-inline bool sameValue(double a, double b) {
-    if (std::isnan(a) || std::isnan(b)) {
-        return std::isnan(a) && std::isnan(b);
-    }
-    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
-}
 
 inline std::string describeDouble(double v) {
     return shortestText(v) + " [bits " + std::to_string(std::bit_cast<std::uint64_t>(v)) + "]";

@@ -59,35 +59,25 @@ TEST_P(ParsedPrinting, DescriptionAndFixedPoint) {
 
 const ParsedPrintRow kParsedPrintRows[] = {
     {"ImplicitProductGetsADot", "2x", "2⋅x"},
-    {"ImplicitProductWithBlank", "x y", "x⋅y"},
     {"ImplicitFunctionProduct", "2 sin(x)", "2⋅sin(x)"},
     {"StarPrintsAsDot", "3*4", "3⋅4"},
-    {"CrossPrintsAsDot", "3×4", "3⋅4"},
     {"BlanksDropped", " x + 1 ", "x+1"},
     {"FunctionArgumentsGetABlank", "max(1,x)", "max(1, x)"},
     {"FunctionKeepsItsCase", "MAX(1,x)", "MAX(1, x)"},
     {"IfWithRelation", "if(x<0,-x,x)", "if(x<0, -x, x)"},
     {"MinusOverPowerStaysBare", "-x^2", "-x^2"},
     {"ParenthesesAreKept", "(x+1)^2", "(x+1)^2"},
-    {"ExponentParenthesesKept", "2^(x+1)", "2^(x+1)"},
     {"NegatedSumKeepsParentheses", "-(x+1)", "-(x+1)"},
-    {"QuotientChain", "8/2/2", "8/2/2"},
-    {"DifferenceChain", "1-2-3", "1-2-3"},
     {"DoubleMinusBetweenTerms", "2--3", "2--3"},
-    {"ExplicitEquation", "y=x^2", "y=x^2"},
-    {"Inequality", "x ≤ y", "x≤y"},
     // A unary minus as exponent or operand binds looser than "^", "⋅" and "+".
     {"SignedExponent", "2^-1", "2^(-1)"},
     {"SignedFactor", "2⋅-3", "2⋅(-3)"},
     {"SignedTerm", "2+-3", "2+(-3)"},
     {"SquareRootShowsItsIndex", "√16", "2√16"},
     {"RootChain", "3√√16", "3√2√16"},
-    {"PowerChain", "2^3^2", "2^3^2"},
     {"Derivative", "d/dx(x^2)", "d/dx(x^2)"},
     {"NumberSpellingKept", "5.+007", "5.+007"},
-    {"NamedConstants", "e π", "e⋅π"},
     {"OnlyTheLastStatement", "x=2;x^2", "x^2"},
-    {"GreekVariables", "Θ⋅Φ", "Θ⋅Φ"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Parsed, ParsedPrinting, ::testing::ValuesIn(kParsedPrintRows),
@@ -233,7 +223,6 @@ TEST_P(BuiltPrinting, RoundTripsToTheSameValue) {
 const double kPi = std::numbers::pi;
 
 const BuiltPrintRow kBuiltPrintRows[] = {
-    // The four places where printing adds parentheses that the plain formats would leave out.
     {"PowerAsPowerBase",
      [](const Nodes& n) { return Nodes::power(Nodes::power(n.var("x"), n.var("y")), n.var("z")); },
      "(x^y)^z", 64},
@@ -275,11 +264,6 @@ const BuiltPrintRow kBuiltPrintRows[] = {
          return Nodes::power(Nodes::root(Nodes::num(3), Nodes::num(8)), Nodes::num(2));
      },
      "(3√8)^2", 4},
-    {"RootAsRootIndex",
-     [](const Nodes&) {
-         return Nodes::root(Nodes::root(Nodes::num(2), Nodes::num(16)), Nodes::num(16));
-     },
-     "(2√16)√16", 2},
     {"PowerAsRootIndex",
      [](const Nodes& n) {
          return Nodes::root(Nodes::power(n.var("x"), Nodes::num(1)), Nodes::num(9));
@@ -293,167 +277,128 @@ const BuiltPrintRow kBuiltPrintRows[] = {
              .build();
      },
      "12-(y+z)", 7},
-    {"LeadingMinusHolderOverSum",
-     [](const Nodes& n) {
-         return Fold::sum()
-             .minus(Fold::sum().plus(n.var("x")).plus(n.var("y")).build())
-             .plus(n.var("z"))
-             .build();
-     },
-     "-(x+y)+z", -3},
-    {"LaterMinusHolderOverUnaryMinus",
-     [](const Nodes& n) {
-         return Fold::sum().plus(n.var("x")).minus(Nodes::neg(n.var("y"))).build();
-     },
-     "x--y", 5},
-    {"ProductOfOnlyADivide",
-     [](const Nodes& n) { return Fold::product().over(n.var("x")).build(); }, "1/x", 0.5},
     {"SumStartingWithMinus",
      [](const Nodes& n) { return Fold::sum().minus(n.var("x")).plus(n.var("y")).build(); }, "-x+y",
      1},
-    {"SumUnderTimes",
-     [](const Nodes& n) {
-         return Fold::product()
-             .times(Nodes::num(2))
-             .times(Fold::sum().plus(n.var("x")).plus(Nodes::num(1)).build())
-             .build();
-     },
-     "2⋅(x+1)", 6},
-    {"ProductAsFirstTerm",
-     [](const Nodes& n) {
-         return Fold::sum()
-             .plus(Fold::product().times(n.var("x")).times(n.var("y")).build())
-             .plus(n.var("z"))
-             .build();
-     },
-     "x⋅y+z", 8},
-    {"UnaryMinusOverSum",
-     [](const Nodes& n) {
-         return Nodes::neg(Fold::sum().plus(n.var("x")).plus(n.var("y")).build());
-     },
-     "-(x+y)", -5},
-    {"UnaryMinusOverPower",
-     [](const Nodes& n) { return Nodes::neg(Nodes::power(n.var("x"), Nodes::num(2))); }, "-x^2",
-     -4},
-    {"UnaryMinusOverUnaryMinus", [](const Nodes& n) { return Nodes::neg(Nodes::neg(n.var("x"))); },
-     nullptr, 2},
-    {"SumAsPowerBase",
-     [](const Nodes& n) {
-         return Nodes::power(Fold::sum().plus(n.var("x")).plus(Nodes::num(1)).build(),
-                             Nodes::num(2));
-     },
-     "(x+1)^2", 9},
-    {"SumAsExponent",
-     [](const Nodes& n) {
-         return Nodes::power(Nodes::num(2),
-                             Fold::sum().plus(n.var("x")).plus(Nodes::num(1)).build());
-     },
-     "2^(x+1)", 8},
-    {"ProductAsExponent",
-     [](const Nodes& n) {
-         return Nodes::power(n.var("x"),
-                             Fold::product().times(n.var("y")).times(n.var("z")).build());
-     },
-     "x^(y⋅z)", 64},
     {"UnaryMinusAsPowerBase",
      [](const Nodes& n) { return Nodes::power(Nodes::neg(n.var("x")), Nodes::num(2)); }, "(-x)^2",
      4},
-    {"UnaryMinusUnderTimes",
-     [](const Nodes& n) {
-         return Fold::product().times(n.var("x")).times(Nodes::neg(n.var("y"))).build();
-     },
-     "x⋅(-y)", -6},
-    {"UnaryMinusUnderPlus",
-     [](const Nodes& n) {
-         return Fold::sum().plus(n.var("x")).plus(Nodes::neg(n.var("y"))).build();
-     },
-     "x+(-y)", -1},
-    {"RelationOfSums",
-     [](const Nodes& n) {
-         return Nodes::relation("<", Fold::sum().plus(n.var("x")).plus(Nodes::num(1)).build(),
-                                Nodes::num(4));
-     },
-     "x+1<4", 1},
-    {"FunctionArguments",
-     [](const Nodes& n) { return Nodes::call("max", Nodes::num(1), n.var("x")); }, "max(1, x)", 2},
-    {"StarSpelledTimesToken",
-     [](const Nodes& n) { return Fold::product().star(n.var("x")).star(n.var("y")).build(); },
-     nullptr, 6},
-    {"ParenthesesNode",
-     [](const Nodes& n) {
-         return Nodes::power(Nodes::parens(Fold::sum().plus(n.var("x")).minus(n.var("y")).build()),
-                             Nodes::num(3));
-     },
-     "(x-y)^3", -1},
-
-    // Negative numbers made from values print with a leading "-".
     {"NegativeNumberAsPowerBase",
      [](const Nodes&) { return Nodes::power(Nodes::num(-3), Nodes::num(2)); }, "(-3)^2", 9},
-    {"NegativeFractionAsPowerBase",
-     [](const Nodes&) { return Nodes::power(Nodes::num(-0.5), Nodes::num(3)); }, "(-0.5)^3",
-     -0.125},
-    {"NegativeZeroAsPowerBase",
-     [](const Nodes&) { return Nodes::power(Nodes::num(-0.0), Nodes::num(-1)); }, nullptr, -kInf},
     {"NegativeNumberAsExponent",
      [](const Nodes&) { return Nodes::power(Nodes::num(2), Nodes::num(-1)); }, "2^(-1)", 0.5},
-    {"NegativeNumberAsRootIndex",
-     [](const Nodes&) { return Nodes::root(Nodes::num(-3), Nodes::num(8)); }, nullptr, 0.5},
-    {"NegativeNumberAsRadicand",
-     [](const Nodes&) { return Nodes::root(Nodes::num(3), Nodes::num(-8)); }, nullptr, -2},
-    {"NegativeNumberUnderTimes",
-     [](const Nodes&) {
-         return Fold::product().times(Nodes::num(2)).times(Nodes::num(-3)).build();
-     },
-     nullptr, -6},
-    {"NegativeNumberUnderDivide",
-     [](const Nodes& n) { return Fold::product().times(n.var("x")).over(Nodes::num(-4)).build(); },
-     nullptr, -0.5},
-    {"NegativeNumberUnderUnaryMinus", [](const Nodes&) { return Nodes::neg(Nodes::num(-3)); },
-     nullptr, 3},
-    {"NegativeNumberUnderLeadingMinus",
-     [](const Nodes& n) { return Fold::sum().minus(Nodes::num(-3)).plus(n.var("x")).build(); },
-     nullptr, 5},
-    {"NegativeNumberUnderLaterMinus",
-     [](const Nodes& n) { return Fold::sum().plus(n.var("x")).minus(Nodes::num(-3)).build(); },
-     nullptr, 5},
-    {"NegativeNumberFirstInSum",
-     [](const Nodes& n) { return Fold::sum().plus(Nodes::num(-3)).plus(n.var("x")).build(); },
-     nullptr, -1},
-    {"NegativeNumberInRelation",
-     [](const Nodes& n) { return Nodes::relation("<", Nodes::num(-3), n.var("x")); }, nullptr, 1},
-    {"NegativeNumberAsArgument", [](const Nodes&) { return Nodes::call("abs", Nodes::num(-3)); },
-     "abs(-3)", 3},
-
-    // Non-finite numbers have no literal and print as quotients.
     {"InfinityNumber", [](const Nodes&) { return Nodes::num(kInf); }, "(1/0)", kInf},
     {"MinusInfinityNumber", [](const Nodes&) { return Nodes::num(-kInf); }, "(-1/0)", -kInf},
     {"NaNNumber", [](const Nodes&) { return Nodes::num(kNaN); }, "(0/0)", kNaN},
-    {"MinusInfinityAsPowerBase",
-     [](const Nodes&) { return Nodes::power(Nodes::num(-kInf), Nodes::num(3)); }, "(-1/0)^3",
-     -kInf},
     {"InfinityUnderDivide",
      [](const Nodes& n) {
          return Fold::product().times(n.var("x")).over(Nodes::num(kInf)).build();
      },
      "x/(1/0)", 0},
-    {"InfinityUnderUnaryMinus", [](const Nodes&) { return Nodes::neg(Nodes::num(kInf)); }, "-(1/0)",
-     -kInf},
-    {"MinusInfinityUnderLeadingMinus",
-     [](const Nodes& n) { return Fold::sum().minus(Nodes::num(-kInf)).plus(n.var("x")).build(); },
-     nullptr, kInf},
-    {"InfinityAsRadicand",
-     [](const Nodes&) { return Nodes::root(Nodes::num(2), Nodes::num(kInf)); }, "2√(1/0)", kInf},
-    {"NaNUnderTimes",
-     [](const Nodes& n) {
-         return Fold::product().times(n.var("x")).times(Nodes::num(kNaN)).build();
-     },
-     "x⋅(0/0)", kNaN},
 };
 
 INSTANTIATE_TEST_SUITE_P(Built, BuiltPrinting, ::testing::ValuesIn(kBuiltPrintRows),
                          [](const ::testing::TestParamInfo<BuiltPrintRow>& info) {
                              return std::string(info.param.name);
                          });
+
+// Random trees built node by node, as simplification and differentiation build them (no
+// parentheses nodes, signed and non-finite numbers, holders of every kind, first holders "-" and
+// "/"): the printed text must re-parse and keep the value. Quotients and
+// sums regrouped by printing round differently, hence a relative tolerance.
+class BuiltTreeGenerator {
+public:
+    explicit BuiltTreeGenerator(const Nodes& nodes, unsigned seed) : nodes_(nodes), rng_(seed) {}
+
+    Node node(int depth) {
+        if (depth == 0 || pick(5) == 0) {
+            return leaf();
+        }
+        switch (pick(8)) {
+            case 0:
+                return Nodes::power(node(depth - 1), node(depth - 1));
+            case 1:
+                return Nodes::root(node(depth - 1), node(depth - 1));
+            case 2:
+                return Nodes::neg(node(depth - 1));
+            case 3:
+            case 4: {
+                const bool product = pick(2) == 0;
+                Fold fold = product ? Fold::product() : Fold::sum();
+                // A sum of one holder prints as its operand and loses the sign of a zero
+                // (0 - 0 is +0, -0 is -0); the parser never makes one, so sums get two or more.
+                for (int i = 0, n = (product ? 1 : 2) + pick(2); i < n; ++i) {
+                    const bool inverse = pick(3) == 0;
+                    Node operand = node(depth - 1);
+                    if (product) {
+                        inverse ? std::move(fold).over(std::move(operand))
+                                : std::move(fold).times(std::move(operand));
+                    } else {
+                        inverse ? std::move(fold).minus(std::move(operand))
+                                : std::move(fold).plus(std::move(operand));
+                    }
+                }
+                return std::move(fold).build();
+            }
+            case 5:
+                return Nodes::call(pick(2) == 0 ? "sin" : "abs", node(depth - 1));
+            case 6:
+                return Nodes::call(pick(2) == 0 ? "max" : "logn", node(depth - 1), node(depth - 1));
+            default:
+                return Nodes::parens(node(depth - 1));
+        }
+    }
+
+private:
+    Node leaf() {
+        static constexpr double kNumbers[] = {2, 0.5,  3,    -3,    -0.5, -0.0,
+                                              0, 1e10, kInf, -kInf, kNaN};
+        static const char* const kLetters[] = {"x", "y", "z"};
+        return pick(2) == 0 ? Nodes::num(kNumbers[pick(std::size(kNumbers))])
+                            : nodes_.var(kLetters[pick(3)]);
+    }
+    int pick(std::size_t n) {
+        return std::uniform_int_distribution<int>(0, static_cast<int>(n) - 1)(rng_);
+    }
+    const Nodes& nodes_;
+    std::mt19937 rng_;
+};
+
+bool closeValues(double a, double b) {
+    return test::sameValue(a, b) ||
+           (std::isfinite(a) && std::isfinite(b) &&
+            std::fabs(a - b) <= 1e-9 * std::fmax(std::fabs(a), std::fabs(b)));
+}
+
+TEST(Property, BuiltTreesPrintToTextWithTheSameValue) {
+    VariableTable table = test::zeroTable();
+    const Nodes nodes(table);
+    BuiltTreeGenerator generator(nodes, 1234);
+    const VariableTable points[] = {
+        {2, 3, 2, 0, 0, 0}, {-1.5, 0.5, 4, 0, 0, 0}, {7, -2, 0.25, 0, 0, 0}, {0, -0.0, 1, 0, 0, 0}};
+    int finite = 0;
+    for (int round = 0; round < 4000; ++round) {
+        auto tree = RVOperationTree::operationTreeWithRootOperation(generator.node(4));
+        const std::u16string printed = tree->description();
+        SCOPED_TRACE(utf8(printed));
+        RVParser parser;
+        auto reparsed = parser.parse(printed, table.data());
+        ASSERT_NE(reparsed, nullptr) << utf8(parser.error()) << " at " << parser.errorPos();
+        // A negative number inside a product prints bare ("1/-0.5"); read back, it is a unary
+        // minus and prints in brackets. From then on printing is a fixed point.
+        const std::u16string again = reparsed->description();
+        auto third = parser.parse(again, table.data());
+        ASSERT_NE(third, nullptr) << utf8(again);
+        EXPECT_EQ(utf8(third->description()), utf8(again));
+        for (const VariableTable& point : points) {
+            table = point;
+            const double original = tree->value();
+            finite += std::isfinite(original);
+            EXPECT_PRED2(closeValues, original, reparsed->value());
+        }
+    }
+    EXPECT_GT(finite, 4000);  // mostly NaN would make the comparison cheap
+}
 
 // ---------------------------------------------------------------------------------------------
 // Numbers made from values.

@@ -456,63 +456,53 @@ TEST(Property, MutatedExpressionsNeverCrash) {
 // ---------------------------------------------------------------------------------------------
 // Very long flat sums and products: no recursion over their length anywhere.
 
-TEST(Property, FlatSumOfTwoHundredThousandTerms) {
-    const char* const terms[] = {"x", "1.5", "y", "0.25", "3"};
-    const double x = 0.1;
-    const double y = -7.75;
-    const double values[] = {x, 1.5, y, 0.25, 3};
-    std::string text;
-    double expected = 0;
-    for (int i = 0; i < 200000; ++i) {
-        const bool minus = i % 3 == 1;
-        if (i > 0) {
-            text += minus ? "-" : "+";
+// Each operand and operator (every third "-" or every fourth "/") against an independent left
+// fold; printing gives the text back and re-parses to the same value.
+TEST(Property, FlatSumAndProductOfTwoHundredThousandOperands) {
+    struct Flat {
+        std::vector<std::pair<const char*, double>> operands;  // x = 1.25, y = 0.8
+        const char* op;
+        const char* inverse;
+        int inverseEvery;
+        double (*apply)(double, double, bool);
+        double start;
+    };
+    const Flat flats[] = {
+        {{{"x", 1.25}, {"1.5", 1.5}, {"y", 0.8}, {"0.25", 0.25}, {"3", 3}},
+         "+",
+         "-",
+         3,
+         [](double a, double c, bool inverse) { return inverse ? a - c : a + c; },
+         0},
+        {{{"x", 1.25}, {"1.0001", 1.0001}, {"y", 0.8}, {"0.9999", 0.9999}},
+         "⋅",
+         "/",
+         4,
+         [](double a, double c, bool inverse) { return inverse ? a / c : c * a; },
+         1},
+    };
+    for (const Flat& flat : flats) {
+        std::string text;
+        double expected = flat.start;
+        for (int i = 0; i < 200000; ++i) {
+            const bool inverse = i > 0 && i % flat.inverseEvery == flat.inverseEvery - 1;
+            const auto& [spelling, value] = flat.operands[i % flat.operands.size()];
+            text += std::string(i == 0 ? "" : inverse ? flat.inverse : flat.op) + spelling;
+            expected = flat.apply(expected, value, inverse);
         }
-        text += terms[i % 5];
-        const double c = values[i % 5];
-        expected = (i > 0 && minus) ? expected - c : expected + c;
+        ASSERT_TRUE(std::isfinite(expected) && expected != 0);
+        VariableTable table = {1.25, 0.8, 0, 0, 0, 0};
+        RVParser parser;
+        auto tree = parser.parse(u16(text), table.data());
+        ASSERT_NE(tree, nullptr) << utf8(parser.error());
+        EXPECT_SAME_VALUE(expected, tree->value());
+        EXPECT_SAME_VALUE(expected, tree->compile().evaluate());
+        const std::u16string printed = tree->description();
+        EXPECT_TRUE(printed == u16(text));
+        auto reparsed = parser.parse(printed, table.data());
+        ASSERT_NE(reparsed, nullptr);
+        EXPECT_SAME_VALUE(expected, reparsed->value());
     }
-    VariableTable table = {x, y, 0, 0, 0, 0};
-    RVParser parser;
-    auto tree = parser.parse(u16(text), table.data());
-    ASSERT_NE(tree, nullptr) << utf8(parser.error());
-    EXPECT_SAME_VALUE(expected, tree->value());
-    EXPECT_SAME_VALUE(expected, tree->compile().evaluate());
-    const std::u16string printed = tree->description();
-    EXPECT_TRUE(printed == u16(text));
-    auto reparsed = parser.parse(printed, table.data());
-    ASSERT_NE(reparsed, nullptr);
-    EXPECT_SAME_VALUE(expected, reparsed->value());
-}
-
-TEST(Property, FlatProductOfTwoHundredThousandFactors) {
-    const char* const factors[] = {"x", "1.0001", "y", "0.9999"};
-    const double x = 1.25;
-    const double y = 0.8;
-    const double values[] = {x, 1.0001, y, 0.9999};
-    std::string text;
-    double expected = 1;
-    for (int i = 0; i < 200000; ++i) {
-        const bool divide = i % 4 == 3;
-        if (i > 0) {
-            text += divide ? "/" : "⋅";
-        }
-        text += factors[i % 4];
-        const double c = values[i % 4];
-        expected = (i > 0 && divide) ? expected / c : c * expected;
-    }
-    ASSERT_TRUE(std::isfinite(expected) && expected != 0);
-    VariableTable table = {x, y, 0, 0, 0, 0};
-    RVParser parser;
-    auto tree = parser.parse(u16(text), table.data());
-    ASSERT_NE(tree, nullptr) << utf8(parser.error());
-    EXPECT_SAME_VALUE(expected, tree->value());
-    EXPECT_SAME_VALUE(expected, tree->compile().evaluate());
-    const std::u16string printed = tree->description();
-    EXPECT_TRUE(printed == u16(text));
-    auto reparsed = parser.parse(printed, table.data());
-    ASSERT_NE(reparsed, nullptr);
-    EXPECT_SAME_VALUE(expected, reparsed->value());
 }
 
 }  // namespace

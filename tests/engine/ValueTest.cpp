@@ -86,8 +86,6 @@ const ValueRow kPowerRows[] = {
     {"NegativeEightSquareRootIsNaN", "x^y", -8, 0.5, kNaN},
     {"ZeroToTheZero", "x^y", 0, 0, 1},
     {"TwoToMinusOne", "x^y", 2, -1, 0.5},
-    {"NegativeThousandCubeRootIsNaN", "x^y", -1000, 1.0 / 3.0, kNaN},
-    {"NegativeTwentySevenCubeRoot", "x^y", -27, 1.0 / 3.0, -3},
     {"NegativeFifthRoot", "x^y", -32, 0.2, -2},
     {"NegativeBaseEvenDegreeIsNaN", "x^y", -8, 2.0 / 3.0, kNaN},
     {"NegativeBaseNegativeOddDegree", "x^y", -8, -1.0 / 3.0, -0.5},
@@ -104,21 +102,15 @@ const ValueRow kPowerRows[] = {
     {"NegativeBaseToTheZeroIsNaN", "x^y", -5, 0, kNaN},
     {"PositiveBaseToTheZero", "x^y", 5, 0, 1},
     {"Overflow", "x^y", 10, 400, kInf},
-    {"ExactCube", "x^y", 1.5, 3, 3.375},
-    {"ExactFourth", "x^y", 1.5, 4, 5.0625},
     {"NonIntegerExponent", "x^y", 2, 1.5, std::pow(test::opaque(2.0), 1.5)},
     // Constant exponents get records of their own in the compiled form.
     {"ConstantSquare", "x^2", -3, 0, 9},
     {"ConstantCube", "x^3", -2, 0, -8},
-    {"ConstantFourth", "x^4", 1.5, 0, 5.0625},
     {"ConstantReciprocal", "x^-1", 4, 0, 0.25},
     {"ConstantReciprocalOfZero", "x^-1", -0.0, 0, -kInf},
     {"ConstantHalfOfNegativeIsNaN", "x^0.5", -4, 0, kNaN},
     {"ConstantThirdOfNegative", "x^(1/3)", -8, 0, -2},
     {"LiteralNegativeEightThird", "(-8)^(1/3)", 0, 0, -2},
-    {"LiteralNegativeEightHalf", "(-8)^0.5", 0, 0, kNaN},
-    {"LiteralZeroToTheZero", "0^0", 0, 0, 1},
-    {"LiteralTwoToTheHalf", "2^0.5", 0, 0, std::sqrt(test::opaque(2.0))},
 };
 
 TEST(Power, RowsAgainstTheDomainRules) {
@@ -132,10 +124,8 @@ const ValueRow kRootRows[] = {
     {"SquareRootOfNegativeZero", "x√y", 2, -0.0, -0.0},
     {"SquareRootOfInfinity", "x√y", 2, kInf, kInf},
     {"ZeroIndexIsNaN", "x√y", 0, 8, kNaN},
-    {"CubeRoot", "x√y", 3, 8, 2},
     {"CubeRootOfNegative", "x√y", 3, -27, -3},
     {"CubeRootOfMinusThousandIsNaN", "x√y", 3, -1000, kNaN},
-    {"FourthRoot", "x√y", 4, 16, 2},
     {"EvenRootOfNegativeIsNaN", "x√y", 4, -16, kNaN},
     {"NegativeIndex", "x√y", -3, 8, 0.5},
     {"NegativeOddIndexNegativeRadicand", "x√y", -3, -8, -0.5},
@@ -143,9 +133,6 @@ const ValueRow kRootRows[] = {
     {"HalfIndexLargeRadicandIsNaN", "x√y", 0.5, 2000, kNaN},
     {"FirstRoot", "x√y", 1, 7.25, 7.25},
     {"NaNIndex", "x√y", kNaN, 4, kNaN},
-    {"NaNRadicand", "x√y", 2, kNaN, kNaN},
-    {"LiteralTwoRootMinusFour", "2√(-4)", 0, 0, kNaN},
-    {"LiteralRootMinusFour", "√(-4)", 0, 0, kNaN},
     {"LiteralThreeRootMinusTwentySeven", "3√(-27)", 0, 0, -3},
     {"LiteralZeroRootEight", "0√8", 0, 0, kNaN},
 };
@@ -210,9 +197,6 @@ TEST(Power, SmallIntegerExponentsAgainstPow) {
 // Sums fold left from 0, products from 1, each holder applying its own operator.
 
 const ValueRow kFoldRows[] = {
-    {"DifferencesFoldLeft", "1-2-3", 0, 0, -4},
-    {"QuotientsFoldLeft", "8/2/2", 0, 0, 2},
-    {"DivideThenTimes", "8/2⋅4", 0, 0, 16},
     {"LeadingDivideInProductText", "x/y⋅3", 1, 4, 0.75},
     // Left to right in floating point: ((0.1 + 0.2) + 0.3), not 0.1 + (0.2 + 0.3).
     {"RoundingFollowsLeftFold", "0.1+0.2+0.3", 0, 0, (0.1 + 0.2) + 0.3},
@@ -226,9 +210,7 @@ const ValueRow kFoldRows[] = {
     {"NegatedZero", "-x", 0, 0, -0.0},
     {"InfinityMinusInfinity", "x-y", kInf, kInf, kNaN},
     {"InfinityTimesZero", "1/x⋅x", 0, 0, kNaN},
-    {"DivisionByZero", "1/x", 0, 0, kInf},
     {"DivisionByNegativeZero", "1/x", -0.0, 0, -kInf},
-    {"ZeroOverZero", "0/0", 0, 0, kNaN},
 };
 
 TEST(Fold, RowsAgainstLeftFolds) {
@@ -298,11 +280,6 @@ TEST(Relation, EveryOperatorOnOrderedAndNaNPairs) {
             EXPECT_SAME_VALUE(expected, e.compiled);
         }
     }
-    // NaN makes every comparison false except "≠": spot rows written out by hand.
-    EXPECT_EQ(evaluate("x<1", slotsXY(0.5, 0)).tree, 1.0);
-    EXPECT_EQ(evaluate("x<1", slotsXY(kNaN, 0)).tree, 0.0);
-    EXPECT_EQ(evaluate("x≠1", slotsXY(kNaN, 0)).tree, 1.0);
-    EXPECT_EQ(evaluate("x≠1", slotsXY(kNaN, 0)).compiled, 1.0);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -310,7 +287,6 @@ TEST(Relation, EveryOperatorOnOrderedAndNaNPairs) {
 
 const ValueRow kFunctionRows[] = {
     {"AbsOfNegative", "abs(x)", -2, 0, 2},
-    {"AbsOfPositive", "abs(x)", 3, 0, 3},
     // "-u when u < 0, else u": -0 is not below 0 and comes back unchanged.
     {"AbsOfNegativeZeroKeepsSign", "abs(x)", -0.0, 0, -0.0},
     {"AbsOfMinusInfinity", "abs(x)", -kInf, 0, kInf},
@@ -320,64 +296,50 @@ const ValueRow kFunctionRows[] = {
     {"AsinOfMinusTwoIsNaN", "asin(x)", -2, 0, kNaN},
     {"AtanOne", "atan(x)", 1, 0, std::atan(test::opaque(1.0))},
     {"AtanInfinity", "atan(x)", kInf, 0, kPi / 2},
-    {"CeilUp", "ceil(x)", 1.2, 0, 2},
     {"CeilNegative", "ceil(x)", -1.2, 0, -1},
     {"CeilToNegativeZero", "ceil(x)", -0.5, 0, -0.0},
     {"CeilInfinity", "ceil(x)", kInf, 0, kInf},
-    {"CosZero", "cos(x)", 0, 0, 1},
     {"CosPi", "cos(x)", kPi, 0, -1},
     {"CosInfinityIsNaN", "cos(x)", kInf, 0, kNaN},
     {"CoshOne", "cosh(x)", 1, 0, std::cosh(test::opaque(1.0))},
     {"CoshMinusInfinity", "cosh(x)", -kInf, 0, kInf},
     {"CotZeroIsInfinity", "cot(x)", 0, 0, kInf},
     {"CotNegativeZero", "cot(x)", -0.0, 0, -kInf},
-    {"CotOne", "cot(x)", 1, 0, 1 / std::tan(test::opaque(1.0))},
     {"CothZeroIsInfinity", "coth(x)", 0, 0, kInf},
-    {"CothOne", "coth(x)", 1, 0, std::cosh(test::opaque(1.0)) / std::sinh(test::opaque(1.0))},
     // cosh ∞ / sinh ∞ is ∞/∞.
     {"CothInfinityIsNaN", "coth(x)", kInf, 0, kNaN},
     {"CscZero", "csc(x)", 0, 0, kInf},
-    {"CscOne", "csc(x)", 1, 0, 1 / std::sin(test::opaque(1.0))},
     {"CschZero", "csch(x)", 0, 0, kInf},
-    {"CschOne", "csch(x)", 1, 0, 1 / std::sinh(test::opaque(1.0))},
     {"CschInfinity", "csch(x)", kInf, 0, 0},
     {"UnsimplifiedDerivativeIsZero", "d/dx(x^2)", 3, 0, 0},
     {"UnsimplifiedDerivativeInSum", "1+d/dy(y⋅x)", 3, 2, 1},
     {"FloorNegative", "floor(x)", -1.5, 0, -2},
-    {"FloorInteger", "floor(x)", 3, 0, 3},
     {"FloorMinusInfinity", "floor(x)", -kInf, 0, -kInf},
     {"IfZeroChoosesElse", "if(x,1,2)", 0, 0, 2},
     {"IfNegativeZeroChoosesElse", "if(x,1,2)", -0.0, 0, 2},
     {"IfNegativeHalfChoosesThen", "if(x,1,2)", -0.5, 0, 1},
     {"IfNaNChoosesThen", "if(x,1,2)", kNaN, 0, 1},
     {"IfRelationNegative", "if(x<0,-x,x)", -3, 0, 3},
-    {"IfRelationPositive", "if(x<0,-x,x)", 4, 0, 4},
     {"IfConstantCondition", "if(0,x,y)", 1, 2, 2},
     {"LnZero", "ln(x)", 0, 0, -kInf},
     {"LnOfMinusOneIsNaN", "ln(x)", -1, 0, kNaN},
-    {"LnOne", "ln(x)", 1, 0, 0},
     {"LnInfinity", "ln(x)", kInf, 0, kInf},
     {"LnOfE", "ln(e)", 0, 0, std::log(test::opaque(std::numbers::e))},
     {"LogHundred", "log(x)", 100, 0, 2},
     {"LogZero", "log(x)", 0, 0, -kInf},
     {"Log2Eight", "log2(x)", 8, 0, 3},
-    {"Log2Half", "log2(x)", 0.5, 0, -1},
     {"MaxFirst", "max(x,y)", 2, 1, 2},
     {"MaxSecond", "max(x,y)", 1, 2, 2},
     {"MaxInfinity", "max(x,y)", -kInf, 1, 1},
     {"MinFirst", "min(x,y)", 1, 2, 1},
     {"MinSecond", "min(x,y)", 2, 1, 1},
     {"SecZero", "sec(x)", 0, 0, 1},
-    {"SecOne", "sec(x)", 1, 0, 1 / std::cos(test::opaque(1.0))},
     {"SechZero", "sech(x)", 0, 0, 1},
-    {"SechOne", "sech(x)", 1, 0, 1 / std::cosh(test::opaque(1.0))},
     {"SechInfinity", "sech(x)", kInf, 0, 0},
     {"SinHalf", "sin(x)", 0.5, 0, std::sin(test::opaque(0.5))},
     {"SinMinusInfinityIsNaN", "sin(x)", -kInf, 0, kNaN},
-    {"SinhOne", "sinh(x)", 1, 0, std::sinh(test::opaque(1.0))},
     {"SinhInfinity", "sinh(x)", kInf, 0, kInf},
     {"TanOne", "tan(x)", 1, 0, std::tan(test::opaque(1.0))},
-    {"TanhHalf", "tanh(x)", 0.5, 0, std::tanh(test::opaque(0.5))},
     {"TanhInfinity", "tanh(x)", kInf, 0, 1},
     {"TodegPi", "todeg(x)", kPi, 0, kPi * 57.29577951308232},
     {"TodegInfinity", "todeg(x)", -kInf, 0, -kInf},
@@ -385,12 +347,9 @@ const ValueRow kFunctionRows[] = {
     {"ModPositive", "mod(x,y)", 7, 3, 1},
     {"ModNegativeKeepsSign", "mod(x,y)", -7, 3, -1},
     {"ModByZeroIsNaN", "mod(x,y)", 7, 0, kNaN},
-    {"ModFraction", "mod(x,y)", 7.5, 2, 1.5},
     {"ModOfInfinityIsNaN", "mod(x,y)", kInf, 2, kNaN},
     {"ModByInfinity", "mod(x,y)", 3, kInf, 3},
     {"LognTwoEight", "logn(x,y)", 2, 8, std::log(test::opaque(8.0)) / std::log(test::opaque(2.0))},
-    {"LognTenHundred", "logn(x,y)", 10, 100,
-     std::log(test::opaque(100.0)) / std::log(test::opaque(10.0))},
     {"LognNaNBase", "logn(x,y)", kNaN, 8, kNaN},
     {"LognNaNArgument", "logn(x,y)", 2, kNaN, kNaN},
     {"LognBaseOne", "logn(x,y)", 1, 8, kInf},
@@ -399,58 +358,6 @@ const ValueRow kFunctionRows[] = {
 
 TEST(FunctionLibrary, RowsOfEveryFunction) {
     expectRows(kFunctionRows);
-}
-
-// The registration list: name, argument count and class name, in registration order.
-struct RegisteredFunction {
-    const char* name;
-    int count;
-    const char* className;
-};
-
-const RegisteredFunction kRegistry[] = {
-    {"abs", 1, "RVFunctionABS"},     {"acos", 1, "RVFunctionACOS"},
-    {"asin", 1, "RVFunctionASIN"},   {"atan", 1, "RVFunctionATAN"},
-    {"ceil", 1, "RVFunctionCEIL"},   {"cos", 1, "RVFunctionCOS"},
-    {"cosh", 1, "RVFunctionCOSH"},   {"cot", 1, "RVFunctionCOT"},
-    {"coth", 1, "RVFunctionCOTH"},   {"csc", 1, "RVFunctionCSC"},
-    {"csch", 1, "RVFunctionCSCH"},   {"d/d", 2, "RVFunctionDERIVATE"},
-    {"floor", 1, "RVFunctionFLOOR"}, {"if", 3, "RVFunctionIF"},
-    {"ln", 1, "RVFunctionLN"},       {"log", 1, "RVFunctionLOG"},
-    {"log2", 1, "RVFunctionLOG2"},   {"max", 2, "RVFunctionMAX"},
-    {"min", 2, "RVFunctionMIN"},     {"sec", 1, "RVFunctionSEC"},
-    {"sech", 1, "RVFunctionSECH"},   {"sin", 1, "RVFunctionSIN"},
-    {"sinh", 1, "RVFunctionSINH"},   {"tan", 1, "RVFunctionTAN"},
-    {"tanh", 1, "RVFunctionTANH"},   {"todeg", 1, "RVFunctionTODEG"},
-    {"torad", 1, "RVFunctionTORAD"}, {"mod", 2, "RVFunctionMOD"},
-    {"logn", 2, "RVFunctionLOGN"},
-};
-
-TEST(FunctionLibrary, RegistryOrderCountsAndClassNames) {
-    const auto registry = functionRegistry();
-    ASSERT_EQ(registry.size(), std::size(kRegistry));
-    for (size_t i = 0; i < registry.size(); ++i) {
-        SCOPED_TRACE(kRegistry[i].name);
-        EXPECT_EQ(utf8(registry[i].functionName), kRegistry[i].name);
-        EXPECT_EQ(registry[i].validParameterCount, kRegistry[i].count);
-        EXPECT_EQ(registry[i].className, kRegistry[i].className);
-    }
-}
-
-TEST(FunctionLibrary, FunctionNamesListsTwentyEightPlusThreeDerivatives) {
-    std::vector<std::string> expected;
-    for (const RegisteredFunction& f : kRegistry) {
-        if (std::string(f.name) != "d/d") {
-            expected.push_back(f.name);
-        }
-    }
-    expected.insert(expected.end(), {"d/dx", "d/dy", "d/dz"});
-    ASSERT_EQ(expected.size(), 31u);
-    std::vector<std::string> actual;
-    for (const auto& name : functionNames()) {
-        actual.push_back(utf8(name));
-    }
-    EXPECT_EQ(actual, expected);
 }
 
 TEST(FunctionLibrary, LookupIgnoresCaseAndRejectsUnknownNames) {
@@ -476,9 +383,10 @@ TEST(FunctionLibrary, LookupIgnoresCaseAndRejectsUnknownNames) {
 }
 
 TEST(FunctionLibrary, EveryFunctionHasValueRows) {
-    for (const RegisteredFunction& f : kRegistry) {
-        SCOPED_TRACE(f.name);
-        const std::string call = std::string(f.name) + (std::string(f.name) == "d/d" ? "" : "(");
+    for (const FunctionDefinition& f : functionRegistry()) {
+        const std::string name = utf8(f.functionName);
+        SCOPED_TRACE(name);
+        const std::string call = name + (name == "d/d" ? "" : "(");
         bool covered = false;
         for (const ValueRow& row : kFunctionRows) {
             // The call must start a name: "sin(" inside "asin(" does not count.
@@ -495,13 +403,13 @@ TEST(FunctionLibrary, EveryFunctionHasValueRows) {
 
 // NaN in, NaN out: every function but "if" and the derivative gives NaN for NaN arguments.
 TEST(FunctionLibrary, NaNArgumentsGiveNaN) {
-    for (const RegisteredFunction& f : kRegistry) {
-        const std::string name = f.name;
+    for (const FunctionDefinition& f : functionRegistry()) {
+        const std::string name = utf8(f.functionName);
         if (name == "if" || name == "d/d") {
             continue;
         }
         std::string text = name + "(x";
-        for (int i = 1; i < f.count; ++i) {
+        for (int i = 1; i < f.validParameterCount; ++i) {
             text += ",x";
         }
         text += ")";
@@ -510,14 +418,6 @@ TEST(FunctionLibrary, NaNArgumentsGiveNaN) {
         EXPECT_TRUE(std::isnan(e.tree));
         EXPECT_TRUE(std::isnan(e.compiled));
     }
-}
-
-TEST(FunctionLibrary, ValuesStatedApproximately) {
-    EXPECT_DOUBLE_EQ(evaluate("todeg(π)", slotsXY(0, 0)).tree, 180.0);
-    EXPECT_DOUBLE_EQ(evaluate("torad(180)", slotsXY(0, 0)).tree, kPi);
-    EXPECT_DOUBLE_EQ(evaluate("logn(2,8)", slotsXY(0, 0)).tree, 3.0);
-    EXPECT_DOUBLE_EQ(evaluate("logn(10,100)", slotsXY(0, 0)).tree, 2.0);
-    EXPECT_DOUBLE_EQ(evaluate("atan(1)", slotsXY(0, 0)).tree, kPi / 4);
 }
 
 // max and min: the tree compares (a NaN comparison picks the second argument), the compiled
@@ -589,93 +489,55 @@ TEST(FunctionLibrary, IfEvaluatesOnlyTheChosenBranch) {
 // ---------------------------------------------------------------------------------------------
 // Classification of relations.
 
-struct ClassificationRow {
-    const char* name;
-    const char* text;
-    int equationType;
-    int relopType;
-    bool isExplicit;
-};
-
-void PrintTo(const ClassificationRow& row, std::ostream* os) {
-    *os << row.name << " \"" << row.text << "\"";
-}
-
-class ClassificationRows : public ::testing::TestWithParam<ClassificationRow> {};
-
-TEST_P(ClassificationRows, EquationTypeRelopTypeAndExplicitness) {
-    const ClassificationRow& row = GetParam();
-    VariableTable table = test::zeroTable();
-    RVParser parser;
-    auto tree = parser.parse(u16(row.text), table.data());
-    ASSERT_NE(tree, nullptr) << utf8(parser.error());
-    const auto* relation = dynamic_cast<const RVRelationOperation*>(tree->root());
-    ASSERT_NE(relation, nullptr);
-    EXPECT_EQ(toInt(relation->equationType()), row.equationType);
-    EXPECT_EQ(relation->relopType(), row.relopType);
-    EXPECT_EQ(relation->isExplicit(), row.isExplicit);
-    EXPECT_EQ(relation->determineIfExplicit(), row.isExplicit);
-}
-
-const ClassificationRow kClassificationRows[] = {
-    {"ExplicitInY", "y=x^2", 1, 0, true},
-    {"PolarRadius", "r=Θ", 3, 0, true},
-    {"ZOfXAndY", "z=x⋅y", 2, 0, true},
-    {"ZOfRadius", "z=r", 2, 0, true},
-    {"YOfRadiusIsImplicit", "y=r", 6, 0, false},
-    {"YOnBothSidesIsImplicit", "y=y+1", 6, 0, false},
-    {"GreaterOrEqual", "y≥x", 7, 4, false},
-    {"CircleIsImplicit", "x^2+y^2=1", 6, 0, false},
-    {"XOfY", "x=y", 0, 0, true},
-    {"YConstant", "y=2", 1, 0, true},
-    {"AngleOfRadius", "Θ=r", 4, 0, true},
-    {"PhiOfZ", "Φ=z", 5, 0, true},
-    {"PhiOfTheta", "Φ=Θ", 5, 0, true},
-    {"PhiOfXIsImplicit", "Φ=x", 6, 0, false},
-    {"RadiusOfZ", "r=z", 3, 0, true},
-    {"MixedSystemsAreImplicit", "z=r+x", 6, 0, false},
-    {"FunctionsOnTheRight", "y=sin(x)+max(x,1)", 1, 0, true},
-    {"LeftVariableInsideIf", "y=if(x<0,y,1)", 6, 0, false},
-    {"NumberOnTheLeft", "2=x", 6, 0, false},
-    {"ParenthesisedLeft", "(y)=x", 6, 0, false},
-    {"Greater", "x>y", 7, 1, false},
-    {"Less", "x<y", 7, 2, false},
-    {"LessOrEqual", "x≤y", 7, 3, false},
-    {"NotEqual", "y≠x", 7, 5, false},
-    {"ConstantInequality", "1<2", 7, 2, false},
-    {"InequalityWithVariableLeft", "y<x^2", 7, 2, false},
-};
-
-INSTANTIATE_TEST_SUITE_P(Relation, ClassificationRows, ::testing::ValuesIn(kClassificationRows),
-                         [](const ::testing::TestParamInfo<ClassificationRow>& info) {
-                             return std::string(info.param.name);
-                         });
-
-// Every left variable against every pair of right variables: explicit exactly when the left
-// index is not on the right and the coordinate-system masks share a bit.
-TEST(Classification, ExplicitnessFollowsCoordinateSystemMasks) {
-    const char* const letters[] = {"x", "y", "z", "r", "Θ", "Φ"};
-    const unsigned masks[] = {0x01, 0x01, 0x0D, 0x0E, 0x0E, 0x08};
-    for (int l = 0; l < 6; ++l) {
-        for (int a = 0; a < 6; ++a) {
-            for (int b = 0; b < 6; ++b) {
-                const std::string text =
-                    std::string(letters[l]) + "=" + letters[a] + "+" + letters[b];
-                SCOPED_TRACE(text);
-                const bool expectedExplicit =
-                    l != a && l != b && (masks[l] & masks[a] & masks[b]) != 0;
-                VariableTable table = test::zeroTable();
-                RVParser parser;
-                auto tree = parser.parse(u16(text), table.data());
-                ASSERT_NE(tree, nullptr);
-                const auto* relation = dynamic_cast<const RVRelationOperation*>(tree->root());
-                ASSERT_NE(relation, nullptr);
-                EXPECT_EQ(relation->isExplicit(), expectedExplicit);
-                EXPECT_EQ(toInt(relation->equationType()), expectedExplicit ? l : 6);
-                EXPECT_EQ(relation->relopType(), 0);
-                EXPECT_TRUE(relation->isAssignment());
-            }
-        }
+// The root relation: its kind, operator, whether it is explicit (a variable alone on the left,
+// absent on the right, in the same coordinate system) and whether "=" stores (a variable node
+// itself on the left, at statement level).
+TEST(Classification, KindOperatorExplicitnessAndAssignment) {
+    using enum EquationType;
+    struct Row {
+        const char* text;
+        EquationType type;
+        int relopType;
+        bool isExplicit;
+        bool isAssignment;
+    };
+    const Row rows[] = {
+        {"r=Θ", ExplicitR, 0, true, true},
+        {"z=x⋅y", ExplicitZ, 0, true, true},
+        {"y=r", Implicit, 0, false, true},
+        {"y=y+1", Implicit, 0, false, true},
+        {"y≥x", Inequality, 4, false, false},
+        {"x^2+y^2=1", Implicit, 0, false, false},
+        {"x=y", ExplicitX, 0, true, true},
+        {"Θ=r", ExplicitTheta, 0, true, true},
+        {"Φ=z", ExplicitPhi, 0, true, true},
+        {"Φ=x", Implicit, 0, false, true},
+        {"r=z", ExplicitR, 0, true, true},
+        {"z=r+x", Implicit, 0, false, true},
+        {"y=sin(x)+max(x,1)", ExplicitY, 0, true, true},
+        {"y=if(x<0,y,1)", Implicit, 0, false, true},
+        {"x=2;y=x", ExplicitY, 0, true, true},
+        {"2=x", Implicit, 0, false, false},
+        {"(y)=x", Implicit, 0, false, false},
+        {"y+0=x", Implicit, 0, false, false},
+        {"-y=x", Implicit, 0, false, false},
+        {"x>y", Inequality, 1, false, false},
+        {"y<x^2", Inequality, 2, false, false},
+        {"x≤y", Inequality, 3, false, false},
+        {"y≠x", Inequality, 5, false, false},
+    };
+    for (const Row& row : rows) {
+        VariableTable table = test::zeroTable();
+        RVParser parser;
+        auto tree = test::parseOrFail(parser, row.text, table);
+        const auto* relation =
+            tree ? dynamic_cast<const RVRelationOperation*>(tree->root()) : nullptr;
+        ASSERT_NE(relation, nullptr) << row.text;
+        EXPECT_EQ(relation->equationType(), row.type) << row.text;
+        EXPECT_EQ(relation->relopType(), row.relopType) << row.text;
+        EXPECT_EQ(relation->isExplicit(), row.isExplicit) << row.text;
+        EXPECT_EQ(relation->determineIfExplicit(), row.isExplicit) << row.text;
+        EXPECT_EQ(relation->isAssignment(), row.isAssignment) << row.text;
     }
 }
 
@@ -704,19 +566,6 @@ TEST(Classification, ImplicitEquationDoesNotWrite) {
 
 // ---------------------------------------------------------------------------------------------
 // The compiled form.
-
-TEST(CompiledForm, AgreesWithTheTreeOnAHandCheckedExpression) {
-    VariableTable table = test::zeroTable();
-    RVParser parser;
-    auto tree = parser.parse(u"x^2+y", table.data());
-    ASSERT_NE(tree, nullptr);
-    const CompiledExpression compiled = tree->compile();
-    table[0] = 3;
-    table[1] = 1;
-    EXPECT_EQ(tree->value(), 10.0);
-    EXPECT_EQ(compiled.evaluate(), 10.0);
-    EXPECT_FALSE(compiled.isRelation());
-}
 
 TEST(CompiledForm, AssignmentWritesItsSlotAndIsARelation) {
     VariableTable table = test::zeroTable();
@@ -753,18 +602,6 @@ TEST(CompiledForm, OutlivesTheTree) {
         const double expected = (p[0] * p[1] + std::sin(p[2])) - std::fmax(p[0], 2.0);
         EXPECT_SAME_VALUE(expected, compiled.evaluate());
     }
-}
-
-TEST(CompiledForm, ReleasingItLeavesTheTableIntact) {
-    VariableTable table = slotsXY(1.5, 2.5);
-    {
-        RVParser parser;
-        auto tree = parser.parse(u"x+y", table.data());
-        ASSERT_NE(tree, nullptr);
-        const CompiledExpression compiled = tree->compile();
-        EXPECT_EQ(compiled.evaluate(), 4.0);
-    }
-    EXPECT_EQ(table, slotsXY(1.5, 2.5));
 }
 
 TEST(CompiledForm, ConstantRelationsStayRelations) {
@@ -823,14 +660,11 @@ TEST(Tree, VariablesKeepFirstOccurrencesInOrder) {
     EXPECT_EQ(greekIndices, (std::vector<int>{5, 3, 4, 2}));
 }
 
-TEST(Tree, HolderTokenAndRootParent) {
+TEST(Tree, RootReplacementKeepsTheParent) {
     VariableTable table = test::zeroTable();
     RVParser parser;
     auto tree = parser.parse(u"x+1", table.data());
     ASSERT_NE(tree, nullptr);
-    EXPECT_EQ(tree->token().type(), 17);
-    EXPECT_EQ(utf8(tree->token().spelling()), "root");
-    EXPECT_EQ(tree->token().locationInSource(), 0);
     EXPECT_EQ(tree->root()->parent(), tree.get());
     // Replacing the root goes through the tree, which hands back the old root.
     auto replacement = parser.parse(u"7", table.data());

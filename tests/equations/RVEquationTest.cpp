@@ -34,10 +34,11 @@ TEST_F(RVEquationTest, ClassifiesFromTheRelation) {
         int type;
         bool isRelop;
     };
+    // The kinds themselves are the engine's classification, tested there row by row.
     const std::vector<Case> cases = {
-        {"y=2x+1", 1, true}, {"x=y^2", 0, true},     {"r=Θ", 3, true},    {"y=x⋅y", 6, true},
-        {"y=r", 6, true},    {"x^2+y^2=4", 6, true}, {"x^2-y", 6, false}, {"y≥x^2", 7, true},
-        {"z=x+y", 2, true},  {"Φ=1", 5, true},       {"Θ=r", 4, true},    {"x≠y", 7, true},
+        {"y=2x+1", 1, true},
+        {"x^2-y", 6, false},
+        {"y≥x^2", 7, true},
     };
     for (const Case& c : cases) {
         auto equation = RVEquation::equationWithOperationTree(parsed(c.text, table));

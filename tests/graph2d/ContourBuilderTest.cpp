@@ -74,17 +74,6 @@ TEST(ContourBuilder, HandWorkedZerosAtNodesTakeTheLastMatchingPair) {
     }
 }
 
-TEST(ContourBuilder, BareExpressionDrawsItsZeroSet) {
-    ParsedEquation diagonal("x-y");
-    const auto contour = build(diagonal, window(-3, 3, -2, 2, 40));
-    ASSERT_FALSE(contour.points.empty());
-    for (const SamplePoint& p : contour.points) {
-        EXPECT_NEAR(p.x, p.y, 1e-5);
-        EXPECT_GE(p.y, -2.0f - 0.2f);
-        EXPECT_LE(p.y, 2.0f + 0.2f);
-    }
-}
-
 // The grid the builder walks, re-derived: for a contour point, the cell it lies in and the edge
 // (two grid nodes) it lies on.
 struct GridEdge {
@@ -146,64 +135,6 @@ TEST(ContourBuilder, CircleEndsLieOnGridEdgesAtTheInterpolatedZero) {
         }
         EXPECT_TRUE(found) << p.x << " " << p.y;
     }
-}
-
-TEST(ContourBuilder, CircleIsOneClosedRing) {
-    ParsedEquation circle("x^2+y^2=4");
-    const auto contour = build(circle, window(-3, 3, -2.5, 2.5, 40));
-    // Neighbouring triangles compute a shared crossing from the same corners in the same
-    // direction, so ends meet exactly: every end is shared by exactly two segments...
-    std::map<std::pair<float, float>, std::vector<std::size_t>> segmentsAt;
-    for (std::size_t i = 0; i < contour.points.size(); ++i) {
-        segmentsAt[{contour.points[i].x, contour.points[i].y}].push_back(i / 2);
-    }
-    for (const auto& [point, segments] : segmentsAt) {
-        EXPECT_EQ(segments.size(), 2u) << point.first << " " << point.second;
-    }
-    // ...and walking from one segment to the next visits all of them before coming back.
-    const std::size_t segmentCount = contour.points.size() / 2;
-    std::vector<bool> visited(segmentCount, false);
-    std::size_t segment = 0;
-    SamplePoint end = contour.points[1];
-    std::size_t steps = 0;
-    while (!visited[segment]) {
-        visited[segment] = true;
-        ++steps;
-        const auto& shared = segmentsAt[{end.x, end.y}];
-        ASSERT_EQ(shared.size(), 2u);
-        const std::size_t next = shared[0] == segment ? shared[1] : shared[0];
-        const SamplePoint a = contour.points[2 * next];
-        const SamplePoint b = contour.points[2 * next + 1];
-        end = a == end ? b : a;
-        segment = next;
-    }
-    EXPECT_EQ(steps, segmentCount);
-    EXPECT_EQ(segment, 0u);
-}
-
-TEST(ContourBuilder, EachNodeIsEvaluatedOnce) {
-    ParsedEquation curve("sin(x)-cos(y)^2");
-    const double d = 5.0001 / 80.0;
-    const auto contour = build(curve, window(-8, 8, -5, 5, 80));
-    const std::size_t columns = walkCount(-8, 8, d);
-    const std::size_t rows = walkCount(-5, 5, d);
-    EXPECT_EQ(contour.evaluatedNodes, (columns + 1) * (rows + 1));
-}
-
-TEST(ContourBuilder, SegmentCountFollowsTheScreenNotTheZoom) {
-    // The same circle seen 10 times closer at 10 times the ratio covers the same screen.
-    ParsedEquation circle("x^2+y^2=4");
-    const auto near = build(circle, window(-3, 3, -3, 3, 40));
-    const auto far = build(circle, window(-30, 30, -30, 30, 4));
-    const double nearCount = static_cast<double>(near.points.size());
-    EXPECT_NEAR(static_cast<double>(far.points.size()), nearCount / 10.0, nearCount / 40.0);
-    // Far in, the circle is nearly straight: 240 points of it at either zoom.
-    const auto zoomedIn = build(circle, window(1.9, 2.1, -0.1, 0.1, 1200));
-    const auto zoomedFurther = build(circle, window(1.99, 2.01, -0.01, 0.01, 12000));
-    ASSERT_GT(zoomedIn.points.size(), 40u);
-    EXPECT_NEAR(static_cast<double>(zoomedFurther.points.size()),
-                static_cast<double>(zoomedIn.points.size()),
-                0.1 * static_cast<double>(zoomedIn.points.size()));
 }
 
 TEST(ContourBuilder, CapacityStopsTheWalkAndKeepsWhatWasWritten) {

@@ -4,7 +4,6 @@
 
 #include "SamplingTestSupport.h"
 #include "graph2d/sampling/EquationSampler2D.h"
-#include "graph2d/sampling/RegionBuilder.h"
 
 namespace plotwise::test {
 namespace {
@@ -23,20 +22,6 @@ TEST(EquationSampler2D, ExplicitCurveCountsSegmentsBetweenItsPoints) {
     }
 }
 
-TEST(EquationSampler2D, TypesWithoutA2DDrawingGiveAnEmptyBuffer) {
-    ParsedEquation surface("z=x+y");
-    ParsedEquation angle("Φ=1");
-    for (DeviceClass device : kDevices) {
-        for (ParsedEquation* equation : {&surface, &angle}) {
-            const auto samples = EquationSampler2D::sample(
-                equation->type(), window(-5, 5, -5, 5, 32), equation->data(), device);
-            ASSERT_TRUE(samples);
-            EXPECT_TRUE(samples->empty()) << equation->text();
-            EXPECT_EQ(samples->dataObjectCount(), 0u);
-        }
-    }
-}
-
 TEST(EquationSampler2D, ImplicitCurveIsSegmentPairs) {
     ParsedEquation line("x-y-0.5");
     const auto samples = EquationSampler2D::sample(
@@ -45,23 +30,6 @@ TEST(EquationSampler2D, ImplicitCurveIsSegmentPairs) {
     // Six segments (worked out in the contour builder's test): 12 points, 11 counted objects.
     EXPECT_EQ(samples->points().size(), 12u);
     EXPECT_EQ(samples->dataObjectCount(), 11u);
-}
-
-TEST(EquationSampler2D, InequalityUsesTheDeviceCapacity) {
-    ParsedEquation checks("sin(20x)⋅sin(20y)>0.1");
-    const EvaluationLimits2D limits = window(-16, 16, -10, 10, 80);
-    const auto phone = EquationSampler2D::sample(EquationType::Inequality, limits, checks.data(),
-                                                 DeviceClass::Phone);
-    const auto tablet = EquationSampler2D::sample(EquationType::Inequality, limits, checks.data(),
-                                                  DeviceClass::Tablet);
-    ASSERT_TRUE(phone && tablet);
-    EXPECT_TRUE(phone->points().empty());
-    EXPECT_EQ(phone->dataObjectCount(), phone->records().size());
-    EXPECT_EQ(tablet->dataObjectCount(), tablet->records().size());
-    EXPECT_LT(phone->records().size(), RegionBuilder::phoneCapacity);
-    EXPECT_GT(phone->records().size(), RegionBuilder::phoneCapacity - 3);
-    EXPECT_LT(tablet->records().size(), RegionBuilder::tabletCapacity);
-    EXPECT_GT(tablet->records().size(), RegionBuilder::tabletCapacity - 3);
 }
 
 TEST(EquationSampler2D, EmptyResultsCountZero) {

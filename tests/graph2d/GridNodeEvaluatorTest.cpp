@@ -11,13 +11,6 @@
 namespace plotwise::test {
 namespace {
 
-bool sameValue(double a, double b) {
-    if (std::isnan(a) || std::isnan(b)) {
-        return std::isnan(a) && std::isnan(b);
-    }
-    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
-}
-
 // Node columns: x values, and for each the same y values, a few hundred (more than one batch
 // chunk), with special values among both.
 std::vector<double> columnsX() {

@@ -29,32 +29,6 @@ protected:
     VariableTable table{};
 };
 
-TEST_F(RVEquation2DTest, SettingTheExpressionClassifiesAndCompiles) {
-    struct Case {
-        const char* text;
-        int type;
-        bool containsR;
-        bool containsTheta;
-    };
-    const std::vector<Case> cases = {
-        {"y=x^2", 1, false, false},         {"x=e^(y-2)", 0, false, false},
-        {"r=4⋅cos(Θ)", 3, true, true},      {"Θ=r+1", 4, true, true},
-        {"r^2=2^2⋅sin(2Θ)", 6, true, true}, {"y<sin(5r)", 7, true, false},
-        {"x^2+y", 6, false, false},         {"z=x+y", 2, false, false},
-        {"Φ=1", 5, false, false},           {"sin(Θ)-y", 6, false, true},
-    };
-    for (const Case& c : cases) {
-        auto e = equation(c.text);
-        EXPECT_EQ(toInt(e->type()), c.type) << c.text;
-        EXPECT_EQ(e->containsR(), c.containsR) << c.text;
-        EXPECT_EQ(e->containsTheta(), c.containsTheta) << c.text;
-        EXPECT_FALSE(e->evaluationData().expressionNode.empty()) << c.text;
-        EXPECT_EQ(e->evaluationData().variableTable, table.data()) << c.text;
-        EXPECT_TRUE(e->visible());
-        EXPECT_EQ(e->data(), nullptr) << "no samples before the first evaluation";
-    }
-}
-
 TEST_F(RVEquation2DTest, StoredStateWithADerivativeSamplesItsResult) {
     QVariantMap state;
     state.insert(QStringLiteral("expressionString"), QStringLiteral("y=d/dx(x^2)"));
@@ -140,32 +114,6 @@ TEST_F(RVEquation2DTest, ANewExpressionIsSampledAtTheNextEvaluation) {
     ASSERT_NE(e->data(), nullptr);
     for (const SamplePoint& p : e->data()->points()) {
         EXPECT_NEAR(std::hypot(p.x, p.y), 1.0, 0.2);
-    }
-}
-
-TEST_F(RVEquation2DTest, InequalitiesUseTheDeviceCapacity) {
-    auto e = equation("sin(20x)⋅sin(20y)>0.1");
-    ASSERT_EQ(e->type(), EquationType::Inequality);
-    const EvaluationLimits2D limits = window(-16, 16, -10, 10, 80);
-    e->evaluateWithLimits(limits, DeviceClass::Phone);
-    ASSERT_NE(e->data(), nullptr);
-    const std::uint32_t phone = e->dataObjectCount();
-    EXPECT_EQ(phone, e->data()->records().size());
-    EXPECT_GT(phone, RegionBuilder::phoneCapacity - 3);
-    EXPECT_LT(phone, RegionBuilder::phoneCapacity);
-    // The same window on a tablet is a different evaluation.
-    e->evaluateWithLimits(limits, DeviceClass::Tablet);
-    EXPECT_GT(e->dataObjectCount(), RegionBuilder::tabletCapacity - 3);
-    EXPECT_LT(e->dataObjectCount(), RegionBuilder::tabletCapacity);
-}
-
-TEST_F(RVEquation2DTest, SurfacesAndSphericalAnglesDrawNothing) {
-    for (const char* text : {"z=x+y", "Φ=1"}) {
-        auto e = equation(text);
-        e->evaluateWithLimits(window(-5, 5, -5, 5, 32), DeviceClass::Tablet);
-        ASSERT_NE(e->data(), nullptr) << text;
-        EXPECT_TRUE(e->data()->empty()) << text;
-        EXPECT_EQ(e->dataObjectCount(), 0u) << text;
     }
 }
 

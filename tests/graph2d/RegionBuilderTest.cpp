@@ -66,35 +66,6 @@ bool covers(const RegionRecord& record, double x, double y) {
     return !(positive && negative);
 }
 
-// Against straight boundaries the clipping is exact, so every record lies inside the region:
-// its centroid satisfies the inequality (checked by the tree, not the builder's grid values).
-TEST(RegionBuilder, EveryRecordOfAStraightBoundaryLiesInside) {
-    for (const char* text : {"y>x-0.3", "y<0.5x+0.2", "x+y>0.1", "y≥-2x+0.05", "x<0.37"}) {
-        ParsedEquation region(text);
-        for (const double ratio : {kUnitCells, 20.0}) {
-            const Region built = build(region, window(-2, 2, -2, 2, ratio), DeviceClass::Phone);
-            ASSERT_FALSE(built.records.empty()) << text;
-            for (const RegionRecord& record : built.records) {
-                double cx = 0.0;
-                double cy = 0.0;
-                for (int i = 0; i < record.vertexCount; ++i) {
-                    cx += record.points[static_cast<std::size_t>(i)].x / record.vertexCount;
-                    cy += record.points[static_cast<std::size_t>(i)].y / record.vertexCount;
-                }
-                region.table()[kSlotX] = cx;
-                region.table()[kSlotY] = cy;
-                EXPECT_NE(region.tree().value(), 0.0)
-                    << text << " at ratio " << ratio << ": centroid (" << cx << ", " << cy << ")";
-            }
-        }
-    }
-}
-
-TEST(RegionBuilder, CapacitiesByDevice) {
-    EXPECT_EQ(RegionBuilder::capacityFor(DeviceClass::Phone), 28444u);
-    EXPECT_EQ(RegionBuilder::capacityFor(DeviceClass::Tablet), 56889u);
-}
-
 TEST(RegionBuilder, HandWorkedHalfPlaneOnFourCells) {
     // y > x − 0.5 on [0, 2]² in unit cells: value (x − 0.5) − y = c − r − 0.5 at node (c, r),
     // inside where r > c − 0.5. Worked through by the clipping rules:
@@ -149,25 +120,6 @@ TEST(RegionBuilder, HandWorkedZerosAtNodesFollowTheOverridingGroups) {
     expectRecord(single.records[0], {{0, 0}, {1, 0}, {1, 0}, {0, 1}}, 0);
 }
 
-TEST(RegionBuilder, WindowInsideTheDiscIsOneRecordPerColumn) {
-    ParsedEquation disc("x^2+y^2<1");
-    const double ratio = 80.0;
-    const double d = 5.0001 / ratio;
-    for (DeviceClass device : kDevices) {
-        const Region region = build(disc, window(-0.5, 0.5, -0.4, 0.4, ratio), device);
-        const std::size_t columns = walkCount(-0.5, 0.5, d);
-        const std::size_t rows = walkCount(-0.4, 0.4, d);
-        ASSERT_EQ(region.records.size(), columns);
-        for (std::size_t c = 0; c < columns; ++c) {
-            const RegionRecord& strip = region.records[c];
-            const auto x0 = static_cast<float>(-0.5 + static_cast<double>(c) * d);
-            const auto x1 = static_cast<float>(-0.5 + static_cast<double>(c + 1) * d);
-            const auto top = static_cast<float>(-0.4 + static_cast<double>(rows) * d);
-            expectRecord(strip, {{x0, -0.4f}, {x1, -0.4f}, {x1, top}, {x0, top}}, c);
-        }
-    }
-}
-
 TEST(RegionBuilder, HalfPlaneFillsAboveItsLine) {
     // Nodes at x = −2.03 + k/8 and y = −1.5 + k/8 never lie on the line itself.
     ParsedEquation above("y>x");
@@ -197,6 +149,34 @@ TEST(RegionBuilder, HalfPlaneFillsAboveItsLine) {
         }
         // The full cells above the line merge into one strip per column, up to the top.
         EXPECT_EQ(strips, fullAtTheTop);
+    }
+}
+
+// Every corner of every record lies in the closed half-plane, whichever side of the cell's
+// diagonal the line crosses: a triangle whose three corners are all outside is never filled.
+// No line passes through a node (zeros at nodes follow the overriding groups, tested above).
+TEST(RegionBuilder, RecordsStayInsideTheirHalfPlane) {
+    struct Row {
+        const char* text;
+        double (*inside)(double, double);  // ≥ 0 in the closed half-plane
+    };
+    const Row rows[] = {
+        {"y>x+0.5", [](double x, double y) { return y - x - 0.5; }},
+        {"x+y<0.3", [](double x, double y) { return 0.3 - x - y; }},
+        {"y<3x-0.2", [](double x, double y) { return 3 * x - 0.2 - y; }},
+        {"2y≥0.7-x", [](double x, double y) { return 2 * y - 0.7 + x; }},
+    };
+    for (const Row& row : rows) {
+        ParsedEquation halfPlane(row.text);
+        const Region region =
+            build(halfPlane, window(-2, 2, -2, 2, kUnitCells), DeviceClass::Phone);
+        EXPECT_FALSE(region.records.empty()) << row.text;
+        for (const RegionRecord& record : region.records) {
+            for (int i = 0; i < record.vertexCount; ++i) {
+                const SamplePoint p = record.points[static_cast<std::size_t>(i)];
+                EXPECT_GE(row.inside(p.x, p.y), -1e-5) << row.text << " at " << p.x << "," << p.y;
+            }
+        }
     }
 }
 

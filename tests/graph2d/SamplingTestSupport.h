@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "ExpressionTestSupport.h"
 #include "engine/ExpressionParsing.h"
 #include "engine/ExpressionSummary.h"
 #include "engine/RVOperationTree.h"
@@ -24,9 +25,6 @@
 // Helpers shared by the 2D builder suites: an expression parsed like the keyboard parses it,
 // with its table, tree and compiled data kept together and in place.
 namespace plotwise::test {
-
-inline constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-inline constexpr double kInf = std::numeric_limits<double>::infinity();
 
 class ParsedEquation {
 public:

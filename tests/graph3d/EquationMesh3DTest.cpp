@@ -88,30 +88,6 @@ TEST_P(EquationMesh, HiddenEquationWaitsUntilVisible) {
     EXPECT_EQ(e.mesh.previousEvaluationLimits().max, limits.max);
 }
 
-TEST_P(EquationMesh, FasterImplicitsPicksTheVariantAtEachEvaluation) {
-    Held e("x^2+y^2+z^2-4");
-    const EvaluationLimits3D limits = viewLimits(EquationType::Implicit, device());
-    ASSERT_TRUE(e.mesh.evaluateWithLimits(limits, true, device(), true));
-    EXPECT_FALSE(e.mesh.evaluationData().useTetahedros);
-    const std::uint32_t cubes = e.mesh.dataObjectCount();
-    // Flat: the three corners of a triangle share its normal.
-    const auto& flat = e.mesh.mesh().vertices;
-    EXPECT_EQ(flat[0].nx, flat[1].nx);
-    EXPECT_EQ(flat[0].ny, flat[2].ny);
-    e.set("x^2+y^2+z^2-4");
-    ASSERT_TRUE(e.mesh.evaluateWithLimits(limits, true, device(), false));
-    EXPECT_TRUE(e.mesh.evaluationData().useTetahedros);
-    EXPECT_TRUE(e.mesh.evaluationData().calculateSmoothForImplicit);
-    // Six tetrahedra per cube cut the same sphere into more triangles.
-    EXPECT_GT(e.mesh.dataObjectCount(), cubes);
-    std::size_t differing = 0;
-    const auto& smooth = e.mesh.mesh().vertices;
-    for (std::size_t t = 0; t < smooth.size(); t += 3) {
-        differing += smooth[t].nx != smooth[t + 1].nx ? 1 : 0;
-    }
-    EXPECT_GT(differing, smooth.size() / 6);
-}
-
 TEST_P(EquationMesh, EveryKindBuildsItsMesh) {
     for (const char* text : {"z=y^2/16-x^2/25", "r=2sin(4Θ+cos(4Φ))", "(x^4+y^4+z^4)/10=50",
                              "(x^2+y^2+z^2+4^2-2^2)^2 - 4*4^2*(x^2+y^2)<0"}) {
@@ -130,18 +106,6 @@ TEST_P(EquationMesh, EveryKindBuildsItsMesh) {
         const Mesh3D taken = e.mesh.takeMesh();
         EXPECT_FALSE(taken.empty());
         EXPECT_EQ(e.mesh.dataObjectCount(), 0u);
-    }
-}
-
-TEST_P(EquationMesh, NoExpressionGivesNoMesh) {
-    EquationMesh3D empty;
-    for (const int number : {0, 2, 3, 5, 6, 7, 8, -1}) {
-        const auto type = static_cast<EquationType>(number);
-        empty.setExpression(nullptr, type);
-        EXPECT_TRUE(empty.evaluateWithLimits(viewLimits(type, device()), true, device(), false));
-        EXPECT_EQ(empty.dataObjectCount(), 0u) << number;
-        empty.calculateImplicit(viewLimits(EquationType::Implicit, device()), device());
-        EXPECT_EQ(empty.dataObjectCount(), 0u) << number;
     }
 }
 

@@ -63,39 +63,6 @@ TEST_P(InequalitySolid, BallOfEightCellsMergesIntoFourColumns) {
     EXPECT_EQ(mesh.lineIndices[24], 36);  // the second box starts at vertex 36
 }
 
-TEST_P(InequalitySolid, TorusMergesAlongZAndStaysUnderTheCap) {
-    auto e = equation("(x^2+y^2+z^2+4^2-2^2)^2 - 4*4^2*(x^2+y^2)<0");
-    InequalitySolidBuilder::Statistics statistics;
-    const EvaluationLimits3D limits = viewLimits(EquationType::Inequality, device());
-    const Mesh3D mesh = InequalitySolidBuilder::build(limits, e.data, capacities(), &statistics);
-    ASSERT_FALSE(mesh.empty());
-    EXPECT_FALSE(statistics.cutOff);
-    const std::size_t boxes = mesh.vertices.size() / 36;
-    EXPECT_LT(boxes, statistics.insidePoints);  // runs along z became single boxes
-    EXPECT_LT(mesh.vertices.size() + 36, capacities().inequalityVertices);
-    // Every box covers whole cells: its height is a whole number of steps.
-    for (std::size_t b = 0; b < boxes; ++b) {
-        const float height = mesh.vertices[36 * b + 30].z - mesh.vertices[36 * b].z;
-        const float cellsHigh = height / limits.step;
-        EXPECT_NEAR(cellsHigh, std::round(cellsHigh), 1e-3);
-        EXPECT_GE(std::round(cellsHigh), 1.0f);
-    }
-}
-
-TEST_P(InequalitySolid, AlternatingLayersStopAtTheBoxCap) {
-    // Centres z = k + 0.5 from −10: the relation holds on every other layer, so nothing merges
-    // and 4000 single cells want a box each. The cap allows 426 (853 on a tablet).
-    auto e = equation("cos(π(z-0.5))>0");
-    const EvaluationLimits3D limits{-10.0f, 10.0f, 1.0f, 0.0f};
-    InequalitySolidBuilder::Statistics statistics;
-    const Mesh3D mesh = InequalitySolidBuilder::build(limits, e.data, capacities(), &statistics);
-    EXPECT_EQ(statistics.insidePoints, 4000u);
-    EXPECT_TRUE(statistics.cutOff);
-    const std::size_t boxes = tablet() ? 853 : 426;
-    EXPECT_EQ(mesh.vertices.size(), 36 * boxes);
-    EXPECT_EQ(mesh.lineIndices.size(), 24 * boxes);
-}
-
 TEST_P(InequalitySolid, FullBoxStopsAtTheInsidePointBuffer) {
     // Everything holds: the buffer takes the first 10240 (20480) centres in x, y, z order, n per
     // column, so that many full columns and one partial one.

@@ -18,23 +18,6 @@ std::unique_ptr<RVEquation3D> fromText(const char* text, VariableTable& table) {
     return RVEquation3D::equation3DwithOperationTree(std::move(parsed.tree));
 }
 
-TEST(RVEquation3D, NewEquationWaitsForItsFirstEvaluation) {
-    VariableTable table{};
-    auto equation = fromText("z=y^2/16-x^2/25", table);
-    EXPECT_EQ(equation->type(), EquationType::ExplicitZ);
-    EXPECT_TRUE(equation->calculating());
-    EXPECT_EQ(equation->dataObjectCount(), 0u);
-    EXPECT_TRUE(equation->evaluateWithLimits(
-        viewLimits(EquationType::ExplicitZ, DeviceClass::Phone), DeviceClass::Phone, true));
-    EXPECT_FALSE(equation->calculating());
-    EXPECT_EQ(equation->dataObjectCount(), 900u);  // 30 × 30 on a phone
-    EXPECT_EQ(equation->dataIndexCount(), 6u * 29u * 29u);
-    EXPECT_EQ(equation->linesIndexCount(), 8u * 29u * 29u);
-    // The same limits again rebuild nothing.
-    EXPECT_FALSE(equation->evaluateWithLimits(
-        viewLimits(EquationType::ExplicitZ, DeviceClass::Phone), DeviceClass::Phone, true));
-}
-
 TEST(RVEquation3D, StoredEquationCarriesOutItsDerivativeAndVisibility) {
     VariableTable table{};
     QVariantMap state;
@@ -55,26 +38,6 @@ TEST(RVEquation3D, StoredEquationCarriesOutItsDerivativeAndVisibility) {
 
     state.insert(RVEquation::expressionStringKey, QStringLiteral("x^2+"));
     EXPECT_FALSE(RVEquation3D::equation3DwithStateFromDictionary(state, table.data()));
-}
-
-TEST(RVEquation3D, ChangingTheExpressionRebuildsAtTheSameLimits) {
-    VariableTable table{};
-    auto equation = fromText("x^2+y^2+z^2-4", table);
-    const EvaluationLimits3D limits = viewLimits(EquationType::Implicit, DeviceClass::Phone);
-    ASSERT_TRUE(equation->evaluateWithLimits(limits, DeviceClass::Phone, true));
-    const std::uint32_t sphere = equation->dataObjectCount();
-    ParsedExpression parsed = parseExpression(u"x^2+y^2+z^2-9", table.data());
-    equation->setExpression(std::move(parsed.tree));
-    EXPECT_TRUE(equation->evaluateWithLimits(limits, DeviceClass::Phone, true));
-    EXPECT_GT(equation->dataObjectCount(), sphere);  // a larger sphere has more triangles
-    // An inequality becomes type 7 and builds boxes.
-    ParsedExpression solid = parseExpression(u"x^2+y^2+z^2<9", table.data());
-    equation->setExpression(std::move(solid.tree));
-    EXPECT_EQ(equation->type(), EquationType::Inequality);
-    EXPECT_TRUE(equation->evaluateWithLimits(
-        viewLimits(EquationType::Inequality, DeviceClass::Phone), DeviceClass::Phone, true));
-    EXPECT_EQ(equation->dataObjectCount() % 36, 0u);
-    EXPECT_EQ(equation->linesIndexCount(), equation->dataObjectCount() / 36 * 24);
 }
 
 TEST(RVEquation3D, CompareAlphaPutsOpaqueEquationsFirst) {

@@ -115,18 +115,6 @@ TEST_F(LibraryStorageTest, MissingFilesGiveTheExamplesInOrder) {
     EXPECT_TRUE(folderEntries(testing::dataFolder()).isEmpty());
 }
 
-TEST_F(LibraryStorageTest, ExamplesAreClassified) {
-    const auto library2D = LibraryStorage::loadLibrary("expressions2D.plist", table.data());
-    std::vector<int> types;
-    for (const auto& equation : library2D.equations) {
-        types.push_back(toInt(equation->type()));
-    }
-    // y=, y= (derivative), x=, four r= curves, r=, implicit, implicit, implicit r², r², y<.
-    EXPECT_EQ(types, (std::vector<int>{1, 1, 0, 3, 3, 3, 3, 3, 6, 6, 6, 6, 7}));
-    // The derivative example is carried out.
-    EXPECT_FALSE(library2D.equations[1]->expression()->containsDerivative());
-}
-
 TEST_F(LibraryStorageTest, TheFileNameChoosesTheExampleSet) {
     EXPECT_EQ(LibraryStorage::exampleStates("my2D.plist").size(), 13);
     EXPECT_EQ(LibraryStorage::exampleStates("expressions3D.plist").size(), 14);
@@ -254,16 +242,6 @@ TEST_F(LibraryStorageTest, UnreadableFileIsKeptAsideBeforeSaving) {
         EXPECT_EQ(reloaded.equations.size(), 2u) << name;
         EXPECT_EQ(folderEntries(testing::dataFolder()).size(), 2) << name;
     }
-}
-
-TEST_F(LibraryStorageTest, AReadableFileIsSimplyReplaced) {
-    ASSERT_TRUE(PropertyList::writeFile(path2D, QVariantList{state("y=x")}));
-    QString aside;
-    ASSERT_TRUE(LibraryStorage::saveLibraryStates("expressions2D.plist",
-                                                  QVariantList{state("y=2x")}, &aside));
-    EXPECT_TRUE(aside.isEmpty());
-    EXPECT_EQ(folderEntries(testing::dataFolder()), QStringList{"expressions2D.plist"});
-    EXPECT_EQ(PropertyList::readFile(path2D).value.toList(), QVariantList{state("y=2x")});
 }
 
 }  // namespace

@@ -32,11 +32,6 @@ protected:
     QString path;
 };
 
-TEST_F(PreferenceStoreTest, TheStandardStoreLivesInTheConfigFolder) {
-    EXPECT_EQ(PreferenceStore::standardFilePath(), path);
-    EXPECT_EQ(PreferenceStore::standard().filePath(), path);
-}
-
 TEST_F(PreferenceStoreTest, UnsetKeysReadAsTheirRegisteredDefaults) {
     PreferenceStore store(path);
     EXPECT_FALSE(store.value("flag").isValid());
@@ -100,19 +95,6 @@ TEST_F(PreferenceStoreTest, SeveralChangesLandTogether) {
     ASSERT_TRUE(store.setValues(changes));
     const QVariantMap stored = fileContents();
     EXPECT_EQ(stored.keys(), (QStringList{"x", "y"}));
-}
-
-TEST_F(PreferenceStoreTest, ValuesWithoutAPlistFormAreRefused) {
-    PreferenceStore store(path);
-    ASSERT_TRUE(store.setValue("kept", 1));
-    EXPECT_FALSE(store.setValue("bad", QVariant::fromValue(QDir())));
-    QVariantMap changes;
-    changes.insert("kept", 2);
-    changes.insert("bad", QVariant::fromValue(QDir()));
-    EXPECT_FALSE(store.setValues(changes));
-    EXPECT_EQ(store.value("kept").toInt(), 1);
-    EXPECT_FALSE(store.value("bad").isValid());
-    EXPECT_EQ(fileContents().keys(), QStringList{"kept"});
 }
 
 TEST_F(PreferenceStoreTest, BooleansReadFromOtherKinds) {

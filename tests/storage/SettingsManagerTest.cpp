@@ -50,30 +50,6 @@ TEST_F(SettingsManagerTest, FreshStoreReadsTheDefaults) {
     EXPECT_TRUE(folderEntries(testing::configFolder()).isEmpty());
 }
 
-TEST_F(SettingsManagerTest, AppDefaultsHoldTheTwelveKeys) {
-    const QVariantMap defaults = RVPWSettingsManager::appDefaults();
-    const QVariantMap expected = {
-        {"enableShakesKey", true},
-        {"phoneHidesToolbarKey", false},
-        {"defaultColorKey", QStringLiteral("FF0000")},
-        {"useRandomDefaultColorKey", true},
-        {"enableKeyboardClicksKey", true},
-        {"useDarkBackground2DKey", false},
-        {"useThickLines2DKey", false},
-        {"useProportionalZoom2DKey", true},
-        {"showRotationBoxKey", true},
-        {"useLightBackground3DKey", false},
-        {"fasterLessAccurate3DAlgorithmKey", true},
-        {"display3DValuesKey", false},
-    };
-    EXPECT_EQ(defaults, expected);
-    for (auto it = defaults.begin(); it != defaults.end(); ++it) {
-        EXPECT_EQ(it.value().typeId(),
-                  it.key() == "defaultColorKey" ? QMetaType::QString : QMetaType::Bool)
-            << it.key().toStdString();
-    }
-}
-
 // Each accessor reads its own key, afresh: flip one key at a time and only its accessor moves.
 TEST_F(SettingsManagerTest, EachAccessorReadsItsKeyAfresh) {
     struct Accessor {
@@ -112,20 +88,6 @@ TEST_F(SettingsManagerTest, EachAccessorReadsItsKeyAfresh) {
     }
 }
 
-TEST_F(SettingsManagerTest, RandomDefaultColoursAreOpaqueAndIndependent) {
-    ASSERT_TRUE(settings.useRandomDefaultColor());
-    QStringList texts;
-    for (int i = 0; i < 200; ++i) {
-        const QColor color = settings.defaultColor();
-        ASSERT_TRUE(color.isValid());
-        EXPECT_EQ(color.alphaF(), 1.0f);
-        texts.append(hexStringFromColor(color));
-    }
-    texts.removeDuplicates();
-    // 200 draws from 2^24 colours: a repeat has a probability near 0.1%.
-    EXPECT_GE(texts.size(), 199);
-}
-
 TEST_F(SettingsManagerTest, StoredDefaultColourWhenRandomIsOff) {
     ASSERT_TRUE(store().setValue("useRandomDefaultColorKey", false));
     EXPECT_EQ(hexStringFromColor(settings.defaultColor()), "FF0000");
@@ -135,19 +97,6 @@ TEST_F(SettingsManagerTest, StoredDefaultColourWhenRandomIsOff) {
     EXPECT_EQ(hexStringFromColor(settings.defaultColor()), "12AB3480");
     ASSERT_TRUE(store().setValue("defaultColorKey", QStringLiteral("none")));
     EXPECT_FALSE(settings.defaultColor().isValid());
-}
-
-TEST_F(SettingsManagerTest, NewEquationsTakeTheSettingsDefaultColour) {
-    ASSERT_TRUE(store().setValue("useRandomDefaultColorKey", false));
-    ASSERT_TRUE(store().setValue("defaultColorKey", QStringLiteral("0080FF")));
-    VariableTable table{};
-    RVParser parser;
-    auto curve = RVEquation::equationWithOperationTree(parser.parse(u"y=x", table.data()));
-    auto region = RVEquation::equationWithOperationTree(parser.parse(u"y>x", table.data()));
-    curve->setDefaultColorForExpressionType(settings.defaultColor());
-    region->setDefaultColorForExpressionType(settings.defaultColor());
-    EXPECT_EQ(hexStringFromColor(curve->color()), "0080FF");
-    EXPECT_EQ(hexStringFromColor(region->color()), "0080FF80");
 }
 
 TEST_F(SettingsManagerTest, ResetLibrariesDeletesBothFilesAndNothingElse) {
@@ -160,11 +109,6 @@ TEST_F(SettingsManagerTest, ResetLibrariesDeletesBothFilesAndNothingElse) {
     // Again, with nothing to delete: no error, nothing changes.
     RVPWSettingsManager::resetLibraries();
     EXPECT_EQ(folderEntries(data), QStringList{"other.plist"});
-}
-
-TEST_F(SettingsManagerTest, LibraryFilesLiveInTheDataFolder) {
-    EXPECT_EQ(LibraryStorage::libraryFilePath("expressions2D.plist"),
-              testing::dataFolder() + QStringLiteral("/expressions2D.plist"));
 }
 
 }  // namespace

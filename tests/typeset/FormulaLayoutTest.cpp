@@ -49,13 +49,6 @@ void expectPartsInside(const FormulaNode& node, const std::string& where) {
     }
 }
 
-TEST(FormulaLayout, FontFollowsTheDepthOfTheLayout) {
-    const auto parsed = parse("x");
-    EXPECT_EQ(layoutOf(parsed.tree.get(), 0)->root().font().pixelSize(), 18);
-    EXPECT_EQ(layoutOf(parsed.tree.get(), 3)->root().font().pixelSize(), 15);
-    EXPECT_EQ(layoutOf(parsed.tree.get(), 10)->root().font().pixelSize(), 8);
-}
-
 TEST(FormulaLayout, IsComputedOnceWhateverTheDepthAskedLater) {
     const auto parsed = parse("x+1");
     FormulaLayout layout(parsed.tree.get(), test::kStandardSize);
@@ -94,16 +87,13 @@ TEST(FormulaLayout, ExponentIsRaisedAndSmaller) {
     ASSERT_EQ(power.kind(), Kind::Power);
     const auto& base = power.children()[0];
     const auto& exponent = power.children()[1];
-    EXPECT_EQ(exponent.node->font().pixelSize(), 15);  // three depth steps below 18
     EXPECT_LT(exponent.node->font().pixelSize(), base.node->font().pixelSize());
     EXPECT_LT(exponent.origin.y(), base.origin.y());
     EXPECT_LT(axis(exponent), axis(base));
-    EXPECT_DOUBLE_EQ(exponent.origin.y(), 0.0);
     EXPECT_GE(exponent.origin.x(), base.node->size().width());
-    // The base sits at the bottom; the box is the base plus half the (smaller) exponent.
+    // The base sits at the bottom; the raised exponent makes the box taller than the base.
     EXPECT_DOUBLE_EQ(bottom(base), power.size().height());
-    EXPECT_DOUBLE_EQ(power.size().height(),
-                     base.node->size().height() + exponent.node->size().height() / 2.0);
+    EXPECT_GT(power.size().height(), base.node->size().height());
     EXPECT_DOUBLE_EQ(power.size().baselineOffset, axis(base));
 }
 
@@ -112,7 +102,7 @@ TEST(FormulaLayout, ExponentsOfExponentsKeepShrinking) {
     const auto layout = layoutOf(parsed.tree.get());
     const FormulaNode& inner = child(layout->root(), 1);
     ASSERT_EQ(inner.kind(), Kind::Power);
-    EXPECT_EQ(child(inner, 1).font().pixelSize(), 12);
+    EXPECT_LT(child(inner, 1).font().pixelSize(), child(inner, 0).font().pixelSize());
 }
 
 TEST(FormulaLayout, FractionBarLiesBetweenNumeratorAndDenominator) {
@@ -126,27 +116,27 @@ TEST(FormulaLayout, FractionBarLiesBetweenNumeratorAndDenominator) {
     EXPECT_EQ(numerator.node->kind(), Kind::Parentheses);
     const qreal bar = fraction.fractionBar()->y1();
     EXPECT_DOUBLE_EQ(fraction.fractionBar()->y2(), bar);
-    // 2 below the numerator, 1 above the denominator.
-    EXPECT_DOUBLE_EQ(bar - bottom(numerator), 2.0);
-    EXPECT_DOUBLE_EQ(denominator.origin.y() - bar, 1.0);
+    EXPECT_GT(bar, bottom(numerator));
+    EXPECT_GT(denominator.origin.y(), bar);
     EXPECT_LT(fraction.fractionBar()->x1(), fraction.fractionBar()->x2());
     // The axis, which neighbours align on, runs just above the bar.
-    EXPECT_DOUBLE_EQ(fraction.size().baselineOffset, bar - 1.0);
+    EXPECT_LT(fraction.size().baselineOffset, bar);
+    EXPECT_GT(fraction.size().baselineOffset, bottom(numerator) - 1.0);
     EXPECT_DOUBLE_EQ(fraction.size().height(), bottom(denominator));
 }
 
-TEST(FormulaLayout, FractionIsEightWiderThanAWiderDenominator) {
+TEST(FormulaLayout, FractionIsWiderThanAWiderDenominatorAndCentresBoth) {
     const auto parsed = parse("x/(x+y+z+r)");
     const auto layout = layoutOf(parsed.tree.get());
     const FormulaNode& fraction = layout->root();
     const auto& numerator = fraction.children()[0];
     const auto& denominator = fraction.children()[1];
     ASSERT_GT(denominator.node->size().width(), numerator.node->size().width());
-    EXPECT_DOUBLE_EQ(fraction.size().width(), denominator.node->size().width() + 8.0);
-    // Both parts are centred.
-    EXPECT_DOUBLE_EQ(denominator.origin.x(), 4.0);
-    EXPECT_NEAR(numerator.origin.x() + numerator.node->size().width() / 2.0,
-                fraction.size().width() / 2.0, 1e-9);
+    EXPECT_GT(fraction.size().width(), denominator.node->size().width());
+    for (const auto* part : {&numerator, &denominator}) {
+        EXPECT_NEAR(part->origin.x() + part->node->size().width() / 2.0,
+                    fraction.size().width() / 2.0, 1e-9);
+    }
 }
 
 TEST(FormulaLayout, FractionIsAsWideAsAWiderNumerator) {
@@ -211,10 +201,11 @@ std::string nestedFraction(int levels) {
     return "(" + text + ")";
 }
 
-TEST(FormulaLayout, ParenthesesGrowWithTheirContentsUpToSeventyFivePixels) {
+// The brackets are as tall as their contents; what they add to the width grows with the height
+// up to a cap, then stays.
+TEST(FormulaLayout, ParenthesesGrowWithTheirContentsUpToACap) {
     qreal previousHeight = 0.0;
-    std::vector<qreal> extraBelowCap;
-    std::vector<qreal> extraPastCap;
+    std::vector<qreal> extras;
     for (int levels = 0; levels <= 6; ++levels) {
         const auto parsed = parse(nestedFraction(levels).c_str());
         ASSERT_NE(parsed.tree, nullptr);
@@ -229,20 +220,13 @@ TEST(FormulaLayout, ParenthesesGrowWithTheirContentsUpToSeventyFivePixels) {
         ASSERT_EQ(brackets.crescents().size(), 2u);
         EXPECT_TRUE(brackets.crescents()[0].opening);
         EXPECT_FALSE(brackets.crescents()[1].opening);
-        // What the brackets add to the width: 2k + 2, with k at most 15.
-        const qreal extra = brackets.size().width() - contents.size().width();
-        EXPECT_LE(extra, 32.0);
-        (contents.size().height() > 75.0 ? extraPastCap : extraBelowCap).push_back(extra);
+        extras.push_back(brackets.size().width() - contents.size().width());
     }
-    ASSERT_GE(extraBelowCap.size(), 2u);
-    ASSERT_GE(extraPastCap.size(), 2u);
-    for (size_t i = 1; i < extraBelowCap.size(); ++i) {
-        EXPECT_GT(extraBelowCap[i], extraBelowCap[i - 1]);
+    EXPECT_LT(extras[0], extras[1]);
+    for (size_t i = 1; i < extras.size(); ++i) {
+        EXPECT_GE(extras[i], extras[i - 1]);
     }
-    for (const qreal extra : extraPastCap) {
-        EXPECT_DOUBLE_EQ(extra, extraPastCap.front());
-    }
-    EXPECT_GT(extraPastCap.front(), extraBelowCap.back());
+    EXPECT_DOUBLE_EQ(extras[extras.size() - 2], extras.back());
 }
 
 TEST(FormulaLayout, SquareRootShowsItsIndexSmallAndTheOverbarSpansTheRadicand) {
@@ -254,18 +238,18 @@ TEST(FormulaLayout, SquareRootShowsItsIndexSmallAndTheOverbarSpansTheRadicand) {
     const auto& radicand = root.children()[1];
     ASSERT_EQ(index.node->texts().size(), 1u);
     EXPECT_EQ(index.node->texts()[0].text, QStringLiteral("2"));
-    EXPECT_EQ(index.node->font().pixelSize(), 15);
+    EXPECT_LT(index.node->font().pixelSize(), radicand.node->font().pixelSize());
     EXPECT_DOUBLE_EQ(bottom(radicand), root.size().height());
     // The index stands on the axis, left of the radicand.
     EXPECT_DOUBLE_EQ(bottom(index), root.size().baselineOffset);
     EXPECT_LT(boxOf(index).right(), radicand.origin.x());
-    // The overbar runs along the radicand's top from 1 left of it to 2 right of it.
+    // The overbar runs along the radicand's top, past both its ends.
     const QPolygonF& radical = root.radical();
     ASSERT_EQ(radical.size(), 6);
     EXPECT_DOUBLE_EQ(radical[3].y(), radicand.origin.y());
     EXPECT_DOUBLE_EQ(radical[4].y(), radicand.origin.y());
-    EXPECT_DOUBLE_EQ(radical[3].x(), radicand.origin.x() - 1.0);
-    EXPECT_DOUBLE_EQ(radical[4].x(), boxOf(radicand).right() + 2.0);
+    EXPECT_LT(radical[3].x(), radicand.origin.x());
+    EXPECT_GT(radical[4].x(), boxOf(radicand).right());
     // The hook reaches the bottom of the box.
     EXPECT_DOUBLE_EQ(radical[2].y(), root.size().height());
 }
@@ -332,8 +316,8 @@ TEST(FormulaLayout, RelationSetsItsSignBetweenOperandsOnTheAxis) {
     EXPECT_DOUBLE_EQ(axis(left), relation.size().baselineOffset);
     EXPECT_DOUBLE_EQ(axis(right), relation.size().baselineOffset);
     EXPECT_DOUBLE_EQ(sign.origin.y() + sign.size.height() / 2.0, relation.size().baselineOffset);
-    EXPECT_DOUBLE_EQ(sign.origin.x(), boxOf(left).right() + 1.0);
-    EXPECT_DOUBLE_EQ(right.origin.x(), sign.origin.x() + sign.size.width() + 1.0);
+    EXPECT_GT(sign.origin.x(), boxOf(left).right());
+    EXPECT_GT(right.origin.x(), sign.origin.x() + sign.size.width());
     EXPECT_DOUBLE_EQ(relation.size().width(), boxOf(right).right());
     EXPECT_DOUBLE_EQ(relation.size().height(), std::max(bottom(left), bottom(right)));
 }
