@@ -64,45 +64,6 @@ TEST(Scanner, TypesSpellingsAndPositions) {
     }
 }
 
-struct ScanErrorCase {
-    const char* name;
-    std::u16string text;
-    int tokensBeforeError;
-    int position;
-};
-
-class ScanErrors : public ::testing::TestWithParam<ScanErrorCase> {};
-
-// "d/" must be followed by "d"; the error names the missing "d" at the offending index.
-TEST_P(ScanErrors, DerivativePrefixWithoutSecondD) {
-    const ScanErrorCase& c = GetParam();
-    RVScanner scanner;
-    scanner.setSource(c.text);
-    for (int i = 0; i < c.tokensBeforeError; ++i) {
-        EXPECT_NE(scanner.scan().type(), TOKEN_EOF);
-    }
-    try {
-        scanner.scan();
-        ADD_FAILURE() << "no scan error for " << utf8(c.text);
-    } catch (const ScanException& e) {
-        EXPECT_EQ(utf8(e.format), "%@ expected");
-        EXPECT_EQ(utf8(e.argument), "d");
-        EXPECT_EQ(e.position, c.position);
-    }
-}
-
-const ScanErrorCase kScanErrorCases[] = {
-    {"DSlashX", u"d/x", 0, 2},
-    {"AfterOtherTokens", u"2+d/5", 2, 4},
-    // At the end there is no offending character; the index is sourcePtr - 1.
-    {"AtEndOfText", u"d/", 0, 1},
-};
-
-INSTANTIATE_TEST_SUITE_P(Scanner, ScanErrors, ::testing::ValuesIn(kScanErrorCases),
-                         [](const ::testing::TestParamInfo<ScanErrorCase>& info) {
-                             return std::string(info.param.name);
-                         });
-
 // Property: over random text without scan errors, the tokens tile the source. Each token's
 // spelling stands at its position (multiplication signs read as "⋅"), positions increase, and
 // everything between tokens is white space.

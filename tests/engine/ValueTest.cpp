@@ -541,16 +541,6 @@ TEST(Classification, KindOperatorExplicitnessAndAssignment) {
     }
 }
 
-TEST(Classification, ExplicitAssignmentWritesItsSlot) {
-    VariableTable table = test::zeroTable();
-    table[0] = 3;
-    RVParser parser;
-    auto tree = parser.parse(u"y=x^2", table.data());
-    ASSERT_NE(tree, nullptr);
-    EXPECT_EQ(tree->value(), 9.0);
-    EXPECT_EQ(table[1], 9.0);
-}
-
 TEST(Classification, ImplicitEquationDoesNotWrite) {
     VariableTable table = slotsXY(2, 7);
     RVParser parser;
