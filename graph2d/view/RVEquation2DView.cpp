@@ -35,30 +35,29 @@ RVEquation2DView::RVEquation2DView(QWidget* parent)
 RVEquation2DView::~RVEquation2DView() = default;
 
 void RVEquation2DView::setModel(EquationModel2D* model) {
-    for (QMetaObject::Connection& connection : modelConnections_) {
-        disconnect(connection);
+    if (model_) {
+        model_->disconnect(this);
     }
     model_ = model;
     if (model != nullptr) {
         const auto repaint = [this] { update(); };
-        modelConnections_[0] = connect(model, &QAbstractItemModel::rowsInserted, this,
-                                       [this](const QModelIndex&, int first, int last) {
-                                           evaluateRows(first, last);
-                                           update();
-                                       });
-        modelConnections_[1] = connect(model, &QAbstractItemModel::rowsRemoved, this, repaint);
-        modelConnections_[2] = connect(model, &QAbstractItemModel::rowsMoved, this, repaint);
-        modelConnections_[3] = connect(model, &QAbstractItemModel::modelReset, this, repaint);
-        modelConnections_[4] = connect(model, &QAbstractItemModel::layoutChanged, this, repaint);
-        modelConnections_[5] = connect(
-            model, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex& first, const QModelIndex& last, const QList<int>& roles) {
-                // Shown again: its samples were dropped when it was hidden.
-                if (roles.isEmpty() || roles.contains(Qt::CheckStateRole)) {
-                    evaluateRows(first.row(), last.row());
-                }
-                update();
-            });
+        connect(model, &QAbstractItemModel::rowsInserted, this,
+                [this](const QModelIndex&, int first, int last) {
+                    evaluateRows(first, last);
+                    update();
+                });
+        connect(model, &QAbstractItemModel::rowsRemoved, this, repaint);
+        connect(model, &QAbstractItemModel::rowsMoved, this, repaint);
+        connect(model, &QAbstractItemModel::modelReset, this, repaint);
+        connect(model, &QAbstractItemModel::layoutChanged, this, repaint);
+        connect(model, &QAbstractItemModel::dataChanged, this,
+                [this](const QModelIndex& first, const QModelIndex& last, const QList<int>& roles) {
+                    // Shown again: its samples were dropped when it was hidden.
+                    if (roles.isEmpty() || roles.contains(Qt::CheckStateRole)) {
+                        evaluateRows(first.row(), last.row());
+                    }
+                    update();
+                });
         evaluateRows(0, model->count() - 1);
     }
     update();

@@ -135,7 +135,6 @@ private:
 
     RVEquation2DViewDelegate* delegate_ = nullptr;
     QPointer<EquationModel2D> model_;
-    QMetaObject::Connection modelConnections_[6];
     ViewportGesture2D gesture_;
     std::optional<TickWidths> majorTicks_;
     PlanePainter planePainter_;

@@ -39,49 +39,27 @@ TEST(ColorText, RoundsHalvesAwayFromZero) {
     EXPECT_EQ(hexStringFromColor(QColor::fromRgbF(below, below, below)), "000000");
 }
 
-TEST(ColorText, ReadsSixCharactersAsRgb) {
-    const QColor red = colorWithHexString(QStringLiteral("FF0000"));
-    ASSERT_TRUE(red.isValid());
-    EXPECT_EQ(red.red(), 255);
-    EXPECT_EQ(red.green(), 0);
-    EXPECT_EQ(red.blue(), 0);
-    EXPECT_EQ(red.alphaF(), 1.0f);
-
-    const QColor lower = colorWithHexString(QStringLiteral("ff8001"));
-    EXPECT_EQ(lower.red(), 255);
-    EXPECT_EQ(lower.green(), 128);
-    EXPECT_EQ(lower.blue(), 1);
-}
-
-TEST(ColorText, ReadsOtherLengthsAsRgba) {
-    const QColor translucent = colorWithHexString(QStringLiteral("FF000080"));
-    EXPECT_EQ(translucent.red(), 255);
-    EXPECT_EQ(translucent.alpha(), 128);
-    EXPECT_NEAR(translucent.alphaF(), 128.0 / 255.0, 1e-4);
-
-    // Seven characters: the value 0x0FF00008 read as RGBA.
-    const QColor seven = colorWithHexString(QStringLiteral("FF00008"));
-    EXPECT_EQ(seven.red(), 0x0F);
-    EXPECT_EQ(seven.green(), 0xF0);
-    EXPECT_EQ(seven.blue(), 0x00);
-    EXPECT_EQ(seven.alpha(), 0x08);
-
-    // Three characters: 0xF80 as RGBA.
-    const QColor three = colorWithHexString(QStringLiteral("F80"));
-    EXPECT_EQ(three.red(), 0);
-    EXPECT_EQ(three.green(), 0);
-    EXPECT_EQ(three.blue(), 0x0F);
-    EXPECT_EQ(three.alpha(), 0x80);
-
-    // The "0x" prefix counts in the length: eight characters, so RGBA of 0x00FF0000.
-    const QColor prefixed = colorWithHexString(QStringLiteral("0xFF0000"));
-    EXPECT_EQ(prefixed.red(), 0);
-    EXPECT_EQ(prefixed.green(), 255);
-    EXPECT_EQ(prefixed.alpha(), 0);
-
-    // Too many digits saturate.
-    const QColor saturated = colorWithHexString(QStringLiteral("FFFFFFFFFFFF"));
-    EXPECT_EQ(saturated.rgba(), 0xFFFFFFFFu);
+// Six characters are RGB; any other length is the value read as RGBA ("0x" counts in the
+// length; too many digits saturate).
+TEST(ColorText, ReadsSixCharactersAsRgbAndOtherLengthsAsRgba) {
+    const struct {
+        const char* text;
+        QRgb rgba;
+    } rows[] = {
+        {"FF0000", qRgba(255, 0, 0, 255)},
+        {"ff8001", qRgba(255, 128, 1, 255)},
+        {"FF000080", qRgba(255, 0, 0, 128)},
+        {"FF00008", qRgba(0x0F, 0xF0, 0x00, 0x08)},
+        {"F80", qRgba(0, 0, 0x0F, 0x80)},
+        {"0xFF0000", qRgba(0, 255, 0, 0)},
+        {"FFFFFFFFFFFF", qRgba(255, 255, 255, 255)},
+    };
+    for (const auto& row : rows) {
+        const QColor color = colorWithHexString(QString::fromLatin1(row.text));
+        ASSERT_TRUE(color.isValid()) << row.text;
+        EXPECT_EQ(color.rgba(), row.rgba) << row.text;
+    }
+    EXPECT_NEAR(colorWithHexString(QStringLiteral("FF000080")).alphaF(), 128.0 / 255.0, 1e-4);
 }
 
 TEST(ColorText, TextWithoutDigitsIsNoColour) {

@@ -128,6 +128,19 @@ protected:
     RVEquation2DView view;
 };
 
+// The view follows its model: an equation is sampled when it arrives and again when it is shown
+// after being hidden (hiding drops its samples).
+TEST_F(RVEquation2DViewTest, EquationsAreSampledAsTheModelAddsAndShowsThem) {
+    RVEquation2D* curve = add("y=x^2", Qt::red);
+    ASSERT_NE(curve->data(), nullptr);
+    const QModelIndex row = plane.index(plane.rowOf(curve));
+    ASSERT_TRUE(plane.setData(row, Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_EQ(curve->data(), nullptr);
+    ASSERT_TRUE(plane.setData(row, Qt::Checked, Qt::CheckStateRole));
+    ASSERT_NE(curve->data(), nullptr);
+    EXPECT_GT(curve->dataObjectCount(), 0u);
+}
+
 TEST_F(RVEquation2DViewTest, SpacingIsChosenAgainAfterAZoomAndKeptWhenResized) {
     render();
     const std::optional<TickWidths> chosen = view.majorTickWidths();
