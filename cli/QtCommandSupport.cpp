@@ -1,5 +1,6 @@
 #include "cli/QtCommandSupport.h"
 
+#include <array>
 #include <charconv>
 #include <cstdio>
 
@@ -13,7 +14,34 @@ void criticalMessagesOnly(QtMsgType type, const QMessageLogContext&, const QStri
     }
 }
 
+constexpr std::array<unsigned, 9> kPalette = {
+    0x1F77B4,  // blue
+    0xD62728,  // red
+    0x2CA02C,  // green
+    0xFF7F0E,  // orange
+    0x9467BD,  // purple
+    0x17BECF,  // cyan
+    0xE377C2,  // pink
+    0x8C564B,  // brown
+    0xBCBD22,  // olive
+};
+
 }  // namespace
+
+QColor colorForExpression(const std::vector<ChosenColor>& colors, std::size_t index,
+                          EquationType type) {
+    ChosenColor chosen;
+    if (index < colors.size()) {
+        chosen = colors[index];
+    } else {
+        const unsigned rgb = kPalette[(index - colors.size()) % kPalette.size()];
+        chosen.color = QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    }
+    if (type == EquationType::Inequality && !chosen.hasAlpha) {
+        chosen.color.setAlphaF(0.5f);
+    }
+    return chosen.color;
+}
 
 std::optional<QColor> parseColor(std::string_view text, bool* hasAlpha) {
     if (text.starts_with('#')) {

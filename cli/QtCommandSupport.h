@@ -7,11 +7,27 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
+
+#include "engine/EquationType.h"
 
 namespace plotwise::cli {
 
 // RRGGBB or RRGGBBAA, with or without a leading '#'; `hasAlpha` tells which was given.
 std::optional<QColor> parseColor(std::string_view text, bool* hasAlpha = nullptr);
+
+// A colour given with --color, and whether it carried an alpha.
+struct ChosenColor {
+    QColor color;
+    bool hasAlpha = false;
+};
+
+// The colour of the `index`-th expression of a drawing command: the n-th --color for the n-th
+// expression, the others a fixed palette in turn (apart from each other and from the grid,
+// readable on light and dark backgrounds). An inequality is half transparent, as its default
+// colour is, unless an alpha was given.
+QColor colorForExpression(const std::vector<ChosenColor>& colors, std::size_t index,
+                          EquationType type);
 
 // Keeps only critical messages on standard error while it lives: the platform's chatter (a
 // missing runtime directory, font configuration notes) would break the one-line error contract.

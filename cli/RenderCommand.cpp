@@ -33,25 +33,6 @@ namespace {
 // Far beyond any screen; keeps a typo from asking for gigabytes.
 constexpr int kMaximumSide = 16384;
 
-// Equations without a --color take these in turn: apart from each other and from the grey of
-// the grid, readable on the light and the dark background.
-constexpr std::array<unsigned, 9> kPalette = {
-    0x1F77B4,  // blue
-    0xD62728,  // red
-    0x2CA02C,  // green
-    0xFF7F0E,  // orange
-    0x9467BD,  // purple
-    0x17BECF,  // cyan
-    0xE377C2,  // pink
-    0x8C564B,  // brown
-    0xBCBD22,  // olive
-};
-
-struct ChosenColor {
-    QColor color;
-    bool hasAlpha = false;
-};
-
 struct RenderOptions {
     std::vector<std::string> expressions;
     std::string output;
@@ -218,22 +199,6 @@ std::optional<int> readOptions(Arguments arguments, RenderOptions& options, std:
     return std::nullopt;
 }
 
-QColor colorForEquation(const RenderOptions& options, std::size_t index, EquationType type) {
-    ChosenColor chosen;
-    if (index < options.colors.size()) {
-        chosen = options.colors[index];
-    } else {
-        const unsigned rgb = kPalette[(index - options.colors.size()) % kPalette.size()];
-        chosen.color = QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-    }
-    // As the default colour: an inequality's region is half transparent, so the grid and other
-    // curves show through, unless the user asked for an alpha of their own.
-    if (type == EquationType::Inequality && !chosen.hasAlpha) {
-        chosen.color.setAlphaF(0.5f);
-    }
-    return chosen.color;
-}
-
 void printJson(std::ostream& out, const RenderOptions& options,
                const std::vector<RVEquation2D*>& equations) {
     JsonWriter json;
@@ -285,7 +250,7 @@ int runRender(Arguments arguments, std::ostream& out, std::ostream& err) {
         }
         auto equation = RVEquation2D::equation2DwithOperationTree(std::move(parsed.tree));
         equation->setVisible(true);
-        equation->setColor(colorForEquation(options, equations.size(), equation->type()));
+        equation->setColor(colorForExpression(options.colors, equations.size(), equation->type()));
         equations.push_back(std::move(equation));
     }
 

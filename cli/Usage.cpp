@@ -13,7 +13,7 @@ struct CommandUsage {
     std::string_view text;
 };
 
-constexpr std::array<CommandUsage, 7> kCommands = {{
+constexpr std::array<CommandUsage, 8> kCommands = {{
     {"eval", R"(eval [--set VAR=NUMBER]... [--json] EXPR
       Evaluate EXPR as the keyboard's live preview does: every variable is 0 unless set.
       Prints the value as %.10f, or True/False for an implicit equation or inequality.
@@ -64,6 +64,17 @@ constexpr std::array<CommandUsage, 7> kCommands = {{
       The n-th --color colours the n-th EXPR (RRGGBBAA sets alpha); the rest take a fixed
       palette; inequalities are half transparent. Prints FILE; with --json: file, width,
       height and equations (expression, type, color, dataObjectCount).
+)"},
+    {"render3d",
+     R"(render3d EXPR... -o FILE.png [--size WxH] [--mode points|wire|shaded] [--rotation AX AY]
+       [--scale S] [--light] [--labels] [--tablet] [--accurate] [--color RRGGBB]... [--json]
+      Draw each EXPR in the 3D scene with the app's renderer, offscreen with OpenGL, as the
+      phone's (--tablet: tablet's) screen of WxH pixels (default 800x600) shows it from the
+      reset view: zoomed by S (0.05 to 30), then turned by one drag of AX AY points; shaded
+      by default, --light background, --labels for the value labels, --accurate turns
+      "Faster Implicits" off. Colours as render. Prints FILE; with --json: file, width,
+      height, renderer and equations (expression, type, color and the mesh counts). Needs
+      an X display with GLX: run it under xvfb-run.
 )"},
 }};
 

@@ -11,6 +11,9 @@
 #ifdef PLOTWISE_CLI_RENDER
 #include "cli/RenderCommand.h"
 #endif
+#ifdef PLOTWISE_CLI_RENDER3D
+#include "cli/Render3DCommand.h"
+#endif
 #ifdef PLOTWISE_CLI_LIBRARY
 #include "cli/LibraryCommand.h"
 #endif
@@ -72,6 +75,11 @@ int main(int argc, char** argv) {
 #ifdef PLOTWISE_CLI_RENDER
     if (command == "render") {
         return runRender(rest, std::cout, std::cerr);
+    }
+#endif
+#ifdef PLOTWISE_CLI_RENDER3D
+    if (command == "render3d") {
+        return runRender3D(rest, std::cout, std::cerr);
     }
 #endif
     return usageError(std::cerr, "unknown command '" + command + "'");

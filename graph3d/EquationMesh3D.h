@@ -50,6 +50,9 @@ public:
     int verticalSteps() const { return mesh_.verticalSteps; }
 
     const EvaluationLimits3D& previousEvaluationLimits() const { return previousEvaluationLimits_; }
+    // The next evaluation rebuilds whatever the limits: the uploaded copy was lost with its
+    // graphics context, and the client copy was freed by the upload.
+    void spoilCache() { previousEvaluationLimits_.targetValue = -1.0f; }
     // Set while a mesh is being built, and from creation until the first evaluation: the view
     // must not upload then.
     bool calculating() const { return calculating_; }

@@ -54,6 +54,7 @@ public:
     const EvaluationLimits3D& previousEvaluationLimits() const {
         return mesh_.previousEvaluationLimits();
     }
+    void spoilCache() { mesh_.spoilCache(); }
     bool calculating() const { return mesh_.calculating(); }
     void setCalculating(bool calculating) { mesh_.setCalculating(calculating); }
     bool invalidVBO() const { return mesh_.invalidVBO(); }

@@ -251,6 +251,41 @@ TEST(Cli, Render) {
     });
 }
 
+// Without a display there is no OpenGL: everything but the drawing is checked here; the
+// pictures are compared with the renderer's own under xvfb-run (label opengl).
+TEST(Cli, Render3DWithoutOpenGL) {
+    const std::string noGL = "no OpenGL \\(no X display with GLX; try xvfb-run\\)";
+    const auto with = [](std::vector<std::string> words) {
+        words.insert(words.begin(), {"render3d", "z=x", "-o", "@"});
+        return words;
+    };
+    checkRows({
+        {{"render3d", "--help"}, 0, R"(^Usage: plotwise-cli render3d EXPR\.\.\. -o FILE\.png )"},
+        {with({}), 1, kNone, "^error: " + noGL + "\n$"},
+        {with({"--json", "--mode", "wire", "--rotation", "-30", "20", "--scale", "30", "--light",
+               "--labels", "--tablet", "--accurate", "--color", "FF000080"}),
+         1, R"(^\{"ok": false, "error": ")" + noGL + R"("\}\n$)", "^error: " + noGL},
+        // The text is read before any drawing.
+        {{"render3d", "z=(", "-o", "@"},
+         1,
+         kNone,
+         "^error at \\d+: Expression expected in 'z=\\('\n$"},
+        {with({"--scale", "30.5"}), 2, kNone, "--scale needs a zoom from 0.05 to 30"},
+        {with({"--scale", "0.049"}), 2, kNone, kUsage},
+        {with({"--scale", "nan"}), 2, kNone, kUsage},
+        {with({"--mode", "solid"}), 2, kNone, "--mode needs points, wire or shaded"},
+        {with({"--size", "0x10"}), 2, kNone, "--size needs WxH"},
+        {with({"--size", "10"}), 2, kNone, kUsage},
+        {with({"--rotation", "1", "inf"}), 2, kNone, "--rotation needs AX AY"},
+        {with({"--rotation", "1"}), 2, kNone, kUsage},
+        {with({"--color", "red"}), 2, kNone, "--color needs RRGGBB"},
+        {with({"--color", "FF0000", "--color", "00FF00"}), 2, kNone, "more --color values"},
+        {with({"--dark"}), 2, kNone, "unknown option '--dark'"},
+        {{"render3d", "-o", "@"}, 2, kNone, "render3d needs at least one expression"},
+        {{"render3d", "z=x"}, 2, kNone, "render3d needs -o FILE.png"},
+    });
+}
+
 // The picture: axes and a curve where the view's mapping puts them, here with a centre and a
 // ratio per axis: column = (x - cx) * rx + w / 2, row = h / 2 - (y - cy) * ry.
 TEST(Cli, RenderDrawsWhereTheViewMaps) {

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QOpenGLFunctions>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+namespace plotwise {
+
+class RVEquation3D;
+
+// The graphics-memory copy of one equation's mesh: interleaved positions and normals, triangle
+// and line indices, and for meshes whose triangles share no vertices (implicit and inequality
+// meshes) each vertex's triangle's last position, where flat shading lights it.
+struct MeshBuffers3D {
+    GLuint vertexBuffer = 0;
+    GLuint indexBuffer = 0;
+    GLuint lineIndexBuffer = 0;
+    GLuint litPositionBuffer = 0;
+    GLsizei indexCount = 0;
+    GLsizei lineIndexCount = 0;
+};
+
+// The uploaded meshes of every 3D view whose context is in one share group, so a mirror draws
+// the buffers the main view uploaded. Every call needs a current context of that group.
+class MeshBufferStore3D : protected QOpenGLFunctions {
+public:
+    // The store of the current context's share group, made on first use.
+    static std::shared_ptr<MeshBufferStore3D> forCurrentContext();
+
+    MeshBufferStore3D();
+    MeshBufferStore3D(const MeshBufferStore3D&) = delete;
+    MeshBufferStore3D& operator=(const MeshBufferStore3D&) = delete;
+
+    // Uploads the equation's new client mesh, if any (freeing the client copy; the previous
+    // buffers stay drawable until then), and returns its buffers; null when there is nothing to
+    // draw. Call only when the equation is not calculating.
+    const MeshBuffers3D* buffersFor(RVEquation3D& equation);
+    // Deletes the buffers of every equation not in `equations` (removed ones).
+    void retainOnly(const std::vector<RVEquation3D*>& equations);
+    void releaseAll();
+    // Uploads so far, for tests and benchmarks.
+    int uploadCount() const { return uploads_; }
+
+private:
+    void deleteBuffers(MeshBuffers3D& buffers);
+
+    std::unordered_map<const RVEquation3D*, MeshBuffers3D> buffers_;
+    int uploads_ = 0;
+};
+
+}  // namespace plotwise
