@@ -57,6 +57,6 @@ int main(int argc, char* argv[]) {
                                device);
     context.settings().registerDefaults();
     AppDelegate delegate(context);
-    delegate.didFinishLaunching(expressions);
+    delegate.didFinishLaunching(expressions, options.expressionsIn3D);
     return QApplication::exec();
 }

@@ -7,8 +7,11 @@
 #include "app/context/ApplicationContext.h"
 #include "app/platform/ShakeAwareWindow.h"
 #include "app/screens/graph/RVPW2DViewController.h"
+#include "app/screens/graph/RVPW3DViewController.h"
 #include "app/shell/NavigationStack.h"
+#include "app/storage/WorkspaceStorage.h"
 #include "graph2d/view/RVEquation2DView.h"
+#include "graph3d/view/RVEquation3DView.h"
 
 namespace plotwise {
 
@@ -36,27 +39,74 @@ AppDelegate::AppDelegate(ApplicationContext& context, QObject* parent)
             });
 }
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate() {
+    // A popped 3D screen has no parent to delete it.
+    if (controller3D_ && controller3D_->parent() == nullptr) {
+        delete controller3D_.data();
+    }
+}
 
-void AppDelegate::didFinishLaunching(const QStringList& expressions) {
+namespace {
+
+void reportRejected(const QString& expression, const QString& message, int position) {
+    std::cerr << "plotwise: cannot add '" << expression.toStdString()
+              << "': " << message.toStdString() << " at " << position << '\n';
+}
+
+}  // namespace
+
+RVPW3DViewController* AppDelegate::controller3D() {
+    if (!controller3D_) {
+        controller3D_ = new RVPW3DViewController(context_);
+        connect(controller3D_, &RVPW3DViewController::expressionRejected, this, &reportRejected);
+        connect(controller3D_, &RVPW3DViewController::show2DRequested, this,
+                &AppDelegate::pop3DController);
+    }
+    return controller3D_;
+}
+
+void AppDelegate::push3DController() {
+    if (stack_ == nullptr || stack_->topScreen() == controller3D()) {
+        return;
+    }
+    stack_->push(controller3D_);
+    if (RVEquation3DView* view = controller3D_->equationView()) {
+        view->setFocus();
+    }
+}
+
+void AppDelegate::pop3DController() {
+    if (stack_ == nullptr || stack_->topScreen() != controller3D_) {
+        return;
+    }
+    stack_->pop();
+    controller2D_->equationView()->setFocus();
+}
+
+void AppDelegate::didFinishLaunching(const QStringList& expressions, bool expressionsIn3D) {
     window_ = std::make_unique<ShakeAwareWindow>(context_.notificationCenter());
     window_->setWindowTitle(QStringLiteral("Plotwise"));
     window_->setWindowIcon(applicationIcon());
     stack_ = new NavigationStack(window_.get());
     controller2D_ = new RVPW2DViewController(context_);
-    controller2D_->setPendingExpressions(expressions);
-    connect(controller2D_, &RVPW2DViewController::expressionRejected, this,
-            [](const QString& expression, const QString& message, int position) {
-                std::cerr << "plotwise: cannot add '" << expression.toStdString()
-                          << "': " << message.toStdString() << " at " << position << '\n';
-            });
+    connect(controller2D_, &RVPW2DViewController::expressionRejected, this, &reportRejected);
+    connect(controller2D_, &RVPW2DViewController::show3DRequested, this,
+            &AppDelegate::push3DController);
     stack_->push(controller2D_);
+    if (expressionsIn3D) {
+        controller3D()->setPendingExpressions(expressions);
+    } else {
+        controller2D_->setPendingExpressions(expressions);
+    }
     window_->setCentralWidget(stack_);
     connect(window_.get(), &ShakeAwareWindow::aboutToClose, this, &AppDelegate::saveAllScreens);
     window_->resize(initialWindowSize(context_.deviceClass()));
-    window_->show();
     // Arrow keys and +/- reach the plane without a click first.
     controller2D_->equationView()->setFocus();
+    if (expressionsIn3D || WorkspaceStorage::is3DViewVisible(context_.store())) {
+        push3DController();
+    }
+    window_->show();
 }
 
 QIcon AppDelegate::applicationIcon() {

@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <memory>
 
@@ -10,6 +11,7 @@ namespace plotwise {
 class ApplicationContext;
 class NavigationStack;
 class RVPW2DViewController;
+class RVPW3DViewController;
 class ShakeAwareWindow;
 
 // Builds the window and its screens at launch and saves every graph screen when the
@@ -21,10 +23,18 @@ class AppDelegate : public QObject {
 public:
     explicit AppDelegate(ApplicationContext& context, QObject* parent = nullptr);
     ~AppDelegate() override;
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
 
     // Builds the window with the 2D graph screen at the root of the navigation stack and shows
-    // it; `expressions` are added to the 2D plane once it is restored.
-    void didFinishLaunching(const QStringList& expressions);
+    // it, with the 3D screen over it when the 3D plane was in front or `expressionsIn3D` is set;
+    // `expressions` are added to that plane once it is restored.
+    void didFinishLaunching(const QStringList& expressions, bool expressionsIn3D = false);
+
+    // The 3D screen, made on first use.
+    RVPW3DViewController* controller3D();
+    void push3DController();
+    void pop3DController();
 
     // Sends saveState to every graph screen of the stack, bottom to top, so the front screen's
     // plane choice is written last.
@@ -43,6 +53,8 @@ private:
     std::unique_ptr<ShakeAwareWindow> window_;
     NavigationStack* stack_ = nullptr;
     RVPW2DViewController* controller2D_ = nullptr;
+    // Owned by the stack while pushed, by this delegate while popped.
+    QPointer<RVPW3DViewController> controller3D_;
 };
 
 }  // namespace plotwise

@@ -70,9 +70,11 @@ CommandLineOptions CommandLineOptions::parse(const std::vector<std::string>& arg
 
     CommandLine line("plotwise");
     bool version = false;
+    bool options3D = false;
     std::string idiom;
     line.app().set_help_flag("-h,--help", "show the usage");
     line.flag("--version", version);
+    line.flag("--3d", options3D);
     line.option("--idiom", idiom, "a value: phone or tablet");
     const CommandLine::Outcome outcome = line.parse(ours);
     CommandLineOptions options;
@@ -91,19 +93,21 @@ CommandLineOptions CommandLineOptions::parse(const std::vector<std::string>& arg
     }
     // A single dash starts many expressions: "-x^2", "-2<y".
     options.expressions = line.words();
+    options.expressionsIn3D = options3D;
     return options;
 }
 
 std::string CommandLineOptions::helpText(const std::string& programName) {
     return "Usage: " + programName +
-           " [--idiom phone|tablet] [EXPRESSION...]\n"
+           " [--idiom phone|tablet] [--3d] [EXPRESSION...]\n"
            "\n"
-           "Plotwise, a graphing calculator. Starts with the 2D plane as it was left; each\n"
-           "EXPRESSION given (for instance 'y=x^2' or 'r=2*cos(4Θ)') is added to it.\n"
+           "Plotwise, a graphing calculator. Starts with the plane in front as it was left; each\n"
+           "EXPRESSION given (for instance 'y=x^2' or 'r=2*cos(4Θ)') is added to the 2D plane.\n"
            "\n"
            "Options:\n"
            "  --idiom phone|tablet  lay out for a phone or a tablet (default: chosen from the\n"
            "                        screen; tablet when its shorter side is 600 pixels or more)\n"
+           "  --3d                  add the expressions to the 3D plane and show it\n"
            "  --help, -h            show this help and quit\n"
            "  --version             show the version and quit\n"
            "  --                    treat every later argument as an expression\n"

@@ -17,8 +17,10 @@ struct CommandLineOptions {
     Action action = Action::Run;
     // Forced by --idiom; otherwise chosen from the screen.
     std::optional<DeviceClass> idiom;
-    // Added to the 2D plane after it is restored, in order.
+    // Added to the 2D plane (with --3d, to the 3D plane, which is then shown) after it is
+    // restored, in order.
     std::vector<std::string> expressions;
+    bool expressionsIn3D = false;
     // For UsageError: one line saying what was wrong.
     std::string error;
 

@@ -34,7 +34,32 @@ QPixmap refreshPixmap(int size, const QColor& colour) {
     return pixmap;
 }
 
+QPixmap planePixmap(int size, const QColor& colour, const QString& name) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double unit = size / 28.0;
+    painter.setPen(QPen(colour, 1.8 * unit));
+    painter.drawRoundedRect(QRectF(2 * unit, 5 * unit, 24 * unit, 18 * unit), 4 * unit, 4 * unit);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(qRound(12 * unit));
+    painter.setFont(font);
+    painter.drawText(QRectF(0, 0, size, size), Qt::AlignCenter, name);
+    return pixmap;
+}
+
 }  // namespace
+
+QIcon ToolbarIcons::plane(const QString& name) {
+    QIcon icon;
+    for (const int size : {28, 56, 84}) {
+        icon.addPixmap(planePixmap(size, Qt::white, name), QIcon::Normal);
+        icon.addPixmap(planePixmap(size, QColor(255, 255, 255, 110), name), QIcon::Disabled);
+    }
+    return icon;
+}
 
 QIcon ToolbarIcons::refresh() {
     QIcon icon;

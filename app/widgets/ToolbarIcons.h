@@ -11,6 +11,8 @@ public:
 
     // A circular arrow: reset the view.
     static QIcon refresh();
+    // The plane to switch to, as its name: "3D" on the 2D screen, "2D" on the 3D screen.
+    static QIcon plane(const QString& name);
 };
 
 }  // namespace plotwise

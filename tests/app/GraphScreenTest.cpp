@@ -16,6 +16,7 @@
 #include "app/platform/ShakeAwareWindow.h"
 #include "app/platform/TerminationSignalWatcher.h"
 #include "app/screens/graph/RVPW2DViewController.h"
+#include "app/screens/graph/RVPW3DViewController.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/NavigationStack.h"
 #include "app/storage/NotificationCenter.h"
@@ -25,6 +26,7 @@
 #include "app/widgets/RVLoadingView.h"
 #include "engine/ExpressionParsing.h"
 #include "graph2d/view/RVEquation2DView.h"
+#include "graph3d/view/SceneState3D.h"
 
 namespace plotwise {
 namespace {
@@ -59,9 +61,9 @@ protected:
         context_->settings().registerDefaults();
     }
 
-    void launch(const QStringList& expressions = {}) {
+    void launch(const QStringList& expressions = {}, bool in3D = false) {
         delegate_ = std::make_unique<AppDelegate>(*context_);
-        delegate_->didFinishLaunching(expressions);
+        delegate_->didFinishLaunching(expressions, in3D);
         delegate_->window()->resize(800, 600);
     }
 
@@ -129,6 +131,8 @@ TEST_F(GraphScreen, SavesWhatWasRestoredPlusTheCommandLineExpressionsOnClose) {
                      QVariantList{equationState(QStringLiteral("y=sin(x)"), "123456")});
     store_->setValue(WorkspaceStorage::is3DViewVisibleKey.toString(), true);
     launch({QStringLiteral("y<x"), QStringLiteral("y=(x"), QStringLiteral("r=2cos(4Θ)")});
+    // The 3D plane was in front; back to the 2D plane before it restores.
+    delegate_->pop3DController();
     QSignalSpy rejected(screen(), &RVPW2DViewController::expressionRejected);
     waitUntilRestored();
 
@@ -158,6 +162,80 @@ TEST_F(GraphScreen, SavesWhatWasRestoredPlusTheCommandLineExpressionsOnClose) {
     EXPECT_TRUE(viewState.value(QStringLiteral("tracing")).toBool());
     EXPECT_NEAR(viewState.value(QStringLiteral("scrollX")).toDouble(), -1.0, 1e-9);
     EXPECT_FALSE(reread.boolValue(WorkspaceStorage::is3DViewVisibleKey.toString()));
+}
+
+// Offscreen there is no OpenGL for widgets: the 3D screen says so, and still restores its plane,
+// adds the command line's expressions and saves, with its view state kept byte for byte.
+TEST_F(GraphScreen, ThreeDPlaneComesBackInFrontAndIsKeptWithoutOpenGL) {
+    SceneState3D turned;
+    turned.applyIncrement(40.0f, -25.0f, 2.5f, 0.1f, 0.0f);
+    turned.nextMode();
+    const QVariantMap viewState = turned.dictionaryWithViewState();
+    store_->setValue(WorkspaceStorage::currentExpressions3DKey.toString(),
+                     QVariantList{equationState(QStringLiteral("z=x^2"), "123456"),
+                                  equationState(QStringLiteral("z=("), "123456")});
+    store_->setValue(WorkspaceStorage::viewState3DKey.toString(), viewState);
+    store_->setValue(WorkspaceStorage::is3DViewVisibleKey.toString(), true);
+    launch({QStringLiteral("x^2+y^2+z^2<4"), QStringLiteral("z=(x")}, true);
+
+    NavigationStack* stack = delegate_->navigationStack();
+    RVPW3DViewController* screen3D = delegate_->controller3D();
+    ASSERT_EQ(stack->screens(), (QList<QWidget*>{screen(), screen3D}));
+    QSignalSpy rejected(screen3D, &RVPW3DViewController::expressionRejected);
+    QSignalSpy finished(screen3D, &RVPW3DViewController::loadingFinished);
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(rejected.size(), 1);
+    EXPECT_EQ(screen3D->equationView(), nullptr);
+    const QLabel* message = screen3D->findChild<QLabel*>();
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->text(), QStringLiteral("3D graphs need OpenGL, which this system lacks."));
+    ASSERT_EQ(screen3D->equations().count(), 2);
+    EXPECT_NEAR(screen3D->equations().equationAt(1)->color().alphaF(), 0.5, 0.01);
+
+    delegate_->window()->close();
+    PreferenceStore reread(store_->filePath());
+    EXPECT_EQ(sourceTexts(reread.arrayValue(WorkspaceStorage::currentExpressions3DKey.toString())),
+              (QStringList{"z=x^2", "x^2+y^2+z^2<4"}));
+    EXPECT_EQ(reread.dictionaryValue(WorkspaceStorage::viewState3DKey.toString()), viewState);
+    EXPECT_TRUE(reread.boolValue(WorkspaceStorage::is3DViewVisibleKey.toString()));
+    // The 2D plane was never shown, so never restored, and its store is left alone.
+    EXPECT_FALSE(
+        reread.storedValues().contains(WorkspaceStorage::currentExpressions2DKey.toString()));
+}
+
+TEST_F(GraphScreen, ThePlaneButtonsSwitchScreensAndTheLastSaveNamesTheOneInFront) {
+    launch();
+    waitUntilRestored();
+    const auto button = [](QWidget* screen, const QString& text) {
+        for (QAction* action : screen->findChild<QToolBar*>()->actions()) {
+            if (action->text() == text) {
+                return action;
+            }
+        }
+        return static_cast<QAction*>(nullptr);
+    };
+    NavigationStack* stack = delegate_->navigationStack();
+    ASSERT_NE(button(screen(), QStringLiteral("3D Graph")), nullptr);
+    button(screen(), QStringLiteral("3D Graph"))->trigger();
+    RVPW3DViewController* screen3D = delegate_->controller3D();
+    EXPECT_EQ(stack->topScreen(), screen3D);
+    // Before its restore is over, the 2D button does nothing.
+    button(screen3D, QStringLiteral("2D Graph"))->trigger();
+    EXPECT_EQ(stack->topScreen(), screen3D);
+    QSignalSpy finished(screen3D, &RVPW3DViewController::loadingFinished);
+    ASSERT_TRUE(finished.wait(10000));
+    delegate_->saveAllScreens();
+    EXPECT_TRUE(PreferenceStore(store_->filePath())
+                    .boolValue(WorkspaceStorage::is3DViewVisibleKey.toString()));
+    button(screen3D, QStringLiteral("2D Graph"))->trigger();
+    EXPECT_EQ(stack->topScreen(), screen());
+    // The same screen again, made once.
+    button(screen(), QStringLiteral("3D Graph"))->trigger();
+    EXPECT_EQ(stack->topScreen(), screen3D);
+    button(screen3D, QStringLiteral("2D Graph"))->trigger();
+    delegate_->saveAllScreens();
+    EXPECT_FALSE(PreferenceStore(store_->filePath())
+                     .boolValue(WorkspaceStorage::is3DViewVisibleKey.toString()));
 }
 
 TEST_F(GraphScreen, SavesWhenAnotherScreenCoversItAndWhenTheAppGoesToTheBackground) {

@@ -1,6 +1,9 @@
 #include "app/screens/graph/RVPW2DViewController.h"
 
+#include <QAction>
+
 #include "app/context/ApplicationContext.h"
+#include "app/widgets/ToolbarIcons.h"
 #include "graph2d/view/RVEquation2DView.h"
 
 namespace plotwise {
@@ -18,6 +21,12 @@ RVPW2DViewController::RVPW2DViewController(ApplicationContext& context, QWidget*
                                       useProportionalZoomNotification}) {
         center.addObserver(name, this, [this](QObject*) { applySettings(); });
     }
+    QAction* show3D = addToolbarAction(ToolbarIcons::plane(QStringLiteral("3D")), tr("3D Graph"));
+    connect(show3D, &QAction::triggered, this, [this] {
+        if (loadingDone()) {
+            emit show3DRequested();
+        }
+    });
 }
 
 RVPW2DViewController::~RVPW2DViewController() {

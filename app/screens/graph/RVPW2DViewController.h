@@ -31,6 +31,10 @@ public:
     void equationViewDidChangeStateDictionary(const QVariantMap& state) override;
     QSizeF sizeWithTopAndBottomOffsets() override;
 
+signals:
+    // The 3D button: show the 3D screen.
+    void show3DRequested();
+
 protected:
     QWidget* planeView() const override;
     QVariantMap viewStateDictionary() const override;

@@ -65,7 +65,14 @@ void RVPWGraphViewController::buildToolbar() {
     });
     auto* trailing = new QWidget(toolbar_);
     trailing->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    toolbar_->addWidget(trailing);
+    trailingSpace_ = toolbar_->addWidget(trailing);
+}
+
+QAction* RVPWGraphViewController::addToolbarAction(const QIcon& icon, const QString& text) {
+    auto* action = new QAction(icon, text, toolbar_);
+    action->setToolTip(text);
+    toolbar_->insertAction(trailingSpace_, action);
+    return action;
 }
 
 void RVPWGraphViewController::placeToolbar() {

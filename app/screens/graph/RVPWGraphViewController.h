@@ -91,6 +91,8 @@ protected:
     virtual void reappeared() {}
     // Room the toolbar takes at the bottom of the plane, in points.
     double toolbarHeight() const;
+    // A button of the plane's own, after the others.
+    QAction* addToolbarAction(const QIcon& icon, const QString& text);
 
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -107,6 +109,7 @@ private:
     std::unique_ptr<VariableTable> table_;
     QToolBar* toolbar_ = nullptr;
     QAction* resetViewAction_ = nullptr;
+    QAction* trailingSpace_ = nullptr;
     QPointer<RVLoadingView> loadingView_;
     QStringList pending_;
     bool loadingDone_ = false;
