@@ -230,7 +230,11 @@ void SceneRenderer3D::render(const SceneState3D& state, const std::vector<RVEqua
     glDepthMask(GL_TRUE);
     const float background = options.lightBackground ? 1.0f : 0.0f;
     glClearColor(background, background, background, 1.0f);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The frame stays opaque: a translucent surface or label must not leave alpha behind for
+    // whatever composes or reads the framebuffer (a read-back would brighten it).
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
     if (desktop_) {
         glEnable(kProgramPointSize);
         glEnable(kPointSprite);
@@ -247,6 +251,7 @@ void SceneRenderer3D::render(const SceneState3D& state, const std::vector<RVEqua
         drawRotationBox(scale);
     }
     drawLabels(scale, options);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }

@@ -58,6 +58,11 @@ public:
     }
 
     QImage render(const SceneState3D& state, SceneOptions3D options = {}) {
+        return renderWithAlpha(state, options).convertToFormat(QImage::Format_RGB32);
+    }
+
+    // The framebuffer as read back, alpha included.
+    QImage renderWithAlpha(const SceneState3D& state, SceneOptions3D options = {}) {
         if (!ok()) {
             return {};
         }
@@ -73,7 +78,7 @@ public:
             scene.push_back(equation.get());
         }
         renderer_.render(state, scene, options);
-        const QImage image = framebuffer.toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage image = framebuffer.toImage();
         framebuffer.release();
         return image;
     }

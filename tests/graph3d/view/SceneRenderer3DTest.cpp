@@ -200,6 +200,23 @@ TEST(SceneRenderer3D, UndersidesAreLitAndHalfTransparentSurfacesBlendOverOpaqueO
         EXPECT_GT(qBlue(middle), 60);
         EXPECT_EQ(qRed(middle) > 40, row.redShows) << std::hex << middle;
     }
+    // A lone translucent wireframe is drawn in its colour on an opaque frame (no alpha left
+    // to brighten it when the frame is read back).
+    scene.clear();
+    scene.add("z=1", QColor(40, 80, 120, 128), above);
+    above.setVisualizationMode(SceneState3D::Wireframe);
+    const QImage wire = scene.renderWithAlpha(above);
+    int meshPixels = 0;
+    int translucent = 0;
+    for (int y = 0; y < wire.height(); ++y) {
+        for (int x = 0; x < wire.width(); ++x) {
+            const QRgb pixel = wire.pixel(x, y);
+            translucent += qAlpha(pixel) != 255 ? 1 : 0;
+            meshPixels += pixel == qRgb(40, 80, 120) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(translucent, 0);
+    EXPECT_GT(meshPixels, 100);
 }
 
 int whitePixelsNear(const QImage& image, QPointF at, int reach) {
