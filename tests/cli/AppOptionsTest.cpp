@@ -15,6 +15,7 @@ struct AppRow {
     std::vector<std::string> expressions = {};
     std::optional<DeviceClass> idiom = std::nullopt;
     std::string error = "";  // a part of the error line
+    bool in3D = false;
 };
 
 TEST(AppOptions, Table) {
@@ -38,6 +39,8 @@ TEST(AppOptions, Table) {
          Action::Run,
          {"y=x", "x=y"}},
         {{"y=x", "--verbose"}, Action::UsageError, {}, std::nullopt, "'--verbose'"},
+        {{"z=x^2", "--3d", "r=2"}, Action::Run, {"z=x^2", "r=2"}, std::nullopt, "", true},
+        {{"--", "--3d"}, Action::Run, {"--3d"}},
     };
     for (const AppRow& row : rows) {
         SCOPED_TRACE(testing::joined(row.arguments));
@@ -48,11 +51,12 @@ TEST(AppOptions, Table) {
         if (row.action == Action::Run) {
             EXPECT_EQ(options.expressions, row.expressions);
             EXPECT_EQ(options.idiom, row.idiom);
+            EXPECT_EQ(options.expressionsIn3D, row.in3D);
         }
         EXPECT_EQ(options.error.empty(), row.error.empty());
         EXPECT_NE(options.error.find(row.error), std::string::npos) << options.error;
     }
-    EXPECT_NE(CommandLineOptions::helpText("plotwise").find("--idiom phone|tablet"),
+    EXPECT_NE(CommandLineOptions::helpText("plotwise").find("--idiom phone|tablet] [--3d]"),
               std::string::npos);
     EXPECT_EQ(CommandLineOptions::versionText().rfind("plotwise ", 0), 0u);
 }
