@@ -29,8 +29,9 @@ namespace plotwise::cli {
 
 namespace {
 
-// Far beyond any screen; what the driver refuses is reported as a framebuffer failure.
-constexpr int kMaximumSide = 16384;
+// Beyond any screen, and a colour, depth and read-back image of at most 256 MiB each; what the
+// driver refuses below it is reported as a framebuffer failure.
+constexpr int kMaximumSide = 8192;
 
 const std::string kNoOpenGL = "no OpenGL (no X display with GLX; try xvfb-run)";
 
@@ -89,7 +90,7 @@ std::optional<int> readOptions(Arguments arguments, Render3DOptions& options, st
     line.flag("--tablet", options.tablet);
     line.flag("--accurate", options.accurate);
     line.option("-o,--output", options.output, "a file name");
-    line.option("--size", size, "WxH, whole pixels from 1 to 16384");
+    line.option("--size", size, "WxH, whole pixels from 1 to 8192");
     line.option("--mode", mode, "points, wire or shaded");
     line.option("--scale", scale, "a zoom from 0.05 to 30");
     line.values("--rotation", rotation, 2, "AX AY, a drag in points");
@@ -109,7 +110,7 @@ std::optional<int> readOptions(Arguments arguments, Render3DOptions& options, st
                                 ? std::nullopt
                                 : parseSide(std::string_view(size).substr(separator + 1));
         if (!width || !height) {
-            return usageError(err, "--size needs WxH, whole pixels from 1 to 16384");
+            return usageError(err, "--size needs WxH, whole pixels from 1 to 8192");
         }
         options.width = *width;
         options.height = *height;

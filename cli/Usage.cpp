@@ -69,7 +69,8 @@ constexpr std::array<CommandUsage, 8> kCommands = {{
      R"(render3d EXPR... -o FILE.png [--size WxH] [--mode points|wire|shaded] [--rotation AX AY]
        [--scale S] [--light] [--labels] [--tablet] [--accurate] [--color RRGGBB]... [--json]
       Draw each EXPR in the 3D scene with the app's renderer, offscreen with OpenGL, as the
-      phone's (--tablet: tablet's) screen of WxH pixels (default 800x600) shows it from the
+      phone's (--tablet: tablet's) screen of WxH pixels (default 800x600, at most 8192 a
+      side) shows it from the
       reset view: zoomed by S (0.05 to 30), then turned by one drag of AX AY points; shaded
       by default, --light background, --labels for the value labels, --accurate turns
       "Faster Implicits" off. Colours as render. Prints FILE; with --json: file, width,

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QToolBar>
 
 #include "app/context/ApplicationContext.h"
 #include "app/widgets/ToolbarIcons.h"
@@ -20,15 +21,19 @@ RVPW3DViewController::RVPW3DViewController(ApplicationContext& context, QWidget*
         view_->setShowRotationBox([&settings] { return settings.showRotationBox(); });
         view_->setFasterImplicits([&settings] { return settings.fasterLessAccurate3DAlgorithm(); });
         view_->setModel(&model_);
+        // Shaders that do not build leave a blank view: say why instead.
+        connect(view_, &RVEquation3DView::renderingFailed, this, [this](const QString& log) {
+            qWarning("3D view: %s", qPrintable(log));
+            showMessage(tr(noOpenGLText));
+            noOpenGL_->setGeometry(rect());
+            noOpenGL_->raise();
+            toolbar()->raise();
+        });
     } else {
-        // A QOpenGLWidget would make the whole window GL-composited, and fail with it.
-        noOpenGL_ = new QLabel(tr(noOpenGLText), this);
-        noOpenGL_->setAlignment(Qt::AlignCenter);
-        noOpenGL_->setWordWrap(true);
-        noOpenGL_->setStyleSheet(QStringLiteral("background: black; color: white;"));
-        noOpenGL_->lower();
+        showMessage(tr(noOpenGLText));
     }
     applySettings();
+
     NotificationCenter& center = context.notificationCenter();
     for (const QLatin1String& name :
          {useLightBackground3DNotification, display3DValuesNotification}) {
@@ -40,6 +45,19 @@ RVPW3DViewController::RVPW3DViewController(ApplicationContext& context, QWidget*
             emit show2DRequested();
         }
     });
+}
+
+void RVPW3DViewController::showMessage(const QString& text) {
+    // In place of the view: without OpenGL a QOpenGLWidget would make the whole window
+    // GL-composited, and fail with it.
+    if (noOpenGL_ == nullptr) {
+        noOpenGL_ = new QLabel(this);
+        noOpenGL_->setAlignment(Qt::AlignCenter);
+        noOpenGL_->setWordWrap(true);
+        noOpenGL_->setStyleSheet(QStringLiteral("background: black; color: white;"));
+        noOpenGL_->lower();
+    }
+    noOpenGL_->setText(text);
 }
 
 RVPW3DViewController::~RVPW3DViewController() {
@@ -64,6 +82,13 @@ const SceneState3D& RVPW3DViewController::sceneState() const {
 
 QWidget* RVPW3DViewController::planeView() const {
     return view_ != nullptr ? static_cast<QWidget*>(view_) : noOpenGL_;
+}
+
+void RVPW3DViewController::resizeEvent(QResizeEvent* event) {
+    RVPWGraphViewController::resizeEvent(event);
+    if (view_ != nullptr && noOpenGL_ != nullptr) {
+        noOpenGL_->setGeometry(rect());
+    }
 }
 
 QVariantMap RVPW3DViewController::viewStateDictionary() const {

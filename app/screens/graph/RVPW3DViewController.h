@@ -47,8 +47,11 @@ protected:
     void restoreFinished() override;
     void reappeared() override;
 
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void applySettings();
+    void showMessage(const QString& text);
     const SceneState3D& sceneState() const;
 
     // Declared before the view, which observes it, so it is destroyed after the view.
