@@ -130,6 +130,25 @@ TEST_F(EquationView3D, InputQueuedDuringAnEvaluationIsDropped) {
     EXPECT_EQ(view_->visualizationMode(), SceneState3D::Points);
 }
 
+TEST_F(EquationView3D, DoubleTapsAndDoubleClicksSwitchTheMode) {
+    const auto tap = [this](QPoint at) {
+        QTest::touchEvent(view_, touch_).press(0, at);
+        QTest::touchEvent(view_, touch_).release(0, at);
+    };
+    tap({100, 100});
+    EXPECT_EQ(view_->visualizationMode(), SceneState3D::Shaded);
+    tap({102, 100});
+    EXPECT_EQ(view_->visualizationMode(), SceneState3D::Points);
+    // A tap after a drag is no second tap.
+    QTest::touchEvent(view_, touch_).press(0, {100, 100});
+    QTest::touchEvent(view_, touch_).move(0, {140, 100});
+    QTest::touchEvent(view_, touch_).release(0, {140, 100});
+    tap({140, 100});
+    EXPECT_EQ(view_->visualizationMode(), SceneState3D::Points);
+    QTest::mouseDClick(view_, Qt::LeftButton, {}, {50, 50});
+    EXPECT_EQ(view_->visualizationMode(), SceneState3D::Wireframe);
+}
+
 TEST_F(EquationView3D, KeysAndWheelTurnShiftAndZoom) {
     QTest::keyClick(view_, Qt::Key_Right, Qt::ShiftModifier);
     EXPECT_NEAR(shiftX(), 20.0f / 240.0f, 1e-5f);
