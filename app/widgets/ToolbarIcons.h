@@ -11,6 +11,8 @@ public:
 
     // A circular arrow: reset the view.
     static QIcon refresh();
+    // A plus sign: add an equation.
+    static QIcon add();
 };
 
 }  // namespace plotwise
