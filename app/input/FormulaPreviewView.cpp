@@ -43,7 +43,7 @@ FormulaPreviewView::FormulaPreviewView(QWidget* parent)
     : QScrollArea(parent), canvas_(new Canvas(this)) {
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setWidgetResizable(false);
     setWidget(canvas_);

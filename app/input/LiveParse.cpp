@@ -39,7 +39,7 @@ LiveParse LiveParse::parseSource(const QString& text, double* table) {
         result.containsDerivative = typed && typed->containsDerivative();
     }
     const RVOperationTree& shown = typed ? *typed : *result.tree;
-    result.formula = std::make_shared<FormulaLayout>(&shown);
+    result.formula = std::make_shared<FormulaLayout>(&shown, formulaFontSize);
     const double value = result.tree->value();
     const std::u16string preview = previewText(*result.tree, value);
     if (preview == u"True" || preview == u"False") {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <memory>
 
 #include "engine/EquationType.h"
@@ -26,6 +27,9 @@ struct LiveParse {
     EquationType equationType = EquationType::Implicit;
     // The formula of the text before simplification, not yet laid out; only when Parsed.
     std::shared_ptr<FormulaLayout> formula;
+
+    // The standard font size of the formulas the screens show, as large as the field's text.
+    static constexpr qreal formulaFontSize = 20.0;
 
     bool succeeded() const { return state == State::Parsed; }
 

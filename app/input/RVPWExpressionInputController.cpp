@@ -149,7 +149,8 @@ void RVPWExpressionInputController::viewMoreAction() {
 void RVPWExpressionInputController::updateDerivativePanel() {
     const bool open = derivativePanelOpen_ && containsDerivative_ && parsedEquation_ != nullptr;
     if (open) {
-        derivativeView_->setFormula(std::make_shared<FormulaLayout>(parsedEquation_.get()));
+        derivativeView_->setFormula(
+            std::make_shared<FormulaLayout>(parsedEquation_.get(), LiveParse::formulaFontSize));
     } else {
         derivativePanelOpen_ = false;
     }

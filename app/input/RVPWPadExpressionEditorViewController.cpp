@@ -50,8 +50,8 @@ RVPWPadExpressionEditorViewController::RVPWPadExpressionEditorViewController(
     layout->setSpacing(0);
     layout->addLayout(fieldRow);
     layout->addWidget(errorView());
-    layout->addWidget(derivativeView());
     layout->addWidget(formulaView());
+    layout->addWidget(derivativeView());
     layout->addWidget(keyboardView());
     fitHeight();
 }
