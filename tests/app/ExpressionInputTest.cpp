@@ -168,6 +168,24 @@ TEST_P(ExpressionInput, ABurstOfEditsIsParsedOnceAndDoneParsesPendingTextAndAcce
     open();
     typeScript(field(), "{Esc}");
     EXPECT_EQ(delegate_.cancels, 1);
+    // A press outside the tablet's popup closes it, which cancels too.
+    if (GetParam() == DeviceClass::Tablet) {
+        open()->close();
+        EXPECT_EQ(delegate_.cancels, 2);
+    }
+}
+
+TEST_P(ExpressionInput, AShakeEmptiesTheFieldWhenShakesAreOnAndUndoBringsItBack) {
+    open();
+    field()->setText("y=2x");
+    store_->setValue(RVPWSettingsManager::enableShakesKey, false);
+    center_.post(shakeBeganNotification);
+    EXPECT_EQ(field()->text(), "y=2x");
+    store_->setValue(RVPWSettingsManager::enableShakesKey, true);
+    center_.post(shakeBeganNotification);
+    EXPECT_EQ(field()->text(), "");
+    typeScript(field(), "{C-z}");
+    EXPECT_EQ(field()->text(), "y=2x");
 }
 
 TEST_P(ExpressionInput, TheMarkerSitsAtTheRightEdgeOfTheErrorCharacterAndFollowsTheField) {
