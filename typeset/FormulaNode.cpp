@@ -1,10 +1,12 @@
 #include "typeset/FormulaNode.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/RVBinaryOperation.h"
 #include "engine/RVCommutativeOperation.h"
@@ -159,8 +161,16 @@ qreal FormulaNode::fontSizeForDepth(unsigned depth, qreal standardFontSize) {
 }
 
 QFont FormulaNode::fontForDepth(unsigned depth, qreal standardFontSize) {
-    return FontResolver::font(FontResolver::Face::MarkerFelt,
-                              fontSizeForDepth(depth, standardFontSize));
+    // Every node asks for its font, and making one from its family is costly; the copies share
+    // their data. Per thread, since fonts may be made on a loader thread.
+    thread_local QHash<qint64, QFont> fonts;
+    const qreal size = fontSizeForDepth(depth, standardFontSize);
+    const qint64 key = std::llround(size * 64.0);
+    auto found = fonts.constFind(key);
+    if (found == fonts.constEnd()) {
+        found = fonts.insert(key, FontResolver::font(FontResolver::Face::MarkerFelt, size));
+    }
+    return *found;
 }
 
 qreal FormulaNode::radicalLineWidth(unsigned depth) {
@@ -173,6 +183,22 @@ qreal FormulaNode::crescentThickness(unsigned depth) {
 }
 
 FormulaNode::TextBox FormulaNode::measure(const QString& text) const {
+    // Long formulas repeat the same few texts ("x", "2", "+") at the same sizes; shaping each
+    // again dominated laying them out. Bounded: cleared when it grows past a few thousand.
+    thread_local QHash<QPair<int, QString>, TextBox> measured;
+    const QPair<int, QString> key(font_->pixelSize(), text);
+    if (const auto found = measured.constFind(key); found != measured.constEnd()) {
+        return *found;
+    }
+    if (measured.size() > 4096) {
+        measured.clear();
+    }
+    const TextBox box = measureWithMetrics(text);
+    measured.insert(key, box);
+    return box;
+}
+
+FormulaNode::TextBox FormulaNode::measureWithMetrics(const QString& text) const {
     const QFontMetricsF metrics(*font_);
     const qreal advance = metrics.horizontalAdvance(text);
     // Some glyphs reach past their advance or the font's ascent (a round x overshoots its
@@ -440,6 +466,11 @@ void FormulaNode::drawInContext(QPainter& painter, QPointF point, unsigned depth
 void FormulaNode::draw(QPainter& painter, QPointF point, unsigned depth, const QColor& fill,
                        const QColor& stroke) const {
     if (!font_) {
+        return;
+    }
+    // A wide formula in a scrolling view: only the visible part is drawn.
+    if (painter.hasClipping() && !painter.clipBoundingRect().intersects(
+                                     QRectF(point, QSizeF(size_.width(), size_.height())))) {
         return;
     }
     if (!texts_.empty()) {

@@ -105,6 +105,7 @@ private:
         QPointF baselineStart;
     };
     TextBox measure(const QString& text) const;
+    TextBox measureWithMetrics(const QString& text) const;
     void addText(const QString& text, QPointF origin, const TextBox& box);
     void layoutLeaf();
     void layoutOperator();

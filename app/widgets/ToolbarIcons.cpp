@@ -50,6 +50,18 @@ QPixmap planePixmap(int size, const QColor& colour, const QString& name) {
     return pixmap;
 }
 
+QPixmap plusPixmap(int size, const QColor& colour) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double unit = size / 28.0;
+    painter.setPen(QPen(colour, 2.6 * unit, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(14 * unit, 6 * unit), QPointF(14 * unit, 22 * unit));
+    painter.drawLine(QPointF(6 * unit, 14 * unit), QPointF(22 * unit, 14 * unit));
+    return pixmap;
+}
+
 }  // namespace
 
 QIcon ToolbarIcons::plane(const QString& name) {
@@ -57,6 +69,15 @@ QIcon ToolbarIcons::plane(const QString& name) {
     for (const int size : {28, 56, 84}) {
         icon.addPixmap(planePixmap(size, Qt::white, name), QIcon::Normal);
         icon.addPixmap(planePixmap(size, QColor(255, 255, 255, 110), name), QIcon::Disabled);
+    }
+    return icon;
+}
+
+QIcon ToolbarIcons::add() {
+    QIcon icon;
+    for (const int size : {28, 56, 84}) {
+        icon.addPixmap(plusPixmap(size, Qt::white), QIcon::Normal);
+        icon.addPixmap(plusPixmap(size, QColor(255, 255, 255, 110)), QIcon::Disabled);
     }
     return icon;
 }

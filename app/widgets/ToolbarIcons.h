@@ -13,6 +13,8 @@ public:
     static QIcon refresh();
     // The plane to switch to, as its name: "3D" on the 2D screen, "2D" on the 3D screen.
     static QIcon plane(const QString& name);
+    // A plus sign: add an equation.
+    static QIcon add();
 };
 
 }  // namespace plotwise

@@ -7,6 +7,7 @@
 #include <QToolBar>
 
 #include "app/context/ApplicationContext.h"
+#include "app/input/ExpressionInputFactory.h"
 #include "app/input/ParserMessageText.h"
 #include "app/widgets/RVLoadingView.h"
 #include "app/widgets/ToolbarIcons.h"
@@ -56,6 +57,11 @@ void RVPWGraphViewController::buildToolbar() {
     auto* leading = new QWidget(toolbar_);
     leading->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolbar_->addWidget(leading);
+    addEquationAction_ = toolbar_->addAction(ToolbarIcons::add(), tr("New equation"));
+    addEquationAction_->setToolTip(tr("New equation (Ctrl+N)"));
+    addEquationAction_->setShortcut(QKeySequence::New);
+    addEquationAction_->setEnabled(false);
+    connect(addEquationAction_, &QAction::triggered, this, [this] { openExpressionInput(); });
     resetViewAction_ = toolbar_->addAction(ToolbarIcons::refresh(), tr("Reset View"));
     resetViewAction_->setToolTip(tr("Reset View"));
     connect(resetViewAction_, &QAction::triggered, this, [this] {
@@ -144,6 +150,7 @@ void RVPWGraphViewController::stateLoadingDone() {
     loader_ = nullptr;
     equationModel().appendEquations(std::exchange(restored_, {}));
     loadingDone_ = true;
+    addEquationAction_->setEnabled(true);
     for (const QString& text : std::exchange(pending_, {})) {
         if (const auto rejection = addExpression(text)) {
             emit expressionRejected(text, rejection->message, rejection->position);
@@ -173,11 +180,43 @@ std::optional<RVPWGraphViewController::Rejection> RVPWGraphViewController::addEx
         return Rejection{translatedParserMessage(*parsed.error),
                          static_cast<int>(parsed.errorPosition)};
     }
-    std::unique_ptr<RVEquation> equation = equationWithTree(std::move(parsed.tree));
+    addTree(std::move(parsed.tree));
+    return std::nullopt;
+}
+
+void RVPWGraphViewController::addTree(std::unique_ptr<RVOperationTree> tree) {
+    std::unique_ptr<RVEquation> equation = equationWithTree(std::move(tree));
     equation->setVisible(true);
     equation->setDefaultColorForExpressionType(context_.settings().defaultColor());
     equationModel().appendEquation(std::move(equation));
-    return std::nullopt;
+}
+
+RVPWExpressionInputController* RVPWGraphViewController::openExpressionInput() {
+    if (!loadingDone_) {
+        return nullptr;
+    }
+    RVPWExpressionInputController* input =
+        makeExpressionInput(context_, table_->data(), plane_ == WorkspaceStorage::Plane::ThreeD,
+                            tr("New equation"), QString(), this, this);
+    const QWidget* button = toolbar_->widgetForAction(addEquationAction_);
+    const QRect anchor = button != nullptr ? QRect(button->mapTo(this, QPoint()), button->size())
+                                           : QRect(width() / 2, height() - 1, 1, 1);
+    input->present(this, anchor);
+    return input;
+}
+
+void RVPWGraphViewController::keyboardDidCancel(RVPWExpressionInputController* keyboard) {
+    keyboard->dismiss();
+    planeView()->setFocus();
+}
+
+void RVPWGraphViewController::keyboard(RVPWExpressionInputController* keyboard,
+                                       std::unique_ptr<RVOperationTree> tree) {
+    if (tree) {
+        addTree(std::move(tree));
+    }
+    keyboard->dismiss();
+    planeView()->setFocus();
 }
 
 }  // namespace plotwise

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/input/RVPWExpressionInputController.h"
 #include "app/storage/WorkspaceStorage.h"
 #include "engine/VariableTable.h"
 #include "equations/EquationListModel.h"
@@ -30,7 +31,7 @@ class RVOperationTree;
 // toolbar and the save. Until the restore is over the actions do nothing and nothing is saved,
 // so an early quit cannot overwrite the stored plane with a half-restored one. A plane's screen
 // supplies its view, its equations and its view state through the hooks below.
-class RVPWGraphViewController : public QWidget {
+class RVPWGraphViewController : public QWidget, public RVPWKeyboardViewControllerDelegate {
     Q_OBJECT
 
 public:
@@ -47,6 +48,11 @@ public:
     bool isLoading() const { return loader_ != nullptr; }
     QToolBar* toolbar() const { return toolbar_; }
     QAction* resetViewAction() const { return resetViewAction_; }
+    // Opens the keyboard for a new equation; inactive until the plane is restored.
+    QAction* addEquationAction() const { return addEquationAction_; }
+    // The keyboard (phone) or editor (tablet) for a new equation, shown at the add button; null
+    // before the restore is over.
+    RVPWExpressionInputController* openExpressionInput();
 
     // Expressions to add once the plane is restored (from the command line), each in its
     // default colour. A text that does not parse is reported through expressionRejected.
@@ -58,6 +64,11 @@ public:
         int position = 0;
     };
     std::optional<Rejection> addExpression(const QString& text);
+
+    // RVPWKeyboardViewControllerDelegate: an accepted tree becomes an equation of the plane.
+    void keyboardDidCancel(RVPWExpressionInputController* keyboard) override;
+    void keyboard(RVPWExpressionInputController* keyboard,
+                  std::unique_ptr<RVOperationTree> tree) override;
 
     // Starts the restore, once: the stored view state at once, the equations on a background
     // thread; the model receives them on this thread when the loader has finished.
@@ -102,6 +113,8 @@ private:
     void stateLoadingDone();
     void buildToolbar();
     void placeToolbar();
+    // Gives a tree parsed against the table its equation, in its default colour, on the plane.
+    void addTree(std::unique_ptr<RVOperationTree> tree);
 
     ApplicationContext& context_;
     const WorkspaceStorage::Plane plane_;
@@ -110,6 +123,7 @@ private:
     QToolBar* toolbar_ = nullptr;
     QAction* resetViewAction_ = nullptr;
     QAction* trailingSpace_ = nullptr;
+    QAction* addEquationAction_ = nullptr;
     QPointer<RVLoadingView> loadingView_;
     QStringList pending_;
     bool loadingDone_ = false;

@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetricsF>
+#include <QInputMethodEvent>
+#include <QMenu>
+#include <QPointingDevice>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTextBoundaryFinder>
+
+#include "KeyScript.h"
+#include "app/input/RVTextField.h"
+
+namespace plotwise {
+namespace {
+
+using testing::typeScript;
+
+// A surrogate pair: MATHEMATICAL ITALIC SMALL X.
+const QString kPair = QString::fromUcs4(U"\U0001D465");
+
+class TextField : public ::testing::Test {
+protected:
+    void SetUp() override {
+        field_.resize(300, 44);
+        field_.show();
+        field_.activateWindow();
+        field_.setFocus();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&field_));
+    }
+
+    void start(const QString& text, int caret) {
+        field_.setText(text);
+        field_.setCaretPosition(caret);
+    }
+
+    RVTextField field_;
+};
+
+struct KeyCase {
+    const char* name;
+    QString text;
+    int caret;
+    QString script;
+    QString expectedText;
+    int expectedCaret;
+    int selectionStart = -1;  // -1: no selection
+    int selectionEnd = -1;
+};
+
+TEST_F(TextField, KeySequencesGiveTextCaretAndSelection) {
+    const QString p = kPair;
+    const std::vector<KeyCase> cases = {
+        {"typing inserts at the caret", "y=", 2, "x*2", "y=x⋅2", 5},
+        {"typing in the middle", "y=x", 2, "2", "y=2x", 3},
+        {"left then backspace", "y=12", 4, "{Left}{BS}", "y=2", 2},
+        {"backspace at the start changes nothing", "y=1", 0, "{BS}", "y=1", 0},
+        {"right at the end changes nothing", "y=1", 3, "{Right}", "y=1", 3},
+        {"delete at the end changes nothing", "y=1", 3, "{Del}", "y=1", 3},
+        {"home and delete", "y=1", 3, "{Home}{Del}", "=1", 0},
+        {"shift left selects", "y=abc", 5, "{S-Left}{S-Left}", "y=abc", 3, 3, 5},
+        {"typing replaces the selection", "y=abc", 5, "{S-Left}{S-Left}7", "y=a7", 4},
+        {"shift home then delete", "y=abc", 3, "{S-Home}{Del}", "bc", 0},
+        {"shift end selects to the end", "y=abc", 1, "{S-End}", "y=abc", 5, 1, 5},
+        {"left collapses a selection at its start", "y=abc", 5, "{S-Left}{S-Left}{Left}", "y=abc",
+         3},
+        {"select all then type", "y=abc", 1, "{C-a}5", "5", 1},
+        {"<= >= != become one sign", "", 0, "x<=1>=2!=3", "x≤1≥2≠3", 7},
+        {"== stays two signs", "", 0, "x==1", "x==1", 4},
+        {"alt shortcuts", "", 0, "{A-s}{A-p}{A-t}{A-f}{A-<}{A->}{A-=}", "√πΘΦ≤≥≠", 7},
+        {"keypad decimal is a point", "y=1", 3, "{KP,}5{KP.}", "y=1.5.", 6},
+        {"control chords insert nothing", "y=", 2, "{C-b}{M-x}\x01\x1b", "y=", 2},
+        {"undo and redo", "y=", 2, "12{C-z}{C-z}{C-S-z}", "y=1", 3},
+        {"caret steps over a surrogate pair", "a" + p + "b", 4, "{Left}{Left}", "a" + p + "b", 1},
+        {"backspace removes a whole pair", "a" + p + "b", 3, "{BS}", "ab", 1},
+        {"delete removes a whole pair", "a" + p + "b", 1, "{Del}", "ab", 1},
+        {"shift right selects a whole pair", "a" + p, 1, "{S-Right}", "a" + p, 3, 1, 3},
+    };
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        start(c.text, c.caret);
+        typeScript(&field_, c.script);
+        EXPECT_EQ(field_.text(), c.expectedText);
+        EXPECT_EQ(field_.caretPosition(), c.expectedCaret);
+        if (c.selectionStart >= 0) {
+            EXPECT_TRUE(field_.hasSelection());
+            EXPECT_EQ(field_.selectionStart(), c.selectionStart);
+            EXPECT_EQ(field_.selectionEnd(), c.selectionEnd);
+        } else {
+            EXPECT_FALSE(field_.hasSelection());
+        }
+    }
+}
+
+TEST_F(TextField, EnterIsReportedAndInsertsNothing) {
+    start("y=1", 3);
+    int returns = 0;
+    QObject::connect(&field_, &RVTextField::textFieldDidReceiveReturn, [&] { ++returns; });
+    typeScript(&field_, "{Ret}");
+    EXPECT_EQ(returns, 1);
+    EXPECT_EQ(field_.text(), "y=1");
+}
+
+TEST_F(TextField, CopyTakesTheSelectionOrTheWholeTextAndPasteLeavesTheCaretAfterIt) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    start("y=sin(x)", 8);
+    field_.copy();
+    EXPECT_EQ(clipboard->text(), "y=sin(x)");
+    typeScript(&field_, "{Home}{Right}{Right}{S-Right}{S-Right}{S-Right}{C-c}");
+    EXPECT_EQ(clipboard->text(), "sin");
+
+    clipboard->setText("2⋅\r\n3\n4\r5");
+    start("y=x", 2);
+    typeScript(&field_, "{C-v}");
+    EXPECT_EQ(field_.text(), "y=2⋅ 3 4 5x");
+    EXPECT_EQ(field_.caretPosition(), 10);
+
+    // Paste replaces a selection, and cut takes it away.
+    typeScript(&field_, "{S-Home}{C-x}");
+    EXPECT_EQ(field_.text(), "x");
+    EXPECT_EQ(clipboard->text(), "y=2⋅ 3 4 5");
+}
+
+TEST_F(TextField, InputMethodCommitsReplacementsAndPreedit) {
+    start("y=ab", 3);
+    QInputMethodEvent preedit("^", {});
+    QApplication::sendEvent(&field_, &preedit);
+    EXPECT_EQ(field_.text(), "y=ab");
+    EXPECT_EQ(field_.preeditText(), "^");
+
+    QInputMethodEvent commit;
+    commit.setCommitString("â");
+    QApplication::sendEvent(&field_, &commit);
+    EXPECT_EQ(field_.text(), "y=aâb");
+    EXPECT_EQ(field_.caretPosition(), 4);
+    EXPECT_TRUE(field_.preeditText().isEmpty());
+
+    // Replace the character before the caret; ranges past either end are clamped.
+    QInputMethodEvent replace;
+    replace.setCommitString("x", -1, 1);
+    QApplication::sendEvent(&field_, &replace);
+    EXPECT_EQ(field_.text(), "y=axb");
+    QInputMethodEvent wild;
+    wild.setCommitString("Z", -1000, 5000);
+    QApplication::sendEvent(&field_, &wild);
+    EXPECT_EQ(field_.text(), "Z");
+
+    // Never half a pair: a replacement starting inside one takes the whole pair.
+    start("a" + kPair, 3);
+    QInputMethodEvent half;
+    half.setCommitString("b", -1, 1);
+    QApplication::sendEvent(&field_, &half);
+    EXPECT_EQ(field_.text(), "ab");
+
+    start("y=" + kPair + "1", 5);
+    EXPECT_EQ(field_.inputMethodQuery(Qt::ImCursorPosition).toInt(), 5);
+    EXPECT_EQ(field_.inputMethodQuery(Qt::ImSurroundingText).toString(), "y=" + kPair + "1");
+    EXPECT_EQ(field_.inputMethodQuery(Qt::ImTextBeforeCursor).toString(), "y=" + kPair + "1");
+    EXPECT_TRUE(field_.inputMethodQuery(Qt::ImEnabled).toBool());
+}
+
+TEST_F(TextField, ClicksPlaceTheCaretDragsSelectAndAFingerOnlyMovesTheCaret) {
+    start("y=123456", 8);
+    // Just right of the boundary after "y=1": the right edge of character 2, plus one.
+    const auto boundaryAfter = [&](int index) {
+        return QPoint(qRound(field_.offsetForCharAtPos(index) - 1.0), 22);
+    };
+    QTest::mouseClick(&field_, Qt::LeftButton, {}, boundaryAfter(2));
+    EXPECT_EQ(field_.caretPosition(), 3);
+    QTest::mousePress(&field_, Qt::LeftButton, {}, boundaryAfter(2));
+    QMouseEvent move(QEvent::MouseMove, boundaryAfter(5), field_.mapToGlobal(boundaryAfter(5)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&field_, &move);
+    QTest::mouseRelease(&field_, Qt::LeftButton, {}, boundaryAfter(5));
+    EXPECT_EQ(field_.selectionStart(), 3);
+    EXPECT_EQ(field_.selectionEnd(), 6);
+
+    static QPointingDevice* touchscreen = QTest::createTouchDevice();
+    field_.setCaretPosition(0);
+    QTest::touchEvent(&field_, touchscreen).press(0, boundaryAfter(1));
+    QTest::touchEvent(&field_, touchscreen).move(0, boundaryAfter(4));
+    QTest::touchEvent(&field_, touchscreen).release(0, boundaryAfter(4));
+    EXPECT_EQ(field_.caretPosition(), 5);
+    EXPECT_FALSE(field_.hasSelection());
+
+    // The edit menu offers what applies now.
+    field_.clear();
+    QGuiApplication::clipboard()->clear();
+    std::unique_ptr<QMenu> menu(field_.createEditMenu());
+    QStringList enabled;
+    for (QAction* action : menu->actions()) {
+        if (action->isEnabled() && !action->isSeparator()) {
+            enabled.append(action->text());
+        }
+    }
+    EXPECT_EQ(enabled, QStringList{"Undo"});
+}
+
+TEST_F(TextField, CaretBlinksOnlyWhileFocusedAndTheClearButtonShowsWithText) {
+    start("y=1", 3);
+    EXPECT_TRUE(field_.isBlinking());
+    EXPECT_TRUE(field_.clearButton()->isVisible());
+    const bool before = field_.blinkerState();
+    QTest::qWait(RVTextField::blinkIntervalMilliseconds + 150);
+    EXPECT_NE(field_.blinkerState(), before);
+
+    QTest::mouseClick(field_.clearButton(), Qt::LeftButton);
+    EXPECT_EQ(field_.text(), "");
+    EXPECT_FALSE(field_.clearButton()->isVisible());
+    typeScript(&field_, "{C-z}");
+    EXPECT_EQ(field_.text(), "y=1");
+
+    field_.clearFocus();
+    EXPECT_FALSE(field_.isBlinking());
+    EXPECT_FALSE(field_.blinkerState());
+    EXPECT_FALSE(field_.clearButton()->isVisible());
+}
+
+TEST_F(TextField, OffsetForCharAtPosIsTheRightEdgeOfThatCharacter) {
+    const QFontMetricsF metrics(field_.font());
+    const QString text = "y=" + kPair + "+sin(x)";
+    start(text, 0);
+    ASSERT_EQ(field_.scrollPosition(), 0);
+    for (int index : {0, 1, 2, 4, 5, 9}) {
+        const int length = text.at(index).isHighSurrogate() ? 2 : 1;
+        EXPECT_NEAR(field_.offsetForCharAtPos(index),
+                    metrics.horizontalAdvance(text.left(index + length)) + 11.0, 1.0)
+            << index;
+    }
+    EXPECT_NEAR(field_.offsetForCharAtPos(100), metrics.horizontalAdvance(text) + 11.0, 1.0);
+}
+
+// A plain model of the field's text and caret: steps over surrogate pairs as whole characters.
+struct PlainField {
+    QString text;
+    int caret = 0;
+
+    int previous(int i) const {
+        return i >= 2 && text.at(i - 1).isLowSurrogate() && text.at(i - 2).isHighSurrogate()
+                   ? i - 2
+                   : qMax(0, i - 1);
+    }
+    int next(int i) const {
+        const int n = static_cast<int>(text.size());
+        return i + 1 < n && text.at(i).isHighSurrogate() && text.at(i + 1).isLowSurrogate()
+                   ? i + 2
+                   : qMin(n, i + 1);
+    }
+};
+
+TEST_F(TextField, RandomKeySequencesAgreeWithAPlainModelAndKeepTheCaretInView) {
+    const QStringList pieces = {"x",   "1",      "+",       "(",    ")",     "=",      "π",    "*",
+                                kPair, "{Left}", "{Right}", "{BS}", "{Del}", "{Home}", "{End}"};
+    QRandomGenerator random(20261206);
+    for (int round = 0; round < 60; ++round) {
+        start(QString(), 0);
+        PlainField model;
+        for (int step = 0; step < 40; ++step) {
+            const QString piece = pieces.at(random.bounded(pieces.size()));
+            typeScript(&field_, piece);
+            if (piece == "{Left}") {
+                model.caret = model.previous(model.caret);
+            } else if (piece == "{Right}") {
+                model.caret = model.next(model.caret);
+            } else if (piece == "{BS}") {
+                const int from = model.previous(model.caret);
+                model.text.remove(from, model.caret - from);
+                model.caret = from;
+            } else if (piece == "{Del}") {
+                model.text.remove(model.caret, model.next(model.caret) - model.caret);
+            } else if (piece == "{Home}") {
+                model.caret = 0;
+            } else if (piece == "{End}") {
+                model.caret = static_cast<int>(model.text.size());
+            } else {
+                const QString inserted = piece == "*" ? QStringLiteral("⋅") : piece;
+                model.text.insert(model.caret, inserted);
+                model.caret += static_cast<int>(inserted.size());
+            }
+            ASSERT_EQ(field_.text(), model.text) << round << ':' << step;
+            ASSERT_EQ(field_.caretPosition(), model.caret) << round << ':' << step;
+            const qreal caretX = field_.caretOffset() + field_.scrollPosition();
+            ASSERT_GE(caretX, 0.0);
+            ASSERT_LE(caretX, field_.visibleRight() - 10 + 1);
+            ASSERT_LE(field_.scrollPosition(), 0);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace plotwise
