@@ -5,10 +5,12 @@
 #include <cctype>
 #include <cmath>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "EngineTestSupport.h"
+#include "engine/FunctionLibrary.h"
 #include "engine/RVFunction.h"
 #include "engine/RVParser.h"
 
@@ -61,17 +63,6 @@ private:
     static constexpr int kDepth = 5;
     static constexpr std::array<const char*, 6> kVariables = {"x", "y", "z", "r", "Θ", "Φ"};
     static constexpr std::array<const char*, 6> kRelations = {"=", ">", "<", "≤", "≥", "≠"};
-    struct Function {
-        const char* name;
-        int count;
-    };
-    static constexpr std::array<Function, 28> kFunctions = {{
-        {"abs", 1},  {"acos", 1}, {"asin", 1}, {"atan", 1},  {"ceil", 1},  {"cos", 1},  {"cosh", 1},
-        {"cot", 1},  {"coth", 1}, {"csc", 1},  {"csch", 1},  {"floor", 1}, {"if", 3},   {"ln", 1},
-        {"log", 1},  {"log2", 1}, {"max", 2},  {"min", 2},   {"sec", 1},   {"sech", 1}, {"sin", 1},
-        {"sinh", 1}, {"tan", 1},  {"tanh", 1}, {"todeg", 1}, {"torad", 1}, {"mod", 2},  {"logn", 2},
-    }};
-
     bool chance(double p) { return uniform(0, 1) < p; }
     double uniform(double a, double b) {
         return std::uniform_real_distribution<double>(a, b)(rng_);
@@ -131,7 +122,7 @@ private:
         return p < 0.92 ? "e" : "π";
     }
 
-    std::string functionName(const char* name) {
+    std::string functionName(std::string name) {
         std::string out = name;
         const double p = uniform(0, 1);
         if (p < 0.05) {
@@ -153,9 +144,13 @@ private:
             return "(" + blank() + sum(depth - 1) + blank() + ")";
         }
         if (p < 0.96) {
-            const Function& f = kFunctions[pick(kFunctions.size())];
-            std::string text = functionName(f.name) + blank() + "(";
-            for (int i = 0; i < f.count; ++i) {
+            const FunctionDefinition* pickedFunction = nullptr;
+            do {
+                pickedFunction = &functions_[pick(functions_.size())];
+            } while (pickedFunction->shape == FunctionShape::Derivative);
+            const FunctionDefinition& f = *pickedFunction;
+            std::string text = functionName(utf8(f.functionName)) + blank() + "(";
+            for (int i = 0; i < f.validParameterCount; ++i) {
                 if (i > 0) {
                     text += "," + blank();
                 }
@@ -216,6 +211,7 @@ private:
     }
 
     std::mt19937_64 rng_;
+    std::span<const FunctionDefinition> functions_ = functionRegistry();
     int budget_ = 0;  // leaves left for the statement being built; keeps texts short
 };
 
