@@ -85,6 +85,9 @@ TEST_F(WorkspaceStorageTest, SavingA3DPlaneKeepsItsViewStateUnchanged) {
 
 TEST_F(WorkspaceStorageTest, ThePlaneSavedLastIsInFront) {
     PreferenceStore store(path);
+    EXPECT_TRUE(WorkspaceStorage::storedEquationStates(store, Plane::TwoD).isEmpty());
+    EXPECT_TRUE(WorkspaceStorage::storedViewState(store, Plane::ThreeD).isEmpty());
+    EXPECT_FALSE(WorkspaceStorage::is3DViewVisible(store));
     ASSERT_TRUE(WorkspaceStorage::savePlaneStates(store, Plane::TwoD, {}, {}));
     ASSERT_TRUE(WorkspaceStorage::savePlaneStates(store, Plane::ThreeD, {}, {}));
     EXPECT_TRUE(WorkspaceStorage::is3DViewVisible(PreferenceStore(path)));
@@ -115,26 +118,6 @@ TEST_F(WorkspaceStorageTest, RestoringSkipsEntriesThatGiveNoEquation) {
     ASSERT_EQ(plane.size(), 2u);
     EXPECT_EQ(plane[0]->dictionaryWithState(), stored[0].toMap());
     EXPECT_EQ(plane[1]->dictionaryWithState(), stored[5].toMap());
-}
-
-TEST_F(WorkspaceStorageTest, MissingKeysGiveAnEmptyPlane) {
-    PreferenceStore store(path);
-    EXPECT_TRUE(WorkspaceStorage::storedEquationStates(store, Plane::TwoD).isEmpty());
-    EXPECT_TRUE(WorkspaceStorage::storedViewState(store, Plane::ThreeD).isEmpty());
-    EXPECT_FALSE(WorkspaceStorage::is3DViewVisible(store));
-}
-
-TEST_F(WorkspaceStorageTest, WorkspaceRoundTripsThroughEquations) {
-    PreferenceStore store(path);
-    const QVariantList states = {state("x=y^2", "ABCDEF", true, "Θ"),
-                                 state("x^2+y^2=4", "00000000", false, "circle")};
-    ASSERT_TRUE(WorkspaceStorage::savePlane(store, Plane::TwoD, equations(states), {}));
-    std::vector<std::unique_ptr<RVEquation>> plane;
-    WorkspaceStorage::restoreEquations(
-        WorkspaceStorage::storedEquationStates(PreferenceStore(path), Plane::TwoD), table.data(),
-        &RVEquation::equationWithStateFromDictionary,
-        [&plane](std::unique_ptr<RVEquation> equation) { plane.push_back(std::move(equation)); });
-    EXPECT_EQ(dictionariesWithState(plane), states);
 }
 
 }  // namespace
