@@ -107,16 +107,6 @@ TEST(ExpressionImage, ShadowIsDrawnUnderTheColour) {
     EXPECT_GT(blue, 5);  // the shadow shows one point right of and below the strokes
 }
 
-TEST(ExpressionImage, DepthMakesASmallerImage) {
-    const auto parsed = parse("x^2+1");
-    const QImage shallow =
-        ExpressionImage::expressionImageWithColor(*parsed.tree, Qt::black, Qt::gray, 0, 1.0);
-    const QImage deep =
-        ExpressionImage::expressionImageWithColor(*parsed.tree, Qt::black, Qt::gray, 6, 1.0);
-    EXPECT_LT(deep.width(), shallow.width());
-    EXPECT_LT(deep.height(), shallow.height());
-}
-
 TEST(ExpressionImage, NothingIsDrawnOutsideTheBox) {
     constexpr qreal margin = 12.0;
     for (const char* text : test::examples()) {
