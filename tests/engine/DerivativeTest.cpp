@@ -71,29 +71,18 @@ struct Row {
     double high;
 };
 
-// Textbook functions, and the functions with switches sampled on each side of them.
+// The functions with switches sampled on each side of them, powers with the variable in the
+// exponent, odd roots of negative numbers and nested derivatives; every other function is in the
+// registry-wide property below.
 const Row kRows[] = {
-    {"x^2⋅sin(x)+e^(sin(x))-sin(cos(x^2))", -2, 2},
-    {"x⋅e^x⋅ln(x)+(x+1)/(x-1)", 1.2, 3},
     {"x^x+x^(1/x)+x^sin(x)+2^x", 0.3, 3},
-    {"√(x)+3√(x)+4√(x)+x^(1/5)", 0.1, 4},
     {"3√(x)+5√(x)+x^(1/3)+x^(-1/3)", -4, -0.1},
-    {"5√(x^2+1)+atan(x^2)", -3, 3},
     {"y√(x)", 0.1, 4},
     {"x√(x+2)", 1, 3},
-    {"asin(x/2)+acos(x/2)", -1.5, 1.5},
-    {"sinh(x)+cosh(x)+tanh(x^2)+sech(x)", -2, 2},
-    {"coth(x)+csch(x)", 0.3, 3},
-    {"tan(x)+sec(x)", -1.2, 1.2},
-    {"cot(x)+csc(x)", 0.3, 2.8},
-    {"log(x)+log2(x)", 0.2, 4},
-    {"logn(x, x^2+1)+logn(x, 10)", 1.5, 4},
-    {"logn(2, x)", 0.5, 4},
     {"logn(y+x, x^2)", 1.5, 4},
     {"abs(x^3-1)", -2, 0.9},
     {"abs(x^3-1)", 1.1, 2},
     {"x^2⋅y^3+sin(x⋅y)", -3, 3},
-    {"todeg(x^2)-torad(sin(x))", -3, 3},
     {"floor(x^2)", 1.05, 1.4},
     {"ceil(3x)", 0.05, 0.3},
     {"max(sin(x), cos(x))", 0, 0.7},
