@@ -297,10 +297,7 @@ TEST(RegionBuilder, HalfACellAroundTheScreenIsTested) {
 
 TEST(RegionBuilder, UnusableLimitsGiveNothing) {
     ParsedEquation disc("x^2+y^2<1");
-    for (const EvaluationLimits2D& limits :
-         {window(kNaN, 3, -3, 3, 40), window(-3, kInf, -3, 3, 40), window(3, 3, -3, 3, 40),
-          window(-3, 3, 3, -3, 40), window(-3, 3, -3, 3, 0), window(-3, 3, -3, 3, kNaN),
-          window(-3, 3, -3, 3, 1e300), window(-1e300, 1e300, -1e300, 1e300, 40)}) {
+    for (const EvaluationLimits2D& limits : unusableWindows()) {
         const Region region = build(disc, limits, DeviceClass::Tablet);
         EXPECT_TRUE(region.records.empty());
         EXPECT_EQ(region.evaluatedNodes, 0u);

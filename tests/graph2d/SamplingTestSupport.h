@@ -115,6 +115,25 @@ inline EvaluationLimits2D withFieldNudged(EvaluationLimits2D limits, int field) 
     return limits;
 }
 
+// Windows no builder can walk: NaN, infinite, empty or reversed bounds, ratios that are zero,
+// negative, NaN, infinite or beyond any grid, and bounds too far apart for doubles to step.
+inline std::vector<EvaluationLimits2D> unusableWindows() {
+    return {window(kNaN, 5, -5, 5, 32),
+            window(-5, kNaN, -5, 5, 32),
+            window(-kInf, 5, -5, 5, 32),
+            window(-5, kInf, -5, 5, 32),
+            window(5, 5, -5, 5, 32),
+            window(5, -5, -5, 5, 32),
+            window(-5, 5, 5, -5, 32),
+            window(-5, 5, -5, 5, 0),
+            window(-5, 5, -5, 5, -32),
+            window(-5, 5, -5, 5, kNaN),
+            window(-5, 5, -5, 5, kInf),
+            window(-5, 5, -5, 5, 1e300),
+            window(-1e300, 1e300, -1e300, 1e300, 1),
+            EvaluationLimits2D::withWindow(-5, 5, -5, 5, 32, 0)};
+}
+
 // How many steps a walk from `minimum` by `width` makes while below `maximum`.
 inline std::size_t walkCount(double minimum, double maximum, double width) {
     std::size_t count = 0;
