@@ -613,22 +613,6 @@ TEST(Tree, VariablesKeepFirstOccurrencesInOrder) {
     EXPECT_EQ(indices(greek->variables()), (std::vector<int>{5, 3, 4, 2}));
 }
 
-TEST(Tree, RootReplacementKeepsTheParent) {
-    VariableTable table = test::zeroTable();
-    RVParser parser;
-    auto tree = parser.parse(u"x+1", table.data());
-    ASSERT_NE(tree, nullptr);
-    EXPECT_EQ(tree->root()->parent(), tree.get());
-    // Replacing the root goes through the tree, which hands back the old root.
-    auto replacement = parser.parse(u"7", table.data());
-    ASSERT_NE(replacement, nullptr);
-    const RVOperation* oldRoot = tree->root();
-    auto detached = tree->replaceOperation(oldRoot, replacement->setRoot(nullptr));
-    EXPECT_EQ(detached.get(), oldRoot);
-    EXPECT_EQ(tree->value(), 7.0);
-    EXPECT_EQ(tree->root()->parent(), tree.get());
-}
-
 TEST(Tree, StructuralAnswers) {
     struct Row {
         const char* text;
