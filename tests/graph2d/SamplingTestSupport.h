@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
@@ -76,42 +77,21 @@ inline EvaluationLimits2D window(double minx, double maxx, double miny, double m
 // the smallest step it can take: any cache keyed on the limits must see the difference.
 inline constexpr int kEvaluationLimitsFieldCount = 10;
 inline EvaluationLimits2D withFieldNudged(EvaluationLimits2D limits, int field) {
-    const auto nudge = [](auto& value) {
-        using Value = std::remove_reference_t<decltype(value)>;
-        value = std::nextafter(value, std::numeric_limits<Value>::infinity());
-    };
-    switch (field) {
-        case 0:
-            nudge(limits.screen.origin.x);
-            break;
-        case 1:
-            nudge(limits.screen.origin.y);
-            break;
-        case 2:
-            nudge(limits.screen.size.width);
-            break;
-        case 3:
-            nudge(limits.screen.size.height);
-            break;
-        case 4:
-            nudge(limits.pixelUnitRatioX);
-            break;
-        case 5:
-            nudge(limits.pixelUnitRatioY);
-            break;
-        case 6:
-            nudge(limits.minx);
-            break;
-        case 7:
-            nudge(limits.miny);
-            break;
-        case 8:
-            nudge(limits.maxx);
-            break;
-        default:
-            nudge(limits.maxy);
-            break;
-    }
+    auto fields =
+        std::tie(limits.screen.origin.x, limits.screen.origin.y, limits.screen.size.width,
+                 limits.screen.size.height, limits.pixelUnitRatioX, limits.pixelUnitRatioY,
+                 limits.minx, limits.miny, limits.maxx, limits.maxy);
+    static_assert(std::tuple_size_v<decltype(fields)> == kEvaluationLimitsFieldCount);
+    int index = 0;
+    std::apply(
+        [&](auto&... value) {
+            ((index++ == field
+                  ? void(value = std::nextafter(
+                             value, std::numeric_limits<std::decay_t<decltype(value)>>::infinity()))
+                  : void()),
+             ...);
+        },
+        fields);
     return limits;
 }
 
