@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/context/ApplicationContext.h"
+#include "app/platform/DeviceClassChoice.h"
 #include "app/platform/TerminationSignalWatcher.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/CommandLineOptions.h"

@@ -119,8 +119,4 @@ std::string CommandLineOptions::versionText() {
     return std::string("plotwise ") + PLOTWISE_VERSION + "\n";
 }
 
-DeviceClass deviceClassForScreen(int logicalWidth, int logicalHeight) {
-    return std::min(logicalWidth, logicalHeight) >= 600 ? DeviceClass::Tablet : DeviceClass::Phone;
-}
-
 }  // namespace plotwise

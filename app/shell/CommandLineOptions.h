@@ -29,7 +29,4 @@ struct CommandLineOptions {
     static std::string versionText();
 };
 
-// Tablet layouts need room: at least 600 logical pixels on the screen's shorter side.
-DeviceClass deviceClassForScreen(int logicalWidth, int logicalHeight);
-
 }  // namespace plotwise

@@ -304,26 +304,18 @@ TEST_F(GraphScreen, ResetViewFromTheToolbarAndFromTheShakeShortcut) {
 TEST_F(GraphScreen, SettingsNotificationsReachThePlane) {
     launch();
     waitUntilRestored();
-    PreferenceStore& settings = *store_;
-    settings.setValues({{RVPWSettingsManager::useDarkBackground2DKey, true},
-                        {RVPWSettingsManager::useThickLines2DKey, true},
-                        {RVPWSettingsManager::useProportionalZoom2DKey, false}});
-    NotificationCenter& center = center_;
-    center.post(useDarkBackground2DNotification);
-    center.post(useThickLinesNotification);
-    center.post(useProportionalZoomNotification);
-    EXPECT_TRUE(view()->useDarkBackground());
-    EXPECT_FLOAT_EQ(view()->equationLineWidth(), 2.0f);
-    EXPECT_FALSE(view()->lockAxisZoom());
-    settings.setValues({{RVPWSettingsManager::useDarkBackground2DKey, false},
-                        {RVPWSettingsManager::useThickLines2DKey, false},
-                        {RVPWSettingsManager::useProportionalZoom2DKey, true}});
-    center.post(useDarkBackground2DNotification);
-    center.post(useThickLinesNotification);
-    center.post(useProportionalZoomNotification);
-    EXPECT_FALSE(view()->useDarkBackground());
-    EXPECT_FLOAT_EQ(view()->equationLineWidth(), 1.0f);
-    EXPECT_TRUE(view()->lockAxisZoom());
+    for (const bool on : {true, false}) {
+        store_->setValues({{RVPWSettingsManager::useDarkBackground2DKey, on},
+                           {RVPWSettingsManager::useThickLines2DKey, on},
+                           {RVPWSettingsManager::useProportionalZoom2DKey, !on}});
+        for (const auto* name : {&useDarkBackground2DNotification, &useThickLinesNotification,
+                                 &useProportionalZoomNotification}) {
+            center_.post(*name);
+        }
+        EXPECT_EQ(view()->useDarkBackground(), on);
+        EXPECT_FLOAT_EQ(view()->equationLineWidth(), on ? 2.0f : 1.0f);
+        EXPECT_EQ(view()->lockAxisZoom(), !on);
+    }
 }
 
 TEST_F(GraphScreen, TheWindowShowsThePlaneUnderADarkToolbar) {

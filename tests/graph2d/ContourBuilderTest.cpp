@@ -141,8 +141,7 @@ TEST(ContourBuilder, CapacityStopsTheWalkAndKeepsWhatWasWritten) {
     ParsedEquation checks("sin(20x)⋅sin(20y)");
     const EvaluationLimits2D limits = window(-16, 16, -10, 10, 80);
     const auto whole = build(checks, limits);
-    ASSERT_GE(whole.points.size(), 127998u) << "the curve outgrows the buffer";
-    EXPECT_LE(whole.points.size(), 128000u);
+    ASSERT_GE(whole.points.size() + 2, ContourBuilder::defaultCapacity) << "the curve outgrows it";
     for (std::uint32_t capacity : {0u, 1u, 2u, 3u, 4u, 5u, 17u, 1000u}) {
         const auto capped = build(checks, limits, capacity);
         if (capacity >= 2) {
@@ -187,12 +186,7 @@ TEST(ContourBuilder, InfiniteCornersDoNotStopTheWalk) {
 
 TEST(ContourBuilder, UnusableLimitsGiveNothing) {
     ParsedEquation circle("x^2+y^2=4");
-    for (const EvaluationLimits2D& limits :
-         {window(kNaN, 3, -3, 3, 40), window(-3, kInf, -3, 3, 40), window(-kInf, 3, -3, 3, 40),
-          window(3, 3, -3, 3, 40), window(3, -3, -3, 3, 40), window(-3, 3, -3, 3, 0),
-          window(-3, 3, -3, 3, -40), window(-3, 3, -3, 3, kNaN), window(-3, 3, -3, 3, kInf),
-          window(-3, 3, -3, 3, 1e300), window(-1e300, 1e300, -3, 3, 40),
-          EvaluationLimits2D::withWindow(-3, 3, -3, 3, 40, 0)}) {
+    for (const EvaluationLimits2D& limits : unusableWindows()) {
         const auto contour = build(circle, limits);
         EXPECT_TRUE(contour.points.empty()) << limits.minx << " " << limits.maxx;
         EXPECT_EQ(contour.evaluatedNodes, 0u);

@@ -167,22 +167,7 @@ TEST(ExplicitSampler, UnusableLimitsGiveNothingAndEnd) {
     ParsedEquation line("y=2x+1");
     ParsedEquation ray("Θ=1");
     ParsedEquation circle("r=1");
-    const std::vector<EvaluationLimits2D> unusable = {
-        window(kNaN, 5, -5, 5, 32),
-        window(-5, kNaN, -5, 5, 32),
-        window(-kInf, 5, -5, 5, 32),
-        window(-5, kInf, -5, 5, 32),
-        window(5, 5, -5, 5, 32),
-        window(5, -5, -5, 5, 32),
-        window(-5, 5, -5, 5, 0),
-        window(-5, 5, -5, 5, -32),
-        window(-5, 5, -5, 5, kNaN),
-        window(-5, 5, -5, 5, kInf),
-        window(-5, 5, -5, 5, 1e300),
-        window(-1e300, 1e300, -1e300, 1e300, 1),
-        EvaluationLimits2D::withWindow(-5, 5, -5, 5, 32, 0),
-    };
-    for (const EvaluationLimits2D& limits : unusable) {
+    for (const EvaluationLimits2D& limits : unusableWindows()) {
         EXPECT_TRUE(sample(line, limits).empty()) << limits.minx << " " << limits.maxx;
         EXPECT_TRUE(sample(ray, limits).empty()) << limits.minx << " " << limits.maxx;
     }

@@ -234,10 +234,9 @@ TEST(RegionBuilder, CapacityStopsTheWalkOnPhoneAndTablet) {
     const Region phone = build(checks, limits, DeviceClass::Phone);
     const Region tablet = build(checks, limits, DeviceClass::Tablet);
     // A cell adds at most two records and the walk stops once two places or fewer are left.
-    EXPECT_GE(phone.records.size(), 28442u);
-    EXPECT_LE(phone.records.size(), 28443u);
-    EXPECT_GE(tablet.records.size(), 56887u);
-    EXPECT_LE(tablet.records.size(), 56888u);
+    EXPECT_GE(phone.records.size() + 2, RegionBuilder::capacityFor(DeviceClass::Phone));
+    EXPECT_GE(tablet.records.size() + 2, RegionBuilder::capacityFor(DeviceClass::Tablet));
+    ASSERT_LT(phone.records.size(), tablet.records.size());
     // The phone's records are the tablet's first ones.
     for (std::size_t i = 0; i < phone.records.size(); ++i) {
         ASSERT_EQ(phone.records[i].vertexCount, tablet.records[i].vertexCount) << i;
@@ -298,10 +297,7 @@ TEST(RegionBuilder, HalfACellAroundTheScreenIsTested) {
 
 TEST(RegionBuilder, UnusableLimitsGiveNothing) {
     ParsedEquation disc("x^2+y^2<1");
-    for (const EvaluationLimits2D& limits :
-         {window(kNaN, 3, -3, 3, 40), window(-3, kInf, -3, 3, 40), window(3, 3, -3, 3, 40),
-          window(-3, 3, 3, -3, 40), window(-3, 3, -3, 3, 0), window(-3, 3, -3, 3, kNaN),
-          window(-3, 3, -3, 3, 1e300), window(-1e300, 1e300, -1e300, 1e300, 40)}) {
+    for (const EvaluationLimits2D& limits : unusableWindows()) {
         const Region region = build(disc, limits, DeviceClass::Tablet);
         EXPECT_TRUE(region.records.empty());
         EXPECT_EQ(region.evaluatedNodes, 0u);

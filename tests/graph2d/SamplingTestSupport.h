@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
@@ -76,43 +77,41 @@ inline EvaluationLimits2D window(double minx, double maxx, double miny, double m
 // the smallest step it can take: any cache keyed on the limits must see the difference.
 inline constexpr int kEvaluationLimitsFieldCount = 10;
 inline EvaluationLimits2D withFieldNudged(EvaluationLimits2D limits, int field) {
-    const auto nudge = [](auto& value) {
-        using Value = std::remove_reference_t<decltype(value)>;
-        value = std::nextafter(value, std::numeric_limits<Value>::infinity());
-    };
-    switch (field) {
-        case 0:
-            nudge(limits.screen.origin.x);
-            break;
-        case 1:
-            nudge(limits.screen.origin.y);
-            break;
-        case 2:
-            nudge(limits.screen.size.width);
-            break;
-        case 3:
-            nudge(limits.screen.size.height);
-            break;
-        case 4:
-            nudge(limits.pixelUnitRatioX);
-            break;
-        case 5:
-            nudge(limits.pixelUnitRatioY);
-            break;
-        case 6:
-            nudge(limits.minx);
-            break;
-        case 7:
-            nudge(limits.miny);
-            break;
-        case 8:
-            nudge(limits.maxx);
-            break;
-        default:
-            nudge(limits.maxy);
-            break;
-    }
+    auto fields =
+        std::tie(limits.screen.origin.x, limits.screen.origin.y, limits.screen.size.width,
+                 limits.screen.size.height, limits.pixelUnitRatioX, limits.pixelUnitRatioY,
+                 limits.minx, limits.miny, limits.maxx, limits.maxy);
+    static_assert(std::tuple_size_v<decltype(fields)> == kEvaluationLimitsFieldCount);
+    int index = 0;
+    std::apply(
+        [&](auto&... value) {
+            ((index++ == field
+                  ? void(value = std::nextafter(
+                             value, std::numeric_limits<std::decay_t<decltype(value)>>::infinity()))
+                  : void()),
+             ...);
+        },
+        fields);
     return limits;
+}
+
+// Windows no builder can walk: NaN, infinite, empty or reversed bounds, ratios that are zero,
+// negative, NaN, infinite or beyond any grid, and bounds too far apart for doubles to step.
+inline std::vector<EvaluationLimits2D> unusableWindows() {
+    return {window(kNaN, 5, -5, 5, 32),
+            window(-5, kNaN, -5, 5, 32),
+            window(-kInf, 5, -5, 5, 32),
+            window(-5, kInf, -5, 5, 32),
+            window(5, 5, -5, 5, 32),
+            window(5, -5, -5, 5, 32),
+            window(-5, 5, 5, -5, 32),
+            window(-5, 5, -5, 5, 0),
+            window(-5, 5, -5, 5, -32),
+            window(-5, 5, -5, 5, kNaN),
+            window(-5, 5, -5, 5, kInf),
+            window(-5, 5, -5, 5, 1e300),
+            window(-1e300, 1e300, -1e300, 1e300, 1),
+            EvaluationLimits2D::withWindow(-5, 5, -5, 5, 32, 0)};
 }
 
 // How many steps a walk from `minimum` by `width` makes while below `maximum`.

@@ -181,28 +181,26 @@ TEST_P(ImplicitSurface, PlaneThroughOneCubeIsTheRegularHexagon) {
     EXPECT_NEAR(area, 3 * std::sqrt(3.0) / 4, 1e-5);
 }
 
-TEST_P(ImplicitSurface, CornerOnTheLevelCountsAsInside) {
-    // F = x is 0 on the face x = 0: those corners are inside, so the surface lies on that face.
+// F = x is 0 on the face x = 0: those corners are inside, so the surface lies on that face; with
+// the level at 1 the far face is inside too and nothing crosses. A level of 9 on x²+y²+z² is the
+// sphere of radius 3.
+TEST_P(ImplicitSurface, TheTargetValueIsTheLevelAndCornersOnItAreInside) {
     auto e = equation("x", tetrahedra());
-    const auto extraction =
+    const auto face =
         ImplicitSurfaceBuilder::extract({0.0f, 1.0f, 1.0f, 0.0f}, e.data, vertexLimit(), false);
-    ASSERT_FALSE(extraction.positions.empty());
-    for (const Float3& p : extraction.positions) {
+    ASSERT_FALSE(face.positions.empty());
+    for (const Float3& p : face.positions) {
         EXPECT_EQ(p.x, 0.0f);
     }
-    // With the level at 1 the far face is inside too, and nothing crosses.
-    const auto none =
-        ImplicitSurfaceBuilder::extract({0.0f, 1.0f, 1.0f, 1.0f}, e.data, vertexLimit(), false);
-    EXPECT_TRUE(none.positions.empty());
-}
-
-TEST_P(ImplicitSurface, TargetValueShiftsTheLevel) {
-    auto e = equation("x^2+y^2+z^2", tetrahedra());
+    EXPECT_TRUE(
+        ImplicitSurfaceBuilder::extract({0.0f, 1.0f, 1.0f, 1.0f}, e.data, vertexLimit(), false)
+            .positions.empty());
+    auto ball = equation("x^2+y^2+z^2", tetrahedra());
     EvaluationLimits3D l = limits();
     l.targetValue = 9;
-    const auto extraction = ImplicitSurfaceBuilder::extract(l, e.data, vertexLimit(), false);
-    ASSERT_FALSE(extraction.positions.empty());
-    for (const Float3& p : extraction.positions) {
+    const auto sphere = ImplicitSurfaceBuilder::extract(l, ball.data, vertexLimit(), false);
+    ASSERT_FALSE(sphere.positions.empty());
+    for (const Float3& p : sphere.positions) {
         EXPECT_NEAR(length(p), 3.0, l.step);
     }
 }

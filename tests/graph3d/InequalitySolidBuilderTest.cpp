@@ -64,7 +64,7 @@ TEST_P(InequalitySolid, BallOfEightCellsMergesIntoFourColumns) {
 }
 
 TEST_P(InequalitySolid, FullBoxStopsAtTheInsidePointBuffer) {
-    // Everything holds: the buffer takes the first 10240 (20480) centres in x, y, z order, n per
+    // Everything holds: the buffer takes as many centres as it holds, in x, y, z order, n per
     // column, so that many full columns and one partial one.
     auto e = equation("x<100");
     const EvaluationLimits3D limits = EvaluationLimits3D::forScale(1, 30);
@@ -72,7 +72,7 @@ TEST_P(InequalitySolid, FullBoxStopsAtTheInsidePointBuffer) {
     for (float v = limits.min; v < limits.max; v += limits.step) {
         ++n;
     }
-    const std::size_t inside = tablet() ? 20480 : 10240;
+    const std::size_t inside = capacities().inequalityInsidePoints;
     ASSERT_GT(n * n * n, inside);
     InequalitySolidBuilder::Statistics statistics;
     const Mesh3D mesh = InequalitySolidBuilder::build(limits, e.data, capacities(), &statistics);

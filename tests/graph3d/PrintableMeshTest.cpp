@@ -70,35 +70,27 @@ protected:
     DeviceClass device() const { return std::get<1>(GetParam()); }
 };
 
-TEST_P(Printable, SphereIsClosedAndWoundOutwards) {
-    const Mesh3D mesh = buildMesh("x^2+y^2+z^2-4", tetrahedra(), device());
-    const PrintableMesh printable = PrintableMesh::fromSurface(mesh);
-    EXPECT_TRUE(printable.closed);
-    EXPECT_TRUE(watertight(printable.triangles));
-    // The extraction winds towards the inside; the file encloses the ball, 32π/3 ≈ 33.5, less
-    // what the coarse phone grid (step 0.875) cuts off.
+// Closed surfaces weld into a watertight file wound outwards (the extraction winds towards the
+// inside): the ball of radius 2 (32π/3 ≈ 33.5, less what the coarse phone grid cuts off), the
+// spherical r = 2 whose seam and poles coincide, and the heart.
+TEST_P(Printable, ClosedSurfacesAreWatertightAndWoundOutwards) {
     const double ball = 32 * std::numbers::pi / 3;
-    EXPECT_GT(printable.signedVolume(), 0.8 * ball);
-    EXPECT_LT(printable.signedVolume(), 1.02 * ball);
-    // Fewer vertices than the triangle soup: each is shared.
-    EXPECT_LT(printable.positions.size(), mesh.vertices.size() / 3);
-}
-
-TEST_P(Printable, HeartIsClosed) {
-    const Mesh3D mesh =
-        buildMesh("320(-x^2z^3-(9y^2z^3)/80+(x^2+(9y^2)/4+z^2-1)^3)=0", tetrahedra(), device());
-    const PrintableMesh printable = PrintableMesh::fromSurface(mesh);
-    EXPECT_TRUE(printable.closed);
-    EXPECT_TRUE(watertight(printable.triangles));
-    EXPECT_GT(printable.signedVolume(), 0);
-}
-
-TEST_P(Printable, SphericalSurfaceWeldsItsSeamAndPoles) {
-    // r = 2 sampled on angles: the first and last Θ lines and the two pole rows coincide.
-    const Mesh3D mesh = buildMesh("r=2", tetrahedra(), device());
-    const PrintableMesh printable = PrintableMesh::fromSurface(mesh);
-    EXPECT_TRUE(printable.closed);
-    EXPECT_NEAR(printable.signedVolume(), 32 * std::numbers::pi / 3, 1.0);
+    const std::tuple<const char*, double, double> rows[] = {
+        {"x^2+y^2+z^2-4", 0.8 * ball, 1.02 * ball},
+        {"r=2", ball - 1, ball + 1},
+        {"320(-x^2z^3-(9y^2z^3)/80+(x^2+(9y^2)/4+z^2-1)^3)=0", 0, 10},
+    };
+    for (const auto& [text, low, high] : rows) {
+        const Mesh3D mesh = buildMesh(text, tetrahedra(), device());
+        const PrintableMesh printable = PrintableMesh::fromSurface(mesh);
+        EXPECT_TRUE(printable.closed) << text;
+        EXPECT_TRUE(watertight(printable.triangles)) << text;
+        EXPECT_GT(printable.signedVolume(), low) << text;
+        EXPECT_LT(printable.signedVolume(), high) << text;
+        if (text[0] != 'r') {  // implicit surfaces are triangle soups: welding shares vertices
+            EXPECT_LT(printable.positions.size(), mesh.vertices.size() / 3) << text;
+        }
+    }
 }
 
 TEST_P(Printable, OpenSurfaceStaysOpenAndLeavesHolesOut) {
@@ -152,45 +144,34 @@ TEST_P(Printable, FilesReadBackWithTheSameTrianglesAndBounds) {
         const Float3 low = printable.boundsMin();
         const Float3 high = printable.boundsMax();
         const auto sameBounds = [&](const test::ReadMesh& read) {
-            const auto l = read.low();
-            const auto h = read.high();
-            EXPECT_EQ(l[0], low.x) << text;
-            EXPECT_EQ(l[1], low.y) << text;
-            EXPECT_EQ(l[2], low.z) << text;
-            EXPECT_EQ(h[0], high.x) << text;
-            EXPECT_EQ(h[1], high.y) << text;
-            EXPECT_EQ(h[2], high.z) << text;
+            EXPECT_EQ(read.bound(true), (test::Point{low.x, low.y, low.z})) << text;
+            EXPECT_EQ(read.bound(false), (test::Point{high.x, high.y, high.z})) << text;
         };
-        std::ostringstream obj;
+        std::ostringstream obj, ply, stl(std::ios::binary);
         MeshFileWriter::writeObj(printable, obj);
+        MeshFileWriter::writePly(printable, ply);
+        MeshFileWriter::writeStl(printable, stl);
         const auto readObj = test::readObj(obj.str());
-        ASSERT_TRUE(readObj) << text;
+        const auto readPly = test::readPly(ply.str());
+        const auto readStl = test::readStl(stl.str());
+        ASSERT_TRUE(readObj && readPly && readStl) << text;
         EXPECT_EQ(readObj->triangles.size(), printable.triangles.size());
         EXPECT_EQ(readObj->vertices.size(), printable.positions.size());
-        sameBounds(*readObj);
-
-        std::ostringstream ply;
-        MeshFileWriter::writePly(printable, ply);
-        const auto readPly = test::readPly(ply.str());
-        ASSERT_TRUE(readPly) << text;
         EXPECT_EQ(readPly->triangles, readObj->triangles);
-        sameBounds(*readPly);
-
-        std::ostringstream stl(std::ios::binary);
-        MeshFileWriter::writeStl(printable, stl);
-        const auto readStl = test::readStl(stl.str());
-        ASSERT_TRUE(readStl) << text;
-        EXPECT_EQ(readStl->facets.size(), printable.triangles.size());
-        sameBounds(*readStl);
+        EXPECT_EQ(readStl->facetNormals.size(), printable.triangles.size());
+        for (const test::ReadMesh* read : {&*readObj, &*readPly, &*readStl}) {
+            sameBounds(*read);
+        }
         // Facet normals agree with the winding of the corners.
-        for (std::size_t f = 0; f < readStl->facets.size(); f += 11) {
-            const auto& p = readStl->facets[f];
-            const Float3 a{p[0][0], p[0][1], p[0][2]};
-            const Float3 b{p[1][0], p[1][1], p[1][2]};
-            const Float3 c{p[2][0], p[2][1], p[2][2]};
-            const Float3 n{readStl->facetNormals[f][0], readStl->facetNormals[f][1],
-                           readStl->facetNormals[f][2]};
-            EXPECT_GE(Float3::dot(n, Float3::cross(b - a, c - a)), 0.0f);
+        for (std::size_t f = 0; f < readStl->facetNormals.size(); f += 11) {
+            const auto corner = [&](std::size_t c) {
+                const test::Point& p = readStl->vertices[3 * f + c];
+                return Float3{p[0], p[1], p[2]};
+            };
+            const test::Point& n = readStl->facetNormals[f];
+            EXPECT_GE(Float3::dot(Float3{n[0], n[1], n[2]},
+                                  Float3::cross(corner(1) - corner(0), corner(2) - corner(0))),
+                      0.0f);
         }
         if (printable.closed) {
             EXPECT_GT(volume(*readObj), 0) << text;
@@ -207,7 +188,7 @@ TEST(PrintableMesh, EmptyAndBrokenMeshesGiveEmptyFiles) {
     MeshFileWriter::writeStl(empty, stl);
     const auto read = test::readStl(stl.str());
     ASSERT_TRUE(read);
-    EXPECT_TRUE(read->facets.empty());
+    EXPECT_TRUE(read->facetNormals.empty());
     // Out-of-range indices and NaN corners are left out; a box solid that is not made of
     // boxes falls back to the surface path.
     Mesh3D broken;

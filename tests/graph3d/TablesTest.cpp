@@ -121,51 +121,40 @@ TEST(MarchingTetrahedraTables, SixTetrahedraOfOneHandednessFillTheCube) {
 }
 
 TEST(MarchingTetrahedraTables, TrianglesCrossTheMaskedEdgesAndFaceTheInside) {
+    const auto p = tetraCorners(0);
+    const auto corner = [&](std::size_t m) {
+        return Float3{static_cast<float>(p[m][0]), static_cast<float>(p[m][1]),
+                      static_cast<float>(p[m][2])};
+    };
     for (std::size_t index = 0; index < 16; ++index) {
         unsigned mask = 0;
         for (std::size_t e = 0; e < 6; ++e) {
             const auto [a, b] = Tetra::edgeCorners[e];
-            if (((index >> a) & 1) != ((index >> b) & 1)) {
-                mask |= 1u << e;
-            }
+            mask |= (((index >> a) & 1) != ((index >> b) & 1)) ? 1u << e : 0u;
         }
         EXPECT_EQ(Tetra::edgeTable[index], mask) << index;
-        const auto p = tetraCorners(0);
-        std::array<double, 3> insideCentre{};
-        int insideCount = 0;
+        Float3 inside{0, 0, 0};
         for (std::size_t m = 0; m < 4; ++m) {
-            if (((index >> m) & 1) != 0) {
-                for (std::size_t i = 0; i < 3; ++i) {
-                    insideCentre[i] += p[m][i];
-                }
-                ++insideCount;
-            }
+            inside = ((index >> m) & 1) != 0 ? inside + corner(m) : inside;
         }
         const auto& row = Tetra::triangleTable[index];
         unsigned used = 0;
         for (std::size_t t = 0; t + 2 < row.size() && row[t] >= 0; t += 3) {
-            std::array<std::array<double, 3>, 3> v{};
+            std::array<Float3, 3> v{};
             for (std::size_t m = 0; m < 3; ++m) {
                 const auto e = static_cast<std::size_t>(row[t + m]);
                 used |= 1u << e;
                 const auto [a, b] = Tetra::edgeCorners[e];
-                for (std::size_t i = 0; i < 3; ++i) {
-                    v[m][i] =
-                        (p[static_cast<std::size_t>(a)][i] + p[static_cast<std::size_t>(b)][i]) / 2;
-                }
+                v[m] = (corner(static_cast<std::size_t>(a)) + corner(static_cast<std::size_t>(b))) *
+                       0.5f;
             }
-            const std::array<double, 3> u = {v[1][0] - v[0][0], v[1][1] - v[0][1],
-                                             v[1][2] - v[0][2]};
-            const std::array<double, 3> w = {v[2][0] - v[0][0], v[2][1] - v[0][1],
-                                             v[2][2] - v[0][2]};
-            const std::array<double, 3> n = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
-                                             u[0] * w[1] - u[1] * w[0]};
-            double towardsInside = 0;
-            for (std::size_t i = 0; i < 3; ++i) {
-                const double centre = (v[0][i] + v[1][i] + v[2][i]) / 3;
-                towardsInside += n[i] * (insideCentre[i] / insideCount - centre);
-            }
-            EXPECT_GT(towardsInside, 0) << "case " << index << " triangle " << t / 3;
+            // The normal points towards the inside corners' centre (their sum, scaled).
+            const Float3 centre = (v[0] + v[1] + v[2]) * (1.0f / 3.0f);
+            const int insideCount = std::popcount(static_cast<unsigned>(index));
+            EXPECT_GT(Float3::dot(Float3::cross(v[1] - v[0], v[2] - v[0]),
+                                  inside * (1.0f / static_cast<float>(insideCount)) - centre),
+                      0.0f)
+                << "case " << index << " triangle " << t / 3;
         }
         EXPECT_EQ(used, mask) << index;
     }

@@ -5,14 +5,10 @@
 #include <string>
 
 #include "StorageTestSupport.h"
-#include "app/storage/PreferenceStore.h"
 #include "app/storage/PropertyList.h"
-#include "app/storage/WorkspaceStorage.h"
 
 namespace plotwise {
 namespace {
-
-using testing::sameValue;
 
 // Switches this process to German (decimal comma) in the C library and in QLocale, as a German
 // user's session would once the application has started, and back afterwards.
@@ -55,23 +51,6 @@ TEST_F(GermanLocaleTest, NumbersAreReadWithAPoint) {
     EXPECT_EQ(read("<integer>1000</integer>").value.toLongLong(), 1000);
     EXPECT_FALSE(read("<real>0,25</real>").ok());
     EXPECT_FALSE(read("<integer>1.000</integer>").ok());
-}
-
-TEST_F(GermanLocaleTest, StoredViewStateComesBackExactly) {
-    const QString path = testing::configFolder() + QStringLiteral("/preferences.plist");
-    QVariantMap view;
-    view.insert("scrollX", 0.1);
-    view.insert("scrollY", -1234.5678);
-    view.insert("pixelUnitRatioX", 1.0 / 3.0);
-    view.insert("pixelUnitRatioY", 5e-324);
-    ASSERT_TRUE(WorkspaceStorage::savePlaneStates(
-        PreferenceStore::standard(), WorkspaceStorage::Plane::TwoD, QVariantList(), view));
-    view.insert("tracing", true);
-    QString where;
-    EXPECT_TRUE(sameValue(
-        WorkspaceStorage::storedViewState(PreferenceStore(path), WorkspaceStorage::Plane::TwoD),
-        view, &where))
-        << where.toStdString();
 }
 
 }  // namespace

@@ -18,13 +18,11 @@ using Plane = WorkspaceStorage::Plane;
 
 QVariantMap equationState(const char* source, const char* color, bool visible, const char* caption,
                           const char* notes) {
-    QVariantMap s;
-    s.insert(RVEquation::expressionStringKey, QString::fromUtf8(source));
-    s.insert(RVEquation::expressionColorKey, QString::fromLatin1(color));
-    s.insert(RVEquation::expressionVisibleKey, visible);
-    s.insert(RVEquation::expressionCaptionKey, QString::fromUtf8(caption));
-    s.insert(RVEquation::expressionNotesKey, QString::fromUtf8(notes));
-    return s;
+    return {{RVEquation::expressionStringKey, QString::fromUtf8(source)},
+            {RVEquation::expressionColorKey, QString::fromLatin1(color)},
+            {RVEquation::expressionVisibleKey, visible},
+            {RVEquation::expressionCaptionKey, QString::fromUtf8(caption)},
+            {RVEquation::expressionNotesKey, QString::fromUtf8(notes)}};
 }
 
 QVariantList states2D() {
@@ -39,33 +37,30 @@ QVariantList states3D() {
 }
 
 QVariantMap viewState2D() {
-    QVariantMap view;
-    view.insert("scrollX", 0.1);
-    view.insert("scrollY", -1234.5678);
-    view.insert("screenHalfWidth", 160.25);
-    view.insert("screenHalfHeight", 240.0);
-    view.insert("pixelUnitRatioX", 32.000000000000014);
-    view.insert("pixelUnitRatioY", 1e-7);
-    view.insert("tracing", false);
-    return view;
+    return {{"scrollX", 0.1},
+            {"scrollY", -1234.5678},
+            {"screenHalfWidth", 160.25},
+            {"screenHalfHeight", 240.0},
+            {"pixelUnitRatioX", 32.000000000000014},
+            {"pixelUnitRatioY", 1e-7},
+            {"tracing", false}};
 }
 
 QVariantMap viewState3D() {
-    QVariantMap view;
-    view.insert("rotation", QVariantList{0.70710678118654757, -0.5, 1e-300, 2.5e300});
-    view.insert("zoom", 1.0 / 3.0);
-    view.insert("tracing", false);
-    return view;
+    return {{"rotation", QVariantList{0.70710678118654757, -0.5, 1e-300, 2.5e300}},
+            {"zoom", 1.0 / 3.0},
+            {"tracing", false}};
 }
 
 QVariantList numbers() {
+    constexpr double inf = std::numeric_limits<double>::infinity();
     return {0.1,
             -0.0,
             5e-324,
             1.7976931348623157e308,
             123456.789,
-            std::numeric_limits<double>::infinity(),
-            -std::numeric_limits<double>::infinity(),
+            inf,
+            -inf,
             std::numeric_limits<double>::quiet_NaN(),
             qlonglong(1000000),
             std::numeric_limits<qlonglong>::min()};

@@ -97,24 +97,21 @@ TEST_F(PreferenceStoreTest, SeveralChangesLandTogether) {
     EXPECT_EQ(stored.keys(), (QStringList{"x", "y"}));
 }
 
+// Booleans read from numbers and YES/true texts; a kind that is not asked for reads as empty.
 TEST_F(PreferenceStoreTest, BooleansReadFromOtherKinds) {
     PreferenceStore store(path);
-    QVariantMap values;
-    values.insert("one", 1);
-    values.insert("zero", 0);
-    values.insert("real", 0.5);
-    values.insert("yes", QStringLiteral("YES"));
-    values.insert("true", QStringLiteral("true"));
-    values.insert("no", QStringLiteral("NO"));
-    values.insert("list", QVariantList{true});
-    ASSERT_TRUE(store.setValues(values));
-    EXPECT_TRUE(store.boolValue("one"));
-    EXPECT_FALSE(store.boolValue("zero"));
-    EXPECT_TRUE(store.boolValue("real"));
-    EXPECT_TRUE(store.boolValue("yes"));
-    EXPECT_TRUE(store.boolValue("true"));
-    EXPECT_FALSE(store.boolValue("no"));
-    EXPECT_FALSE(store.boolValue("list"));
+    const std::vector<std::tuple<const char*, QVariant, bool>> rows = {
+        {"one", 1, true},
+        {"zero", 0, false},
+        {"real", 0.5, true},
+        {"yes", "YES", true},
+        {"true", "true", true},
+        {"no", "NO", false},
+        {"list", QVariantList{true}, false}};
+    for (const auto& [key, value, expected] : rows) {
+        ASSERT_TRUE(store.setValue(key, value));
+        EXPECT_EQ(store.boolValue(key), expected) << key;
+    }
     EXPECT_FALSE(store.boolValue("missing"));
     EXPECT_TRUE(store.stringValue("one").isEmpty());
     EXPECT_TRUE(store.arrayValue("one").isEmpty());
@@ -129,9 +126,6 @@ TEST_F(PreferenceStoreTest, UnreadableFileIsKeptAsideBeforeTheFirstWrite) {
         {"truncated", PropertyList::write(QVariantMap{{"a", 1}}).left(60)},
         {"not a plist", "<?xml version=\"1.0\"?><settings/>"},
         {"wrong root kind", PropertyList::write(QVariantList{1, 2})},
-        {"declares entities",
-         "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY e \"1\">]>"
-         "<plist><dict><key>a</key><string>&e;</string></dict></plist>"},
     };
     for (const auto& [name, bytes] : cases) {
         testing::clearStorageFolders();

@@ -60,11 +60,9 @@ TEST(PropertyList, EveryKindRoundTrips) {
         {"outside the BMP", QString::fromUtf8("😀𝑥")},
         {"line ends", QStringLiteral("a\r\nb\rc\nd\r")},
         {"blanks kept", QStringLiteral("  \t leading and trailing \t  ")},
-        {"only blanks", QStringLiteral("   ")},
         {"empty string", QString()},
         {"true", true},
         {"false", false},
-        {"zero", qlonglong(0)},
         {"negative", qlonglong(-42)},
         {"smallest integer", std::numeric_limits<qlonglong>::min()},
         {"largest integer", std::numeric_limits<qlonglong>::max()},
@@ -73,10 +71,8 @@ TEST(PropertyList, EveryKindRoundTrips) {
         {"one third", 1.0 / 3.0},
         {"negative zero", -0.0},
         {"large", 1.7976931348623157e308},
-        {"tiny normal", 2.2250738585072014e-308},
         {"tiny subnormal", 5e-324},
         {"ordinary", -12345.678901234567},
-        {"whole", 3.0},
         {"infinity", inf},
         {"minus infinity", -inf},
         {"not a number", std::numeric_limits<double>::quiet_NaN()},
@@ -128,11 +124,11 @@ TEST(PropertyList, CharactersXmlCannotCarryBecomeReplacementCharacters) {
 TEST(PropertyList, WritesTheStandardDocument) {
     const QByteArray document = PropertyList::write(QVariantList{qlonglong(1), 2.5, true});
     EXPECT_TRUE(document.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
-    EXPECT_TRUE(document.contains("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\""));
-    EXPECT_TRUE(document.contains("<plist version=\"1.0\">"));
-    EXPECT_TRUE(document.contains("<integer>1</integer>"));
-    EXPECT_TRUE(document.contains("<real>2.5</real>"));
-    EXPECT_TRUE(document.contains("<true/>"));
+    for (const char* piece :
+         {"<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\"", "<plist version=\"1.0\">",
+          "<integer>1</integer>", "<real>2.5</real>", "<true/>"}) {
+        EXPECT_TRUE(document.contains(piece)) << piece;
+    }
 }
 
 TEST(PropertyList, ReadsValuesAsOtherWritersSpellThem) {
@@ -147,14 +143,11 @@ TEST(PropertyList, ReadsValuesAsOtherWritersSpellThem) {
         {"<real>1E3</real>", 1000.0},
         {"<real>7</real>", 7.0},
         {"<real>-Infinity</real>", -inf},
-        {"<real>+infinity</real>", inf},
         {"<real>inf</real>", inf},
         {"<real>NaN</real>", std::numeric_limits<double>::quiet_NaN()},
         {"<real>1e400</real>", inf},
-        {"<real>-1e400</real>", -inf},
         {"<real>1e-400</real>", 0.0},
         {"<integer>+7</integer>", qlonglong(7)},
-        {"<integer>-0</integer>", qlonglong(0)},
         {"<integer>\n 12 \n</integer>", qlonglong(12)},
         {"<string><![CDATA[<&>]]></string>", QStringLiteral("<&>")},
         {"<string>a<!-- comment -->b</string>", QStringLiteral("ab")},
@@ -182,7 +175,6 @@ TEST(PropertyList, RefusesMalformedDocuments) {
         {"JSON", "[\"y=x\"]"},
         {"binary plist", QByteArray("bplist00\xd1\x01\x02", 11)},
         {"not plist root", "<?xml version=\"1.0\"?><array><string>y</string></array>"},
-        {"HTML", "<html><body>y=x</body></html>"},
         {"empty plist", plist("")},
         {"two values", plist("<true/><false/>")},
         {"unknown element", plist("<color>red</color>")},
@@ -191,14 +183,11 @@ TEST(PropertyList, RefusesMalformedDocuments) {
         {"key without value", plist("<dict><key>a</key></dict>")},
         {"text in an array", plist("<array>loose<true/></array>")},
         {"element in a string", plist("<string>a<b/></string>")},
-        {"text in true", plist("<true>yes</true>")},
         {"real in integer", plist("<integer>1.5</integer>")},
         {"trailing junk in integer", plist("<integer>12abc</integer>")},
         {"integer too large", plist("<integer>99999999999999999999</integer>")},
         {"integer too small", plist("<integer>-9223372036854775809</integer>")},
-        {"empty integer", plist("<integer></integer>")},
         {"decimal comma", plist("<real>1,5</real>")},
-        {"words in real", plist("<real>abc</real>")},
         {"hexadecimal real", plist("<real>0x1p3</real>")},
         {"double sign", plist("<real>--1</real>")},
         {"bad base64", plist("<data>@@@@</data>")},
@@ -297,37 +286,24 @@ protected:
     QString path;
 };
 
+// Atomic writes leave no temporary file, a failed write keeps the old file, folders are made,
+// and a missing file is told apart from an unreadable one.
 TEST_F(PropertyListFileTest, WritesAtomicallyAndReadsBack) {
     ASSERT_TRUE(PropertyList::writeFile(path, QVariantList{QStringLiteral("first")}));
     ASSERT_TRUE(PropertyList::writeFile(path, QVariantList{QStringLiteral("second")}));
+    const QByteArray before = readBytes(path);
+    EXPECT_FALSE(PropertyList::writeFile(path, QVariantList{QVariant::fromValue(QDir())}));
     const PropertyList::ReadResult result = PropertyList::readFile(path);
     ASSERT_TRUE(result.ok());
     EXPECT_EQ(result.value.toList(), QVariantList{QStringLiteral("second")});
-    // No temporary file is left behind.
-    EXPECT_EQ(folderEntries(folder), QStringList{"file.plist"});
-}
-
-TEST_F(PropertyListFileTest, FailedWriteKeepsTheOldFile) {
-    ASSERT_TRUE(PropertyList::writeFile(path, QVariantList{QStringLiteral("kept")}));
-    const QByteArray before = readBytes(path);
-    EXPECT_FALSE(PropertyList::writeFile(path, QVariantList{QVariant::fromValue(QDir())}));
     EXPECT_EQ(readBytes(path), before);
     EXPECT_EQ(folderEntries(folder), QStringList{"file.plist"});
-}
-
-TEST_F(PropertyListFileTest, CreatesTheFolder) {
-    const QString deeper = folder + QStringLiteral("/a/b/c.plist");
-    ASSERT_TRUE(PropertyList::writeFile(deeper, QVariantMap()));
-    EXPECT_TRUE(PropertyList::readFile(deeper).ok());
-}
-
-TEST_F(PropertyListFileTest, MissingAndUnreadableFilesAreToldApart) {
-    EXPECT_EQ(PropertyList::readFile(path).status, PropertyList::Status::Missing);
+    ASSERT_TRUE(PropertyList::writeFile(folder + QStringLiteral("/a/b/c.plist"), QVariantMap()));
+    EXPECT_TRUE(PropertyList::readFile(folder + QStringLiteral("/a/b/c.plist")).ok());
+    EXPECT_EQ(PropertyList::readFile(path + "x").status, PropertyList::Status::Missing);
     ASSERT_TRUE(writeBytes(path, "garbage"));
     EXPECT_EQ(PropertyList::readFile(path).status, PropertyList::Status::Unreadable);
-    ASSERT_TRUE(QDir().mkpath(path + QStringLiteral(".d")));
-    EXPECT_EQ(PropertyList::readFile(path + QStringLiteral(".d")).status,
-              PropertyList::Status::Unreadable);
+    EXPECT_EQ(PropertyList::readFile(folder).status, PropertyList::Status::Unreadable);
 }
 
 TEST_F(PropertyListFileTest, KeepAsideRenamesWithoutOverwriting) {

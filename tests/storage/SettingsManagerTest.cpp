@@ -29,46 +29,33 @@ protected:
     const RVPWSettingsManager settings{store()};
 };
 
-// A fresh install: shakes on, toolbar hiding off, random colours on, keyboard clicks on, dark 2D
-// background off, thick lines off, proportional zoom on, rotation box on, light 3D background
-// off, faster implicits on, 3D values off, default colour pure red.
-TEST_F(SettingsManagerTest, FreshStoreReadsTheDefaults) {
-    EXPECT_TRUE(settings.shakeEnabled());
-    EXPECT_FALSE(settings.canHideToolbar());
-    EXPECT_TRUE(settings.useRandomDefaultColor());
-    EXPECT_TRUE(settings.useKeyboardClicks());
-    EXPECT_FALSE(settings.useDarkBackground2D());
-    EXPECT_FALSE(settings.useThickLines2D());
-    EXPECT_TRUE(settings.useProportionalZoom2D());
-    EXPECT_TRUE(settings.showRotationBox());
-    EXPECT_FALSE(settings.useLightBackground3D());
-    EXPECT_TRUE(settings.fasterLessAccurate3DAlgorithm());
-    EXPECT_FALSE(settings.display3DValues());
-    EXPECT_EQ(store().stringValue("defaultColorKey"), "FF0000");
-    EXPECT_EQ(hexStringFromColor(QColor::fromRgbF(1.0f, 0.0f, 0.0f)), "FF0000");
-    // Reading wrote nothing.
-    EXPECT_TRUE(folderEntries(testing::configFolder()).isEmpty());
-}
-
-// Each accessor reads its own key, afresh: flip one key at a time and only its accessor moves.
+// A fresh install reads the defaults and writes nothing; each accessor reads its own key, afresh:
+// flip one key at a time and only its accessor moves.
 TEST_F(SettingsManagerTest, EachAccessorReadsItsKeyAfresh) {
     struct Accessor {
         const char* key;
         bool (RVPWSettingsManager::*read)() const;
+        bool fresh;
     };
+    using S = RVPWSettingsManager;
     const std::vector<Accessor> accessors = {
-        {"enableShakesKey", &RVPWSettingsManager::shakeEnabled},
-        {"phoneHidesToolbarKey", &RVPWSettingsManager::canHideToolbar},
-        {"useRandomDefaultColorKey", &RVPWSettingsManager::useRandomDefaultColor},
-        {"enableKeyboardClicksKey", &RVPWSettingsManager::useKeyboardClicks},
-        {"useDarkBackground2DKey", &RVPWSettingsManager::useDarkBackground2D},
-        {"useThickLines2DKey", &RVPWSettingsManager::useThickLines2D},
-        {"useProportionalZoom2DKey", &RVPWSettingsManager::useProportionalZoom2D},
-        {"showRotationBoxKey", &RVPWSettingsManager::showRotationBox},
-        {"useLightBackground3DKey", &RVPWSettingsManager::useLightBackground3D},
-        {"fasterLessAccurate3DAlgorithmKey", &RVPWSettingsManager::fasterLessAccurate3DAlgorithm},
-        {"display3DValuesKey", &RVPWSettingsManager::display3DValues},
+        {"enableShakesKey", &S::shakeEnabled, true},
+        {"phoneHidesToolbarKey", &S::canHideToolbar, false},
+        {"useRandomDefaultColorKey", &S::useRandomDefaultColor, true},
+        {"enableKeyboardClicksKey", &S::useKeyboardClicks, true},
+        {"useDarkBackground2DKey", &S::useDarkBackground2D, false},
+        {"useThickLines2DKey", &S::useThickLines2D, false},
+        {"useProportionalZoom2DKey", &S::useProportionalZoom2D, true},
+        {"showRotationBoxKey", &S::showRotationBox, true},
+        {"useLightBackground3DKey", &S::useLightBackground3D, false},
+        {"fasterLessAccurate3DAlgorithmKey", &S::fasterLessAccurate3DAlgorithm, true},
+        {"display3DValuesKey", &S::display3DValues, false},
     };
+    for (const Accessor& accessor : accessors) {
+        EXPECT_EQ((settings.*accessor.read)(), accessor.fresh) << accessor.key;
+    }
+    EXPECT_EQ(store().stringValue("defaultColorKey"), "FF0000");
+    EXPECT_TRUE(folderEntries(testing::configFolder()).isEmpty());
     for (const Accessor& flipped : accessors) {
         const QString key = QString::fromLatin1(flipped.key);
         const bool before = (settings.*flipped.read)();
@@ -78,8 +65,7 @@ TEST_F(SettingsManagerTest, EachAccessorReadsItsKeyAfresh) {
         EXPECT_EQ((settings.*flipped.read)(), !before) << flipped.key;
         for (const Accessor& unchanged : accessors) {
             if (&unchanged != &flipped) {
-                EXPECT_EQ((settings.*unchanged.read)(),
-                          RVPWSettingsManager::appDefaults().value(unchanged.key).toBool())
+                EXPECT_EQ((settings.*unchanged.read)(), unchanged.fresh)
                     << flipped.key << " moved " << unchanged.key;
             }
         }
