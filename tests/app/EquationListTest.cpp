@@ -387,6 +387,62 @@ TEST_F(EquationList, ThePaletteMatchesAColourReadBackFromItsText) {
     EXPECT_EQ(palette.swatches().back()->color(), colors[23]) << "the slot gets orange back";
 }
 
+// Saves a picture when PLOTWISE_SHOT_DIR names a folder, for a look by eye.
+void saveShot(QWidget* widget, const char* name) {
+    const QString folder = qEnvironmentVariable("PLOTWISE_SHOT_DIR");
+    if (!folder.isEmpty()) {
+        widget->grab().save(folder + u'/' + QLatin1String(name) + QStringLiteral(".png"));
+    }
+}
+
+TEST_F(EquationList, TheCellPaintsItsPartsWhereItHitTestsThem) {
+    model_.setData(model_.index(1), QColor(20, 160, 40), EquationListModel::ColorRole);
+    model_.setData(model_.index(2), EquationListModel::checkState(false), Qt::CheckStateRole);
+    model_.setData(model_.index(3), QStringLiteral("circle of radius 2"),
+                   EquationListModel::CaptionRole);
+    for (const QSize size : {QSize(320, 480), QSize(700, 600)}) {
+        stack_.resize(size);
+        QCoreApplication::processEvents();
+        QImage shot = view()->viewport()->grab().toImage();
+        const qreal ratio = shot.devicePixelRatio();
+        const auto pixel = [&](QPoint at) { return shot.pixelColor(at * ratio); };
+        EXPECT_EQ(pixel(list_->cell()->colorButtonRect(rowRect(1)).center()), QColor(20, 160, 40));
+        const QPoint eyeCentre = list_->cell()->visibilityRect(rowRect(0)).center();
+        EXPECT_NE(pixel(eyeCentre), pixel(list_->cell()->visibilityRect(rowRect(2)).center()))
+            << "a hidden equation's eye differs";
+        // Black formula ink lies right of the eye in every row.
+        for (int row = 0; row < model_.count(); ++row) {
+            const QRectF formula = list_->cell()->formulaRect(
+                rowRect(row), model_.index(row)
+                                  .data(EquationListModel::FormulaImageRole)
+                                  .value<QImage>()
+                                  .deviceIndependentSize());
+            int dark = 0;
+            for (int x = int(formula.left()); x < int(formula.right()); ++x) {
+                for (int y = int(formula.top()); y < int(formula.bottom()); ++y) {
+                    dark += pixel(QPoint(x, y)).lightness() < 80;
+                }
+            }
+            EXPECT_GT(dark, 10) << "row " << row;
+        }
+        saveShot(&stack_, size.width() < 400 ? "list-phone" : "list-tablet");
+    }
+    list_->setEditing(true);
+    list_->toggleMark(1);
+    QCoreApplication::processEvents();
+    const QImage marked = view()->viewport()->grab().toImage();
+    const QPoint background = rowRect(1).topLeft() + QPoint(rowRect(1).width() / 2, 3);
+    EXPECT_EQ(marked.pixelColor(background * marked.devicePixelRatio()).rgb(),
+              QColor::fromRgbF(0.893f, 0.925f, 0.98f).rgb());
+    saveShot(&stack_, "list-editing");
+    RVPWExpressionDetailsViewController* details = list_->showDetails(3);
+    QCoreApplication::processEvents();
+    saveShot(&stack_, "graph-settings");
+    details->showMoreColors();
+    QCoreApplication::processEvents();
+    saveShot(&stack_, "graph-color");
+}
+
 TEST_F(EquationList, AnEquationDeletedWhileEditedComesBackAsANewOne) {
     list_->editExpression(1);
     RVPWExpressionInputController* input = list_->expressionInput();
