@@ -138,6 +138,16 @@ TEST_F(ColorPicker, SlidersRunFromOneAtTheirStartToZeroAtTheirEnd) {
     EXPECT_DOUBLE_EQ(slider->valueAtPosition(length / 2.0), 0.5);
     slider->setUnitValue(0.25);
     EXPECT_DOUBLE_EQ(slider->valueAtPosition(slider->knobPosition()), 0.25);
+    // The keys move the knob the way they point: Left towards the start (1).
+    QSignalSpy changed(slider, &RVUnitSlider::unitValueChanged);
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_Left);
+    EXPECT_NEAR(slider->unitValue(), 0.26, 1e-9);
+    QTest::keyClick(slider, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_NEAR(slider->unitValue(), 0.16, 1e-9);
+    EXPECT_EQ(changed.size(), 2);
+    slider->setUnitValue(7.0);
+    EXPECT_EQ(slider->unitValue(), 1.0);
 }
 
 TEST_F(ColorPicker, BrightnessToZeroAndBackKeepsTheHue) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include "app/screens/details/RVPWColorSwatchView.h"
 #include "app/screens/details/RVPWDefaultColorViewController.h"
 #include "app/screens/details/RVPWExpressionDetailsViewController.h"
+#include "app/screens/list/EquationListCommands.h"
 #include "app/screens/list/RVPWExpressionCell.h"
 #include "app/screens/list/RVPWExpressionsTableViewController.h"
 #include "app/shell/NavigationStack.h"
@@ -451,6 +453,118 @@ TEST_F(EquationList, AnEquationDeletedWhileEditedComesBackAsANewOne) {
     input->textField()->setText(QStringLiteral("y=5"));
     input->done();
     EXPECT_EQ(texts(), (QStringList{"y=x", "y=1/x", "r=2", "y=5"}));
+}
+
+TEST_F(EquationList, EditAddAndColourStepsUndoToTheSameEquationsAndMergeOnlyWithinADrag) {
+    RVEquation* original = model_.equationAt(1);
+    original->setCaption(QStringLiteral("parabola"));
+    original->setColor(QColor(1, 2, 3));
+    list_->editExpression(1);
+    RVPWExpressionInputController* input = list_->expressionInput();
+    ASSERT_NE(input, nullptr);
+    input->textField()->setText(QStringLiteral("y=x^3"));
+    input->done();
+    RVEquation* edited = model_.equationAt(1);
+    EXPECT_NE(edited, original);
+    EXPECT_EQ(edited->caption(), "parabola") << "an edit keeps caption and colour";
+    EXPECT_EQ(edited->color(), QColor(1, 2, 3));
+    undo_.undo();
+    EXPECT_EQ(model_.equationAt(1), original);
+    undo_.redo();
+    EXPECT_EQ(model_.equationAt(1), edited);
+
+    // A new equation: appended in the default colour, undone by taking it out again.
+    store_->setValue(RVPWSettingsManager::useRandomDefaultColorKey, false);
+    store_->setValue(RVPWSettingsManager::defaultColorKey, QStringLiteral("336699"));
+    list_->add();
+    input = list_->expressionInput();
+    ASSERT_NE(input, nullptr);
+    input->textField()->setText(QStringLiteral("x=1"));
+    input->done();
+    ASSERT_EQ(model_.count(), 5);
+    EXPECT_EQ(model_.equationAt(4)->color(), model_.equationAt(4)->defaultColorForExpressionType(
+                                                 context_->settings().defaultColor()));
+    undo_.undo();
+    EXPECT_EQ(model_.count(), 4);
+
+    // Two drags: each one step, even on the same equation.
+    const int steps = undo_.index();
+    for (const QColor& start : {QColor(10, 0, 0), QColor(20, 0, 0)}) {
+        list_->setColor(0, start, false);
+        list_->setColor(0, start.lighter(), true);
+        list_->setColor(0, start.darker(), true);
+    }
+    EXPECT_EQ(undo_.index(), steps + 2);
+    EXPECT_EQ(model_.equationAt(0)->color(), QColor(20, 0, 0).darker());
+    undo_.undo();
+    EXPECT_EQ(model_.equationAt(0)->color(), QColor(10, 0, 0).darker());
+    undo_.undo();
+    EXPECT_EQ(model_.equationAt(0)->color(), QColor(Qt::red));
+}
+
+TEST_F(EquationList, StepsLeaveAnEquationAloneOnceItIsGone) {
+    RVEquation* last = model_.equationAt(3);
+    undo_.push(new SetEquationDataCommand(model_, last, EquationListModel::CaptionRole,
+                                          QStringLiteral("x"), QStringLiteral("caption")));
+    // Taken out behind the stack's back: undoing and redoing touch no other row.
+    auto taken = model_.takeEquation(3);
+    undo_.undo();
+    undo_.redo();
+    for (int row = 0; row < model_.count(); ++row) {
+        EXPECT_TRUE(model_.equationAt(row)->caption().isEmpty());
+    }
+    // A reset model empties the stack, whose steps name equations that may be gone.
+    model_.clear();
+    EXPECT_EQ(undo_.count(), 0);
+}
+
+TEST_F(EquationList, ThePaletteIsWalkedWithArrowsAndPickedWithSpace) {
+    RVPWExpressionDetailsViewController* details = list_->showDetails(0);
+    ASSERT_NE(details, nullptr);
+    QCoreApplication::processEvents();
+    const auto& swatches = details->swatchView()->swatches();
+    swatches[0]->setFocus();
+    struct Step {
+        Qt::Key key;
+        int focused;
+    };
+    for (const Step& step : {Step{Qt::Key_Right, 1}, Step{Qt::Key_Down, 7}, Step{Qt::Key_Down, 13},
+                             Step{Qt::Key_Left, 12}, Step{Qt::Key_Up, 6}, Step{Qt::Key_Up, 0},
+                             Step{Qt::Key_Up, 0}, Step{Qt::Key_Left, 0}}) {
+        QTest::keyClick(QApplication::focusWidget(), step.key);
+        EXPECT_EQ(QApplication::focusWidget(), swatches[static_cast<std::size_t>(step.focused)]);
+    }
+    QTest::keyClick(swatches[0], Qt::Key_Down);
+    QTest::keyClick(swatches[6], Qt::Key_Space);
+    EXPECT_EQ(details->swatchView()->selectedIndex(), 6);
+    EXPECT_EQ(model_.equationAt(0)->color(), QColor(Qt::red));  // the full red swatch
+    EXPECT_EQ(owner_.modified, 1);
+}
+
+TEST_F(EquationList, AThousandEquationsAreMarkedDeletedAndBroughtBack) {
+    model_.clear();
+    std::vector<std::unique_ptr<RVEquation>> many;
+    RVParser parser;
+    for (int i = 0; i < 1000; ++i) {
+        const QString text = QStringLiteral("y=x+%1").arg(i);
+        many.push_back(RVEquation::equationWithOperationTree(
+            parser.parse(text.toStdU16String(), table_.data())));
+    }
+    model_.appendEquations(std::move(many));
+    view()->scrollToBottom();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view()->indexAt(QPoint(100, view()->viewport()->height() - 5)).row(), 999);
+    key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(list_->deleteSelectionButton()->text(), "Delete (1000)");
+    key(Qt::Key_Delete);
+    EXPECT_EQ(model_.count(), 0);
+    EXPECT_FALSE(list_->isEditing()) << "an emptied list leaves editing mode";
+    key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(model_.count(), 1000);
+    for (int row = 0; row < 1000; row += 111) {
+        EXPECT_EQ(model_.index(row).data(EquationListModel::SourceTextRole).toString(),
+                  QStringLiteral("y=x+%1").arg(row));
+    }
 }
 
 }  // namespace

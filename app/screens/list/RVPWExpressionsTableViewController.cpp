@@ -247,6 +247,8 @@ void RVPWExpressionsTableViewController::keyboardDidCancel(
     RVPWExpressionInputController* keyboard) {
     operationBeingEdited_ = nullptr;
     keyboard->dismiss();
+    // Deleted later: a next add or edit opens a new one at once.
+    input_ = nullptr;
     tableView_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -279,6 +281,7 @@ void RVPWExpressionsTableViewController::keyboard(RVPWExpressionInputController*
         modified();
     }
     keyboard->dismiss();
+    input_ = nullptr;
     tableView_->setFocus(Qt::OtherFocusReason);
 }
 
