@@ -361,6 +361,13 @@ TEST_F(EquationList, GraphSettingsFollowsItsEquationAndClosesWhenItGoes) {
     stack_.pop();
     EXPECT_EQ(model_.equationAt(1)->caption(), QString(100000, u'x'));
     stack_.push(details);
+    // Escape in the caption field goes back, keeping what was typed.
+    details->captionField()->setFocus();
+    details->captionField()->setText(QStringLiteral("typed"));
+    QTest::keyClick(details->captionField(), Qt::Key_Escape);
+    EXPECT_EQ(model_.equationAt(1)->caption(), "typed");
+    EXPECT_EQ(stack_.topScreen(), list_);
+    details = list_->showDetails(1);
     // Its equation deleted: it closes.
     QPointer<RVPWExpressionDetailsViewController> watched = details;
     list_->deleteExpression(1);

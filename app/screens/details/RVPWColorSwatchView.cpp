@@ -92,8 +92,10 @@ void RVPWColorSwatchView::setSelectedColor(const QColor& color) {
 
 void RVPWColorSwatchView::resizeEvent(QResizeEvent*) {
     const int rows = (static_cast<int>(swatches_.size()) + columns - 1) / columns;
-    const double cellWidth = width() / static_cast<double>(columns);
-    const double cellHeight = height() / static_cast<double>(rows);
+    // Square cells, as large as the view allows.
+    const double cellWidth =
+        std::min(width() / static_cast<double>(columns), height() / static_cast<double>(rows));
+    const double cellHeight = cellWidth;
     for (std::size_t i = 0; i < swatches_.size(); ++i) {
         const int column = static_cast<int>(i) % columns;
         const int row = static_cast<int>(i) / columns;

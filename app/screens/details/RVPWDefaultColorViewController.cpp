@@ -1,5 +1,6 @@
 #include "app/screens/details/RVPWDefaultColorViewController.h"
 
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -32,6 +33,14 @@ RVPWDefaultColorViewController::RVPWDefaultColorViewController(const QColor& sel
                 selectedColor_ = color;
                 emit defaultColorControllerDidChangeColor(color, continuing);
             });
+}
+
+void RVPWDefaultColorViewController::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        emit backRequested();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 }  // namespace plotwise

@@ -27,6 +27,9 @@ signals:
     void defaultColorControllerDidChangeColor(const QColor& color, bool continuing);
     void backRequested();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QColor selectedColor_;
     QPushButton* back_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QFormLayout>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -176,6 +177,14 @@ void RVPWExpressionDetailsViewController::hideEvent(QHideEvent* event) {
         commitCaption();
     }
     QWidget::hideEvent(event);
+}
+
+void RVPWExpressionDetailsViewController::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        closeScreen();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void RVPWExpressionDetailsViewController::closeScreen() {

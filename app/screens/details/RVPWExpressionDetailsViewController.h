@@ -54,6 +54,8 @@ public:
 
 protected:
     void hideEvent(QHideEvent* event) override;
+    // Escape goes back, keeping the caption.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void commitCaption();
