@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -450,6 +451,44 @@ TEST_F(EquationList, TheCellPaintsItsPartsWhereItHitTestsThem) {
     details->showMoreColors();
     QCoreApplication::processEvents();
     saveShot(&stack_, "graph-color");
+}
+
+TEST_F(EquationList, TheContextMenuOffersTheRowsStepsAndUndo) {
+    const auto trigger = [this](int row, const QString& text) {
+        const std::unique_ptr<QMenu> menu = list_->contextMenu(row);
+        for (QAction* action : menu->actions()) {
+            if (action->text() == text) {
+                EXPECT_TRUE(action->isEnabled()) << text.toStdString();
+                action->trigger();
+                return;
+            }
+        }
+        ADD_FAILURE() << "no " << text.toStdString();
+    };
+    const auto enabled = [this](int row, const QString& text) {
+        const std::unique_ptr<QMenu> menu = list_->contextMenu(row);
+        for (QAction* action : menu->actions()) {
+            if (action->text() == text) {
+                return action->isEnabled();
+            }
+        }
+        return false;
+    };
+    EXPECT_FALSE(enabled(0, "Move Up"));
+    EXPECT_FALSE(enabled(3, "Move Down"));
+    EXPECT_FALSE(enabled(0, "Undo"));
+    trigger(0, "Move Down");
+    trigger(2, "Hide");
+    trigger(3, "Delete");
+    EXPECT_EQ(texts(), (QStringList{"y=x^2", "y=x", "y=1/x"}));
+    EXPECT_FALSE(model_.equationAt(2)->visible());
+    EXPECT_TRUE(enabled(2, "Show"));
+    trigger(-1, "Undo");
+    trigger(-1, "Undo");
+    EXPECT_TRUE(model_.equationAt(2)->visible());
+    EXPECT_TRUE(enabled(-1, "Redo"));
+    trigger(1, "Graph Settings");
+    EXPECT_EQ(stack_.topScreen(), list_->details());
 }
 
 TEST_F(EquationList, AnEquationDeletedWhileEditedComesBackAsANewOne) {

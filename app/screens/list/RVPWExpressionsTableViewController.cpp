@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScroller>
@@ -77,6 +78,13 @@ RVPWExpressionsTableViewController::RVPWExpressionsTableViewController(
     tableView_->setAccessibleName(tr("Equations"));
     tableView_->installEventFilter(this);
     QScroller::grabGesture(tableView_->viewport(), QScroller::TouchGesture);
+    tableView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tableView_, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        const QModelIndex index = tableView_->indexAt(at);
+        // The Menu key asks at the current row.
+        const int row = index.isValid() ? index.row() : currentRow();
+        contextMenu(row)->exec(tableView_->viewport()->mapToGlobal(at));
+    });
 
     auto* normalLayout = new QHBoxLayout(normalToolbar_);
     normalLayout->setContentsMargins(8, 2, 8, 2);
@@ -422,6 +430,32 @@ void RVPWExpressionsTableViewController::expressionDetailsControllerDidChangeCap
 void RVPWExpressionsTableViewController::expressionDetailsControllerDidChangeColor(
     RVPWExpressionDetailsViewController* details, const QColor& color, bool continuing) {
     setColor(details->expressionIndex().row(), color, continuing);
+}
+
+std::unique_ptr<QMenu> RVPWExpressionsTableViewController::contextMenu(int row) {
+    auto menu = std::make_unique<QMenu>(this);
+    const RVEquation* equation = expressions_.equationAt(row);
+    if (equation != nullptr) {
+        menu->addAction(tr("Edit Equation"), this, [this, row] { editExpression(row); });
+        menu->addAction(tr("Graph Settings"), this, [this, row] { showDetails(row); });
+        menu->addAction(equation->visible() ? tr("Hide") : tr("Show"), this,
+                        [this, row] { toggleVisibility(row); });
+        menu->addAction(tr("Move Up"), this, [this, row] { moveExpression(row, row - 1); })
+            ->setEnabled(row > 0);
+        menu->addAction(tr("Move Down"), this, [this, row] { moveExpression(row, row + 1); })
+            ->setEnabled(row + 1 < expressions_.count());
+        menu->addAction(tr("Delete"), this, [this, row] { deleteExpression(row); });
+        menu->addSeparator();
+    }
+    QAction* undo = menu->addAction(tr("Undo"), &undoStack_, &QUndoStack::undo);
+    undo->setEnabled(undoStack_.canUndo());
+    QAction* redo = menu->addAction(tr("Redo"), &undoStack_, &QUndoStack::redo);
+    redo->setEnabled(undoStack_.canRedo());
+    menu->addSeparator();
+    menu->addAction(tr("Delete All Equations…"), this,
+                    &RVPWExpressionsTableViewController::deleteAll)
+        ->setEnabled(!expressions_.isEmpty());
+    return menu;
 }
 
 bool RVPWExpressionsTableViewController::eventFilter(QObject* watched, QEvent* event) {

@@ -10,6 +10,7 @@
 
 class QLabel;
 class QListView;
+class QMenu;
 class QPushButton;
 class QUndoStack;
 
@@ -83,6 +84,8 @@ public:
     void setCaption(int row, const QString& caption);
     // Graph Settings for the row, pushed on the navigation stack.
     RVPWExpressionDetailsViewController* showDetails(int row);
+    // The menu of the right button, the Menu key or a press and hold over `row` (-1: none).
+    std::unique_ptr<QMenu> contextMenu(int row);
 
     // RVPWKeyboardViewControllerDelegate
     void keyboardDidCancel(RVPWExpressionInputController* keyboard) override;
