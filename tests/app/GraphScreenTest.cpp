@@ -477,6 +477,15 @@ TEST_F(GraphScreen, EquationsOpensTheListOverThePlaneWhoseChangesThePlaneSees) {
 
     QTest::keyClick(list->tableView(), Qt::Key_Escape);
     EXPECT_EQ(stack->topScreen(), screen());
+
+    // Closing the window with the list in editing mode and Graph Settings open tears down
+    // cleanly: the list and its screens go before the model they work on.
+    list = screen()->openEquationList();
+    ASSERT_NE(list, nullptr);
+    list->setEditing(true);
+    list->toggleMark(0);
+    list->showDetails(1);
+    delegate_.reset();
 }
 
 }  // namespace

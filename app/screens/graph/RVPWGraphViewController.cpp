@@ -42,6 +42,7 @@ RVPWGraphViewController::RVPWGraphViewController(ApplicationContext& context,
 }
 
 RVPWGraphViewController::~RVPWGraphViewController() {
+    closeEquationList();
     // The loader writes into equations that point into this screen's table.
     if (loader_ != nullptr) {
         loader_->wait();
@@ -237,6 +238,11 @@ RVPWExpressionsTableViewController* RVPWGraphViewController::openEquationList() 
         list->show();
     }
     return list;
+}
+
+void RVPWGraphViewController::closeEquationList() {
+    // The list and its screens are siblings on the navigation stack, not children.
+    delete list_.data();
 }
 
 void RVPWGraphViewController::expressionsControllerDone(

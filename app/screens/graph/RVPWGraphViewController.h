@@ -62,6 +62,8 @@ public:
     QAction* equationsAction() const { return equationsAction_; }
     RVPWExpressionsTableViewController* openEquationList();
     RVPWExpressionsTableViewController* equationList() const { return list_; }
+    // Deletes an open list (and Graph Settings): the screens call it before their model goes.
+    void closeEquationList();
     // The plane's undoable list changes.
     QUndoStack& undoStack() const { return *undoStack_; }
 

@@ -150,6 +150,12 @@ RVPWExpressionsTableViewController::~RVPWExpressionsTableViewController() {
     if (editing_) {
         setEditing(false);
     }
+    // Graph Settings answers to this list and reads the model: it goes first, keeping its
+    // caption.
+    if (details_) {
+        details_->setDelegate(nullptr);
+        delete details_.data();
+    }
     if (input_) {
         input_->setDelegate(nullptr);
     }
