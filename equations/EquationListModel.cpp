@@ -1,11 +1,13 @@
 #include "equations/EquationListModel.h"
 
 #include <QColor>
+#include <QImage>
 #include <algorithm>
 
 namespace plotwise {
 
-EquationListModel::EquationListModel(QObject* parent) : QAbstractListModel(parent) {}
+EquationListModel::EquationListModel(QObject* parent)
+    : QAbstractListModel(parent), devicePixelRatio_(ExpressionImage::screenDevicePixelRatio()) {}
 
 EquationListModel::~EquationListModel() = default;
 
@@ -51,6 +53,12 @@ QVariant EquationListModel::data(const QModelIndex& index, int role) const {
             return equation->selected();
         case EquationRole:
             return QVariant::fromValue(static_cast<void*>(const_cast<RVEquation*>(equation)));
+        case FormulaImageRole:
+            if (equation->expression() == nullptr) {
+                return QImage();
+            }
+            return images_[static_cast<std::size_t>(index.row())].expressionImage(
+                *equation->expression(), devicePixelRatio_);
         case Qt::AccessibleTextRole:
             return equation->caption().isEmpty()
                        ? text()
@@ -106,6 +114,7 @@ QHash<int, QByteArray> EquationListModel::roleNames() const {
     names.insert(NotesRole, "notes");
     names.insert(ColorRole, "color");
     names.insert(MarkRole, "mark");
+    names.insert(FormulaImageRole, "formulaImage");
     return names;
 }
 
@@ -116,6 +125,7 @@ bool EquationListModel::removeRows(int row, int count, const QModelIndex& parent
     beginRemoveRows({}, row, row + count - 1);
     // Observers were told before the equations go, so none draws a freed one.
     equations_.erase(equations_.begin() + row, equations_.begin() + row + count);
+    images_.erase(images_.begin() + row, images_.begin() + row + count);
     endRemoveRows();
     return true;
 }
@@ -133,10 +143,13 @@ bool EquationListModel::moveRows(const QModelIndex& sourceParent, int sourceRow,
     }
     const auto first = equations_.begin() + sourceRow;
     const auto last = first + count;
+    const auto images = images_.begin() + sourceRow;
     if (destinationChild < sourceRow) {
         std::rotate(equations_.begin() + destinationChild, first, last);
+        std::rotate(images_.begin() + destinationChild, images, images + count);
     } else {
         std::rotate(first, last, equations_.begin() + destinationChild);
+        std::rotate(images, images + count, images_.begin() + destinationChild);
     }
     endMoveRows();
     return true;
@@ -149,6 +162,7 @@ void EquationListModel::insertEquation(int row, std::unique_ptr<RVEquation> equa
     row = std::clamp(row, 0, count());
     beginInsertRows({}, row, row);
     equations_.insert(equations_.begin() + row, std::move(equation));
+    insertImages(row, 1);
     endInsertRows();
 }
 
@@ -165,6 +179,8 @@ void EquationListModel::appendEquations(std::vector<std::unique_ptr<RVEquation>>
     for (auto& equation : equations) {
         equations_.push_back(std::move(equation));
     }
+    insertImages(static_cast<int>(images_.size()),
+                 static_cast<int>(equations_.size() - images_.size()));
     endInsertRows();
 }
 
@@ -186,6 +202,7 @@ std::unique_ptr<RVEquation> EquationListModel::takeEquation(int row) {
     beginRemoveRows({}, row, row);
     std::unique_ptr<RVEquation> taken = std::move(equations_[static_cast<std::size_t>(row)]);
     equations_.erase(equations_.begin() + row);
+    images_.erase(images_.begin() + row);
     endRemoveRows();
     return taken;
 }
@@ -196,7 +213,40 @@ void EquationListModel::clear() {
     }
     beginResetModel();
     equations_.clear();
+    images_.clear();
     endResetModel();
+}
+
+void EquationListModel::insertImages(int row, int count) {
+    images_.insert(images_.begin() + row, static_cast<std::size_t>(count), ExpressionImage());
+}
+
+void EquationListModel::setDevicePixelRatio(qreal ratio) {
+    if (!(ratio > 0.0) || ratio == devicePixelRatio_) {
+        return;
+    }
+    devicePixelRatio_ = ratio;
+    for (ExpressionImage& image : images_) {
+        image.clear();
+    }
+    if (!equations_.empty()) {
+        emit dataChanged(index(0), index(count() - 1), {FormulaImageRole});
+    }
+}
+
+void EquationListModel::expressionChanged(int row) {
+    if (!validRow(row)) {
+        return;
+    }
+    images_[static_cast<std::size_t>(row)].clear();
+    emit dataChanged(index(row), index(row),
+                     {Qt::DisplayRole, SourceTextRole, FormulaImageRole, Qt::AccessibleTextRole});
+}
+
+int EquationListModel::cachedImageCount() const {
+    return static_cast<int>(
+        std::count_if(images_.begin(), images_.end(),
+                      [](const ExpressionImage& image) { return image.isMade(); }));
 }
 
 QVariantList EquationListModel::dictionariesWithState() const {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "equations/RVEquation.h"
+#include "typeset/ExpressionImage.h"
 
 namespace plotwise {
 
@@ -28,6 +29,9 @@ public:
         MarkRole,
         // The RVEquation* itself, for observers that draw it.
         EquationRole,
+        // The formula as a black image at the model's pixel ratio (a QImage), made when first
+        // asked for and kept with its row; null when the formula is too large for an image.
+        FormulaImageRole,
     };
 
     explicit EquationListModel(QObject* parent = nullptr);
@@ -64,13 +68,26 @@ public:
 
     static QVariant checkState(bool visible) { return visible ? Qt::Checked : Qt::Unchecked; }
 
+    // The pixel ratio formula images are made at; a new ratio forgets every kept image.
+    qreal devicePixelRatio() const { return devicePixelRatio_; }
+    void setDevicePixelRatio(qreal ratio);
+    // Forgets the row's image after its equation's tree was changed in place.
+    void expressionChanged(int row);
+    // How many rows hold a made image (made or null): what the cache has taken.
+    int cachedImageCount() const;
+
 protected:
     const std::vector<std::unique_ptr<RVEquation>>& equations() const { return equations_; }
 
 private:
     bool validRow(int row) const { return row >= 0 && row < count(); }
 
+    void insertImages(int row, int count);
+
     std::vector<std::unique_ptr<RVEquation>> equations_;
+    // One per row, moved with it. Made lazily from const data(), hence mutable.
+    mutable std::vector<ExpressionImage> images_;
+    qreal devicePixelRatio_ = 1.0;
 };
 
 // A plane's model typed by its equation class (RVEquation2D, RVEquation3D), so its users need no

@@ -87,12 +87,19 @@ QImage ExpressionImage::expressionImageWithColor(const RVOperationTree& tree, co
 }
 
 const QImage& ExpressionImage::expressionImage(const RVOperationTree& tree) {
-    if (!made_) {
+    return made_ ? image_ : expressionImage(tree, screenDevicePixelRatio());
+}
+
+const QImage& ExpressionImage::expressionImage(const RVOperationTree& tree,
+                                               qreal devicePixelRatio) {
+    if (!made_ || ratio_ != devicePixelRatio) {
+        image_ = QImage();
         VariableTable scratch{};
         if (const auto parsed = parsedAgain(tree, scratch)) {
             FormulaLayout layout(parsed.get());
-            image_ = imageOfLayout(layout, 0, Qt::black, QColor(), screenDevicePixelRatio());
+            image_ = imageOfLayout(layout, 0, Qt::black, QColor(), devicePixelRatio);
         }
+        ratio_ = devicePixelRatio;
         made_ = true;
     }
     return image_;
@@ -100,6 +107,7 @@ const QImage& ExpressionImage::expressionImage(const RVOperationTree& tree) {
 
 void ExpressionImage::clear() {
     image_ = QImage();
+    ratio_ = 0.0;
     made_ = false;
 }
 

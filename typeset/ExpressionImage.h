@@ -21,6 +21,9 @@ public:
     // The tree's image at depth 0 in black at the screen's pixel ratio, made on the first call
     // from the tree's text parsed again, then kept. Null when the text no longer parses.
     const QImage& expressionImage(const RVOperationTree& tree);
+    // The same at `devicePixelRatio`: a kept image of another ratio is made again.
+    const QImage& expressionImage(const RVOperationTree& tree, qreal devicePixelRatio);
+    bool isMade() const { return made_; }
     // Forgets the kept image (after the tree changed).
     void clear();
 
@@ -42,6 +45,7 @@ public:
 
 private:
     QImage image_;
+    qreal ratio_ = 0.0;
     bool made_ = false;
 };
 

@@ -32,4 +32,13 @@ QList<QWidget*> NavigationStack::screens() const {
     return list;
 }
 
+NavigationStack* NavigationStack::containing(QWidget* widget) {
+    for (QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
+        if (auto* stack = qobject_cast<NavigationStack*>(w)) {
+            return stack;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace plotwise

@@ -20,6 +20,8 @@ public:
     QWidget* topScreen() const;
     // Bottom to top.
     QList<QWidget*> screens() const;
+    // The stack `widget` is shown in (itself or an ancestor), or null.
+    static NavigationStack* containing(QWidget* widget);
 };
 
 }  // namespace plotwise

@@ -62,7 +62,30 @@ QPixmap plusPixmap(int size, const QColor& colour) {
     return pixmap;
 }
 
+QPixmap listPixmap(int size, const QColor& colour) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double unit = size / 28.0;
+    painter.setPen(QPen(colour, 2.4 * unit, Qt::SolidLine, Qt::RoundCap));
+    for (const double y : {8.0, 14.0, 20.0}) {
+        painter.drawPoint(QPointF(6 * unit, y * unit));
+        painter.drawLine(QPointF(10 * unit, y * unit), QPointF(23 * unit, y * unit));
+    }
+    return pixmap;
+}
+
 }  // namespace
+
+QIcon ToolbarIcons::list() {
+    QIcon icon;
+    for (const int size : {28, 56, 84}) {
+        icon.addPixmap(listPixmap(size, Qt::white), QIcon::Normal);
+        icon.addPixmap(listPixmap(size, QColor(255, 255, 255, 110)), QIcon::Disabled);
+    }
+    return icon;
+}
 
 QIcon ToolbarIcons::plane(const QString& name) {
     QIcon icon;

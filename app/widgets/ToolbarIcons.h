@@ -15,6 +15,8 @@ public:
     static QIcon plane(const QString& name);
     // A plus sign: add an equation.
     static QIcon add();
+    // Lines of a list: the plane's equations.
+    static QIcon list();
 };
 
 }  // namespace plotwise

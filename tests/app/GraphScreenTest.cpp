@@ -4,11 +4,13 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QListView>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QUndoStack>
 #include <csignal>
 #include <memory>
 
@@ -17,6 +19,7 @@
 #include "app/platform/TerminationSignalWatcher.h"
 #include "app/screens/graph/RVPW2DViewController.h"
 #include "app/screens/graph/RVPW3DViewController.h"
+#include "app/screens/list/RVPWExpressionsTableViewController.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/NavigationStack.h"
 #include "app/storage/NotificationCenter.h"
@@ -439,6 +442,50 @@ TEST(TerminationSignalWatcher, TurnsSigtermIntoASignalOnTheEventLoop) {
     // The process is still alive; the request arrives through the event loop.
     ASSERT_TRUE(requested.wait(5000));
     EXPECT_EQ(requested[0][0].toInt(), SIGTERM);
+}
+
+}  // namespace
+}  // namespace plotwise
+
+namespace plotwise {
+namespace {
+
+// The list opened from the 2D screen edits the plane itself and goes back on Escape.
+TEST_F(GraphScreen, EquationsOpensTheListOverThePlaneWhoseChangesThePlaneSees) {
+    launch({QStringLiteral("y=x"), QStringLiteral("y=2x"), QStringLiteral("y=3x")});
+    waitUntilRestored();
+    NavigationStack* stack = delegate_->navigationStack();
+    ASSERT_TRUE(screen()->equationsAction()->isEnabled());
+    EXPECT_EQ(screen()->equationsAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    screen()->equationsAction()->trigger();
+    auto* list = qobject_cast<RVPWExpressionsTableViewController*>(stack->topScreen());
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(&list->expressions(), &screen()->equationModel());
+
+    list->tableView()->setCurrentIndex(list->expressions().index(0));
+    QTest::keyClick(list->tableView(), Qt::Key_Space);
+    QTest::keyClick(list->tableView(), Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(list->tableView(), Qt::Key_Down, Qt::AltModifier);
+    std::vector<QString> shown;
+    for (const RVEquation2D* equation : screen()->visibleExpressions()) {
+        shown.push_back(QString::fromStdU16String(equation->expression()->expressionString()));
+    }
+    EXPECT_EQ(shown, (std::vector<QString>{"y=2x", "y=3x"}));
+    EXPECT_EQ(sourceTexts(screen()->equationModel().dictionariesWithState()),
+              (QStringList{"y=2x", "y=3x", "y=x"}));
+    EXPECT_EQ(screen()->undoStack().count(), 3);
+
+    QTest::keyClick(list->tableView(), Qt::Key_Escape);
+    EXPECT_EQ(stack->topScreen(), screen());
+
+    // Closing the window with the list in editing mode and Graph Settings open tears down
+    // cleanly: the list and its screens go before the model they work on.
+    list = screen()->openEquationList();
+    ASSERT_NE(list, nullptr);
+    list->setEditing(true);
+    list->toggleMark(0);
+    list->showDetails(1);
+    delegate_.reset();
 }
 
 }  // namespace

@@ -30,6 +30,8 @@ RVPW2DViewController::RVPW2DViewController(ApplicationContext& context, QWidget*
 }
 
 RVPW2DViewController::~RVPW2DViewController() {
+    // Before the model, which lives in this class, goes.
+    closeEquationList();
     view_->setDelegate(nullptr);
     view_->setModel(nullptr);
 }

@@ -61,6 +61,8 @@ void RVPW3DViewController::showMessage(const QString& text) {
 }
 
 RVPW3DViewController::~RVPW3DViewController() {
+    // Before the model, which lives in this class, goes.
+    closeEquationList();
     if (view_ != nullptr) {
         view_->setDelegate(nullptr);
         view_->setModel(nullptr);

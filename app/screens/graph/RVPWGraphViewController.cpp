@@ -5,10 +5,12 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QToolBar>
+#include <QUndoStack>
 
 #include "app/context/ApplicationContext.h"
 #include "app/input/ExpressionInputFactory.h"
 #include "app/input/ParserMessageText.h"
+#include "app/shell/NavigationStack.h"
 #include "app/widgets/RVLoadingView.h"
 #include "app/widgets/ToolbarIcons.h"
 #include "engine/ExpressionParsing.h"
@@ -24,8 +26,13 @@ constexpr int kOverlayRemovalDelayMilliseconds = 300;
 
 RVPWGraphViewController::RVPWGraphViewController(ApplicationContext& context,
                                                  WorkspaceStorage::Plane plane, QWidget* parent)
-    : QWidget(parent), context_(context), plane_(plane), table_(std::make_unique<VariableTable>()) {
+    : QWidget(parent),
+      context_(context),
+      plane_(plane),
+      table_(std::make_unique<VariableTable>()),
+      undoStack_(new QUndoStack(this)) {
     table_->fill(0.0);
+    undoStack_->setUndoLimit(50);
     buildToolbar();
     context_.notificationCenter().addObserver(shakeBeganNotification, this, [this](QObject*) {
         if (context_.settings().shakeEnabled() && isVisible() && loadingDone_) {
@@ -35,6 +42,7 @@ RVPWGraphViewController::RVPWGraphViewController(ApplicationContext& context,
 }
 
 RVPWGraphViewController::~RVPWGraphViewController() {
+    closeEquationList();
     // The loader writes into equations that point into this screen's table.
     if (loader_ != nullptr) {
         loader_->wait();
@@ -62,6 +70,11 @@ void RVPWGraphViewController::buildToolbar() {
     addEquationAction_->setShortcut(QKeySequence::New);
     addEquationAction_->setEnabled(false);
     connect(addEquationAction_, &QAction::triggered, this, [this] { openExpressionInput(); });
+    equationsAction_ = toolbar_->addAction(ToolbarIcons::list(), tr("Equations"));
+    equationsAction_->setToolTip(tr("Equations (Ctrl+E)"));
+    equationsAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    equationsAction_->setEnabled(false);
+    connect(equationsAction_, &QAction::triggered, this, [this] { openEquationList(); });
     resetViewAction_ = toolbar_->addAction(ToolbarIcons::refresh(), tr("Reset View"));
     resetViewAction_->setToolTip(tr("Reset View"));
     connect(resetViewAction_, &QAction::triggered, this, [this] {
@@ -151,6 +164,7 @@ void RVPWGraphViewController::stateLoadingDone() {
     equationModel().appendEquations(std::exchange(restored_, {}));
     loadingDone_ = true;
     addEquationAction_->setEnabled(true);
+    equationsAction_->setEnabled(true);
     for (const QString& text : std::exchange(pending_, {})) {
         if (const auto rejection = addExpression(text)) {
             emit expressionRejected(text, rejection->message, rejection->position);
@@ -203,6 +217,53 @@ RVPWExpressionInputController* RVPWGraphViewController::openExpressionInput() {
                                            : QRect(width() / 2, height() - 1, 1, 1);
     input->present(this, anchor);
     return input;
+}
+
+RVPWExpressionsTableViewController* RVPWGraphViewController::openEquationList() {
+    if (!loadingDone_) {
+        return nullptr;
+    }
+    if (list_) {
+        return list_;
+    }
+    auto* list = new RVPWExpressionsTableViewController(context_, equationModel(), table_->data(),
+                                                        plane_ == WorkspaceStorage::Plane::ThreeD,
+                                                        *undoStack_);
+    list->setDelegate(this);
+    list_ = list;
+    if (NavigationStack* stack = NavigationStack::containing(this)) {
+        stack->push(list);
+    } else {
+        list->setParent(this, Qt::Window);
+        list->show();
+    }
+    return list;
+}
+
+void RVPWGraphViewController::closeEquationList() {
+    // The list and its screens are siblings on the navigation stack, not children.
+    delete list_.data();
+}
+
+void RVPWGraphViewController::expressionsControllerDone(
+    RVPWExpressionsTableViewController* controller) {
+    NavigationStack* stack = NavigationStack::containing(controller);
+    if (stack != nullptr && stack->indexOf(controller) >= 0) {
+        // Screens the list pushed (keyboard, Graph Settings) go with it.
+        while (stack->count() > 1 && stack->topScreen() != controller) {
+            stack->pop()->deleteLater();
+        }
+        stack->pop();
+    } else {
+        controller->hide();
+    }
+    controller->deleteLater();
+    planeView()->setFocus();
+}
+
+std::unique_ptr<RVEquation> RVPWGraphViewController::treeHolderWithTree(
+    std::unique_ptr<RVOperationTree> tree) {
+    return tree ? equationWithTree(std::move(tree)) : nullptr;
 }
 
 void RVPWGraphViewController::keyboardDidCancel(RVPWExpressionInputController* keyboard) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/input/RVPWExpressionInputController.h"
+#include "app/screens/list/RVPWExpressionsTableViewController.h"
 #include "app/storage/WorkspaceStorage.h"
 #include "engine/VariableTable.h"
 #include "equations/EquationListModel.h"
@@ -18,6 +19,7 @@
 class QAction;
 class QIcon;
 class QToolBar;
+class QUndoStack;
 
 namespace plotwise {
 
@@ -31,7 +33,9 @@ class RVOperationTree;
 // toolbar and the save. Until the restore is over the actions do nothing and nothing is saved,
 // so an early quit cannot overwrite the stored plane with a half-restored one. A plane's screen
 // supplies its view, its equations and its view state through the hooks below.
-class RVPWGraphViewController : public QWidget, public RVPWKeyboardViewControllerDelegate {
+class RVPWGraphViewController : public QWidget,
+                                public RVPWKeyboardViewControllerDelegate,
+                                public RVPWExpressionsTableViewControllerDelegate {
     Q_OBJECT
 
 public:
@@ -53,6 +57,19 @@ public:
     // The keyboard (phone) or editor (tablet) for a new equation, shown at the add button; null
     // before the restore is over.
     RVPWExpressionInputController* openExpressionInput();
+    // Opens the equation list (on the navigation stack the screen is in); inactive until the
+    // plane is restored.
+    QAction* equationsAction() const { return equationsAction_; }
+    RVPWExpressionsTableViewController* openEquationList();
+    RVPWExpressionsTableViewController* equationList() const { return list_; }
+    // Deletes an open list (and Graph Settings): the screens call it before their model goes.
+    void closeEquationList();
+    // The plane's undoable list changes.
+    QUndoStack& undoStack() const { return *undoStack_; }
+
+    // RVPWExpressionsTableViewControllerDelegate
+    void expressionsControllerDone(RVPWExpressionsTableViewController* controller) override;
+    std::unique_ptr<RVEquation> treeHolderWithTree(std::unique_ptr<RVOperationTree> tree) override;
 
     // Expressions to add once the plane is restored (from the command line), each in its
     // default colour. A text that does not parse is reported through expressionRejected.
@@ -124,6 +141,9 @@ private:
     QAction* resetViewAction_ = nullptr;
     QAction* trailingSpace_ = nullptr;
     QAction* addEquationAction_ = nullptr;
+    QAction* equationsAction_ = nullptr;
+    QUndoStack* undoStack_;
+    QPointer<RVPWExpressionsTableViewController> list_;
     QPointer<RVLoadingView> loadingView_;
     QStringList pending_;
     bool loadingDone_ = false;

@@ -1,0 +1,220 @@
+#include "app/screens/details/RVPWExpressionDetailsViewController.h"
+
+#include <QFormLayout>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <limits>
+
+#include "app/screens/details/RVPWColorSwatchView.h"
+#include "app/screens/details/RVPWDefaultColorViewController.h"
+#include "app/shell/NavigationStack.h"
+#include "app/widgets/ScreenBar.h"
+#include "equations/EquationListModel.h"
+
+namespace plotwise {
+
+RVPWExpressionDetailsViewController::RVPWExpressionDetailsViewController(
+    EquationListModel& model, const QModelIndex& expression, bool displayExpression,
+    QWidget* parent)
+    : QWidget(parent),
+      model_(model),
+      expression_(expression),
+      captionField_(new QLineEdit(this)),
+      swatchView_(new RVPWColorSwatchView(this)),
+      moreColors_(new QPushButton(tr("More Colors"), this)) {
+    setWindowTitle(tr("Graph Settings"));
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor::fromRgbF(0.84f, 0.868f, 0.899f));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    setPalette(palette);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 12);
+    layout->addWidget(makeScreenBar(this, tr("Graph Settings"), &back_));
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(12, 8, 12, 0);
+    body->setSpacing(10);
+    layout->addLayout(body, 1);
+    if (displayExpression) {
+        formulaView_ = new QLabel(this);
+        formulaView_->setMinimumHeight(65);
+        formulaView_->setAlignment(Qt::AlignCenter);
+        formulaView_->setStyleSheet(QStringLiteral("background: rgba(255, 255, 255, 128);"));
+        body->addWidget(formulaView_);
+    }
+    auto* captionRow = new QHBoxLayout;
+    auto* captionLabel = new QLabel(tr("Caption"), this);
+    QFont bold = captionLabel->font();
+    bold.setBold(true);
+    captionLabel->setFont(bold);
+    captionRow->addWidget(captionLabel);
+    captionField_->setPlaceholderText(tr("None"));
+    // Captions keep any length.
+    captionField_->setMaxLength(std::numeric_limits<int>::max());
+    captionField_->setAccessibleName(tr("Caption"));
+    captionRow->addWidget(captionField_, 1);
+    body->addLayout(captionRow);
+    swatchView_->setMinimumHeight(180);
+    body->addWidget(swatchView_, 1);
+    body->addWidget(moreColors_);
+
+    connect(captionField_, &QLineEdit::editingFinished, this,
+            &RVPWExpressionDetailsViewController::commitCaption);
+    connect(swatchView_, &RVPWColorSwatchView::colorSwatchViewDidChangeColor, this,
+            [this](const QColor& color) { changeColor(color, false); });
+    connect(moreColors_, &QPushButton::clicked, this,
+            &RVPWExpressionDetailsViewController::showMoreColors);
+    connect(back_, &QPushButton::clicked, this, &RVPWExpressionDetailsViewController::closeScreen);
+    // Follows undo and other changes of its equation; closes when the equation goes.
+    connect(&model_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& first, const QModelIndex& last) {
+                if (expression_.isValid() && first.row() <= expression_.row() &&
+                    expression_.row() <= last.row()) {
+                    refresh();
+                }
+            });
+    const auto closeWhenGone = [this] {
+        if (!expression_.isValid()) {
+            dismiss();
+        }
+    };
+    connect(&model_, &QAbstractItemModel::rowsRemoved, this, closeWhenGone);
+    connect(&model_, &QAbstractItemModel::modelReset, this, closeWhenGone);
+    captionField_->setText(expression_.data(EquationListModel::CaptionRole).toString());
+    refresh();
+}
+
+RVPWExpressionDetailsViewController::~RVPWExpressionDetailsViewController() = default;
+
+void RVPWExpressionDetailsViewController::refresh() {
+    if (!expression_.isValid()) {
+        return;
+    }
+    const QColor color = expression_.data(EquationListModel::ColorRole).value<QColor>();
+    if (color != swatchView_->selectedColor()) {
+        swatchView_->setSelectedColor(color);
+    }
+    const QString caption = expression_.data(EquationListModel::CaptionRole).toString();
+    if (!captionField_->hasFocus() && captionField_->text() != caption) {
+        captionField_->setText(caption);
+    }
+    if (formulaView_ != nullptr) {
+        const QImage image = expression_.data(EquationListModel::FormulaImageRole).value<QImage>();
+        if (image.isNull()) {
+            formulaView_->setText(expression_.data(EquationListModel::SourceTextRole).toString());
+        } else {
+            formulaView_->setPixmap(QPixmap::fromImage(image));
+        }
+    }
+}
+
+void RVPWExpressionDetailsViewController::commitCaption() {
+    if (!expression_.isValid()) {
+        return;
+    }
+    const QString caption = captionField_->text();
+    // Written back only when changed.
+    if (caption == expression_.data(EquationListModel::CaptionRole).toString()) {
+        return;
+    }
+    if (delegate_ != nullptr) {
+        delegate_->expressionDetailsControllerDidChangeCaption(this, caption);
+    } else {
+        model_.setData(expression_, caption, EquationListModel::CaptionRole);
+    }
+}
+
+void RVPWExpressionDetailsViewController::changeColor(const QColor& color, bool continuing) {
+    if (!expression_.isValid()) {
+        return;
+    }
+    if (delegate_ != nullptr) {
+        delegate_->expressionDetailsControllerDidChangeColor(this, color, continuing);
+    } else {
+        model_.setData(expression_, color, EquationListModel::ColorRole);
+    }
+}
+
+RVPWDefaultColorViewController* RVPWExpressionDetailsViewController::showMoreColors() {
+    if (!expression_.isValid()) {
+        return nullptr;
+    }
+    auto* controller = new RVPWDefaultColorViewController(
+        expression_.data(EquationListModel::ColorRole).value<QColor>(), tr("Graph Color"));
+    colorController_ = controller;
+    connect(controller, &RVPWDefaultColorViewController::defaultColorControllerDidChangeColor, this,
+            [this](const QColor& color, bool continuing) {
+                changeColor(color, continuing);
+                swatchView_->setSelectedColor(color);
+            });
+    connect(controller, &RVPWDefaultColorViewController::backRequested, this, [this] {
+        if (NavigationStack* stack = NavigationStack::containing(colorController_)) {
+            if (stack->topScreen() == colorController_) {
+                stack->pop();
+            }
+        }
+        if (colorController_) {
+            colorController_->deleteLater();
+        }
+    });
+    if (NavigationStack* stack = NavigationStack::containing(this)) {
+        stack->push(controller);
+    } else {
+        controller->setParent(this, Qt::Window);
+        controller->show();
+    }
+    return controller;
+}
+
+void RVPWExpressionDetailsViewController::hideEvent(QHideEvent* event) {
+    if (!dismissing_) {
+        commitCaption();
+    }
+    QWidget::hideEvent(event);
+}
+
+void RVPWExpressionDetailsViewController::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        closeScreen();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void RVPWExpressionDetailsViewController::closeScreen() {
+    commitCaption();
+    dismiss();
+}
+
+void RVPWExpressionDetailsViewController::dismiss() {
+    if (dismissing_) {
+        return;
+    }
+    dismissing_ = true;
+    NavigationStack* stack = NavigationStack::containing(this);
+    if (stack != nullptr && stack->indexOf(this) >= 0) {
+        // Graph Color (or anything else pushed on top) goes with it.
+        while (stack->count() > 1 && stack->topScreen() != this) {
+            if (QWidget* above = stack->pop()) {
+                above->deleteLater();
+            }
+        }
+        if (stack->topScreen() == this) {
+            stack->pop();
+        }
+    } else {
+        if (colorController_) {
+            colorController_->deleteLater();
+        }
+        hide();
+    }
+    deleteLater();
+}
+
+}  // namespace plotwise
