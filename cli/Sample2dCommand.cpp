@@ -98,8 +98,18 @@ std::string numberText(double value) {
     return shortestText(value);
 }
 
-void writePoint(JsonWriter& json, const SamplePoint& point) {
-    json.beginArray().value(static_cast<double>(point.x)).value(static_cast<double>(point.y));
+// A sample's plane coordinates: its buffer's origin plus the sample (a sample from the plane's
+// origin as it is, so that −0 stays −0).
+std::array<double, 2> planePoint(const SampleBuffer2D& samples, const SamplePoint& point) {
+    const auto add = [](double origin, float value) {
+        return origin == 0.0 ? static_cast<double>(value) : origin + static_cast<double>(value);
+    };
+    return {add(samples.origin().x, point.x), add(samples.origin().y, point.y)};
+}
+
+void writePoint(JsonWriter& json, const SampleBuffer2D& samples, const SamplePoint& point) {
+    const auto [x, y] = planePoint(samples, point);
+    json.beginArray().value(x).value(y);
     json.endArray();
 }
 
@@ -117,14 +127,14 @@ void printJson(std::ostream& out, const RVEquation2D& equation, const SampleBuff
         for (const RegionRecord& record : samples.records()) {
             json.beginObject().key("n").value(record.vertexCount).key("points").beginArray();
             for (int i = 0; i < record.vertexCount; ++i) {
-                writePoint(json, record.points[static_cast<std::size_t>(i)]);
+                writePoint(json, samples, record.points[static_cast<std::size_t>(i)]);
             }
             json.endArray().endObject();
         }
     } else {
         json.key("points").beginArray();
         for (const SamplePoint& point : samples.points()) {
-            writePoint(json, point);
+            writePoint(json, samples, point);
         }
     }
     json.endArray().endObject();
@@ -136,15 +146,16 @@ void printPlain(std::ostream& out, const RVEquation2D& equation, const SampleBuf
         for (const RegionRecord& record : samples.records()) {
             out << record.vertexCount;
             for (int i = 0; i < record.vertexCount; ++i) {
-                const SamplePoint& point = record.points[static_cast<std::size_t>(i)];
-                out << ' ' << numberText(point.x) << ' ' << numberText(point.y);
+                const auto [x, y] = planePoint(samples, record.points[static_cast<std::size_t>(i)]);
+                out << ' ' << numberText(x) << ' ' << numberText(y);
             }
             out << '\n';
         }
         return;
     }
     for (const SamplePoint& point : samples.points()) {
-        out << numberText(point.x) << ' ' << numberText(point.y) << '\n';
+        const auto [x, y] = planePoint(samples, point);
+        out << numberText(x) << ' ' << numberText(y) << '\n';
     }
 }
 

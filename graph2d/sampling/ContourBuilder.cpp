@@ -77,9 +77,13 @@ void ContourBuilder::triangle(const Corner& p, const Corner& q, const Corner& r)
     if (std::isnan(pv) || std::isnan(qv) || std::isnan(rv)) {
         return;
     }
-    const bool crossesPR = pv * rv <= 0.0;
-    const bool crossesPQ = pv * qv <= 0.0;
-    const bool crossesQR = qv * rv <= 0.0;
+    // A node exactly on the curve counts as positive, so an edge crosses only between opposite
+    // sides: a curve through a node or along an edge gives one segment there, never a doubled
+    // or degenerate one.
+    auto negative = [](double value) { return value < 0.0; };
+    const bool crossesPR = negative(pv) != negative(rv);
+    const bool crossesPQ = negative(pv) != negative(qv);
+    const bool crossesQR = negative(qv) != negative(rv);
     // Later pairs override earlier ones.
     const Corner* firstFrom = nullptr;
     const Corner* firstTo = nullptr;
@@ -94,14 +98,19 @@ void ContourBuilder::triangle(const Corner& p, const Corner& q, const Corner& r)
     if (crossesPQ && crossesQR) {
         firstFrom = &p, firstTo = &q, secondFrom = &q, secondTo = &r;
     }
-    // An infinite corner can leave a single crossing edge (∞·0 is NaN): no segment then.
     if (firstFrom == nullptr) {
         return;
     }
-    storage_[count_++] =
+    const SamplePoint from =
         GridCrossing::between(firstFrom->point, firstFrom->value, firstTo->point, firstTo->value);
-    storage_[count_++] = GridCrossing::between(secondFrom->point, secondFrom->value,
-                                               secondTo->point, secondTo->value);
+    const SamplePoint to = GridCrossing::between(secondFrom->point, secondFrom->value,
+                                                 secondTo->point, secondTo->value);
+    // A curve that only touches a corner gives both crossings at that corner: no segment.
+    if (from == to) {
+        return;
+    }
+    storage_[count_++] = from;
+    storage_[count_++] = to;
 }
 
 }  // namespace plotwise

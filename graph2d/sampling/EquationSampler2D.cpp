@@ -22,7 +22,7 @@ std::optional<SampleBuffer2D> EquationSampler2D::sample(EquationType type,
         }
         RegionBuilder builder(data, storage.get(), capacity);
         const std::uint32_t count = builder.build(limits);
-        return SampleBuffer2D::withRecords(storage.get(), count);
+        return SampleBuffer2D::withRecords(storage.get(), count, limits.sampleOrigin());
     }
     const std::uint32_t capacity = ExplicitSampler::defaultCapacity;
     std::unique_ptr<SamplePoint[]> storage(new (std::nothrow) SamplePoint[capacity]);
@@ -37,7 +37,7 @@ std::optional<SampleBuffer2D> EquationSampler2D::sample(EquationType type,
         ExplicitSampler sampler(data, storage.get(), capacity);
         count = sampler.evaluateExplicitWithLimits(type, limits);
     }
-    return SampleBuffer2D::withPoints(storage.get(), count);
+    return SampleBuffer2D::withPoints(storage.get(), count, limits.sampleOrigin());
 }
 
 }  // namespace plotwise

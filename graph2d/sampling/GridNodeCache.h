@@ -74,6 +74,8 @@ private:
     std::size_t lastRow_ = 0;
     std::vector<float> nodeY_;
     std::vector<double> inputY_;
+    // Nodes are placed relative to this (EvaluationLimits2D::sampleOrigin).
+    EvaluationLimits2D::PlanePoint origin_;
     NodeColumn left_;
     NodeColumn right_;
 };

@@ -171,7 +171,10 @@ void PlanePainter::paint(QPainter& painter, const Frame& frame,
         return;
     }
 
-    const auto mapSample = [&map](const SamplePoint& p) { return map(p.x, p.y); };
+    // Samples are measured from their buffer's origin; the sum is taken in double precision.
+    const auto mapSample = [&map](const SampleBuffer2D& data, const SamplePoint& p) {
+        return map(data.origin().x + p.x, data.origin().y + p.y);
+    };
     painter.setRenderHint(QPainter::Antialiasing, false);
     for (const RVEquation2D* equation : equations) {
         const SampleBuffer2D* data = equation->data();
@@ -191,7 +194,7 @@ void PlanePainter::paint(QPainter& painter, const Frame& frame,
             }
             for (int i = 0; i < n; ++i) {
                 corners[static_cast<std::size_t>(i)] =
-                    mapSample(record.points[static_cast<std::size_t>(i)]);
+                    mapSample(*data, record.points[static_cast<std::size_t>(i)]);
             }
             painter.drawConvexPolygon(corners.data(), n);
         }
@@ -218,8 +221,8 @@ void PlanePainter::paint(QPainter& painter, const Frame& frame,
             if (!isFinite(a) || !isFinite(b)) {
                 continue;
             }
-            const QPointF pa = mapSample(a);
-            const QPointF pb = mapSample(b);
+            const QPointF pa = mapSample(*data, a);
+            const QPointF pb = mapSample(*data, b);
             if (polar && !viewRect.contains(pa) && !viewRect.contains(pb)) {
                 continue;
             }
