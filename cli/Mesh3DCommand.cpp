@@ -7,6 +7,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "cli/AsciiSpellings.h"
 #include "cli/JsonWriter.h"
 #include "cli/Usage.h"
 #include "engine/ExpressionParsing.h"
@@ -156,7 +157,7 @@ int runMesh3D(Arguments arguments, std::ostream& out, std::ostream& err) {
     // As the application builds an equation: parsed like the keyboard (derivatives carried out),
     // classified, compiled, and evaluated over the 3D view's box for its kind and device.
     VariableTable table{};
-    const ParsedExpression parsed = parseExpression(toUtf16(options.expression), table.data());
+    const ParsedExpression parsed = parseTypedExpression(options.expression, table.data());
     if (!parsed.tree) {
         return inputFailure(out, err, jsonToOut, toUtf8(parsed.error->text()),
                             parsed.errorPosition);

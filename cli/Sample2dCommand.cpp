@@ -4,6 +4,7 @@
 #include <cmath>
 #include <ostream>
 
+#include "cli/AsciiSpellings.h"
 #include "cli/JsonWriter.h"
 #include "cli/Usage.h"
 #include "common/DeviceClass.h"
@@ -122,6 +123,9 @@ void printJson(std::ostream& out, const RVEquation2D& equation, const SampleBuff
         .value(toInt(equation.type()))
         .key("dataObjectCount")
         .value(static_cast<int>(equation.dataObjectCount()));
+    if (samples.truncated()) {
+        json.key("truncated").value(true);
+    }
     if (equation.type() == EquationType::Inequality) {
         json.key("records").beginArray();
         for (const RegionRecord& record : samples.records()) {
@@ -168,7 +172,7 @@ int runSample2d(Arguments arguments, std::ostream& out, std::ostream& err) {
     }
     // Like the keyboard: parse, carry out derivatives, wrap into a visible 2D equation.
     VariableTable table{};
-    ParsedExpression parsed = parseExpression(toUtf16(options.expression), table.data());
+    ParsedExpression parsed = parseTypedExpression(options.expression, table.data());
     if (!parsed.tree) {
         return inputFailure(out, err, options.json, toUtf8(parsed.error->text()),
                             parsed.errorPosition);
@@ -182,6 +186,10 @@ int runSample2d(Arguments arguments, std::ostream& out, std::ostream& err) {
     const SampleBuffer2D* samples = equation->data();
     if (samples == nullptr) {
         return inputFailure(out, err, options.json, "not enough memory for the samples", 0);
+    }
+    if (samples->truncated()) {
+        err << "warning: sampling stopped at its limit (buffer capacity, chunk or grid size); "
+               "part of the graph is missing\n";
     }
     if (options.json) {
         printJson(out, *equation, *samples);

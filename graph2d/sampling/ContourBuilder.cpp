@@ -14,11 +14,13 @@ ContourBuilder::ContourBuilder(const EvaluationData2D& data, SamplePoint* storag
 std::uint32_t ContourBuilder::build(const EvaluationLimits2D& limits) {
     count_ = 0;
     evaluatedNodeCount_ = 0;
+    truncated_ = false;
     if (storage_ == nullptr) {
         return 0;
     }
     GridNodeCache grid(limits, data_, 0.0, false);
     if (!grid.usable()) {
+        truncated_ = grid.tooLarge();
         return 0;
     }
     bool full = false;
@@ -47,6 +49,7 @@ std::uint32_t ContourBuilder::build(const EvaluationLimits2D& limits) {
             // Room for one more segment after this cell's first is checked per triangle.
             if (count_ + 2 >= capacity_) {
                 full = true;
+                truncated_ = true;
                 break;
             }
             const std::size_t r = first + i;
@@ -66,6 +69,7 @@ std::uint32_t ContourBuilder::build(const EvaluationLimits2D& limits) {
 
 void ContourBuilder::triangle(const Corner& p, const Corner& q, const Corner& r) {
     if (count_ + 3 > capacity_) {
+        truncated_ = true;
         return;
     }
     const double pv = p.value;

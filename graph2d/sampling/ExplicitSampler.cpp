@@ -40,6 +40,12 @@ bool isBoundedWalk(double minimum, double maximum, double width) {
            (maximum - minimum) / width <= ExplicitSampler::maximumChunkCount;
 }
 
+// Whether a walk is refused only for its length: finite ends and width, too many chunks.
+bool isTooLong(double minimum, double maximum, double width) {
+    return std::isfinite(minimum) && std::isfinite(maximum) && std::isfinite(width) &&
+           width > 0.0 && (maximum - minimum) / width > ExplicitSampler::maximumChunkCount;
+}
+
 }  // namespace
 
 ExplicitSampler::ExplicitSampler(const EvaluationData2D& data, SamplePoint* storage,
@@ -54,6 +60,7 @@ std::uint32_t ExplicitSampler::evaluateExplicitWithLimits(EquationType type,
     }
     const double scale = std::max(limits.pixelUnitRatioX, limits.pixelUnitRatioY);
     origin_ = limits.sampleOrigin();
+    truncated_ = false;
     // The walks in x, y and r start from the window: an empty or unbounded one shows nothing.
     const bool usableWindow = std::isfinite(limits.minx) && std::isfinite(limits.maxx) &&
                               std::isfinite(limits.miny) && std::isfinite(limits.maxy) &&
@@ -82,6 +89,7 @@ std::uint32_t ExplicitSampler::evaluateExplicitWithLimits(EquationType type,
 std::uint32_t ExplicitSampler::sampleCartesian(std::size_t freeSlot, double minimum, double maximum,
                                                double chunkWidth, double tolerance) {
     if (!isBoundedWalk(minimum, maximum, chunkWidth) || !(minimum < maximum)) {
+        truncated_ = isTooLong(minimum, maximum, chunkWidth);
         return 0;
     }
     freeSlot_ = freeSlot;
@@ -100,6 +108,8 @@ std::uint32_t ExplicitSampler::sampleCartesian(std::size_t freeSlot, double mini
         n += cartesian(a, fa, b, fb, 0, n);
         fa = fb;
     }
+    // The last places were not enough: part of the curve is left out.
+    truncated_ = truncated_ || isFull(n);
     return n;
 }
 
@@ -115,6 +125,8 @@ std::uint32_t ExplicitSampler::sampleAngles(double scale) {
         n += polar(k * kAngleChunk, pa, b, pb, 0, n);
         pa = pb;
     }
+    // The last places were not enough: part of the curve is left out.
+    truncated_ = truncated_ || isFull(n);
     return n;
 }
 
@@ -138,6 +150,7 @@ std::uint32_t ExplicitSampler::sampleRadii(const EvaluationLimits2D& limits, dou
     const double rFar = std::sqrt(farX * farX + farY * farY);
     const double width = kChunkPoints / std::min(limits.pixelUnitRatioX, limits.pixelUnitRatioY);
     if (!isBoundedWalk(rNear, rFar, width) || !(rNear < rFar)) {
+        truncated_ = isTooLong(rNear, rFar, width);
         return 0;
     }
     radial_ = true;
@@ -155,6 +168,8 @@ std::uint32_t ExplicitSampler::sampleRadii(const EvaluationLimits2D& limits, dou
         n += polar(a, pa, b, pb, 0, n);
         pa = pb;
     }
+    // The last places were not enough: part of the curve is left out.
+    truncated_ = truncated_ || isFull(n);
     return n;
 }
 

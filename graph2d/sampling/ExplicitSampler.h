@@ -30,6 +30,10 @@ public:
     // (0 for types other than 0, 1, 3, 4 and for unusable limits).
     std::uint32_t evaluateExplicitWithLimits(EquationType type, const EvaluationLimits2D& limits);
 
+    // Whether the last sampling stopped at the capacity or refused a window of more than
+    // maximumChunkCount chunks, leaving part of the curve out.
+    bool truncated() const { return truncated_; }
+
 private:
     struct PolarValue {
         double value;  // r for r = f(Θ), Θ for Θ = f(r)
@@ -68,6 +72,7 @@ private:
     double chordLimit_ = 0.0;   // polar: 5 screen points in plane units
     double errorLimit_ = 0.0;   // polar: half a screen point in plane units
     EvaluationLimits2D::PlanePoint origin_;  // points are stored relative to it
+    bool truncated_ = false;
 };
 
 }  // namespace plotwise

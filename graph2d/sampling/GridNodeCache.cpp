@@ -46,6 +46,8 @@ GridNodeCache::GridNodeCache(const EvaluationLimits2D& limits, const EvaluationD
     if (!(dx_ > 0.0) || !(dy_ > 0.0) || !std::isfinite(limits.minx) ||
         !std::isfinite(limits.miny) || !(columns > 0.0) || !(rows > 0.0) ||
         !((columns + 2.0) * (rows + 2.0) <= maximumNodeCount)) {
+        tooLarge_ = std::isfinite(columns) && std::isfinite(rows) && columns > 0.0 && rows > 0.0 &&
+                    std::isfinite(limits.minx) && std::isfinite(limits.miny);
         return;
     }
     origin_ = limits.sampleOrigin();

@@ -70,17 +70,21 @@ void RegionBuilder::add(const RegionRecord& record, bool touchesBoundary) {
     }
     if (count_ < capacity_) {
         storage_[count_++] = record;
+    } else {
+        truncated_ = true;
     }
 }
 
 std::uint32_t RegionBuilder::build(const EvaluationLimits2D& limits) {
     count_ = 0;
     evaluatedNodeCount_ = 0;
+    truncated_ = false;
     if (storage_ == nullptr) {
         return 0;
     }
     GridNodeCache grid(limits, data_, kTestMargin, true);
     if (!grid.usable()) {
+        truncated_ = grid.tooLarge();
         return 0;
     }
     bool full = false;
@@ -112,6 +116,7 @@ std::uint32_t RegionBuilder::build(const EvaluationLimits2D& limits) {
             }
             if (count_ + 2 >= capacity_) {
                 full = true;
+                truncated_ = true;
                 break;
             }
             // Exactly, for the few cells the quick test cannot tell (a product that underflows).
@@ -152,6 +157,7 @@ void RegionBuilder::fullCell(const SamplePoint& a, const SamplePoint& b, const S
 
 void RegionBuilder::clip(const Corner& p, const Corner& q, const Corner& r) {
     if (count_ >= capacity_) {
+        truncated_ = true;
         return;
     }
     const bool touches = p.value == 0.0 || q.value == 0.0 || r.value == 0.0;

@@ -30,6 +30,9 @@ public:
 
     // Nodes evaluated by the last build.
     std::size_t evaluatedNodeCount() const { return evaluatedNodeCount_; }
+    // Whether the last build stopped at its capacity or refused a grid beyond its node limit,
+    // leaving part of the picture out.
+    bool truncated() const { return truncated_; }
 
 private:
     struct Corner {
@@ -55,6 +58,7 @@ private:
     int insideSign_ = 1;
     std::uint32_t count_ = 0;
     std::size_t evaluatedNodeCount_ = 0;
+    bool truncated_ = false;
 };
 
 }  // namespace plotwise

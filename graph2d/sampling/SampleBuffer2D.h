@@ -27,6 +27,9 @@ public:
     std::uint32_t dataObjectCount() const { return dataObjectCount_; }
     // The plane point a sample (x, y) stands for is origin + (x, y), added in double precision.
     EvaluationLimits2D::PlanePoint origin() const { return origin_; }
+    // Whether the sampler stopped at a limit and left part of the picture out.
+    bool truncated() const { return truncated_; }
+    void setTruncated(bool truncated) { truncated_ = truncated; }
     bool empty() const { return points_.empty() && records_.empty(); }
 
 private:
@@ -34,6 +37,7 @@ private:
     std::vector<RegionRecord> records_;
     std::uint32_t dataObjectCount_ = 0;
     EvaluationLimits2D::PlanePoint origin_;
+    bool truncated_ = false;
 };
 
 }  // namespace plotwise
