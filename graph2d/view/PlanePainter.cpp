@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "graph2d/RVEquation2D.h"
+#include "graph2d/view/TickLabels.h"
 #include "typeset/FontResolver.h"
 
 namespace plotwise {
@@ -242,14 +243,18 @@ void PlanePainter::paint(QPainter& painter, const Frame& frame,
     painter.setPen(labelColor_);
     painter.setFont(tickFont_);
     const QFontMetricsF metrics(tickFont_);
-    for (const double x : labelsX) {
-        const QString text = QString::number(x, 'g', 6);
+    const std::vector<QString> textsX = TickLabels::texts(labelsX);
+    for (std::size_t i = 0; i < labelsX.size(); ++i) {
+        const double x = labelsX[i];
+        const QString& text = textsX[i];
         const double textWidth = metrics.horizontalAdvance(text);
         const double top = std::min(ay + 4.0, h - frame.bottom + 0.5 - 18.0);
         painter.drawText(QPointF(map(x, 0.0).x() - textWidth / 2.0, top + metrics.ascent()), text);
     }
-    for (const double y : labelsY) {
-        const QString text = QString::number(y, 'g', 6);
+    const std::vector<QString> textsY = TickLabels::texts(labelsY);
+    for (std::size_t i = 0; i < labelsY.size(); ++i) {
+        const double y = labelsY[i];
+        const QString& text = textsY[i];
         const double textWidth = metrics.horizontalAdvance(text);
         const double left = std::min(ax + 8.0, w - textWidth - 8.0);
         painter.drawText(QPointF(left, map(0.0, y).y() - metrics.height() / 2.0 + metrics.ascent()),
