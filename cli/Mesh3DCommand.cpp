@@ -72,7 +72,7 @@ std::optional<int> readOptions(Arguments arguments, Mesh3DOptions& options, std:
         // finite too.
         if (!number || !(*number > 0) || !std::isfinite(7.0f / static_cast<float>(*number)) ||
             !(7.0f / static_cast<float>(*number) > 0)) {
-            return usageError(err, "--scale needs a positive number, got '" + scale + "'");
+            return usageError(err, "--scale needs a positive number, got '" + echoed(scale) + "'");
         }
         options.scale = static_cast<float>(*number);
     }

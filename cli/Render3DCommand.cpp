@@ -126,7 +126,8 @@ std::optional<int> readOptions(Arguments arguments, Render3DOptions& options, st
         const auto number = parseNumber(scale);
         if (!number || !(*number >= SceneState3D::minScaleFactor) ||
             !(*number <= SceneState3D::maxScaleFactor)) {
-            return usageError(err, "--scale needs a zoom from 0.05 to 30, got '" + scale + "'");
+            return usageError(err,
+                              "--scale needs a zoom from 0.05 to 30, got '" + echoed(scale) + "'");
         }
         options.scale = static_cast<float>(*number);
     }
@@ -220,7 +221,7 @@ int runRender3D(Arguments arguments, std::ostream& out, std::ostream& err) {
         ParsedExpression parsed = parseTypedExpression(text, table.data());
         if (!parsed.tree) {
             return inputFailure(out, err, options.json,
-                                toUtf8(parsed.error->text()) + " in '" + text + "'",
+                                toUtf8(parsed.error->text()) + " in '" + echoed(text) + "'",
                                 parsed.errorPosition);
         }
         auto equation = RVEquation3D::equation3DwithOperationTree(std::move(parsed.tree));

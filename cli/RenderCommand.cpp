@@ -245,7 +245,7 @@ int runRender(Arguments arguments, std::ostream& out, std::ostream& err) {
         ParsedExpression parsed = parseTypedExpression(text, table.data());
         if (!parsed.tree) {
             return inputFailure(out, err, options.json,
-                                toUtf8(parsed.error->text()) + " in '" + text + "'",
+                                toUtf8(parsed.error->text()) + " in '" + echoed(text) + "'",
                                 parsed.errorPosition);
         }
         auto equation = RVEquation2D::equation2DwithOperationTree(std::move(parsed.tree));
