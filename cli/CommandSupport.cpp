@@ -35,6 +35,21 @@ int inputFailure(std::ostream& out, std::ostream& err, bool json, const std::str
     return kExitInputFailure;
 }
 
+std::string echoed(std::string_view text) {
+    constexpr std::size_t kMostCharacters = 80;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // A character starts at every byte that does not continue one (10xxxxxx).
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            if (characters == kMostCharacters) {
+                return std::string(text.substr(0, i)) + "…";
+            }
+            ++characters;
+        }
+    }
+    return std::string(text);
+}
+
 int outputFailure(std::ostream& out, std::ostream& err, bool json, const std::string& message) {
     if (json) {
         JsonWriter writer;

@@ -33,6 +33,9 @@ int inputFailure(std::ostream& out, std::ostream& err, bool json, const std::str
 // {"ok": false, "error": MESSAGE} on standard output. Returns kExitInputFailure.
 int outputFailure(std::ostream& out, std::ostream& err, bool json, const std::string& message);
 
+// A user's text as a message repeats it: cut after 80 characters (code points) with "…".
+std::string echoed(std::string_view text);
+
 // Parses a command's arguments with `line`. Returns an exit status when the command ends there:
 // --help prints `usage` and succeeds; a mistake is a usage error.
 std::optional<int> parseCommandLine(CommandLine& line, Arguments arguments, std::string_view usage,

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "cli/AsciiSpellings.h"
 #include "cli/JsonWriter.h"
 #include "cli/Usage.h"
 #include "engine/ExpressionParsing.h"
@@ -72,7 +73,7 @@ int runEval(Arguments arguments, std::ostream& out, std::ostream& err) {
 
     VariableTable table = options.table;
     // Like the keyboard: a derivative is carried out before the expression is evaluated.
-    const ParsedExpression parsed = parseExpression(toUtf16(options.expression), table.data());
+    const ParsedExpression parsed = parseTypedExpression(options.expression, table.data());
     if (!parsed.tree) {
         return inputFailure(out, err, options.json, toUtf8(parsed.error->text()),
                             parsed.errorPosition);

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "cli/AsciiSpellings.h"
 #include "cli/JsonWriter.h"
 #include "cli/Usage.h"
 #include "engine/ExpressionParsing.h"
@@ -71,7 +72,7 @@ std::optional<int> readOptions(Arguments arguments, Mesh3DOptions& options, std:
         // finite too.
         if (!number || !(*number > 0) || !std::isfinite(7.0f / static_cast<float>(*number)) ||
             !(7.0f / static_cast<float>(*number) > 0)) {
-            return usageError(err, "--scale needs a positive number, got '" + scale + "'");
+            return usageError(err, "--scale needs a positive number, got '" + echoed(scale) + "'");
         }
         options.scale = static_cast<float>(*number);
     }
@@ -156,7 +157,7 @@ int runMesh3D(Arguments arguments, std::ostream& out, std::ostream& err) {
     // As the application builds an equation: parsed like the keyboard (derivatives carried out),
     // classified, compiled, and evaluated over the 3D view's box for its kind and device.
     VariableTable table{};
-    const ParsedExpression parsed = parseExpression(toUtf16(options.expression), table.data());
+    const ParsedExpression parsed = parseTypedExpression(options.expression, table.data());
     if (!parsed.tree) {
         return inputFailure(out, err, jsonToOut, toUtf8(parsed.error->text()),
                             parsed.errorPosition);

@@ -1,5 +1,9 @@
 #include "cli/QtCommandSupport.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QSaveFile>
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -26,7 +30,52 @@ constexpr std::array<unsigned, 9> kPalette = {
     0xBCBD22,  // olive
 };
 
+// Writes the PNG into `file`, opened already; an error text on failure (the file's own, as
+// "No space left on device", when it has one).
+std::optional<std::string> writeImage(const QImage& image, QFileDevice& file) {
+    QImageWriter writer(&file, "png");
+    if (!writer.write(image)) {
+        return (file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString())
+            .toStdString();
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::optional<std::string> writePng(const QImage& image, const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        // Not a file to replace: renaming over a device would swap it for a plain file.
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) {
+            return file.errorString().toStdString();
+        }
+        if (auto error = writeImage(image, file)) {
+            return error;
+        }
+        if (!file.flush()) {
+            return file.errorString().toStdString();
+        }
+        file.close();
+        if (file.error() != QFileDevice::NoError) {
+            return file.errorString().toStdString();
+        }
+        return std::nullopt;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return file.errorString().toStdString();
+    }
+    if (auto error = writeImage(image, file)) {
+        file.cancelWriting();
+        return error;
+    }
+    if (!file.commit()) {
+        return file.errorString().toStdString();
+    }
+    return std::nullopt;
+}
 
 QColor colorForExpression(const std::vector<ChosenColor>& colors, std::size_t index,
                           EquationType type) {

@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QCoreApplication>
+#include <QImage>
+#include <QString>
 #include <QtGlobal>
 
 #include <memory>
@@ -28,6 +30,11 @@ struct ChosenColor {
 // colour is, unless an alpha was given.
 QColor colorForExpression(const std::vector<ChosenColor>& colors, std::size_t index,
                           EquationType type);
+
+// Writes `image` as a PNG to `path` and reports every failure (an unwritable folder, a full
+// disk): an error text, or nothing when the whole file is written. A regular file is replaced
+// atomically through QSaveFile; a device or pipe (/dev/stdout, /dev/full) is written in place.
+std::optional<std::string> writePng(const QImage& image, const QString& path);
 
 // Keeps only critical messages on standard error while it lives: the platform's chatter (a
 // missing runtime directory, font configuration notes) would break the one-line error contract.

@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QImageWriter>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
@@ -14,6 +13,7 @@
 #include <ostream>
 #include <vector>
 
+#include "cli/AsciiSpellings.h"
 #include "cli/JsonWriter.h"
 #include "cli/QtCommandSupport.h"
 #include "cli/Usage.h"
@@ -126,7 +126,8 @@ std::optional<int> readOptions(Arguments arguments, Render3DOptions& options, st
         const auto number = parseNumber(scale);
         if (!number || !(*number >= SceneState3D::minScaleFactor) ||
             !(*number <= SceneState3D::maxScaleFactor)) {
-            return usageError(err, "--scale needs a zoom from 0.05 to 30, got '" + scale + "'");
+            return usageError(err,
+                              "--scale needs a zoom from 0.05 to 30, got '" + echoed(scale) + "'");
         }
         options.scale = static_cast<float>(*number);
     }
@@ -217,10 +218,10 @@ int runRender3D(Arguments arguments, std::ostream& out, std::ostream& err) {
     VariableTable table{};
     std::vector<std::unique_ptr<RVEquation3D>> equations;
     for (const std::string& text : options.expressions) {
-        ParsedExpression parsed = parseExpression(toUtf16(text), table.data());
+        ParsedExpression parsed = parseTypedExpression(text, table.data());
         if (!parsed.tree) {
             return inputFailure(out, err, options.json,
-                                toUtf8(parsed.error->text()) + " in '" + text + "'",
+                                toUtf8(parsed.error->text()) + " in '" + echoed(text) + "'",
                                 parsed.errorPosition);
         }
         auto equation = RVEquation3D::equation3DwithOperationTree(std::move(parsed.tree));
@@ -292,11 +293,9 @@ int runRender3D(Arguments arguments, std::ostream& out, std::ostream& err) {
         return outputFailure(out, err, options.json, "the framebuffer could not be read");
     }
 
-    QImageWriter writer(QString::fromStdString(options.output), "png");
-    if (!writer.write(image)) {
-        return outputFailure(
-            out, err, options.json,
-            "cannot write " + options.output + ": " + writer.errorString().toStdString());
+    if (const auto error = writePng(image, QString::fromStdString(options.output))) {
+        return outputFailure(out, err, options.json,
+                             "cannot write " + options.output + ": " + *error);
     }
     if (options.json) {
         printJson(out, options, rendererName, reports);

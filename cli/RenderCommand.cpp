@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QColor>
 #include <QImage>
-#include <QImageWriter>
 #include <QPainter>
 #include <QVariantMap>
 
@@ -15,6 +14,7 @@
 #include <ostream>
 #include <vector>
 
+#include "cli/AsciiSpellings.h"
 #include "cli/JsonWriter.h"
 #include "cli/QtCommandSupport.h"
 #include "cli/Usage.h"
@@ -242,10 +242,10 @@ int runRender(Arguments arguments, std::ostream& out, std::ostream& err) {
     VariableTable table{};
     std::vector<std::unique_ptr<RVEquation2D>> equations;
     for (const std::string& text : options.expressions) {
-        ParsedExpression parsed = parseExpression(toUtf16(text), table.data());
+        ParsedExpression parsed = parseTypedExpression(text, table.data());
         if (!parsed.tree) {
             return inputFailure(out, err, options.json,
-                                toUtf8(parsed.error->text()) + " in '" + text + "'",
+                                toUtf8(parsed.error->text()) + " in '" + echoed(text) + "'",
                                 parsed.errorPosition);
         }
         auto equation = RVEquation2D::equation2DwithOperationTree(std::move(parsed.tree));
@@ -286,11 +286,9 @@ int runRender(Arguments arguments, std::ostream& out, std::ostream& err) {
         planePainter.paint(painter, frame, plane);
     }
 
-    QImageWriter writer(QString::fromStdString(options.output), "png");
-    if (!writer.write(image)) {
-        return outputFailure(
-            out, err, options.json,
-            "cannot write " + options.output + ": " + writer.errorString().toStdString());
+    if (const auto error = writePng(image, QString::fromStdString(options.output))) {
+        return outputFailure(out, err, options.json,
+                             "cannot write " + options.output + ": " + *error);
     }
     if (options.json) {
         printJson(out, options, plane);

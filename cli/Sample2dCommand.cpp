@@ -4,6 +4,7 @@
 #include <cmath>
 #include <ostream>
 
+#include "cli/AsciiSpellings.h"
 #include "cli/JsonWriter.h"
 #include "cli/Usage.h"
 #include "common/DeviceClass.h"
@@ -98,8 +99,18 @@ std::string numberText(double value) {
     return shortestText(value);
 }
 
-void writePoint(JsonWriter& json, const SamplePoint& point) {
-    json.beginArray().value(static_cast<double>(point.x)).value(static_cast<double>(point.y));
+// A sample's plane coordinates: its buffer's origin plus the sample (a sample from the plane's
+// origin as it is, so that −0 stays −0).
+std::array<double, 2> planePoint(const SampleBuffer2D& samples, const SamplePoint& point) {
+    const auto add = [](double origin, float value) {
+        return origin == 0.0 ? static_cast<double>(value) : origin + static_cast<double>(value);
+    };
+    return {add(samples.origin().x, point.x), add(samples.origin().y, point.y)};
+}
+
+void writePoint(JsonWriter& json, const SampleBuffer2D& samples, const SamplePoint& point) {
+    const auto [x, y] = planePoint(samples, point);
+    json.beginArray().value(x).value(y);
     json.endArray();
 }
 
@@ -112,19 +123,22 @@ void printJson(std::ostream& out, const RVEquation2D& equation, const SampleBuff
         .value(toInt(equation.type()))
         .key("dataObjectCount")
         .value(static_cast<int>(equation.dataObjectCount()));
+    if (samples.truncated()) {
+        json.key("truncated").value(true);
+    }
     if (equation.type() == EquationType::Inequality) {
         json.key("records").beginArray();
         for (const RegionRecord& record : samples.records()) {
             json.beginObject().key("n").value(record.vertexCount).key("points").beginArray();
             for (int i = 0; i < record.vertexCount; ++i) {
-                writePoint(json, record.points[static_cast<std::size_t>(i)]);
+                writePoint(json, samples, record.points[static_cast<std::size_t>(i)]);
             }
             json.endArray().endObject();
         }
     } else {
         json.key("points").beginArray();
         for (const SamplePoint& point : samples.points()) {
-            writePoint(json, point);
+            writePoint(json, samples, point);
         }
     }
     json.endArray().endObject();
@@ -136,15 +150,16 @@ void printPlain(std::ostream& out, const RVEquation2D& equation, const SampleBuf
         for (const RegionRecord& record : samples.records()) {
             out << record.vertexCount;
             for (int i = 0; i < record.vertexCount; ++i) {
-                const SamplePoint& point = record.points[static_cast<std::size_t>(i)];
-                out << ' ' << numberText(point.x) << ' ' << numberText(point.y);
+                const auto [x, y] = planePoint(samples, record.points[static_cast<std::size_t>(i)]);
+                out << ' ' << numberText(x) << ' ' << numberText(y);
             }
             out << '\n';
         }
         return;
     }
     for (const SamplePoint& point : samples.points()) {
-        out << numberText(point.x) << ' ' << numberText(point.y) << '\n';
+        const auto [x, y] = planePoint(samples, point);
+        out << numberText(x) << ' ' << numberText(y) << '\n';
     }
 }
 
@@ -157,7 +172,7 @@ int runSample2d(Arguments arguments, std::ostream& out, std::ostream& err) {
     }
     // Like the keyboard: parse, carry out derivatives, wrap into a visible 2D equation.
     VariableTable table{};
-    ParsedExpression parsed = parseExpression(toUtf16(options.expression), table.data());
+    ParsedExpression parsed = parseTypedExpression(options.expression, table.data());
     if (!parsed.tree) {
         return inputFailure(out, err, options.json, toUtf8(parsed.error->text()),
                             parsed.errorPosition);
@@ -171,6 +186,10 @@ int runSample2d(Arguments arguments, std::ostream& out, std::ostream& err) {
     const SampleBuffer2D* samples = equation->data();
     if (samples == nullptr) {
         return inputFailure(out, err, options.json, "not enough memory for the samples", 0);
+    }
+    if (samples->truncated()) {
+        err << "warning: sampling stopped at its limit (buffer capacity, chunk or grid size); "
+               "part of the graph is missing\n";
     }
     if (options.json) {
         printJson(out, *equation, *samples);

@@ -3,13 +3,13 @@
 #include <QColor>
 #include <QGuiApplication>
 #include <QImage>
-#include <QImageWriter>
 
 #include <charconv>
 #include <cmath>
 #include <memory>
 #include <ostream>
 
+#include "cli/AsciiSpellings.h"
 #include "cli/JsonWriter.h"
 #include "cli/QtCommandSupport.h"
 #include "cli/Usage.h"
@@ -110,7 +110,7 @@ int runTypeset(Arguments arguments, std::ostream& out, std::ostream& err) {
     }
 
     VariableTable table{};
-    const ParsedExpression parsed = parseExpression(toUtf16(options.expression), table.data());
+    const ParsedExpression parsed = parseTypedExpression(options.expression, table.data());
     if (!parsed.tree) {
         return inputFailure(out, err, options.json, toUtf8(parsed.error->text()),
                             parsed.errorPosition);
@@ -122,11 +122,9 @@ int runTypeset(Arguments arguments, std::ostream& out, std::ostream& err) {
     if (image.isNull()) {
         return outputFailure(out, err, options.json, "the formula is too large for an image");
     }
-    QImageWriter writer(QString::fromStdString(options.output), "png");
-    if (!writer.write(image)) {
-        return outputFailure(
-            out, err, options.json,
-            "cannot write " + options.output + ": " + writer.errorString().toStdString());
+    if (const auto error = writePng(image, QString::fromStdString(options.output))) {
+        return outputFailure(out, err, options.json,
+                             "cannot write " + options.output + ": " + *error);
     }
 
     if (options.json) {

@@ -201,6 +201,10 @@ std::u16string plainDecimalText(double value) {
 }
 
 std::string fixedText(double value, int precision) {
+    // A NaN's sign bit means nothing to a reader: never "-nan".
+    if (std::isnan(value)) {
+        return "nan";
+    }
     std::array<char, 400> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                       std::chars_format::fixed, precision);

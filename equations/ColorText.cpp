@@ -85,14 +85,40 @@ QColor colorWithRGBAHex(quint32 value) {
                   static_cast<int>((value >> 8) & 0xFF), static_cast<int>(value & 0xFF));
 }
 
-QColor randomColor() {
-    QRandomGenerator* generator = QRandomGenerator::global();
+double relativeLuminance(const QColor& color) {
+    const auto linear = [](double channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) +
+           0.0722 * linear(color.blueF());
+}
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    const double la = relativeLuminance(a);
+    const double lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor randomColor(QRandomGenerator& generator) {
     constexpr double scale = 1.0 / 4294967296.0;
-    const double r = generator->generate() * scale;
-    const double g = generator->generate() * scale;
-    const double b = generator->generate() * scale;
-    return QColor::fromRgbF(static_cast<float>(r), static_cast<float>(g), static_cast<float>(b),
-                            1.0f);
+    // About two draws in three pass; the bound only guards against a broken generator.
+    QColor color;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const double r = generator.generate() * scale;
+        const double g = generator.generate() * scale;
+        const double b = generator.generate() * scale;
+        color = QColor::fromRgbF(static_cast<float>(r), static_cast<float>(g),
+                                 static_cast<float>(b), 1.0f);
+        if (contrastRatio(color, Qt::white) >= kRandomColorContrast &&
+            contrastRatio(color, Qt::black) >= kRandomColorContrast) {
+            break;
+        }
+    }
+    return color;
+}
+
+QColor randomColor() {
+    return randomColor(*QRandomGenerator::global());
 }
 
 }  // namespace plotwise

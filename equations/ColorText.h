@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QString>
 
+class QRandomGenerator;
+
 // The colour text of stored equations and of the default-colour setting: six upper-case
 // hexadecimal digits for an opaque colour, eight (alpha last) otherwise.
 namespace plotwise {
@@ -21,7 +23,18 @@ QColor colorWithRGBHex(quint32 value);
 // Red in bits 24-31, green 16-23, blue 8-15, alpha 0-7.
 QColor colorWithRGBAHex(quint32 value);
 
-// Red, green and blue each a uniform 32-bit random integer times 2^-32; opaque.
+// The WCAG relative luminance of a colour (its alpha left out): 0 for black, 1 for white.
+double relativeLuminance(const QColor& color);
+// The WCAG contrast ratio of two colours, from 1 to 21.
+double contrastRatio(const QColor& a, const QColor& b);
+
+// The contrast a new random colour keeps against both plane backgrounds (white and black).
+inline constexpr double kRandomColorContrast = 2.0;
+
+// Red, green and blue each a uniform 32-bit random integer times 2^-32; opaque; drawn again
+// while its contrast against white or against black is below kRandomColorContrast, so a new
+// curve never vanishes into its background. Uniform over the colours that pass.
+QColor randomColor(QRandomGenerator& generator);
 QColor randomColor();
 
 }  // namespace plotwise

@@ -14,11 +14,13 @@ ContourBuilder::ContourBuilder(const EvaluationData2D& data, SamplePoint* storag
 std::uint32_t ContourBuilder::build(const EvaluationLimits2D& limits) {
     count_ = 0;
     evaluatedNodeCount_ = 0;
+    truncated_ = false;
     if (storage_ == nullptr) {
         return 0;
     }
     GridNodeCache grid(limits, data_, 0.0, false);
     if (!grid.usable()) {
+        truncated_ = grid.tooLarge();
         return 0;
     }
     bool full = false;
@@ -47,6 +49,7 @@ std::uint32_t ContourBuilder::build(const EvaluationLimits2D& limits) {
             // Room for one more segment after this cell's first is checked per triangle.
             if (count_ + 2 >= capacity_) {
                 full = true;
+                truncated_ = true;
                 break;
             }
             const std::size_t r = first + i;
@@ -66,6 +69,7 @@ std::uint32_t ContourBuilder::build(const EvaluationLimits2D& limits) {
 
 void ContourBuilder::triangle(const Corner& p, const Corner& q, const Corner& r) {
     if (count_ + 3 > capacity_) {
+        truncated_ = true;
         return;
     }
     const double pv = p.value;
@@ -77,9 +81,13 @@ void ContourBuilder::triangle(const Corner& p, const Corner& q, const Corner& r)
     if (std::isnan(pv) || std::isnan(qv) || std::isnan(rv)) {
         return;
     }
-    const bool crossesPR = pv * rv <= 0.0;
-    const bool crossesPQ = pv * qv <= 0.0;
-    const bool crossesQR = qv * rv <= 0.0;
+    // A node exactly on the curve counts as positive, so an edge crosses only between opposite
+    // sides: a curve through a node or along an edge gives one segment there, never a doubled
+    // or degenerate one.
+    auto negative = [](double value) { return value < 0.0; };
+    const bool crossesPR = negative(pv) != negative(rv);
+    const bool crossesPQ = negative(pv) != negative(qv);
+    const bool crossesQR = negative(qv) != negative(rv);
     // Later pairs override earlier ones.
     const Corner* firstFrom = nullptr;
     const Corner* firstTo = nullptr;
@@ -94,14 +102,19 @@ void ContourBuilder::triangle(const Corner& p, const Corner& q, const Corner& r)
     if (crossesPQ && crossesQR) {
         firstFrom = &p, firstTo = &q, secondFrom = &q, secondTo = &r;
     }
-    // An infinite corner can leave a single crossing edge (∞·0 is NaN): no segment then.
     if (firstFrom == nullptr) {
         return;
     }
-    storage_[count_++] =
+    const SamplePoint from =
         GridCrossing::between(firstFrom->point, firstFrom->value, firstTo->point, firstTo->value);
-    storage_[count_++] = GridCrossing::between(secondFrom->point, secondFrom->value,
-                                               secondTo->point, secondTo->value);
+    const SamplePoint to = GridCrossing::between(secondFrom->point, secondFrom->value,
+                                                 secondTo->point, secondTo->value);
+    // A curve that only touches a corner gives both crossings at that corner: no segment.
+    if (from == to) {
+        return;
+    }
+    storage_[count_++] = from;
+    storage_[count_++] = to;
 }
 
 }  // namespace plotwise

@@ -26,6 +26,9 @@ public:
 
     // Nodes evaluated by the last build.
     std::size_t evaluatedNodeCount() const { return evaluatedNodeCount_; }
+    // Whether the last build stopped at its capacity or refused a grid beyond its node limit,
+    // leaving part of the picture out.
+    bool truncated() const { return truncated_; }
 
 private:
     struct Corner {
@@ -40,6 +43,7 @@ private:
     std::uint32_t capacity_;
     std::uint32_t count_ = 0;
     std::size_t evaluatedNodeCount_ = 0;
+    bool truncated_ = false;
 };
 
 }  // namespace plotwise

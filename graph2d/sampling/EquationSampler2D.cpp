@@ -22,7 +22,10 @@ std::optional<SampleBuffer2D> EquationSampler2D::sample(EquationType type,
         }
         RegionBuilder builder(data, storage.get(), capacity);
         const std::uint32_t count = builder.build(limits);
-        return SampleBuffer2D::withRecords(storage.get(), count);
+        SampleBuffer2D buffer =
+            SampleBuffer2D::withRecords(storage.get(), count, limits.sampleOrigin());
+        buffer.setTruncated(builder.truncated());
+        return buffer;
     }
     const std::uint32_t capacity = ExplicitSampler::defaultCapacity;
     std::unique_ptr<SamplePoint[]> storage(new (std::nothrow) SamplePoint[capacity]);
@@ -30,14 +33,19 @@ std::optional<SampleBuffer2D> EquationSampler2D::sample(EquationType type,
         return std::nullopt;
     }
     std::uint32_t count = 0;
+    bool truncated = false;
     if (type == EquationType::Implicit) {
         ContourBuilder builder(data, storage.get(), capacity);
         count = builder.build(limits);
+        truncated = builder.truncated();
     } else {
         ExplicitSampler sampler(data, storage.get(), capacity);
         count = sampler.evaluateExplicitWithLimits(type, limits);
+        truncated = sampler.truncated();
     }
-    return SampleBuffer2D::withPoints(storage.get(), count);
+    SampleBuffer2D buffer = SampleBuffer2D::withPoints(storage.get(), count, limits.sampleOrigin());
+    buffer.setTruncated(truncated);
+    return buffer;
 }
 
 }  // namespace plotwise

@@ -1,6 +1,22 @@
 #include "graph2d/sampling/EvaluationLimits2D.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace plotwise {
+
+namespace {
+
+double axisOrigin(double lo, double hi, double ratio) {
+    // A float's spacing near a magnitude m is at most m·2⁻²³.
+    const double spacing = std::max(std::fabs(lo), std::fabs(hi)) * 0x1p-23;
+    if (!std::isfinite(spacing) || !std::isfinite(ratio) || !(spacing * ratio > 1.0 / 64.0)) {
+        return 0.0;
+    }
+    return lo + (hi - lo) * 0.5;
+}
+
+}  // namespace
 
 EvaluationLimits2D EvaluationLimits2D::withWindow(double minx, double maxx, double miny,
                                                   double maxy, double pixelUnitRatioX,
@@ -17,6 +33,10 @@ EvaluationLimits2D EvaluationLimits2D::withWindow(double minx, double maxx, doub
     limits.maxx = maxx;
     limits.maxy = maxy;
     return limits;
+}
+
+EvaluationLimits2D::PlanePoint EvaluationLimits2D::sampleOrigin() const {
+    return {axisOrigin(minx, maxx, pixelUnitRatioX), axisOrigin(miny, maxy, pixelUnitRatioY)};
 }
 
 bool EvaluationLimits2D::operator==(const EvaluationLimits2D& other) const {

@@ -18,6 +18,12 @@ struct EvaluationLimits2D {
         Size size;
     };
 
+    // A plane point in double precision.
+    struct PlanePoint {
+        double x = 0.0;
+        double y = 0.0;
+    };
+
     Rect screen;
     double pixelUnitRatioX = 0.0;  // screen points per plane unit along x
     double pixelUnitRatioY = 0.0;
@@ -30,6 +36,11 @@ struct EvaluationLimits2D {
     // maxy − miny).
     static EvaluationLimits2D withWindow(double minx, double maxx, double miny, double maxy,
                                          double pixelUnitRatioX, double pixelUnitRatioY);
+
+    // What samples are measured from, so that single precision keeps them apart at any zoom:
+    // per axis 0 while a float resolves a hundredth of a screen point everywhere in the window
+    // (samples are then plane coordinates, as they always were), else the window's centre.
+    PlanePoint sampleOrigin() const;
 
     // Every field compared exactly; a NaN anywhere makes the limits equal to nothing, so such a
     // window is never served from the cache.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "engine/VariableTable.h"
 
@@ -17,6 +18,16 @@ constexpr double kFullTurn = 6.283185307179586;
 // Bisection depth limits: depths 0 to 4 (1/32 of a chunk), polar 0 to 8 (1/512 of a chunk).
 constexpr int kCartesianDepths = 5;
 constexpr int kPolarDepths = 9;
+// Halvings of a finest interval that tell a jump from a steep but continuous stretch.
+constexpr int kJumpHalvings = 16;
+
+// Whether some of the values are infinite and some finite: the curve runs off towards a pole
+// there, which the chord error (∞ − ∞ is NaN) cannot see from the pole's side.
+bool reachesInfinity(double fa, double fm, double fb) {
+    const bool anyInfinite = std::isinf(fa) || std::isinf(fm) || std::isinf(fb);
+    const bool anyFinite = std::isfinite(fa) || std::isfinite(fm) || std::isfinite(fb);
+    return anyInfinite && anyFinite;
+}
 
 bool isUsableRatio(double ratio) {
     return std::isfinite(ratio) && ratio > 0.0;
@@ -27,6 +38,12 @@ bool isUsableRatio(double ratio) {
 bool isBoundedWalk(double minimum, double maximum, double width) {
     return std::isfinite(width) && width > 0.0 &&
            (maximum - minimum) / width <= ExplicitSampler::maximumChunkCount;
+}
+
+// Whether a walk is refused only for its length: finite ends and width, too many chunks.
+bool isTooLong(double minimum, double maximum, double width) {
+    return std::isfinite(minimum) && std::isfinite(maximum) && std::isfinite(width) &&
+           width > 0.0 && (maximum - minimum) / width > ExplicitSampler::maximumChunkCount;
 }
 
 }  // namespace
@@ -42,6 +59,8 @@ std::uint32_t ExplicitSampler::evaluateExplicitWithLimits(EquationType type,
         return 0;
     }
     const double scale = std::max(limits.pixelUnitRatioX, limits.pixelUnitRatioY);
+    origin_ = limits.sampleOrigin();
+    truncated_ = false;
     // The walks in x, y and r start from the window: an empty or unbounded one shows nothing.
     const bool usableWindow = std::isfinite(limits.minx) && std::isfinite(limits.maxx) &&
                               std::isfinite(limits.miny) && std::isfinite(limits.maxy) &&
@@ -70,6 +89,7 @@ std::uint32_t ExplicitSampler::evaluateExplicitWithLimits(EquationType type,
 std::uint32_t ExplicitSampler::sampleCartesian(std::size_t freeSlot, double minimum, double maximum,
                                                double chunkWidth, double tolerance) {
     if (!isBoundedWalk(minimum, maximum, chunkWidth) || !(minimum < maximum)) {
+        truncated_ = isTooLong(minimum, maximum, chunkWidth);
         return 0;
     }
     freeSlot_ = freeSlot;
@@ -88,6 +108,8 @@ std::uint32_t ExplicitSampler::sampleCartesian(std::size_t freeSlot, double mini
         n += cartesian(a, fa, b, fb, 0, n);
         fa = fb;
     }
+    // The last places were not enough: part of the curve is left out.
+    truncated_ = truncated_ || isFull(n);
     return n;
 }
 
@@ -103,6 +125,8 @@ std::uint32_t ExplicitSampler::sampleAngles(double scale) {
         n += polar(k * kAngleChunk, pa, b, pb, 0, n);
         pa = pb;
     }
+    // The last places were not enough: part of the curve is left out.
+    truncated_ = truncated_ || isFull(n);
     return n;
 }
 
@@ -126,6 +150,7 @@ std::uint32_t ExplicitSampler::sampleRadii(const EvaluationLimits2D& limits, dou
     const double rFar = std::sqrt(farX * farX + farY * farY);
     const double width = kChunkPoints / std::min(limits.pixelUnitRatioX, limits.pixelUnitRatioY);
     if (!isBoundedWalk(rNear, rFar, width) || !(rNear < rFar)) {
+        truncated_ = isTooLong(rNear, rFar, width);
         return 0;
     }
     radial_ = true;
@@ -143,12 +168,23 @@ std::uint32_t ExplicitSampler::sampleRadii(const EvaluationLimits2D& limits, dou
         n += polar(a, pa, b, pb, 0, n);
         pa = pb;
     }
+    // The last places were not enough: part of the curve is left out.
+    truncated_ = truncated_ || isFull(n);
     return n;
 }
 
 std::uint32_t ExplicitSampler::cartesian(double a, double fa, double b, double fb, int depth,
                                          std::uint32_t n) {
-    if (isFull(n) || depth >= kCartesianDepths) {
+    if (isFull(n)) {
+        return 0;
+    }
+    if (depth >= kCartesianDepths) {
+        // A finest interval across a jump is left open: a point with no value breaks the line.
+        if (isJump(a, fa, b, fb)) {
+            storage_[n] = {std::numeric_limits<float>::quiet_NaN(),
+                           std::numeric_limits<float>::quiet_NaN()};
+            return 1;
+        }
         return 0;
     }
     if (std::isnan(fa) && std::isnan(fb)) {
@@ -163,7 +199,8 @@ std::uint32_t ExplicitSampler::cartesian(double a, double fa, double b, double f
     }
     // How far the curve's midpoint lies from the chord's midpoint.
     const double error = fa + (fb - fa) * 0.5 - fm;
-    if (std::fabs(error) > tolerance_ || std::isnan(fa) || std::isnan(fm) || std::isnan(fb)) {
+    if (std::fabs(error) > tolerance_ || std::isnan(fa) || std::isnan(fm) || std::isnan(fb) ||
+        reachesInfinity(fa, fm, fb)) {
         const std::uint32_t left = total + cartesian(a, fa, m, fm, depth + 1, n + total);
         if (n + left >= capacity_) {
             return left;
@@ -221,6 +258,37 @@ std::uint32_t ExplicitSampler::polar(double a, const PolarValue& pa, double b, c
     return total;
 }
 
+bool ExplicitSampler::isJump(double a, double fa, double b, double fb) const {
+    // Follows the half with the larger gap: across a continuous stretch, however steep, the gap
+    // shrinks with the interval; across a jump or a pole it stays (or grows).
+    const double gap = std::fabs(fb - fa);
+    if (!(gap > tolerance_)) {
+        return false;  // too small to see, or NaN: the domain's edge is handled elsewhere
+    }
+    for (int k = 0; k < kJumpHalvings; ++k) {
+        const double m = a + (b - a) * 0.5;
+        if (!(m > a && m < b)) {
+            break;  // no double left between the ends
+        }
+        const double fm = evaluateCartesian(m);
+        const double leftGap = std::fabs(fm - fa);
+        const double rightGap = std::fabs(fb - fm);
+        if (std::isnan(leftGap) || std::isnan(rightGap)) {
+            return false;
+        }
+        if (leftGap >= rightGap) {
+            b = m, fb = fm;
+        } else {
+            a = m, fa = fm;
+        }
+        const double narrower = std::max(leftGap, rightGap);
+        if (!(narrower > tolerance_) || narrower < 0.5 * gap) {
+            return false;
+        }
+    }
+    return true;
+}
+
 double ExplicitSampler::evaluateCartesian(double t) const {
     data_.variableTable[freeSlot_] = t;
     return data_.expressionNode.evaluate();
@@ -246,14 +314,15 @@ ExplicitSampler::PolarValue ExplicitSampler::evaluatePolar(double t) const {
 void ExplicitSampler::storeCartesian(std::uint32_t position, double t, double value) const {
     SamplePoint& point = storage_[position];
     if (freeSlot_ == 0) {
-        point = {static_cast<float>(t), static_cast<float>(value)};
+        point = {static_cast<float>(t - origin_.x), static_cast<float>(value - origin_.y)};
     } else {
-        point = {static_cast<float>(value), static_cast<float>(t)};
+        point = {static_cast<float>(value - origin_.x), static_cast<float>(t - origin_.y)};
     }
 }
 
 void ExplicitSampler::storePolar(std::uint32_t position, const PolarValue& point) const {
-    storage_[position] = {static_cast<float>(point.x), static_cast<float>(point.y)};
+    storage_[position] = {static_cast<float>(point.x - origin_.x),
+                          static_cast<float>(point.y - origin_.y)};
 }
 
 }  // namespace plotwise

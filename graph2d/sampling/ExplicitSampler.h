@@ -30,6 +30,10 @@ public:
     // (0 for types other than 0, 1, 3, 4 and for unusable limits).
     std::uint32_t evaluateExplicitWithLimits(EquationType type, const EvaluationLimits2D& limits);
 
+    // Whether the last sampling stopped at the capacity or refused a window of more than
+    // maximumChunkCount chunks, leaving part of the curve out.
+    bool truncated() const { return truncated_; }
+
 private:
     struct PolarValue {
         double value;  // r for r = f(Θ), Θ for Θ = f(r)
@@ -48,6 +52,8 @@ private:
     std::uint32_t polar(double a, const PolarValue& pa, double b, const PolarValue& pb, int depth,
                         std::uint32_t n);
 
+    // Whether f has a jump or a pole in [a, b] rather than a steep continuous stretch.
+    bool isJump(double a, double fa, double b, double fb) const;
     double evaluateCartesian(double t) const;
     PolarValue evaluatePolar(double t) const;
     void storeCartesian(std::uint32_t position, double t, double value) const;
@@ -65,6 +71,8 @@ private:
     double tolerance_ = 0.0;    // cartesian: chord error in plane units
     double chordLimit_ = 0.0;   // polar: 5 screen points in plane units
     double errorLimit_ = 0.0;   // polar: half a screen point in plane units
+    EvaluationLimits2D::PlanePoint origin_;  // points are stored relative to it
+    bool truncated_ = false;
 };
 
 }  // namespace plotwise

@@ -46,8 +46,11 @@ GridNodeCache::GridNodeCache(const EvaluationLimits2D& limits, const EvaluationD
     if (!(dx_ > 0.0) || !(dy_ > 0.0) || !std::isfinite(limits.minx) ||
         !std::isfinite(limits.miny) || !(columns > 0.0) || !(rows > 0.0) ||
         !((columns + 2.0) * (rows + 2.0) <= maximumNodeCount)) {
+        tooLarge_ = std::isfinite(columns) && std::isfinite(rows) && columns > 0.0 && rows > 0.0 &&
+                    std::isfinite(limits.minx) && std::isfinite(limits.miny);
         return;
     }
+    origin_ = limits.sampleOrigin();
     columnCount_ = cellCount(limits.minx, limits.maxx, dx_);
     rowCount_ = cellCount(limits.miny, limits.maxy, dy_);
 
@@ -56,6 +59,13 @@ GridNodeCache::GridNodeCache(const EvaluationLimits2D& limits, const EvaluationD
     double testY = limits.screen.origin.y;
     double testWidth = limits.screen.size.width;
     double testHeight = limits.screen.size.height;
+    if (origin_.x != 0.0 || origin_.y != 0.0) {
+        // Far from the origin the single-precision screen is too coarse: the window stands in.
+        testX = limits.minx;
+        testY = limits.miny;
+        testWidth = limits.maxx - limits.minx;
+        testHeight = limits.maxy - limits.miny;
+    }
     if (testWidth < 0.0) {
         testX += testWidth;
         testWidth = -testWidth;
@@ -92,16 +102,16 @@ GridNodeCache::GridNodeCache(const EvaluationLimits2D& limits, const EvaluationD
     }
     nodeY_.resize(rowCount_ + 1);
     for (std::size_t r = 0; r <= rowCount_; ++r) {
-        nodeY_[r] = static_cast<float>(limits.miny + static_cast<double>(r) * dy_);
+        nodeY_[r] = static_cast<float>(limits.miny - origin_.y + static_cast<double>(r) * dy_);
     }
     for (std::size_t r = firstRow_; r <= lastRow_ + 1; ++r) {
-        inputY_.push_back(nodeY_[r]);
+        inputY_.push_back(origin_.y + nodeY_[r]);
     }
     usable_ = true;
 }
 
 float GridNodeCache::nodeX(std::size_t column) const {
-    return static_cast<float>(limits_.minx + static_cast<double>(column) * dx_);
+    return static_cast<float>(limits_.minx - origin_.x + static_cast<double>(column) * dx_);
 }
 
 void GridNodeCache::loadColumn(std::size_t column) {
@@ -120,8 +130,8 @@ void GridNodeCache::evaluateColumn(std::size_t column, NodeColumn& into) {
     into.column = column;
     into.values.resize(count);
     into.inside.resize(needsInside_ ? count : 0);
-    evaluator_.evaluateColumn(static_cast<double>(nodeX(column)), count, inputY_.data(),
-                              into.values.data(), needsInside_ ? into.inside.data() : nullptr);
+    evaluator_.evaluateColumn(origin_.x + nodeX(column), count, inputY_.data(), into.values.data(),
+                              needsInside_ ? into.inside.data() : nullptr);
 }
 
 }  // namespace plotwise

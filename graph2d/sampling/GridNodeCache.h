@@ -30,6 +30,8 @@ public:
     // False when there is nothing to walk: no compiled form, an empty or unbounded window,
     // unusable ratios, too many nodes, or no cell meeting the test rectangle.
     bool usable() const { return usable_; }
+    // Whether the window was refused only because its grid would exceed maximumNodeCount.
+    bool tooLarge() const { return tooLarge_; }
     std::size_t columnCount() const { return columnCount_; }
     std::size_t rowCount() const { return rowCount_; }
     bool columnIsTested(std::size_t column) const { return columnTested_[column] != 0; }
@@ -63,6 +65,7 @@ private:
     const EvaluationLimits2D& limits_;
     GridNodeEvaluator evaluator_;
     bool usable_ = false;
+    bool tooLarge_ = false;
     bool needsInside_ = false;
     double dx_ = 0.0;
     double dy_ = 0.0;
@@ -74,6 +77,8 @@ private:
     std::size_t lastRow_ = 0;
     std::vector<float> nodeY_;
     std::vector<double> inputY_;
+    // Nodes are placed relative to this (EvaluationLimits2D::sampleOrigin).
+    EvaluationLimits2D::PlanePoint origin_;
     NodeColumn left_;
     NodeColumn right_;
 };

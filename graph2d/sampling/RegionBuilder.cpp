@@ -10,12 +10,29 @@ namespace {
 // Half a cell on each side: cells just off the screen still get their clipped edges.
 constexpr double kTestMargin = 0.5;
 
+// Relation operators (right − left is the node's value): "l > r" and "l ≥ r" hold where it is
+// negative.
+constexpr int kRelopGreater = 1;
+constexpr int kRelopGreaterOrEqual = 4;
+
 bool sameSign(double a, double b, double c) {
     return (a < 0.0 && b < 0.0 && c < 0.0) || (a > 0.0 && b > 0.0 && c > 0.0);
 }
 
 RegionRecord triangleRecord(SamplePoint a, SamplePoint b, SamplePoint c) {
     return {3, {a, b, c, SamplePoint{0.0f, 0.0f}}};
+}
+
+// Twice the signed area of a record.
+double area(const RegionRecord& record) {
+    double twice = 0.0;
+    for (int i = 0; i < record.vertexCount; ++i) {
+        const SamplePoint& a = record.points[static_cast<std::size_t>(i)];
+        const SamplePoint& b =
+            record.points[static_cast<std::size_t>((i + 1) % record.vertexCount)];
+        twice += static_cast<double>(a.x) * b.y - static_cast<double>(b.x) * a.y;
+    }
+    return twice;
 }
 
 RegionRecord quadRecord(SamplePoint a, SamplePoint b, SamplePoint c, SamplePoint d) {
@@ -26,16 +43,48 @@ RegionRecord quadRecord(SamplePoint a, SamplePoint b, SamplePoint c, SamplePoint
 
 RegionBuilder::RegionBuilder(const EvaluationData2D& data, RegionRecord* storage,
                              std::uint32_t capacity)
-    : data_(data), storage_(storage), capacity_(capacity) {}
+    : data_(data),
+      storage_(storage),
+      capacity_(capacity),
+      insideSign_(data.relopType == kRelopGreater || data.relopType == kRelopGreaterOrEqual ? -1
+                                                                                            : 1) {}
+
+RegionBuilder::Corner RegionBuilder::corner(SamplePoint point, double value, bool inside) const {
+    int side = 0;
+    if (value > 0.0) {
+        side = 1;
+    } else if (value < 0.0) {
+        side = -1;
+    } else if (value == 0.0) {
+        // A node on the boundary belongs to the side its relation puts it on: y > x leaves a
+        // node on y = x outside, y ≥ x takes it in.
+        side = inside ? insideSign_ : -insideSign_;
+    }
+    return {point, value, inside, side};
+}
+
+void RegionBuilder::add(const RegionRecord& record, bool touchesBoundary) {
+    // A node on the boundary can collapse a shape onto a line or a point: nothing to fill.
+    if (touchesBoundary && area(record) == 0.0) {
+        return;
+    }
+    if (count_ < capacity_) {
+        storage_[count_++] = record;
+    } else {
+        truncated_ = true;
+    }
+}
 
 std::uint32_t RegionBuilder::build(const EvaluationLimits2D& limits) {
     count_ = 0;
     evaluatedNodeCount_ = 0;
+    truncated_ = false;
     if (storage_ == nullptr) {
         return 0;
     }
     GridNodeCache grid(limits, data_, kTestMargin, true);
     if (!grid.usable()) {
+        truncated_ = grid.tooLarge();
         return 0;
     }
     bool full = false;
@@ -67,6 +116,7 @@ std::uint32_t RegionBuilder::build(const EvaluationLimits2D& limits) {
             }
             if (count_ + 2 >= capacity_) {
                 full = true;
+                truncated_ = true;
                 break;
             }
             // Exactly, for the few cells the quick test cannot tell (a product that underflows).
@@ -75,10 +125,10 @@ std::uint32_t RegionBuilder::build(const EvaluationLimits2D& limits) {
             const std::size_t r = first + i;
             const float y0 = grid.nodeY(r);
             const float y1 = grid.nodeY(r + 1);
-            const Corner a{{x0, y0}, left[i], leftInside[i] != 0};
-            const Corner b{{x1, y0}, right[i], rightInside[i] != 0};
-            const Corner cCorner{{x0, y1}, left[i + 1], leftInside[i + 1] != 0};
-            const Corner d{{x1, y1}, right[i + 1], rightInside[i + 1] != 0};
+            const Corner a = corner({x0, y0}, left[i], leftInside[i] != 0);
+            const Corner b = corner({x1, y0}, right[i], rightInside[i] != 0);
+            const Corner cCorner = corner({x0, y1}, left[i + 1], leftInside[i + 1] != 0);
+            const Corner d = corner({x1, y1}, right[i + 1], rightInside[i + 1] != 0);
             if (a.inside && oneSign) {
                 fullCell(a.point, b.point, d.point, cCorner.point);
             } else {
@@ -107,45 +157,56 @@ void RegionBuilder::fullCell(const SamplePoint& a, const SamplePoint& b, const S
 
 void RegionBuilder::clip(const Corner& p, const Corner& q, const Corner& r) {
     if (count_ >= capacity_) {
+        truncated_ = true;
         return;
     }
-    if (p.inside && sameSign(p.value, q.value, r.value)) {
-        storage_[count_++] = triangleRecord(p.point, q.point, r.point);
+    const bool touches = p.value == 0.0 || q.value == 0.0 || r.value == 0.0;
+    // A side is filled when a corner on it is inside: one side for most relations, both for
+    // "≠", whose set is all but the curve (a node on it is not inside, its neighbours are).
+    auto filled = [&](int side) {
+        return (p.side == side && p.inside) || (q.side == side && q.inside) ||
+               (r.side == side && r.inside);
+    };
+    if (p.side != 0 && p.side == q.side && q.side == r.side) {
+        if (filled(p.side)) {
+            add(triangleRecord(p.point, q.point, r.point), touches);
+        }
         return;
     }
-    // A NaN value makes every product with it false: its edges do not cross.
-    const bool crossesPR = p.value * r.value <= 0.0;
-    const bool crossesPQ = p.value * q.value <= 0.0;
-    const bool crossesQR = q.value * r.value <= 0.0;
+    // An edge crosses between corners on opposite sides; a NaN corner crosses none. With every
+    // side ±1, either no edge crosses or exactly the two at the lone corner do.
+    const bool crossesPR = p.side * r.side < 0;
+    const bool crossesPQ = p.side * q.side < 0;
+    const bool crossesQR = q.side * r.side < 0;
     auto crossing = [](const Corner& from, const Corner& to) {
         return GridCrossing::between(from.point, from.value, to.point, to.value);
     };
-    // Later groups override earlier ones; a group whose corners are all outside leaves the
-    // earlier result standing.
-    RegionRecord shape{0, {}};
+    // P's side comes first.
+    const bool pSide = filled(p.side);
     if (crossesPR && crossesQR) {
-        if (p.inside) {
-            shape = quadRecord(p.point, q.point, crossing(q, r), crossing(p, r));
-        } else if (r.inside) {
-            shape = triangleRecord(r.point, crossing(p, r), crossing(q, r));
+        // R alone.
+        if (pSide) {
+            add(quadRecord(p.point, q.point, crossing(q, r), crossing(p, r)), touches);
         }
-    }
-    if (crossesPR && crossesPQ) {
-        if (p.inside) {
-            shape = triangleRecord(p.point, crossing(p, q), crossing(p, r));
-        } else if (r.inside) {
-            shape = quadRecord(crossing(p, r), crossing(p, q), q.point, r.point);
+        if (filled(r.side)) {
+            add(triangleRecord(r.point, crossing(p, r), crossing(q, r)), touches);
         }
-    }
-    if (crossesPQ && crossesQR) {
-        if (p.inside) {
-            shape = quadRecord(p.point, crossing(p, q), crossing(q, r), r.point);
-        } else if (q.inside) {
-            shape = triangleRecord(crossing(p, q), q.point, crossing(q, r));
+    } else if (crossesPR && crossesPQ) {
+        // P alone.
+        if (pSide) {
+            add(triangleRecord(p.point, crossing(p, q), crossing(p, r)), touches);
         }
-    }
-    if (shape.vertexCount != 0) {
-        storage_[count_++] = shape;
+        if (filled(r.side)) {
+            add(quadRecord(crossing(p, r), crossing(p, q), q.point, r.point), touches);
+        }
+    } else if (crossesPQ && crossesQR) {
+        // Q alone.
+        if (pSide) {
+            add(quadRecord(p.point, crossing(p, q), crossing(q, r), r.point), touches);
+        }
+        if (filled(q.side)) {
+            add(triangleRecord(crossing(p, q), q.point, crossing(q, r)), touches);
+        }
     }
 }
 

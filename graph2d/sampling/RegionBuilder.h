@@ -30,13 +30,22 @@ public:
 
     // Nodes evaluated by the last build.
     std::size_t evaluatedNodeCount() const { return evaluatedNodeCount_; }
+    // Whether the last build stopped at its capacity or refused a grid beyond its node limit,
+    // leaving part of the picture out.
+    bool truncated() const { return truncated_; }
 
 private:
     struct Corner {
         SamplePoint point;
         double value;
         bool inside;
+        // The side of the boundary: the value's sign, or for a node exactly on the boundary
+        // the side its inside flag puts it on; 0 for NaN, which crosses no edge.
+        int side;
     };
+
+    Corner corner(SamplePoint point, double value, bool inside) const;
+    void add(const RegionRecord& record, bool touchesBoundary);
 
     void fullCell(const SamplePoint& a, const SamplePoint& b, const SamplePoint& d,
                   const SamplePoint& c);
@@ -45,8 +54,11 @@ private:
     const EvaluationData2D& data_;
     RegionRecord* storage_;
     std::uint32_t capacity_;
+    // The sign of the values inside (−1 for ">" and "≥", +1 for "<", "≤" and "≠").
+    int insideSign_ = 1;
     std::uint32_t count_ = 0;
     std::size_t evaluatedNodeCount_ = 0;
+    bool truncated_ = false;
 };
 
 }  // namespace plotwise

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "graph2d/RVEquation2D.h"
+#include "graph2d/view/TickLabels.h"
 #include "typeset/FontResolver.h"
 
 namespace plotwise {
@@ -171,7 +172,10 @@ void PlanePainter::paint(QPainter& painter, const Frame& frame,
         return;
     }
 
-    const auto mapSample = [&map](const SamplePoint& p) { return map(p.x, p.y); };
+    // Samples are measured from their buffer's origin; the sum is taken in double precision.
+    const auto mapSample = [&map](const SampleBuffer2D& data, const SamplePoint& p) {
+        return map(data.origin().x + p.x, data.origin().y + p.y);
+    };
     painter.setRenderHint(QPainter::Antialiasing, false);
     for (const RVEquation2D* equation : equations) {
         const SampleBuffer2D* data = equation->data();
@@ -191,7 +195,7 @@ void PlanePainter::paint(QPainter& painter, const Frame& frame,
             }
             for (int i = 0; i < n; ++i) {
                 corners[static_cast<std::size_t>(i)] =
-                    mapSample(record.points[static_cast<std::size_t>(i)]);
+                    mapSample(*data, record.points[static_cast<std::size_t>(i)]);
             }
             painter.drawConvexPolygon(corners.data(), n);
         }
@@ -218,8 +222,8 @@ void PlanePainter::paint(QPainter& painter, const Frame& frame,
             if (!isFinite(a) || !isFinite(b)) {
                 continue;
             }
-            const QPointF pa = mapSample(a);
-            const QPointF pb = mapSample(b);
+            const QPointF pa = mapSample(*data, a);
+            const QPointF pb = mapSample(*data, b);
             if (polar && !viewRect.contains(pa) && !viewRect.contains(pb)) {
                 continue;
             }
@@ -239,14 +243,18 @@ void PlanePainter::paint(QPainter& painter, const Frame& frame,
     painter.setPen(labelColor_);
     painter.setFont(tickFont_);
     const QFontMetricsF metrics(tickFont_);
-    for (const double x : labelsX) {
-        const QString text = QString::number(x, 'g', 6);
+    const std::vector<QString> textsX = TickLabels::texts(labelsX);
+    for (std::size_t i = 0; i < labelsX.size(); ++i) {
+        const double x = labelsX[i];
+        const QString& text = textsX[i];
         const double textWidth = metrics.horizontalAdvance(text);
         const double top = std::min(ay + 4.0, h - frame.bottom + 0.5 - 18.0);
         painter.drawText(QPointF(map(x, 0.0).x() - textWidth / 2.0, top + metrics.ascent()), text);
     }
-    for (const double y : labelsY) {
-        const QString text = QString::number(y, 'g', 6);
+    const std::vector<QString> textsY = TickLabels::texts(labelsY);
+    for (std::size_t i = 0; i < labelsY.size(); ++i) {
+        const double y = labelsY[i];
+        const QString& text = textsY[i];
         const double textWidth = metrics.horizontalAdvance(text);
         const double left = std::min(ax + 8.0, w - textWidth - 8.0);
         painter.drawText(QPointF(left, map(0.0, y).y() - metrics.height() / 2.0 + metrics.ascent()),

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <numbers>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -54,23 +56,64 @@ TEST(ContourBuilder, HandWorkedLineOnFourCells) {
     EXPECT_EQ(contour.evaluatedNodes, 9u);
 }
 
-TEST(ContourBuilder, HandWorkedZerosAtNodesTakeTheLastMatchingPair) {
-    // x − y on [0, 2]² in unit cells: node values c − r, zero on the diagonal nodes, so a
-    // triangle may have all three edges "crossing"; the pair PQ, QR then wins:
-    //   cell (0,0): ABC (0, 1, −1): PQ crossing A, QR crossing (½, ½);
+TEST(ContourBuilder, HandWorkedZerosAtNodesCountAsPositive) {
+    // x − y on [0, 2]² in unit cells: node values c − r, zero on the diagonal nodes, which
+    // count as positive, so only edges between opposite signs cross:
+    //   cell (0,0): ABC (0, 1, −1): PR crossing A, QR crossing (½, ½);
     //               BCD (1, −1, 0): PQ crossing (½, ½), QR crossing D;
-    //   cell (0,1): ABC (−1, 0, −2) and BCD (0, −2, −1) touch zero only at B: two points at B;
-    //   cell (1,0): ABC (1, 2, 0) and BCD (2, 0, 1) touch zero only at C: two points at C;
+    //   cell (0,1): ABC (−1, 0, −2) and BCD (0, −2, −1) touch zero only at B: no segment;
+    //   cell (1,0): ABC (1, 2, 0) and BCD (2, 0, 1) have no negative corner: no segment;
     //   cell (1,1): as cell (0,0), shifted by (1, 1).
     ParsedEquation diagonal("x-y");
     const auto contour = build(diagonal, window(0, 2, 0, 2, kUnitCells));
     const std::vector<SamplePoint> expected = {
-        {0, 0}, {0.5f, 0.5f}, {0.5f, 0.5f}, {1, 1}, {1, 1}, {1, 1},       {1, 1},       {1, 1},
-        {1, 1}, {1, 1},       {1, 1},       {1, 1}, {1, 1}, {1.5f, 1.5f}, {1.5f, 1.5f}, {2, 2},
+        {0, 0}, {0.5f, 0.5f}, {0.5f, 0.5f}, {1, 1}, {1, 1}, {1.5f, 1.5f}, {1.5f, 1.5f}, {2, 2},
     };
     ASSERT_EQ(contour.points.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(contour.points[i], expected[i]) << i;
+    }
+}
+
+// Curves through grid nodes and along grid edges: no segment is a point, none is drawn twice,
+// every end lies on the curve, and the segments add up to the curve's length.
+TEST(ContourBuilder, CurvesThroughNodesGiveEachSegmentOnce) {
+    struct Row {
+        const char* text;
+        double minx, maxx, miny, maxy, ratio;
+        double length;
+        double (*distance)(double, double);
+        double near;  // the chords of a curved line stray this far from it
+    };
+    const double pi = std::numbers::pi;
+    const Row rows[] = {
+        {"x-y", -2, 2, -2, 2, 40, 4 * std::numbers::sqrt2,
+         [](double x, double y) { return std::fabs(x - y) / std::numbers::sqrt2; }, 1e-5},
+        {"x⋅y", -2, 2, -2, 2, kUnitCells, 8,
+         [](double x, double y) { return std::min(std::fabs(x), std::fabs(y)); }, 1e-5},
+        {"x^2+y^2-4", -2, 2, 0, 2.5, 40, 2 * pi,
+         [](double x, double y) { return std::fabs(std::hypot(x, y) - 2); }, 4e-3},
+    };
+    for (const Row& row : rows) {
+        ParsedEquation curve(row.text);
+        const auto contour =
+            build(curve, window(row.minx, row.maxx, row.miny, row.maxy, row.ratio));
+        std::set<std::pair<std::pair<float, float>, std::pair<float, float>>> seen;
+        double length = 0;
+        for (std::size_t i = 0; i + 1 < contour.points.size(); i += 2) {
+            SamplePoint a = contour.points[i];
+            SamplePoint b = contour.points[i + 1];
+            EXPECT_FALSE(a == b) << row.text << " segment " << i << " is a point";
+            EXPECT_LT(row.distance(a.x, a.y), row.near) << row.text;
+            EXPECT_LT(row.distance(b.x, b.y), row.near) << row.text;
+            if (std::make_pair(b.x, b.y) < std::make_pair(a.x, a.y)) {
+                std::swap(a, b);
+            }
+            EXPECT_TRUE(seen.insert({{a.x, a.y}, {b.x, b.y}}).second)
+                << row.text << " segment " << i << " drawn twice";
+            length += std::hypot(b.x - a.x, b.y - a.y);
+        }
+        EXPECT_NEAR(length, row.length, row.length * 0.01) << row.text;
     }
 }
 

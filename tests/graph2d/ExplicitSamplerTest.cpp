@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <vector>
@@ -83,17 +84,135 @@ TEST(ExplicitSampler, PolesRefineToTheDeepestLevel) {
     const double width = kChunkPoints / 32.0;
     const auto points = sample(hyperbola, window(-1, 1, -3, 3, 32.0));
     bool straddles = false;
-    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
-        if (points[i].x < 0.0f && points[i + 1].x > 0.0f) {
+    for (std::size_t i = 0; i + 2 < points.size(); ++i) {
+        if (points[i].x < 0.0f && points[i + 2].x > 0.0f) {
             EXPECT_FALSE(straddles) << "0 is crossed once";
             straddles = true;
-            EXPECT_NEAR(points[i + 1].x - points[i].x, width / 32.0, 1e-6);
+            // The curve is broken between the two sides.
+            EXPECT_TRUE(std::isnan(points[i + 1].x) && std::isnan(points[i + 1].y));
+            EXPECT_NEAR(points[i + 2].x - points[i].x, width / 32.0, 1e-6);
             // 1/x within 1/32 of a chunk (0.0065) of 0: beyond ±150.
             EXPECT_LT(points[i].y, -150.0f);
-            EXPECT_GT(points[i + 1].y, 150.0f);
+            EXPECT_GT(points[i + 2].y, 150.0f);
         }
     }
     EXPECT_TRUE(straddles);
+}
+
+TEST(ExplicitSampler, PolesOnAChunkEndAreReachedFromBothSides) {
+    // At 80 points per unit the chunks are 1/12 wide: the twelfth from −1 (or 0) ends at the
+    // pole, where the next one starts. Both sides refine down to 1/32 of a chunk, where |f| is
+    // beyond 384 (1/x) or 147,000 (1/x²).
+    struct Row {
+        const char* text;
+        double minx;
+        double pole;
+        double beyond;  // |f| at 1/32 of a chunk from the pole, less a margin
+    };
+    const double width = kChunkPoints / 80.0;
+    const Row rows[] = {
+        {"y=1/x", -1, 0, 380},
+        {"y=-1/x", -1, 0, 380},
+        {"y=1/x^2", -1, 0, 140000},
+        {"y=1/(x-1)", 0, 1, 380},
+    };
+    for (const Row& row : rows) {
+        // The pole is exactly the end of chunk 12.
+        ASSERT_EQ(row.minx + 12.0 * width, row.pole) << row.text;
+        ParsedEquation curve(row.text);
+        const auto points = sample(curve, window(row.minx, row.minx + 2, -4, 4, 80.0));
+        double left = 0;
+        double right = 0;
+        for (const SamplePoint& p : points) {
+            if (std::isfinite(p.y) && std::fabs(p.x - row.pole) < width / 8) {
+                (p.x < row.pole ? left : right) =
+                    std::max(p.x < row.pole ? left : right, std::fabs(static_cast<double>(p.y)));
+            }
+        }
+        EXPECT_GT(left, row.beyond) << row.text;
+        EXPECT_GT(right, row.beyond) << row.text;
+    }
+}
+
+// A polyline's segments: consecutive points that are both finite.
+template <typename Visit>
+void forEachSegment(const std::vector<SamplePoint>& points, Visit visit) {
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        const SamplePoint a = points[i];
+        const SamplePoint b = points[i + 1];
+        if (std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(b.x) && std::isfinite(b.y)) {
+            visit(a, b);
+        }
+    }
+}
+
+TEST(ExplicitSampler, JumpsBreakTheCurve) {
+    // Every jump is at least 1; a continuous stretch moves by at most its slope (≤ 1) times a
+    // chunk (1/6 at 40 points per unit) between two points. No segment crosses a jump, and
+    // each jump in the window is one break (a point with no value).
+    struct Row {
+        const char* text;
+        int jumps;  // in x (or y) from −3.1 to 3.3 (mod is the remainder of a truncated quotient)
+    };
+    const Row rows[] = {
+        {"y=floor(x)", 7}, {"y=ceil(x)", 7},  {"y=mod(x,2)", 2},
+        {"y=x/abs(x)", 1}, {"x=floor(y)", 7}, {"y=floor(2x)/2", 13},
+    };
+    for (const Row& row : rows) {
+        ParsedEquation curve(row.text);
+        const auto points = sample(curve, window(-3.1, 3.3, -3.1, 3.3, 40.0));
+        ASSERT_FALSE(points.empty()) << row.text;
+        const bool swapped = curve.type() == EquationType::ExplicitX;
+        forEachSegment(points, [&](SamplePoint a, SamplePoint b) {
+            const double along = swapped ? b.y - a.y : b.x - a.x;
+            const double across = swapped ? b.x - a.x : b.y - a.y;
+            EXPECT_LE(std::fabs(across), std::fabs(along) + 1e-4)
+                << row.text << " joins " << a.x << "," << a.y << " to " << b.x << "," << b.y;
+        });
+        const auto breaks = std::count_if(points.begin(), points.end(), [](SamplePoint p) {
+            return std::isnan(p.x) && std::isnan(p.y);
+        });
+        EXPECT_EQ(breaks, row.jumps) << row.text;
+    }
+}
+
+TEST(ExplicitSampler, SteepContinuousCurvesStayJoined) {
+    struct Row {
+        const char* text;
+        EvaluationLimits2D limits;
+    };
+    const Row rows[] = {
+        // tan x up to ±14 where it is steepest on screen; no chunk reaches a pole (the last
+        // one may end beyond the window).
+        {"y=tan(x)", window(-1.5, 1.4, -4, 4, 40.0)},
+        {"y=tan(x)", window(-1.5, 0.1, -40, 40, 4.0)},
+        // x³ on a scale where it is nearly vertical: 1e9 over 1000.
+        {"y=x^3", EvaluationLimits2D::withWindow(-1000, 1000, -1e9, 1e9, 0.5, 5e-7)},
+        {"y=x^3", window(-3, 3, -3, 3, 300.0)},
+        {"y=√(abs(x))", window(-1, 1, -1, 1, 400.0)},
+        {"x=y^(1/3)", window(-2, 2, -2, 2, 100.0)},
+    };
+    for (const Row& row : rows) {
+        ParsedEquation curve(row.text);
+        const auto points = sample(curve, row.limits);
+        ASSERT_FALSE(points.empty()) << row.text;
+        for (const SamplePoint& p : points) {
+            ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y))
+                << row.text << " broken at " << p.x << "," << p.y;
+        }
+    }
+    // Over its poles tan x breaks once at each and nowhere else.
+    ParsedEquation tangent("y=tan(x)");
+    const auto points = sample(tangent, window(-3, 3, -4, 4, 40.0));
+    std::vector<double> breaks;
+    for (std::size_t i = 1; i + 1 < points.size(); ++i) {
+        if (std::isnan(points[i].y)) {
+            breaks.push_back((points[i - 1].x + points[i + 1].x) / 2);
+        }
+    }
+    ASSERT_EQ(breaks.size(), 2u);
+    EXPECT_NEAR(breaks[0], -std::numbers::pi / 2, 1e-2);
+    EXPECT_NEAR(breaks[1], std::numbers::pi / 2, 1e-2);
 }
 
 TEST(ExplicitSampler, SquareRootStartsAtItsDomain) {

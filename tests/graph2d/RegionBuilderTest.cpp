@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <numbers>
+#include <utility>
 #include <vector>
 
 #include "SamplingTestSupport.h"
@@ -91,33 +94,31 @@ TEST(RegionBuilder, HandWorkedHalfPlaneOnFourCells) {
     }
 }
 
-TEST(RegionBuilder, HandWorkedZerosAtNodesFollowTheOverridingGroups) {
+TEST(RegionBuilder, HandWorkedZerosAtNodesTakeTheSideOfTheirRelation) {
     // y > x on [0, 2]² in unit cells: value c − r, inside where r > c; zero on the diagonal
-    // nodes, which are outside. Where several edge pairs "cross", later groups override:
-    //   cell (0,0) ABC (0 out, 1 out, −1 in): PR and QR give R's triangle, PR and PQ override
-    //     it with the quadrilateral PR crossing (A), PQ crossing (A), Q, R;
-    //   cell (0,0) BCD (1 out, −1 in, 0 out): only PQ and QR fire, Q inside: its triangle;
-    //   cell (0,1) ABC (−1 in, 0 out, −2 in): PQ and QR, P inside: P, B, B, R;
-    //   cell (0,1) BCD (0 out, −2 in, −1 in): PR and PQ, R inside: B, B, Q, R;
+    // nodes, which are outside and so count with the outside corners:
+    //   cell (0,0) ABC (0, 1, −1): R alone inside: R, PR crossing (A), QR crossing (½, ½);
+    //   cell (0,0) BCD (1, −1, 0): Q alone inside: PQ crossing (½, ½), Q, QR crossing (D);
+    //   cell (0,1) ABC (−1, 0, −2): B alone outside: P, B, B, R (P's side);
+    //   cell (0,1) BCD (0, −2, −1): B alone outside: B, B, Q, R;
     //   cell (1,0): every corner outside, nothing;
     //   cell (1,1): as cell (0,0), shifted by (1, 1).
     ParsedEquation above("y>x");
     const Region region = build(above, window(0, 2, 0, 2, kUnitCells), DeviceClass::Phone);
     ASSERT_EQ(region.records.size(), 6u);
-    expectRecord(region.records[0], {{0, 0}, {0, 0}, {1, 0}, {0, 1}}, 0);
+    expectRecord(region.records[0], {{0, 1}, {0, 0}, {0.5f, 0.5f}}, 0);
     expectRecord(region.records[1], {{0.5f, 0.5f}, {0, 1}, {1, 1}}, 1);
     expectRecord(region.records[2], {{0, 1}, {1, 1}, {1, 1}, {0, 2}}, 2);
     expectRecord(region.records[3], {{1, 1}, {1, 1}, {0, 2}, {1, 2}}, 3);
-    expectRecord(region.records[4], {{1, 1}, {1, 1}, {2, 1}, {1, 2}}, 4);
+    expectRecord(region.records[4], {{1, 2}, {1, 1}, {1.5f, 1.5f}}, 4);
     expectRecord(region.records[5], {{1.5f, 1.5f}, {1, 2}, {2, 2}}, 5);
 
-    // 0 > x + 2y − 1 on [0, 1]²: triangle ABC has P = −1 inside, Q = 0, R = 1, so all three
-    // groups fire with P inside and the last one, P, PQ crossing (B), QR crossing (B), R, stands.
-    // Triangle BCD (0, 1, 2) has no corner inside.
+    // 0 > x + 2y − 1 on [0, 1]²: triangle ABC has P = −1 inside, Q = 0 outside, R = 1: P alone,
+    // P, PQ crossing (B), PR crossing (0, ½). Triangle BCD (0, 1, 2) has no corner inside.
     ParsedEquation wedge("0>x+2y-1");
     const Region single = build(wedge, window(0, 1, 0, 1, kUnitCells), DeviceClass::Phone);
     ASSERT_EQ(single.records.size(), 1u);
-    expectRecord(single.records[0], {{0, 0}, {1, 0}, {1, 0}, {0, 1}}, 0);
+    expectRecord(single.records[0], {{0, 0}, {1, 0}, {0, 0.5f}}, 0);
 }
 
 TEST(RegionBuilder, HalfPlaneFillsAboveItsLine) {
@@ -154,7 +155,7 @@ TEST(RegionBuilder, HalfPlaneFillsAboveItsLine) {
 
 // Every corner of every record lies in the closed half-plane, whichever side of the cell's
 // diagonal the line crosses: a triangle whose three corners are all outside is never filled.
-// No line passes through a node (zeros at nodes follow the overriding groups, tested above).
+// No line passes through a node here (nodes on the boundary are tested above and below).
 TEST(RegionBuilder, RecordsStayInsideTheirHalfPlane) {
     struct Row {
         const char* text;
@@ -175,6 +176,107 @@ TEST(RegionBuilder, RecordsStayInsideTheirHalfPlane) {
             for (int i = 0; i < record.vertexCount; ++i) {
                 const SamplePoint p = record.points[static_cast<std::size_t>(i)];
                 EXPECT_GE(row.inside(p.x, p.y), -1e-5) << row.text << " at " << p.x << "," << p.y;
+            }
+        }
+    }
+}
+
+// The part of a convex record inside the rectangle [x0, x1] × [y0, y1] (Sutherland–Hodgman).
+std::vector<SamplePoint> clippedToWindow(const RegionRecord& record, double x0, double x1,
+                                         double y0, double y1) {
+    std::vector<SamplePoint> polygon(record.points.begin(),
+                                     record.points.begin() + record.vertexCount);
+    // Each edge keeps the points where `distance` is ≥ 0.
+    const std::function<double(SamplePoint)> edges[] = {
+        [&](SamplePoint p) { return p.x - x0; }, [&](SamplePoint p) { return x1 - p.x; },
+        [&](SamplePoint p) { return p.y - y0; }, [&](SamplePoint p) { return y1 - p.y; }};
+    for (const auto& distance : edges) {
+        std::vector<SamplePoint> kept;
+        for (std::size_t i = 0; i < polygon.size(); ++i) {
+            const SamplePoint a = polygon[i];
+            const SamplePoint b = polygon[(i + 1) % polygon.size()];
+            const double da = distance(a);
+            const double db = distance(b);
+            if (da >= 0) {
+                kept.push_back(a);
+            }
+            if ((da < 0) != (db < 0)) {
+                const double t = da / (da - db);
+                kept.push_back({static_cast<float>(a.x + (b.x - a.x) * t),
+                                static_cast<float>(a.y + (b.y - a.y) * t)});
+            }
+        }
+        polygon = kept;
+    }
+    return polygon;
+}
+
+double area(const std::vector<SamplePoint>& polygon) {
+    double twice = 0;
+    for (std::size_t i = 0; i < polygon.size(); ++i) {
+        const SamplePoint a = polygon[i];
+        const SamplePoint b = polygon[(i + 1) % polygon.size()];
+        twice += static_cast<double>(a.x) * b.y - static_cast<double>(b.x) * a.y;
+    }
+    return std::fabs(twice) / 2;
+}
+
+// Inequalities on windows whose grid nodes fall on the boundary (y = x at every diagonal node,
+// the circle at (−2, 0)). Every record point lies in the closed set, the filled area within the
+// window matches the exact one within one row of cells, and a lattice of points away from the
+// boundary is covered exactly where the relation holds.
+TEST(RegionBuilder, BoundaryThroughNodesFillsExactlyTheSet) {
+    struct Row {
+        const char* text;
+        double minx, maxx, miny, maxy;
+        double exactArea;
+        double (*margin)(double, double);  // > 0 inside, < 0 outside
+        double skip;                       // lattice points nearer the boundary are not checked
+    };
+    const double pi = std::numbers::pi;
+    const Row rows[] = {
+        {"y>x", -2, 2, -2, 2, 8, [](double x, double y) { return y - x; }, 1e-3},
+        {"y<x", -2, 2, -2, 2, 8, [](double x, double y) { return x - y; }, 1e-3},
+        {"y≥x", -2, 2, -2, 2, 8, [](double x, double y) { return y - x; }, 1e-3},
+        {"y≤x+0", -2, 2, -2, 2, 8, [](double x, double y) { return x - y; }, 1e-3},
+        {"x^2+y^2<4", -2, 2, 0, 2.5, 2 * pi, [](double x, double y) { return 4 - x * x - y * y; },
+         0.05},
+        {"y≠x", -2, 2, -2, 2, 16, [](double x, double y) { return std::fabs(y - x); }, 1e-3},
+        {"x^2+y^2≠1", -2, 2, -2, 2, 16,
+         [](double x, double y) { return std::fabs(x * x + y * y - 1); }, 0.05},
+        {"x^2+y^2≠4", -2, 2, 0, 2.5, 10,
+         [](double x, double y) { return std::fabs(x * x + y * y - 4); }, 0.05},
+    };
+    const double ratio = 40;
+    const double cell = 5.0001 / ratio;
+    for (const Row& row : rows) {
+        ParsedEquation relation(row.text);
+        ASSERT_EQ(relation.type(), EquationType::Inequality) << row.text;
+        const Region region = build(relation, window(row.minx, row.maxx, row.miny, row.maxy, ratio),
+                                    DeviceClass::Tablet);
+        double filled = 0;
+        for (const RegionRecord& record : region.records) {
+            filled += area(clippedToWindow(record, row.minx, row.maxx, row.miny, row.maxy));
+            for (int i = 0; i < record.vertexCount; ++i) {
+                const SamplePoint p = record.points[static_cast<std::size_t>(i)];
+                EXPECT_GE(row.margin(p.x, p.y), -1e-5) << row.text << " at " << p.x << "," << p.y;
+            }
+        }
+        EXPECT_NEAR(filled, row.exactArea, (row.maxx - row.minx) * cell) << row.text;
+        const int lattice = 70;
+        for (int i = 0; i < lattice; ++i) {
+            for (int k = 0; k < lattice; ++k) {
+                const double x = row.minx + (i + 0.37) * (row.maxx - row.minx) / lattice;
+                const double y = row.miny + (k + 0.61) * (row.maxy - row.miny) / lattice;
+                const double margin = row.margin(x, y);
+                if (std::fabs(margin) < row.skip) {
+                    continue;
+                }
+                bool covered = false;
+                for (const RegionRecord& record : region.records) {
+                    covered = covered || covers(record, x, y);
+                }
+                EXPECT_EQ(covered, margin > 0) << row.text << " at " << x << "," << y;
             }
         }
     }
@@ -213,15 +315,16 @@ TEST(RegionBuilder, NotEqualFillsEveryUncrossedCell) {
                 ++uncrossed;
                 EXPECT_TRUE(covered) << "uncrossed cell " << c << "," << r;
             } else {
-                // In a crossed cell each triangle is filled on its first corner's side: A
-                // (first of A, B, C) and B (first of B, C, D) are always covered.
-                bool coversA = false;
-                bool coversB = false;
-                for (const RegionRecord& record : region.records) {
-                    coversA = coversA || covers(record, x0, y0);
-                    coversB = coversB || covers(record, x1, y0);
+                // A crossed cell is filled on both sides of the crossing: all four corners.
+                bool coversAll = true;
+                for (const auto& [x, y] : {std::pair{x0, y0}, {x1, y0}, {x0, y1}, {x1, y1}}) {
+                    bool coversCorner = false;
+                    for (const RegionRecord& record : region.records) {
+                        coversCorner = coversCorner || covers(record, x, y);
+                    }
+                    coversAll = coversAll && coversCorner;
                 }
-                EXPECT_TRUE(coversA && coversB) << "crossed cell " << c << "," << r;
+                EXPECT_TRUE(coversAll) << "crossed cell " << c << "," << r;
             }
         }
     }
