@@ -257,7 +257,7 @@ TEST_F(EquationList, UndoKeepsAtMost50Steps) {
     EXPECT_TRUE(model_.equationAt(0)->visible());
 }
 
-// A session of the spec's kinds of change, then the plane's saved states.
+// A session of every kind of list change, then the plane's saved states.
 TEST_F(EquationList, AScriptedSessionLeavesTheExpectedStates) {
     model_.equationAt(0)->setNotes(QStringLiteral("keep these notes"));
     model_.equationAt(2)->setCaption(QStringLiteral("hyperbola"));
