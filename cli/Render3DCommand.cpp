@@ -13,7 +13,7 @@
 #include <ostream>
 #include <vector>
 
-#include "cli/AsciiSpellings.h"
+#include "cli/DrawnEquations.h"
 #include "cli/JsonWriter.h"
 #include "cli/QtCommandSupport.h"
 #include "cli/Usage.h"
@@ -214,20 +214,13 @@ int runRender3D(Arguments arguments, std::ostream& out, std::ostream& err) {
         return *status;
     }
 
-    // As the 3D screen makes them: parsed like the keyboard, one variable table, visible.
     VariableTable table{};
     std::vector<std::unique_ptr<RVEquation3D>> equations;
-    for (const std::string& text : options.expressions) {
-        ParsedExpression parsed = parseTypedExpression(text, table.data());
-        if (!parsed.tree) {
-            return inputFailure(out, err, options.json,
-                                toUtf8(parsed.error->text()) + " in '" + echoed(text) + "'",
-                                parsed.errorPosition);
-        }
-        auto equation = RVEquation3D::equation3DwithOperationTree(std::move(parsed.tree));
-        equation->setVisible(true);
-        equation->setColor(colorForExpression(options.colors, equations.size(), equation->type()));
-        equations.push_back(std::move(equation));
+    if (const auto status = makeDrawnEquations(
+            options.expressions, options.colors, options.json, table,
+            [](auto tree) { return RVEquation3D::equation3DwithOperationTree(std::move(tree)); },
+            equations, out, err)) {
+        return *status;
     }
 
     const QtMessageFilter quiet;

@@ -14,7 +14,7 @@
 #include <ostream>
 #include <vector>
 
-#include "cli/AsciiSpellings.h"
+#include "cli/DrawnEquations.h"
 #include "cli/JsonWriter.h"
 #include "cli/QtCommandSupport.h"
 #include "cli/Usage.h"
@@ -237,21 +237,13 @@ int runRender(Arguments arguments, std::ostream& out, std::ostream& err) {
         return *status;
     }
 
-    // Like the keyboard, one equation per expression: parse, carry out derivatives, wrap into a
-    // visible 2D equation. They share one variable table, as a screen's equations do.
     VariableTable table{};
     std::vector<std::unique_ptr<RVEquation2D>> equations;
-    for (const std::string& text : options.expressions) {
-        ParsedExpression parsed = parseTypedExpression(text, table.data());
-        if (!parsed.tree) {
-            return inputFailure(out, err, options.json,
-                                toUtf8(parsed.error->text()) + " in '" + echoed(text) + "'",
-                                parsed.errorPosition);
-        }
-        auto equation = RVEquation2D::equation2DwithOperationTree(std::move(parsed.tree));
-        equation->setVisible(true);
-        equation->setColor(colorForExpression(options.colors, equations.size(), equation->type()));
-        equations.push_back(std::move(equation));
+    if (const auto status = makeDrawnEquations(
+            options.expressions, options.colors, options.json, table,
+            [](auto tree) { return RVEquation2D::equation2DwithOperationTree(std::move(tree)); },
+            equations, out, err)) {
+        return *status;
     }
 
     const QtMessageFilter quiet;
