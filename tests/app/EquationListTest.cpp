@@ -3,7 +3,9 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QLineEdit>
+#include <QLabel>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -15,9 +17,12 @@
 #include "app/context/ApplicationContext.h"
 #include "app/input/RVPWExpressionInputController.h"
 #include "app/input/RVTextField.h"
+#include "app/screens/details/LongTextFieldViewController.h"
 #include "app/screens/details/RVPWColorSwatchView.h"
 #include "app/screens/details/RVPWDefaultColorViewController.h"
 #include "app/screens/details/RVPWExpressionDetailsViewController.h"
+#include "app/screens/details/RVPWLabelCell.h"
+#include "app/screens/details/RVPWNotesCell.h"
 #include "app/screens/list/EquationListCommands.h"
 #include "app/screens/list/RVPWExpressionCell.h"
 #include "app/screens/list/RVPWExpressionsTableViewController.h"
@@ -611,6 +616,122 @@ TEST_F(EquationList, AThousandEquationsAreMarkedDeletedAndBroughtBack) {
         EXPECT_EQ(model_.index(row).data(EquationListModel::SourceTextRole).toString(),
                   QStringLiteral("y=x+%1").arg(row));
     }
+}
+
+// What a notes editor hands back.
+struct NotesOwner : LongTextFieldEditingViewControllerDelegate {
+    void takeNewString(const QString& string) override { taken << string; }
+    QStringList taken;
+};
+
+TEST(LongTextField, KeepsAnyTextExactlyAndWritesBackOnlyAnEdit) {
+    const QString nbsp(QChar::Nbsp);
+    const QString longText = QString(50000, u'a') + nbsp +
+                             QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467") +
+                             QString(49990, u'b');
+    struct Case {
+        const char* name;
+        QString text;
+        // What an edit that types "!" at the end hands back.
+        QString edited;
+    };
+    const std::vector<Case> cases{
+        {"empty", QString(), QStringLiteral("!")},
+        {"non-breaking spaces", QStringLiteral("1") + nbsp + QStringLiteral("km"),
+         QStringLiteral("1") + nbsp + QStringLiteral("km!")},
+        {"lines", QStringLiteral("one\ntwo\n"), QStringLiteral("one\ntwo\n!")},
+        {"windows lines", QStringLiteral("one\r\ntwo"), QStringLiteral("one\ntwo!")},
+        {"line separator", QStringLiteral("a\u2028b"), QStringLiteral("a\u2028b!")},
+        {"100,000 characters", longText, longText + QStringLiteral("!")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NavigationStack stack;
+        stack.push(new QWidget);
+        for (const bool edit : {false, true}) {
+            NotesOwner owner;
+            auto* editor = new LongTextFieldViewController(DeviceClass::Phone,
+                                                           QStringLiteral("Notes"), c.text);
+            editor->setDelegate(&owner);
+            stack.push(editor);
+            stack.show();
+            EXPECT_EQ(editor->textView()->textCursor().position(),
+                      editor->textView()->document()->characterCount() - 1)
+                << "the cursor starts at the end";
+            if (edit) {
+                QTest::keyClicks(editor->textView(), QStringLiteral("!"));
+            }
+            QTest::keyClick(editor->textView(), Qt::Key_Return, Qt::ControlModifier);
+            EXPECT_EQ(owner.taken, edit ? QStringList{c.edited} : QStringList{})
+                << "unchanged text is never written back";
+            EXPECT_EQ(stack.count(), 1) << "Save closes the editor";
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+}
+
+TEST(LongTextField, CancelHandsNothingBackAndTheRowFitsTheDevice) {
+    NavigationStack stack;
+    stack.push(new QWidget);
+    NotesOwner owner;
+    auto* editor =
+        new LongTextFieldViewController(DeviceClass::Tablet, QStringLiteral("Notes"), "old");
+    editor->setDelegate(&owner);
+    stack.push(editor);
+    stack.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&stack));
+    EXPECT_TRUE(editor->textView()->hasFocus()) << "the text view takes the keys when shown";
+    QTest::keyClicks(editor->textView(), QStringLiteral(" new"));
+    QTest::keyClick(editor->textView(), Qt::Key_Escape);
+    EXPECT_TRUE(owner.taken.isEmpty());
+    EXPECT_EQ(stack.count(), 1);
+
+    struct Row {
+        DeviceClass device;
+        QSize view;
+        int height;
+    };
+    for (const Row& row :
+         {Row{DeviceClass::Tablet, {1024, 768}, 181}, Row{DeviceClass::Tablet, {768, 1024}, 181},
+          Row{DeviceClass::Phone, {480, 320}, 85}, Row{DeviceClass::Phone, {320, 480}, 181}}) {
+        EXPECT_EQ(LongTextFieldViewController::rowHeight(row.device, row.view), row.height);
+    }
+}
+
+TEST(LabelAndNotesCells, KeepTextsExactlyAndCommitOnlyChanges) {
+    RVPWLabelCell cell(QStringLiteral("Caption"));
+    QSignalSpy committed(&cell, &RVPWLabelCell::textCommitted);
+    EXPECT_TRUE(cell.label()->font().bold());
+    cell.setText(QStringLiteral("old"));
+    cell.commit();
+    EXPECT_EQ(committed.size(), 0) << "nothing typed, nothing committed";
+    cell.textField()->setText(QStringLiteral("typed"));
+    cell.setText(QStringLiteral("from an undo"));
+    EXPECT_EQ(cell.textField()->text(), "typed") << "a change from elsewhere keeps what is typed";
+    cell.commit();
+    ASSERT_EQ(committed.size(), 1);
+    EXPECT_EQ(committed.at(0).at(0).toString(), "typed");
+    const QString huge(100000, u'\u05D0');
+    cell.setText(huge);
+    EXPECT_EQ(cell.textField()->text(), huge) << "no length cap";
+
+    RVPWNotesCell notes;
+    QSignalSpy clicked(&notes, &RVPWNotesCell::clicked);
+    EXPECT_EQ(notes.label()->text(), "None");
+    EXPECT_GE(notes.heightForWidth(300), 44);
+    // A preview that would end inside an emoji sequence stops before it.
+    QString long1 = QString(RVPWNotesCell::previewLength - 1, u'n') +
+                    QStringLiteral("\U0001F469\u200D\U0001F4BB") + QString(10, u'm');
+    notes.setText(long1);
+    EXPECT_EQ(notes.text(), long1) << "the cell keeps the notes exactly";
+    EXPECT_EQ(notes.label()->text(),
+              QString(RVPWNotesCell::previewLength - 1, u'n') + QChar(0x2026));
+    notes.setText(QStringLiteral("short\nnotes"));
+    EXPECT_EQ(notes.label()->text(), "short\nnotes");
+    EXPECT_GT(notes.heightForWidth(300), notes.label()->fontMetrics().height() + 8);
+    QTest::mouseClick(&notes, Qt::LeftButton);
+    QTest::keyClick(&notes, Qt::Key_Return);
+    EXPECT_EQ(clicked.size(), 2);
 }
 
 }  // namespace
