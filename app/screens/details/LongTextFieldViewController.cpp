@@ -1,10 +1,10 @@
 #include "app/screens/details/LongTextFieldViewController.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QKeyEvent>
 #include <QTextCursor>
 #include <QVBoxLayout>
 

@@ -80,6 +80,8 @@ RVPWExpressionsTableViewController::RVPWExpressionsTableViewController(
     tableView_->setSelectionMode(QAbstractItemView::SingleSelection);
     tableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tableView_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Rows always take the list's width.
+    tableView_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     tableView_->setStyleSheet(QStringLiteral("QListView { background: rgb(214, 221, 229); }"));
     tableView_->setAccessibleName(tr("Equations"));
     tableView_->installEventFilter(this);

@@ -8,8 +8,10 @@ namespace plotwise {
 
 UndoBar::UndoBar(QWidget* parent)
     : QFrame(parent), message_(new QLabel(this)), undo_(new QPushButton(tr("Undo"), this)) {
+    // Selected by name: a style sheet spells a namespaced class differently.
+    setObjectName(QStringLiteral("undoBar"));
     setStyleSheet(
-        QStringLiteral("UndoBar { background: #303030; } QLabel { color: white; }"
+        QStringLiteral("#undoBar { background: #303030; } QLabel { color: white; }"
                        "QPushButton { color: #8AB4F8; font-weight: bold; }"));
     undo_->setFlat(true);
     auto* layout = new QHBoxLayout(this);
