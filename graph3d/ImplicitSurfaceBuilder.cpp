@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <utility>
 
 #include "graph3d/FastInverseSquareRoot.h"
@@ -17,8 +18,10 @@ namespace {
 using CubeTables = MarchingCubesTables;
 using TetraTables = MarchingTetrahedraTables;
 
-// 16-bit indices address at most this many vertices.
-constexpr std::size_t kIndexableVertices = 65536;
+// Vertex ids are 32-bit; the capacities set the real limit.
+constexpr std::size_t kIndexableVertices = std::numeric_limits<std::int32_t>::max();
+// Reserved up front: more than most surfaces need, little against a memory budget.
+constexpr std::size_t kReservedVertices = std::size_t{1} << 16;
 
 // A grid edge seen from one cube: its lower end (no coordinate above the other end's) and the
 // axes it advances along (x 1, y 2, z 4). Every edge of the cubes and of the six tetrahedra
@@ -109,10 +112,10 @@ public:
         cache_[1].assign(planeLanes * planeSize_, -1);
         cache_[2].assign(planeLanes * planeSize_, -1);
 
-        // Room for the most the limit allows, reserved once: growing by doubling would copy and
-        // fault in fresh pages at every step. Pages never written are never touched.
-        output_.reserve(limit_);
-        unique_.reserve(limit_);
+        // Room for a typical surface, reserved once: growing by doubling copies and faults in
+        // fresh pages at every step. Larger limits come from a memory budget; they grow.
+        output_.reserve(std::min(limit_, kReservedVertices));
+        unique_.reserve(std::min(limit_, kReservedVertices));
 
         evaluatePlane(0, 0);
         for (std::size_t i = 0; i < cells_ && !cutOff_; ++i) {
@@ -401,11 +404,11 @@ Mesh3D meshFromExtraction(const SharedExtraction& shared, bool smooth) {
             const Float3& q = p[corners[t + m]];
             const Float3 normal = smooth ? shared.normals[corners[t + m]] : flat;
             mesh.vertices.push_back({q.x, q.y, q.z, normal.x, normal.y, normal.z});
-            mesh.indices.push_back(static_cast<std::uint16_t>(t + m));
+            mesh.indices.push_back(static_cast<std::uint32_t>(t + m));
         }
-        const auto ia = static_cast<std::uint16_t>(t);
-        const auto ib = static_cast<std::uint16_t>(t + 1);
-        const auto ic = static_cast<std::uint16_t>(t + 2);
+        const auto ia = static_cast<std::uint32_t>(t);
+        const auto ib = static_cast<std::uint32_t>(t + 1);
+        const auto ic = static_cast<std::uint32_t>(t + 2);
         mesh.lineIndices.insert(mesh.lineIndices.end(), {ia, ib, ib, ic, ic, ia});
     }
     return mesh;
