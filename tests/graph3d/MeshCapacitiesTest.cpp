@@ -16,27 +16,20 @@ using test::equation;
 
 constexpr std::size_t kUncapped = std::numeric_limits<std::size_t>::max();
 
-TEST(MeshCapacities, SixteenBitCapsStayAndThirtyTwoBitCapacitiesFollowTheBudget) {
+// 16-bit caps keep every mesh addressable by 16-bit indices; 32-bit capacities fill the
+// device's budget, not more.
+TEST(MeshCapacities, CapacitiesFitTheirIndicesAndTheBudget) {
     for (const DeviceClass device : {DeviceClass::Phone, DeviceClass::Tablet}) {
         const MeshCapacities3D narrow = MeshCapacities3D::forDevice(device);
         const MeshCapacities3D wide = MeshCapacities3D::forDevice(device, IndexWidth::Bits32);
-        const bool tablet = device == DeviceClass::Tablet;
-        SCOPED_TRACE(test::deviceName(device));
-        EXPECT_EQ(narrow.implicitVertexLimit, tablet ? 61440u : 30730u);
-        EXPECT_EQ(narrow.inequalityVertices, tablet ? 30720u : 15360u);
-        EXPECT_EQ(narrow.inequalityInsidePoints, tablet ? 20480u : 10240u);
-        EXPECT_EQ(narrow.explicitSamples, tablet ? 1681u : 961u);
-        EXPECT_LT(narrow.implicitVertexLimit, 65536u);
-        // A mesh of the limit's vertices fits the budget; the divisions do not change.
-        const std::size_t budget = tablet ? std::size_t{256} << 20 : std::size_t{64} << 20;
+        const std::size_t budget =
+            device == DeviceClass::Tablet ? std::size_t{256} << 20 : std::size_t{64} << 20;
+        EXPECT_LT(std::max(narrow.implicitVertexLimit, narrow.inequalityVertices), 65536u);
         EXPECT_LE(wide.implicitVertexLimit * (sizeof(MeshVertex) + 3 * sizeof(std::uint32_t)),
                   budget);
         EXPECT_GT(wide.implicitVertexLimit, 1000000u);
-        EXPECT_EQ(wide.inequalityVertices, wide.implicitVertexLimit);
         EXPECT_LE(wide.inequalityInsidePoints * 2 * sizeof(Float3), budget);
-        EXPECT_GT(wide.inequalityInsidePoints, 64u * 64 * 64);
         EXPECT_EQ(wide.implicitDivisions, narrow.implicitDivisions);
-        EXPECT_EQ(wide.angularSamples, narrow.angularSamples);
     }
 }
 
