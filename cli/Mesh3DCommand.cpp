@@ -6,6 +6,7 @@
 #include <fstream>
 #include <ostream>
 #include <sstream>
+#include <string>
 
 #include "cli/AsciiSpellings.h"
 #include "cli/JsonWriter.h"
@@ -25,8 +26,12 @@ namespace {
 
 enum class Format { Json, Obj, Stl, Ply };
 
+// Steps per axis --divisions allows: 512³ cells are well within what a printer's mesh needs.
+constexpr int kMostDivisions = 512;
+
 struct Mesh3DOptions {
     float scale = 1.0f;
+    int divisions = 0;  // 0: the device's divisions for the equation's kind
     DeviceClass device = DeviceClass::Phone;
     bool accurate = false;
     Format format = Format::Json;
@@ -56,10 +61,12 @@ std::optional<int> readOptions(Arguments arguments, Mesh3DOptions& options, std:
     CommandLine line("mesh3d");
     bool tablet = false;
     std::string scale;
+    std::string divisions;
     std::string format;
     line.flag("--tablet", tablet);
     line.flag("--accurate", options.accurate);
     line.option("--scale", scale, "a number");
+    line.option("--divisions", divisions, "a whole number");
     line.option("--format", format, "json, obj, stl or ply");
     line.option("-o,--output", options.output, "a file name");
     if (const auto status = parseCommandLine(line, arguments, commandUsage("mesh3d"), out, err)) {
@@ -75,6 +82,16 @@ std::optional<int> readOptions(Arguments arguments, Mesh3DOptions& options, std:
             return usageError(err, "--scale needs a positive number, got '" + echoed(scale) + "'");
         }
         options.scale = static_cast<float>(*number);
+    }
+    if (line.app().count("--divisions") > 0) {
+        const auto number = parseNumber(divisions);
+        if (!number || !(*number >= 1 && *number <= kMostDivisions) ||
+            *number != std::floor(*number)) {
+            return usageError(err, "--divisions needs a whole number from 1 to " +
+                                       std::to_string(kMostDivisions) + ", got '" +
+                                       echoed(divisions) + "'");
+        }
+        options.divisions = static_cast<int>(*number);
     }
     if (line.app().count("--format") > 0) {
         const auto named = formatNamed(format);
@@ -134,12 +151,12 @@ std::string meshJson(const EquationMesh3D& mesh) {
         json.endArray();
     }
     json.endArray().key("indices").beginArray();
-    for (const std::uint16_t index : mesh.mesh().indices) {
-        json.value(static_cast<int>(index));
+    for (const std::uint32_t index : mesh.mesh().indices) {
+        json.value(static_cast<double>(index));
     }
     json.endArray().key("lineIndices").beginArray();
-    for (const std::uint16_t index : mesh.mesh().lineIndices) {
-        json.value(static_cast<int>(index));
+    for (const std::uint32_t index : mesh.mesh().lineIndices) {
+        json.value(static_cast<double>(index));
     }
     json.endArray().endObject();
     return json.text() + '\n';
@@ -165,10 +182,13 @@ int runMesh3D(Arguments arguments, std::ostream& out, std::ostream& err) {
     const EquationType type = classifyExpression(*parsed.tree).equationType;
     EquationMesh3D mesh;
     mesh.setExpression(parsed.tree.get(), type);
-    const MeshCapacities3D capacities = MeshCapacities3D::forDevice(options.device);
-    const EvaluationLimits3D limits =
-        EvaluationLimits3D::forScale(options.scale, capacities.divisionsForType(type));
-    mesh.evaluateWithLimits(limits, true, options.device, !options.accurate);
+    // Files and JSON take 32-bit indices: only the memory budget bounds the mesh.
+    const MeshCapacities3D capacities =
+        MeshCapacities3D::forDevice(options.device, IndexWidth::Bits32);
+    const float divisions = options.divisions > 0 ? static_cast<float>(options.divisions)
+                                                  : capacities.divisionsForType(type);
+    const EvaluationLimits3D limits = EvaluationLimits3D::forScale(options.scale, divisions);
+    mesh.evaluateWithLimits(limits, true, options.device, !options.accurate, IndexWidth::Bits32);
 
     std::ostringstream file(std::ios::binary);
     if (options.format == Format::Json) {

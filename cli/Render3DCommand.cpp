@@ -22,6 +22,7 @@
 #include "engine/VariableTable.h"
 #include "equations/ColorText.h"
 #include "graph3d/RVEquation3D.h"
+#include "graph3d/view/MeshBufferStore3D.h"
 #include "graph3d/view/SceneRenderer3D.h"
 #include "graph3d/view/SceneState3D.h"
 
@@ -245,7 +246,7 @@ int runRender3D(Arguments arguments, std::ostream& out, std::ostream& err) {
     std::vector<EquationReport> reports;
     for (const auto& equation : equations) {
         equation->evaluateWithLimits(state.limitsForType(equation->type(), device), device,
-                                     !options.accurate);
+                                     !options.accurate, MeshBufferStore3D::indexWidthOf(&context));
         reports.push_back({toInt(equation->type()),
                            hexStringFromColor(equation->color()).toStdString(),
                            static_cast<int>(equation->dataObjectCount()),

@@ -39,10 +39,13 @@ constexpr std::array<CommandUsage, 8> kCommands = {{
       --json, print the formula's box in points: width, height, baselineOffset.
 )"},
     {"mesh3d",
-     R"(mesh3d EXPR [--scale S] [--tablet] [--accurate] [--format json|obj|stl|ply] [-o FILE]
+     R"(mesh3d EXPR [--scale S] [--divisions N] [--tablet] [--accurate] [--format json|obj|stl|ply]
+       [-o FILE]
       Build EXPR as a 3D equation (derivatives carried out) and mesh it once over the 3D
-      view's box at zoom S (default 1: from -7/S to 7/S, in the divisions of its kind on a
-      phone, or a tablet with --tablet); --accurate turns "Faster Implicits" off. json (the
+      view's box at zoom S (default 1: from -7/S to 7/S, in N steps per axis from 1 to 512,
+      by default the divisions of its kind on a phone, or a tablet with --tablet), bounded
+      only by the device's memory budget per mesh (64 MiB on a phone, 256 MiB on a tablet);
+      --accurate turns "Faster Implicits" off. json (the
       default) prints type, the counts, horizontalSteps, verticalSteps, vertices (x y z nx ny
       nz), indices and lineIndices; obj, stl (binary) and ply write the welded triangle mesh,
       wound outwards where closed, for other programs and 3D printers. -o writes to FILE.

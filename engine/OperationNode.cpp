@@ -2,6 +2,9 @@
 
 #include <array>
 #include <cassert>
+#include <cmath>
+#include <cstddef>
+#include <utility>
 
 #include "engine/MathFunctions.h"
 #include "engine/OperationNodeEvaluators.h"
@@ -156,6 +159,15 @@ constexpr UnaryEvaluators kCube = unaryEvaluators<&cube>();
 constexpr UnaryEvaluators kFourth = unaryEvaluators<&fourth>();
 constexpr UnaryEvaluators kReciprocal = unaryEvaluators<&reciprocal>();
 constexpr BinaryEvaluators kPower = binaryEvaluators<&math::powerValue>();
+
+template <int... I>
+constexpr std::array<UnaryEvaluators, sizeof...(I)> integerPowerEvaluators(
+    std::integer_sequence<int, I...>) {
+    return {unaryEvaluators<&math::integerPower<I - math::kLargestIntegerExponent>>()...};
+}
+// The evaluators of a^n at index n + 32.
+constexpr auto kIntegerPowers = integerPowerEvaluators(
+    std::make_integer_sequence<int, 2 * math::kLargestIntegerExponent + 1>());
 constexpr BinaryEvaluators kRoot = binaryEvaluators<&math::rootValue>();
 constexpr std::array<BinaryEvaluators, 6> kRelations = {
     binaryEvaluators<&compare<0>>(), binaryEvaluators<&compare<1>>(),
@@ -267,6 +279,13 @@ const OperationNode* OperationNodeBuilder::power(const OperationNode* base,
         }
         if (b == -1.0) {
             return unary(kReciprocal, base);
+        }
+        // The same squarings powerValue runs for other whole exponents up to ±32.
+        if (std::fabs(b) <= math::kLargestIntegerExponent && b == std::trunc(b) &&
+            std::fabs(b) >= 2.0) {
+            return unary(kIntegerPowers[static_cast<std::size_t>(static_cast<int>(b) +
+                                                                 math::kLargestIntegerExponent)],
+                         base);
         }
     }
     return binary(kPower, base, exponent);

@@ -15,7 +15,8 @@ void EquationMesh3D::setExpression(const RVOperationTree* tree, EquationType typ
 }
 
 bool EquationMesh3D::evaluateWithLimits(const EvaluationLimits3D& limits, bool visible,
-                                        DeviceClass device, bool fasterLessAccurate3DAlgorithm) {
+                                        DeviceClass device, bool fasterLessAccurate3DAlgorithm,
+                                        IndexWidth indexWidth) {
     if (limits.closeTo(previousEvaluationLimits_)) {
         return false;
     }
@@ -27,26 +28,30 @@ bool EquationMesh3D::evaluateWithLimits(const EvaluationLimits3D& limits, bool v
     calculating_ = true;
     mesh_.clear();
     invalidVBO_ = true;
-    evaluateVBOWithLimits(limits, device);
+    evaluateVBOWithLimits(limits, device, indexWidth);
     previousEvaluationLimits_ = limits;
     calculating_ = false;
     return true;
 }
 
-void EquationMesh3D::evaluateVBOWithLimits(const EvaluationLimits3D& limits, DeviceClass device) {
-    mesh_ =
-        MeshBuilder3D::build(type_, limits, evaluationData_, MeshCapacities3D::forDevice(device));
+void EquationMesh3D::evaluateVBOWithLimits(const EvaluationLimits3D& limits, DeviceClass device,
+                                           IndexWidth indexWidth) {
+    mesh_ = MeshBuilder3D::build(type_, limits, evaluationData_,
+                                 MeshCapacities3D::forDevice(device, indexWidth));
 }
 
-void EquationMesh3D::calculateImplicit(const EvaluationLimits3D& limits, DeviceClass device) {
+void EquationMesh3D::calculateImplicit(const EvaluationLimits3D& limits, DeviceClass device,
+                                       IndexWidth indexWidth) {
     mesh_ = ImplicitSurfaceBuilder::calculateImplicit(
-        limits, evaluationData_, MeshCapacities3D::forDevice(device).implicitVertexLimit);
+        limits, evaluationData_,
+        MeshCapacities3D::forDevice(device, indexWidth).implicitVertexLimit);
 }
 
 void EquationMesh3D::calculateImplicitWithSmooth(const EvaluationLimits3D& limits,
-                                                 DeviceClass device) {
+                                                 DeviceClass device, IndexWidth indexWidth) {
     mesh_ = ImplicitSurfaceBuilder::calculateImplicitWithSmooth(
-        limits, evaluationData_, MeshCapacities3D::forDevice(device).implicitVertexLimit);
+        limits, evaluationData_,
+        MeshCapacities3D::forDevice(device, indexWidth).implicitVertexLimit);
 }
 
 Mesh3D EquationMesh3D::takeMesh() {

@@ -8,6 +8,7 @@
 #include "graph3d/EvaluationData3D.h"
 #include "graph3d/EvaluationLimits3D.h"
 #include "graph3d/Mesh3D.h"
+#include "graph3d/MeshCapacities3D.h"
 
 namespace plotwise {
 
@@ -23,14 +24,19 @@ public:
 
     // Rebuilds the mesh unless every field of `limits` is within 0.01 of the last evaluation's,
     // or the equation is hidden. "Faster Implicits" (fasterLessAccurate3DAlgorithm) picks the
-    // implicit variant for this evaluation. Returns whether it rebuilt.
+    // implicit variant for this evaluation. `indexWidth` is what the renderer can draw: the
+    // capacities follow from it. Returns whether it rebuilt.
     bool evaluateWithLimits(const EvaluationLimits3D& limits, bool visible, DeviceClass device,
-                            bool fasterLessAccurate3DAlgorithm);
+                            bool fasterLessAccurate3DAlgorithm,
+                            IndexWidth indexWidth = IndexWidth::Bits16);
 
     // Builds the client mesh by type, without the cache.
-    void evaluateVBOWithLimits(const EvaluationLimits3D& limits, DeviceClass device);
-    void calculateImplicit(const EvaluationLimits3D& limits, DeviceClass device);
-    void calculateImplicitWithSmooth(const EvaluationLimits3D& limits, DeviceClass device);
+    void evaluateVBOWithLimits(const EvaluationLimits3D& limits, DeviceClass device,
+                               IndexWidth indexWidth = IndexWidth::Bits16);
+    void calculateImplicit(const EvaluationLimits3D& limits, DeviceClass device,
+                           IndexWidth indexWidth = IndexWidth::Bits16);
+    void calculateImplicitWithSmooth(const EvaluationLimits3D& limits, DeviceClass device,
+                                     IndexWidth indexWidth = IndexWidth::Bits16);
 
     EquationType type() const { return type_; }
     const Mesh3D& mesh() const { return mesh_; }

@@ -295,12 +295,12 @@ Mesh3D ExplicitSurfaceBuilder::build(EquationType type, const EvaluationLimits3D
             }
             // One missing corner among A, B, C is replaced by D: a single triangle.
             const auto index = [&](std::size_t corner) {
-                return static_cast<std::uint16_t>(isBad(p[corner]) ? d : corner);
+                return static_cast<std::uint32_t>(isBad(p[corner]) ? d : corner);
             };
-            const std::uint16_t a1 = index(a);
-            const std::uint16_t b1 = index(b);
-            const std::uint16_t c1 = index(c);
-            const auto d1 = static_cast<std::uint16_t>(d);
+            const std::uint32_t a1 = index(a);
+            const std::uint32_t b1 = index(b);
+            const std::uint32_t c1 = index(c);
+            const auto d1 = static_cast<std::uint32_t>(d);
             mesh.indices.insert(mesh.indices.end(), {a1, b1, c1, a1, c1, d1});
             mesh.lineIndices.insert(mesh.lineIndices.end(), {a1, b1, b1, c1, c1, d1, d1, a1});
         });

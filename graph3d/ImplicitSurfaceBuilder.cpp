@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <utility>
 
 #include "graph3d/FastInverseSquareRoot.h"
@@ -17,8 +19,10 @@ namespace {
 using CubeTables = MarchingCubesTables;
 using TetraTables = MarchingTetrahedraTables;
 
-// 16-bit indices address at most this many vertices.
-constexpr std::size_t kIndexableVertices = 65536;
+// Vertex ids are 32-bit; the capacities set the real limit.
+constexpr std::size_t kIndexableVertices = std::numeric_limits<std::int32_t>::max();
+// Reserved up front: more than most surfaces need, little against a memory budget.
+constexpr std::size_t kReservedVertices = std::size_t{1} << 16;
 
 // A grid edge seen from one cube: its lower end (no coordinate above the other end's) and the
 // axes it advances along (x 1, y 2, z 4). Every edge of the cubes and of the six tetrahedra
@@ -74,13 +78,14 @@ constexpr std::size_t laneOf(int direction) {
 class Extractor {
 public:
     Extractor(const EvaluationLimits3D& limits, const EvaluationData3D& data,
-              std::size_t vertexLimit)
+              std::size_t vertexLimit, bool gradients)
         : axis_(GridAxis::nodes(limits.min, limits.max, limits.step)),
           target_(limits.targetValue),
           step_(limits.step),
           field_(data, FieldEvaluator3D::Reading::Field),
           limit_(std::min(vertexLimit, kIndexableVertices)),
           tetrahedra_(data.useTetahedros),
+          gradients_(gradients),
           hasTable_(data.variableTable != nullptr) {}
 
     void run() {
@@ -99,7 +104,7 @@ public:
                 zs_[j * side_ + k] = axis_[k];
             }
         }
-        for (std::size_t p = 0; p < 2; ++p) {
+        for (std::size_t p = 0; p < kPlanes; ++p) {
             values_[p].resize(planeSize_);
             inside_[p].resize(planeSize_);
         }
@@ -109,22 +114,25 @@ public:
         cache_[1].assign(planeLanes * planeSize_, -1);
         cache_[2].assign(planeLanes * planeSize_, -1);
 
-        // Room for the most the limit allows, reserved once: growing by doubling would copy and
-        // fault in fresh pages at every step. Pages never written are never touched.
-        output_.reserve(limit_);
-        unique_.reserve(limit_);
+        // Room for a typical surface, reserved once: growing by doubling copies and faults in
+        // fresh pages at every step. Larger limits come from a memory budget; they grow.
+        output_.reserve(std::min(limit_, kReservedVertices));
+        unique_.reserve(std::min(limit_, kReservedVertices));
 
-        evaluatePlane(0, 0);
+        std::size_t evaluated = 0;
         for (std::size_t i = 0; i < cells_ && !cutOff_; ++i) {
-            evaluatePlane(i + 1, 1);
+            // Gradients need the planes on both sides of the slab as well.
+            const std::size_t needed = std::min(side_, i + (gradients_ ? 3 : 2));
+            for (; evaluated < needed; ++evaluated) {
+                evaluatePlane(evaluated);
+            }
+            slab_ = i;
             resetCaches();
             if (tetrahedra_) {
                 tetrahedraSlab(i);
             } else {
                 cubesSlab(i);
             }
-            std::swap(values_[0], values_[1]);
-            std::swap(inside_[0], inside_[1]);
             std::swap(cache_[1], cache_[2]);
             std::swap(touched_[1], touched_[2]);
         }
@@ -135,9 +143,18 @@ public:
     FieldEvaluator3D& field() { return field_; }
     std::vector<Float3> takeUniqueVertices() { return std::move(unique_); }
     std::vector<std::uint32_t> takeOutput() { return std::move(output_); }
+    std::vector<Float3> takeNormals() { return std::move(normals_); }
+    // Vertices whose normal needs the field's own gradient: a grid neighbour was missing or not
+    // finite.
+    const std::vector<std::uint32_t>& fallbacks() const { return fallbacks_; }
 
 private:
-    void evaluatePlane(std::size_t plane, std::size_t slot) {
+    // Planes live in a ring: plane p in slot p mod 4, so a slab's planes and their neighbours
+    // on either side are all at hand.
+    static constexpr std::size_t kPlanes = 4;
+
+    void evaluatePlane(std::size_t plane) {
+        const std::size_t slot = plane % kPlanes;
         std::fill(xs_.begin(), xs_.end(), static_cast<double>(axis_[plane]));
         field_.evaluate(planeSize_, xs_.data(), ys_.data(), zs_.data(), values_[slot].data());
         const std::vector<double>& values = values_[slot];
@@ -166,7 +183,7 @@ private:
     double cornerValue(std::size_t j, std::size_t k, int corner) const {
         const auto plane = static_cast<std::size_t>(
             CubeTables::cornerOffsets[static_cast<std::size_t>(corner)][0]);
-        return values_[plane][node(j, k, corner)];
+        return values_[(slab_ + plane) % kPlanes][node(j, k, corner)];
     }
 
     Float3 cornerPosition(std::size_t i, std::size_t j, std::size_t k, int corner) const {
@@ -210,7 +227,42 @@ private:
         }
         id = static_cast<std::int32_t>(unique_.size());
         unique_.push_back(p);
+        if (gradients_) {
+            const auto& low = CubeTables::cornerOffsets[static_cast<std::size_t>(edge.low)];
+            const auto& high = CubeTables::cornerOffsets[static_cast<std::size_t>(edge.high)];
+            std::array<double, 3> a{};
+            std::array<double, 3> b{};
+            if (nodeGradient(i + static_cast<std::size_t>(low[0]),
+                             j + static_cast<std::size_t>(low[1]),
+                             k + static_cast<std::size_t>(low[2]), a) &&
+                nodeGradient(i + static_cast<std::size_t>(high[0]),
+                             j + static_cast<std::size_t>(high[1]),
+                             k + static_cast<std::size_t>(high[2]), b)) {
+                normals_.push_back(
+                    normalizeFast({static_cast<float>((1.0 - t) * a[0] + t * b[0]),
+                                   static_cast<float>((1.0 - t) * a[1] + t * b[1]),
+                                   static_cast<float>((1.0 - t) * a[2] + t * b[2])}));
+            } else {
+                normals_.push_back({});
+                fallbacks_.push_back(static_cast<std::uint32_t>(id));
+            }
+        }
         return static_cast<std::uint32_t>(id);
+    }
+
+    // Central differences of the grid values at node (I, J, K), towards decreasing F (the
+    // common factor 1/(2·step) left out); false when a neighbour is off the grid or not finite.
+    bool nodeGradient(std::size_t I, std::size_t J, std::size_t K,
+                      std::array<double, 3>& gradient) const {
+        if (I == 0 || J == 0 || K == 0 || I + 1 >= side_ || J + 1 >= side_ || K + 1 >= side_) {
+            return false;
+        }
+        const std::size_t n = J * side_ + K;
+        const std::vector<double>& here = values_[I % kPlanes];
+        gradient = {values_[(I - 1) % kPlanes][n] - values_[(I + 1) % kPlanes][n],
+                    here[n - side_] - here[n + side_], here[n - 1] - here[n + 1]};
+        return std::isfinite(gradient[0]) && std::isfinite(gradient[1]) &&
+               std::isfinite(gradient[2]);
     }
 
     static float interpolate(float a, float b, double t) {
@@ -226,8 +278,8 @@ private:
     }
 
     unsigned caseIndex(std::size_t j, std::size_t k) const {
-        const auto& a = inside_[0];
-        const auto& b = inside_[1];
+        const auto& a = inside_[slab_ % kPlanes];
+        const auto& b = inside_[(slab_ + 1) % kPlanes];
         const std::size_t n = j * side_ + k;
         const std::size_t up = n + side_;
         return static_cast<unsigned>(a[n] | (b[n] << 1) | (b[up] << 2) | (a[up] << 3) |
@@ -292,6 +344,7 @@ private:
     FieldEvaluator3D field_;
     std::size_t limit_;
     bool tetrahedra_;
+    bool gradients_;
     bool hasTable_;  // an expression compiled against a variable table
     bool cutOff_ = false;
     std::size_t cells_ = 0;
@@ -301,13 +354,16 @@ private:
     std::vector<double> ys_;
     std::vector<double> zs_;
     // [0] the plane at the slab's low x, [1] at its high x.
-    std::array<std::vector<double>, 2> values_;
-    std::array<std::vector<std::uint8_t>, 2> inside_;
+    std::size_t slab_ = 0;
+    std::array<std::vector<double>, kPlanes> values_;
+    std::array<std::vector<std::uint8_t>, kPlanes> inside_;
     // Vertex ids by lane (laneOf the direction) and lower end node: [0] edges across the slab,
     // [1] edges in the low plane, [2] edges in the high plane; -1 when not yet computed.
     std::array<std::vector<std::int32_t>, 3> cache_;
     std::array<std::vector<std::size_t>, 3> touched_;
     std::vector<Float3> unique_;
+    std::vector<Float3> normals_;  // per unique vertex, when gradients are asked for
+    std::vector<std::uint32_t> fallbacks_;
     std::vector<std::uint32_t> output_;
 };
 
@@ -361,7 +417,7 @@ struct SharedExtraction {
 
 SharedExtraction extractShared(const EvaluationLimits3D& limits, const EvaluationData3D& data,
                                std::size_t vertexLimit, bool withGradients) {
-    Extractor extractor(limits, data, vertexLimit);
+    Extractor extractor(limits, data, vertexLimit, withGradients);
     extractor.run();
     SharedExtraction shared;
     shared.statistics.cells = extractor.cells();
@@ -370,8 +426,21 @@ SharedExtraction extractShared(const EvaluationLimits3D& limits, const Evaluatio
     shared.vertices = extractor.takeUniqueVertices();
     shared.corners = extractor.takeOutput();
     if (withGradients && !shared.vertices.empty()) {
-        // One gradient per grid-edge crossing; shared vertices have the same position bits.
-        shared.normals = gradientNormals(extractor.field(), shared.vertices);
+        // One gradient per grid-edge crossing, from the grid values; the field's own six-point
+        // gradient only where the grid has no finite neighbour.
+        shared.normals = extractor.takeNormals();
+        const std::vector<std::uint32_t>& fallbacks = extractor.fallbacks();
+        if (!fallbacks.empty()) {
+            std::vector<Float3> points;
+            points.reserve(fallbacks.size());
+            for (const std::uint32_t id : fallbacks) {
+                points.push_back(shared.vertices[id]);
+            }
+            const std::vector<Float3> normals = gradientNormals(extractor.field(), points);
+            for (std::size_t n = 0; n < fallbacks.size(); ++n) {
+                shared.normals[fallbacks[n]] = normals[n];
+            }
+        }
         shared.statistics.gradientEvaluations =
             extractor.field().evaluations() - shared.statistics.gridEvaluations;
     }
@@ -401,11 +470,11 @@ Mesh3D meshFromExtraction(const SharedExtraction& shared, bool smooth) {
             const Float3& q = p[corners[t + m]];
             const Float3 normal = smooth ? shared.normals[corners[t + m]] : flat;
             mesh.vertices.push_back({q.x, q.y, q.z, normal.x, normal.y, normal.z});
-            mesh.indices.push_back(static_cast<std::uint16_t>(t + m));
+            mesh.indices.push_back(static_cast<std::uint32_t>(t + m));
         }
-        const auto ia = static_cast<std::uint16_t>(t);
-        const auto ib = static_cast<std::uint16_t>(t + 1);
-        const auto ic = static_cast<std::uint16_t>(t + 2);
+        const auto ia = static_cast<std::uint32_t>(t);
+        const auto ib = static_cast<std::uint32_t>(t + 1);
+        const auto ic = static_cast<std::uint32_t>(t + 2);
         mesh.lineIndices.insert(mesh.lineIndices.end(), {ia, ib, ib, ic, ic, ia});
     }
     return mesh;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 #include "graph3d/FastInverseSquareRoot.h"
 #include "graph3d/FieldEvaluator3D.h"
@@ -12,11 +14,9 @@ namespace plotwise {
 
 namespace {
 
-constexpr std::size_t kIndexableVertices = 65536;
-
 // Offsets within a box's 36 vertices of its 12 wireframe segments: the bottom outline, the four
 // vertical edges, the top outline.
-constexpr std::array<std::uint16_t, 24> kBoxLines = {
+constexpr std::array<std::uint32_t, 24> kBoxLines = {
     0, 1, 1, 2, 2, 5, 5, 0, 6, 7, 8, 11, 18, 19, 20, 23, 30, 31, 31, 32, 32, 35, 35, 30,
 };
 
@@ -40,7 +40,7 @@ void appendBox(Mesh3D& mesh, const InequalitySolidBuilder::Column& column, float
         {{{x - h, y - h, zb}, {x - h, y - h, zt}, {x - h, y + h, zt}, {x - h, y + h, zb}}},
         {{{x + h, y + h, zt}, {x + h, y - h, zt}, {x - h, y - h, zt}, {x - h, y + h, zt}}},
     }};
-    const auto base = static_cast<std::uint16_t>(mesh.vertices.size());
+    const auto base = static_cast<std::uint32_t>(mesh.vertices.size());
     for (const auto& face : faces) {
         const std::array<std::array<Float3, 3>, 2> triangles = {{
             {face[0], face[1], face[2]},
@@ -53,11 +53,11 @@ void appendBox(Mesh3D& mesh, const InequalitySolidBuilder::Column& column, float
             }
         }
     }
-    for (std::uint16_t i = 0; i < 36; ++i) {
-        mesh.indices.push_back(static_cast<std::uint16_t>(base + i));
+    for (std::uint32_t i = 0; i < 36; ++i) {
+        mesh.indices.push_back(base + i);
     }
-    for (const std::uint16_t offset : kBoxLines) {
-        mesh.lineIndices.push_back(static_cast<std::uint16_t>(base + offset));
+    for (const std::uint32_t offset : kBoxLines) {
+        mesh.lineIndices.push_back(base + offset);
     }
 }
 
@@ -142,9 +142,10 @@ Mesh3D InequalitySolidBuilder::build(const EvaluationLimits3D& limits, const Eva
     const std::vector<Column> columns = mergeColumns(points, limits.step);
     const float h = limits.step * 0.5f;
     const std::size_t capacity = capacities.inequalityVertices;
-    // Before each box: stop when the count plus 36 would reach the capacity. 16-bit indices
+    // Before each box: stop when the count plus 36 would reach the capacity. 32-bit indices
     // bound any capacity a caller passes.
-    const std::size_t fitting = std::min(capacity, kIndexableVertices);
+    const std::size_t fitting =
+        std::min<std::size_t>(capacity, std::numeric_limits<std::uint32_t>::max());
     const std::size_t boxes = std::min(columns.size(), fitting >= 36 ? (fitting - 1) / 36 : 0);
     if (boxes < columns.size()) {
         stats.cutOff = true;

@@ -215,17 +215,17 @@ PrintableMesh PrintableMesh::fromMesh(const Mesh3D& mesh, EquationType type) {
 PrintableMesh PrintableMesh::fromSurface(const Mesh3D& mesh) {
     PrintableMesh result;
     const auto& v = mesh.vertices;
-    std::vector<std::array<std::uint16_t, 3>> kept;
+    std::vector<std::array<std::uint32_t, 3>> kept;
     float largest = 0.0f;
     for (std::size_t i = 0; i + 2 < mesh.indices.size(); i += 3) {
-        const std::array<std::uint16_t, 3> t = {mesh.indices[i], mesh.indices[i + 1],
+        const std::array<std::uint32_t, 3> t = {mesh.indices[i], mesh.indices[i + 1],
                                                 mesh.indices[i + 2]};
         if (t[0] >= v.size() || t[1] >= v.size() || t[2] >= v.size() || !isFinite(v[t[0]]) ||
             !isFinite(v[t[1]]) || !isFinite(v[t[2]])) {
             continue;
         }
         kept.push_back(t);
-        for (const std::uint16_t index : t) {
+        for (const std::uint32_t index : t) {
             largest = std::max(
                 {largest, std::fabs(v[index].x), std::fabs(v[index].y), std::fabs(v[index].z)});
         }

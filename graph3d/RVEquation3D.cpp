@@ -26,8 +26,9 @@ void RVEquation3D::setExpression(std::unique_ptr<RVOperationTree> tree) {
 }
 
 bool RVEquation3D::evaluateWithLimits(const EvaluationLimits3D& limits, DeviceClass device,
-                                      bool fasterLessAccurate3DAlgorithm) {
-    return mesh_.evaluateWithLimits(limits, visible(), device, fasterLessAccurate3DAlgorithm);
+                                      bool fasterLessAccurate3DAlgorithm, IndexWidth indexWidth) {
+    return mesh_.evaluateWithLimits(limits, visible(), device, fasterLessAccurate3DAlgorithm,
+                                    indexWidth);
 }
 
 int RVEquation3D::compareAlpha(const RVEquation3D& other) const {

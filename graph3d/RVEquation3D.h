@@ -27,9 +27,11 @@ public:
 
     // Rebuilds the mesh unless every field of `limits` is within 0.01 of the last evaluation's;
     // a hidden equation is left as it is. `fasterLessAccurate3DAlgorithm` is the "Faster
-    // Implicits" setting, read for this evaluation. Returns whether it rebuilt.
+    // Implicits" setting, read for this evaluation; `indexWidth` what the renderer can draw.
+    // Returns whether it rebuilt.
     bool evaluateWithLimits(const EvaluationLimits3D& limits, DeviceClass device,
-                            bool fasterLessAccurate3DAlgorithm);
+                            bool fasterLessAccurate3DAlgorithm,
+                            IndexWidth indexWidth = IndexWidth::Bits16);
     void evaluateVBOWithLimits(const EvaluationLimits3D& limits, DeviceClass device) {
         mesh_.evaluateVBOWithLimits(limits, device);
     }

@@ -20,6 +20,26 @@ GLuint uploaded(QOpenGLFunctions& gl, GLenum target, const std::vector<T>& data)
     return name;
 }
 
+// Uploads indices at the width the context draws. Narrowed indices all fit: with 16-bit
+// indices the capacities keep meshes below 65536 vertices (false, nothing uploaded, otherwise).
+bool uploadIndices(QOpenGLFunctions& gl, IndexWidth width, const std::vector<std::uint32_t>& data,
+                   GLuint& name) {
+    if (width == IndexWidth::Bits32) {
+        name = uploaded(gl, GL_ELEMENT_ARRAY_BUFFER, data);
+        return true;
+    }
+    std::vector<std::uint16_t> narrow;
+    narrow.reserve(data.size());
+    for (const std::uint32_t index : data) {
+        if (index > 0xFFFF) {
+            return false;
+        }
+        narrow.push_back(static_cast<std::uint16_t>(index));
+    }
+    name = uploaded(gl, GL_ELEMENT_ARRAY_BUFFER, narrow);
+    return true;
+}
+
 // Implicit and inequality meshes list each triangle's own three vertices in order.
 bool trianglesShareNoVertices(const Mesh3D& mesh) {
     if (mesh.indices.size() != mesh.vertices.size() || mesh.vertices.size() % 3 != 0) {
@@ -46,7 +66,19 @@ std::shared_ptr<MeshBufferStore3D> MeshBufferStore3D::forCurrentContext() {
     return store;
 }
 
-MeshBufferStore3D::MeshBufferStore3D() {
+IndexWidth MeshBufferStore3D::indexWidthOf(const QOpenGLContext* context) {
+    if (context == nullptr) {
+        return IndexWidth::Bits16;
+    }
+    if (!context->isOpenGLES() || context->format().majorVersion() >= 3 ||
+        context->hasExtension(QByteArrayLiteral("GL_OES_element_index_uint"))) {
+        return IndexWidth::Bits32;
+    }
+    return IndexWidth::Bits16;
+}
+
+MeshBufferStore3D::MeshBufferStore3D()
+    : indexWidth_(indexWidthOf(QOpenGLContext::currentContext())) {
     initializeOpenGLFunctions();
 }
 
@@ -63,13 +95,15 @@ const MeshBuffers3D* MeshBufferStore3D::buffersFor(RVEquation3D& equation) {
             return nullptr;
         }
         MeshBuffers3D buffers;
+        buffers.indexType = indexWidth_ == IndexWidth::Bits32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+        if ((!mesh.indices.empty() &&
+             !uploadIndices(*this, indexWidth_, mesh.indices, buffers.indexBuffer)) ||
+            (!mesh.lineIndices.empty() &&
+             !uploadIndices(*this, indexWidth_, mesh.lineIndices, buffers.lineIndexBuffer))) {
+            deleteBuffers(buffers);
+            return nullptr;
+        }
         buffers.vertexBuffer = uploaded(*this, GL_ARRAY_BUFFER, mesh.vertices);
-        if (!mesh.indices.empty()) {
-            buffers.indexBuffer = uploaded(*this, GL_ELEMENT_ARRAY_BUFFER, mesh.indices);
-        }
-        if (!mesh.lineIndices.empty()) {
-            buffers.lineIndexBuffer = uploaded(*this, GL_ELEMENT_ARRAY_BUFFER, mesh.lineIndices);
-        }
         if (trianglesShareNoVertices(mesh)) {
             std::vector<float> lit;
             lit.reserve(mesh.vertices.size() * 3);

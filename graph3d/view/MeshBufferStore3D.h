@@ -5,6 +5,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "graph3d/MeshCapacities3D.h"
+
+class QOpenGLContext;
+
 namespace plotwise {
 
 class RVEquation3D;
@@ -19,6 +23,8 @@ struct MeshBuffers3D {
     GLuint litPositionBuffer = 0;
     GLsizei indexCount = 0;
     GLsizei lineIndexCount = 0;
+    // GL_UNSIGNED_INT, or GL_UNSIGNED_SHORT where only 16-bit indices exist.
+    GLenum indexType = GL_UNSIGNED_SHORT;
 };
 
 // The uploaded meshes of every 3D view whose context is in one share group, so a mirror draws
@@ -27,6 +33,8 @@ class MeshBufferStore3D : protected QOpenGLFunctions {
 public:
     // The store of the current context's share group, made on first use.
     static std::shared_ptr<MeshBufferStore3D> forCurrentContext();
+    // 32-bit indices on desktop OpenGL, OpenGL ES 3, and ES 2 with OES_element_index_uint.
+    static IndexWidth indexWidthOf(const QOpenGLContext* context);
 
     MeshBufferStore3D();
     MeshBufferStore3D(const MeshBufferStore3D&) = delete;
@@ -46,6 +54,7 @@ private:
     void deleteBuffers(MeshBuffers3D& buffers);
 
     std::unordered_map<const RVEquation3D*, MeshBuffers3D> buffers_;
+    IndexWidth indexWidth_ = IndexWidth::Bits16;
     int uploads_ = 0;
 };
 

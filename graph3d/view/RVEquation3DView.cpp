@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "graph2d/view/RVEquationViewDelegate.h"
+#include "graph3d/view/MeshBufferStore3D.h"
 
 namespace plotwise {
 
@@ -44,7 +45,11 @@ std::vector<TouchGesture3D::Finger> fingers(const QList<QEventPoint>& points, bo
 
 }  // namespace
 
-RVEquation3DView::RVEquation3DView(QWidget* parent) : QOpenGLWidget(parent) {
+RVEquation3DView::RVEquation3DView(QWidget* parent)
+    : QOpenGLWidget(parent),
+      indexWidth_(QOpenGLContext::openGLModuleType() == QOpenGLContext::LibGL
+                      ? IndexWidth::Bits32
+                      : IndexWidth::Bits16) {
     setAttribute(Qt::WA_AcceptTouchEvents);
     setFocusPolicy(Qt::StrongFocus);
     boxTimer_.setInterval(kBoxHideMilliseconds);
@@ -136,7 +141,7 @@ void RVEquation3DView::evaluateRows(int first, int last) {
     for (int row = std::max(first, 0); row <= last; ++row) {
         if (RVEquation3D* equation = model_->equationAt(row)) {
             equation->evaluateWithLimits(state_.limitsForType(equation->type(), deviceClass_),
-                                         deviceClass_, faster);
+                                         deviceClass_, faster, indexWidth_);
         }
     }
 }
@@ -161,7 +166,7 @@ void RVEquation3DView::evaluateAllFunctions() {
     const bool faster = fasterImplicits_();
     for (RVEquation3D* equation : all) {
         equation->evaluateWithLimits(state_.limitsForType(equation->type(), deviceClass_),
-                                     deviceClass_, faster);
+                                     deviceClass_, faster, indexWidth_);
     }
     // Input that queued up meanwhile reaches a disabled screen and is dropped.
     QCoreApplication::processEvents();
@@ -203,8 +208,12 @@ void RVEquation3DView::initializeGL() {
         emit renderingFailed(renderer_.errorString());
         return;
     }
-    // The uploads of the last context went with it, and they had freed the client meshes.
-    if (contextsMade_++ > 0 && model_) {
+    // The uploads of the last context went with it, and they had freed the client meshes; a
+    // mesh made for another index width is rebuilt too.
+    const IndexWidth width = MeshBufferStore3D::indexWidthOf(context());
+    const bool widthChanged = width != indexWidth_;
+    indexWidth_ = width;
+    if ((contextsMade_++ > 0 || widthChanged) && model_) {
         for (RVEquation3D* equation : model_->all()) {
             equation->spoilCache();
         }

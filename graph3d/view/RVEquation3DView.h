@@ -96,6 +96,8 @@ private:
     QPointer<EquationModel3D> model_;
     RVEquationViewDelegate* delegate_ = nullptr;
     DeviceClass deviceClass_ = DeviceClass::Phone;
+    // What the renderer draws: assumed from the OpenGL library until a context tells.
+    IndexWidth indexWidth_ = IndexWidth::Bits16;
     std::function<bool()> showRotationBox_ = [] { return true; };
     std::function<bool()> fasterImplicits_ = [] { return true; };
     QTimer boxTimer_;

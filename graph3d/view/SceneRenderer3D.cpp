@@ -339,7 +339,7 @@ void SceneRenderer3D::drawEquations(const std::vector<RVEquation3D*>& equations,
             if (buffers->lineIndexBuffer != 0) {
                 glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->lineIndexBuffer);
                 glDrawElements(mode == SceneState3D::Wireframe ? GL_LINES : GL_POINTS,
-                               buffers->lineIndexCount, GL_UNSIGNED_SHORT, nullptr);
+                               buffers->lineIndexCount, buffers->indexType, nullptr);
             }
         } else if (buffers->indexBuffer != 0) {
             QOpenGLShaderProgram& program = programs_->lit;
@@ -371,7 +371,7 @@ void SceneRenderer3D::drawEquations(const std::vector<RVEquation3D*>& equations,
                 glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
             }
             glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->indexBuffer);
-            glDrawElements(GL_TRIANGLES, buffers->indexCount, GL_UNSIGNED_SHORT, nullptr);
+            glDrawElements(GL_TRIANGLES, buffers->indexCount, buffers->indexType, nullptr);
             glDisable(GL_BLEND);
             glDisableVertexAttribArray(kNormal);
             glDisableVertexAttribArray(kLitPosition);

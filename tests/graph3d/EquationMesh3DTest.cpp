@@ -97,10 +97,10 @@ TEST_P(EquationMesh, EveryKindBuildsItsMesh) {
             << text;
         EXPECT_GT(e.mesh.dataIndexCount(), 0u) << text;
         EXPECT_EQ(e.mesh.dataIndexCount() % 3, 0u);
-        for (const std::uint16_t index : e.mesh.mesh().indices) {
+        for (const std::uint32_t index : e.mesh.mesh().indices) {
             ASSERT_LT(index, e.mesh.dataObjectCount());
         }
-        for (const std::uint16_t index : e.mesh.mesh().lineIndices) {
+        for (const std::uint32_t index : e.mesh.mesh().lineIndices) {
             ASSERT_LT(index, e.mesh.dataObjectCount());
         }
         const Mesh3D taken = e.mesh.takeMesh();

@@ -122,20 +122,20 @@ TEST_P(ExplicitSurface, OneMissingCornerLeavesOneTriangleTwoDropTheCell) {
     ASSERT_EQ(mesh.horizontalSteps, 3);
     ASSERT_EQ(mesh.verticalSteps, 3);
     ASSERT_EQ(mesh.indices.size(), 24u);
-    EXPECT_EQ(std::vector<std::uint16_t>(mesh.indices.begin(), mesh.indices.begin() + 6),
-              (std::vector<std::uint16_t>{3, 1, 4, 3, 4, 3}));
-    EXPECT_EQ(std::vector<std::uint16_t>(mesh.lineIndices.begin(), mesh.lineIndices.begin() + 8),
-              (std::vector<std::uint16_t>{3, 1, 1, 4, 4, 3, 3, 3}));
+    EXPECT_EQ(std::vector<std::uint32_t>(mesh.indices.begin(), mesh.indices.begin() + 6),
+              (std::vector<std::uint32_t>{3, 1, 4, 3, 4, 3}));
+    EXPECT_EQ(std::vector<std::uint32_t>(mesh.lineIndices.begin(), mesh.lineIndices.begin() + 8),
+              (std::vector<std::uint32_t>{3, 1, 1, 4, 4, 3, 3, 3}));
     // The second cell (A 1, B 2, C 5, D 4) is whole.
-    EXPECT_EQ(std::vector<std::uint16_t>(mesh.indices.begin() + 6, mesh.indices.begin() + 12),
-              (std::vector<std::uint16_t>{1, 2, 5, 1, 5, 4}));
+    EXPECT_EQ(std::vector<std::uint32_t>(mesh.indices.begin() + 6, mesh.indices.begin() + 12),
+              (std::vector<std::uint32_t>{1, 2, 5, 1, 5, 4}));
 
     // Undefined where x < 0.5, points 0, 1, 2: cells 0 (0, 1, 4, 3) and 1 (1, 2, 5, 4) have two
     // bad corners each and are dropped; cells 3 and 4 are whole.
     auto two = equation("z=√(x-0.5)");
     const Mesh3D dropped =
         ExplicitSurfaceBuilder::build(EquationType::ExplicitZ, limits, two.data, capacities());
-    EXPECT_EQ(dropped.indices, (std::vector<std::uint16_t>{3, 4, 7, 3, 7, 6, 4, 5, 8, 4, 8, 7}));
+    EXPECT_EQ(dropped.indices, (std::vector<std::uint32_t>{3, 4, 7, 3, 7, 6, 4, 5, 8, 4, 8, 7}));
 }
 
 TEST_P(ExplicitSurface, NormalsOfAPlaneAreItsUnitNormal) {

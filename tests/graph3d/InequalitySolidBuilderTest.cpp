@@ -58,8 +58,8 @@ TEST_P(InequalitySolid, BallOfEightCellsMergesIntoFourColumns) {
         EXPECT_NEAR(normal(6 * face).x, -1.0f, 0.003f);
     }
     // Wireframe of the first box: bottom outline first.
-    EXPECT_EQ(std::vector<std::uint16_t>(mesh.lineIndices.begin(), mesh.lineIndices.begin() + 8),
-              (std::vector<std::uint16_t>{0, 1, 1, 2, 2, 5, 5, 0}));
+    EXPECT_EQ(std::vector<std::uint32_t>(mesh.lineIndices.begin(), mesh.lineIndices.begin() + 8),
+              (std::vector<std::uint32_t>{0, 1, 1, 2, 2, 5, 5, 0}));
     EXPECT_EQ(mesh.lineIndices[24], 36);  // the second box starts at vertex 36
 }
 

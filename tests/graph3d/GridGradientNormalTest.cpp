@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <tuple>
+
+#include "Graph3DTestSupport.h"
+#include "graph3d/ImplicitSurfaceBuilder.h"
+
+namespace plotwise {
+namespace {
+
+using test::equation;
+
+double degreesBetween(const Float3& a, const Float3& b) {
+    const double dot = static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y +
+                       static_cast<double>(a.z) * b.z;
+    const double la = std::sqrt(static_cast<double>(Float3::dot(a, a)));
+    const double lb = std::sqrt(static_cast<double>(Float3::dot(b, b)));
+    return std::acos(std::clamp(dot / (la * lb), -1.0, 1.0)) * 180.0 / std::numbers::pi;
+}
+
+struct NormalCase {
+    const char* text;
+    EvaluationLimits3D limits;
+    // The exact direction of decreasing F at a point of the surface.
+    Float3 (*exact)(const Float3& p);
+    // Whether the surface meets the box's faces, where grid neighbours are missing.
+    bool meetsTheBox;
+};
+
+const NormalCase kCases[] = {
+    {"x^2+y^2+z^2-4", EvaluationLimits3D::forScale(1, 16),
+     [](const Float3& p) {
+         return Float3{-p.x, -p.y, -p.z};
+     },
+     false},
+    {"x^2+y^2+z^2-4", EvaluationLimits3D::forScale(1, 64),
+     [](const Float3& p) {
+         return Float3{-p.x, -p.y, -p.z};
+     },
+     false},
+    // Right minus left: 4 − (x²+y²+z²) falls outwards.
+    {"x^2+y^2+z^2=4", EvaluationLimits3D::forScale(1, 24),
+     [](const Float3& p) {
+         return Float3{p.x, p.y, p.z};
+     },
+     false},
+    {"x+2y-z-0.3", EvaluationLimits3D::forScale(1, 16),
+     [](const Float3&) {
+         return Float3{-1, -2, 1};
+     },
+     true},
+};
+
+// Normals from the grid values (central differences along the edge) are within 2 degrees of the
+// exact gradient; only vertices next to the box's faces evaluate the field again.
+TEST(GridGradientNormals, FollowTheExactGradientAndEvaluateOnlyAtTheBox) {
+    for (const bool tetrahedra : {false, true}) {
+        for (const NormalCase& c : kCases) {
+            SCOPED_TRACE(std::string(c.text) + (tetrahedra ? " tetrahedra" : " cubes"));
+            auto e = equation(c.text, tetrahedra);
+            const auto extraction =
+                ImplicitSurfaceBuilder::extract(c.limits, e.data, 1u << 24, true);
+            ASSERT_FALSE(extraction.positions.empty());
+            ASSERT_EQ(extraction.normals.size(), extraction.positions.size());
+            double worst = 0;
+            for (std::size_t v = 0; v < extraction.positions.size(); ++v) {
+                const Float3& n = extraction.normals[v];
+                EXPECT_NEAR(std::sqrt(Float3::dot(n, n)), 1.0, 0.003);
+                worst = std::max(worst, degreesBetween(n, c.exact(extraction.positions[v])));
+            }
+            EXPECT_LT(worst, 2.0);
+            const auto& statistics = extraction.statistics;
+            if (c.meetsTheBox) {
+                EXPECT_GT(statistics.gradientEvaluations, 0u);
+                EXPECT_LT(statistics.gradientEvaluations, extraction.positions.size());
+                EXPECT_EQ(statistics.gradientEvaluations % 6, 0u);
+            } else {
+                EXPECT_EQ(statistics.gradientEvaluations, 0u);
+            }
+        }
+    }
+}
+
+// Where a grid neighbour is not finite, the field's own six-point gradient stands in: the
+// normals of a surface beside a region of NaN match ImplicitSurfaceBuilder::gradientNormal.
+TEST(GridGradientNormals, NonFiniteNeighboursFallBackToTheFieldsGradient) {
+    auto e = equation("z-1-(x-0.43)^0.5⋅0", false);
+    const EvaluationLimits3D limits = EvaluationLimits3D::forScale(1, 16);
+    const auto extraction = ImplicitSurfaceBuilder::extract(limits, e.data, 1u << 24, true);
+    ASSERT_FALSE(extraction.positions.empty());
+    FieldEvaluator3D field(e.data, FieldEvaluator3D::Reading::Field);
+    int fallbacks = 0;
+    for (std::size_t v = 0; v < extraction.positions.size(); ++v) {
+        const Float3& p = extraction.positions[v];
+        const Float3 expected = ImplicitSurfaceBuilder::gradientNormal(field, p);
+        const Float3& n = extraction.normals[v];
+        if (std::isnan(expected.x) || std::isnan(n.x)) {
+            EXPECT_EQ(std::isnan(expected.x), std::isnan(n.x));
+            continue;
+        }
+        // Away from the NaN half the grid gives (0, 0, -1) too.
+        EXPECT_LT(degreesBetween(n, expected), 2.0);
+        EXPECT_LT(degreesBetween(n, Float3{0, 0, -1}), 2.0);
+        fallbacks += p.x < 1.5f ? 1 : 0;
+    }
+    EXPECT_GT(fallbacks, 0);
+    EXPECT_GT(extraction.statistics.gradientEvaluations, 0u);
+}
+
+}  // namespace
+}  // namespace plotwise
