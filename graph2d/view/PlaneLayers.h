@@ -16,8 +16,9 @@ namespace plotwise {
 class PlanePainter;
 class RVEquation2D;
 
-// Each visible equation's drawing kept as a transparent image of the plane's size, so that a
-// frame composes images instead of filling thousands of region pieces again. A layer is rebuilt
+// An equation's drawing kept as a transparent image of the plane's size, so that a frame
+// composes images instead of filling thousands of region pieces again (the painter keeps
+// regions, and while moving long curves, in layers). A layer is rebuilt
 // only when its equation resamples or its colour, the line width, the background or the plane's
 // size changes, and, in a still frame, when the window moved. While a pan or pinch is in progress
 // the layers of before it are translated and scaled to the window shown.
@@ -28,6 +29,8 @@ class RVEquation2D;
 class PlaneLayers {
 public:
     static constexpr std::size_t defaultMaximumBytes = std::size_t{64} << 20;
+    // Below this many segments a curve strokes faster than a plane-sized layer composes.
+    static constexpr std::uint32_t curveObjectsForALayer = 4000;
 
     explicit PlaneLayers(std::size_t maximumBytes = defaultMaximumBytes)
         : maximumBytes_(maximumBytes) {}

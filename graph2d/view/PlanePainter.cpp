@@ -196,11 +196,14 @@ void PlanePainter::paint(QPainter& painter, const Frame& frame,
     // A vector file gets every equation as paths and polygons, never as a layer's pixels. A
     // still frame strokes its curves afresh: a curve's antialiased edge composed from a layer
     // may differ from the stroked one by a unit of rounding, while a region's aliased fill
-    // composes exactly. Curves come from their layers while moving.
+    // composes exactly. While moving, a curve long enough to cost more than composing a layer
+    // comes from its layer; shorter ones are stroked, aliased.
     PlaneLayers* layers = isVector(painter) ? nullptr : frame.layers;
     const auto drawEquation = [&](const RVEquation2D& equation) {
         const bool layered =
-            layers != nullptr && (frame.moving || equation.type() == EquationType::Inequality);
+            layers != nullptr &&
+            (equation.type() == EquationType::Inequality ||
+             (frame.moving && equation.dataObjectCount() >= PlaneLayers::curveObjectsForALayer));
         if (!layered || !layers->draw(painter, viewport, frame.moving, equation, *this)) {
             paintEquation(painter, viewport, equation, frame.moving);
         }
