@@ -88,10 +88,11 @@ bool PlaneLayers::draw(QPainter& painter, const Viewport2D& shown, bool moving,
     return true;
 }
 
-void PlaneLayers::retain(const std::vector<RVEquation2D*>& equations) {
-    std::erase_if(layers_, [&equations](const auto& entry) {
+void PlaneLayers::retain(const std::vector<RVEquation2D*>& equations, bool keepCurves) {
+    std::erase_if(layers_, [&equations, keepCurves](const auto& entry) {
         const auto kept = std::find(equations.begin(), equations.end(), entry.first);
-        return kept == equations.end() || !(*kept)->visible() || (*kept)->data() == nullptr;
+        return kept == equations.end() || !(*kept)->visible() || (*kept)->data() == nullptr ||
+               (!keepCurves && (*kept)->type() != EquationType::Inequality);
     });
 }
 

@@ -25,7 +25,8 @@ class RVEquation2D;
 //
 // Memory: one image of the plane's device pixels per layer, at most `maximumBytes` in all
 // (64 MiB, eight full-HD layers, unless set): an equation past the bound is drawn directly.
-// Layers of equations that leave the plane or hide are dropped at the next frame.
+// Layers of equations that leave the plane or hide are dropped at the next frame, the curves'
+// at the next still frame.
 class PlaneLayers {
 public:
     static constexpr std::size_t defaultMaximumBytes = std::size_t{64} << 20;
@@ -39,8 +40,9 @@ public:
     // stale. False when the memory bound leaves no room for it: the caller draws directly.
     bool draw(QPainter& painter, const Viewport2D& shown, bool moving, const RVEquation2D& equation,
               const PlanePainter& planePainter);
-    // Drops the layers of equations not among `equations` (or hidden).
-    void retain(const std::vector<RVEquation2D*>& equations);
+    // Drops the layers of equations not among `equations` (or hidden), and without
+    // `keepCurves` those of curves: a move's curve layers are stale once it resamples.
+    void retain(const std::vector<RVEquation2D*>& equations, bool keepCurves);
     void clear() { layers_.clear(); }
 
     // How many layers were built so far, and how many are held.

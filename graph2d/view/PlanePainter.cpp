@@ -222,7 +222,7 @@ void PlanePainter::paint(QPainter& painter, const Frame& frame,
         }
     }
     if (layers != nullptr) {
-        layers->retain(equations);
+        layers->retain(equations, frame.moving);
     }
 
     painter.setRenderHint(QPainter::Antialiasing, true);

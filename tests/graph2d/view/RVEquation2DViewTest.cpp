@@ -366,6 +366,11 @@ TEST_F(RVEquation2DViewTest, LayersKeepFramesExactAndRebuildOnlyWhatChanged) {
     frame(view);
     EXPECT_EQ(rebuilt(), 1u) << "a recolour while moving";
     EXPECT_EQ(layers.layerCount(), 3u);
+    view.resampleAfterMove();
+    plain.panBy(QPointF(35, 13));
+    plain.resampleAfterMove();
+    EXPECT_EQ(frame(view), frame(plain)) << "the still frame after the resample";
+    EXPECT_EQ(layers.layerCount(), 2u) << "a still frame keeps the regions' layers only";
 }
 
 // The layers of a moving frame are the still frame's, moved with the plane.
