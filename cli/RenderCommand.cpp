@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QColor>
-#include <QImage>
 #include <QPainter>
 #include <QVariantMap>
 
@@ -23,6 +22,7 @@
 #include "engine/VariableTable.h"
 #include "equations/ColorText.h"
 #include "graph2d/RVEquation2D.h"
+#include "graph2d/view/PlaneFileWriter.h"
 #include "graph2d/view/PlanePainter.h"
 #include "graph2d/view/RVEquation2DView.h"
 
@@ -46,6 +46,8 @@ struct RenderOptions {
     bool thick = false;
     bool json = false;
     std::vector<ChosenColor> colors;
+    // From --format, else from the output's extension.
+    PlaneFileFormat format = PlaneFileFormat::Png;
 };
 
 std::optional<int> parseSide(std::string_view text) {
@@ -91,6 +93,7 @@ std::optional<int> readOptions(Arguments arguments, RenderOptions& options, std:
                                std::ostream& err) {
     CommandLine line("render");
     std::string size;
+    std::string format;
     std::vector<std::string> colors;
     std::vector<std::string> center;
     std::vector<RatioGiven> ratios;
@@ -108,6 +111,7 @@ std::optional<int> readOptions(Arguments arguments, RenderOptions& options, std:
     line.flag("--thick", options.thick);
     line.option("-o,--output", options.output, "a file name");
     line.option("--size", size, "WxH, whole pixels from 1 to 16384");
+    line.option("--format", format, "png, svg or pdf");
     line.repeated("--color", colors, "RRGGBB or RRGGBBAA in hexadecimal");
     line.values("--center", center, 2, "X Y, two finite numbers");
     const std::string ratioUsage = "R or RX RY: finite points per unit from 1e-07 to 1e+07";
@@ -146,6 +150,15 @@ std::optional<int> readOptions(Arguments arguments, RenderOptions& options, std:
             return word == "-o" || word.starts_with("--output");
         });
         return usageError(err, (typed != arguments.rend() ? *typed : "-o") + " needs a file name");
+    }
+    if (line.app().count("--format") > 0) {
+        const auto named = PlaneFileWriter::formatNamed(QString::fromStdString(format));
+        if (!named) {
+            return usageError(err, "--format needs png, svg or pdf");
+        }
+        options.format = *named;
+    } else {
+        options.format = PlaneFileWriter::formatForFileName(QString::fromStdString(options.output));
     }
     if (line.app().count("--size") > 0 && !parseSize(size, options)) {
         return usageError(err, "--size needs WxH, whole pixels from 1 to 16384");
@@ -253,12 +266,6 @@ int runRender(Arguments arguments, std::ostream& out, std::ostream& err) {
         return outputFailure(out, err, options.json, "rendering needs a widget application");
     }
 
-    QImage image(options.width, options.height, QImage::Format_RGB32);
-    if (image.isNull()) {
-        return outputFailure(out, err, options.json, "not enough memory for the image");
-    }
-    image.setDevicePixelRatio(1.0);
-
     // The window the options give, sampled as the view samples (with its default device class)
     // and painted as the view paints.
     PlanePainter::Frame frame;
@@ -273,14 +280,12 @@ int runRender(Arguments arguments, std::ostream& out, std::ostream& err) {
     PlanePainter planePainter;
     planePainter.setUseDarkBackground(options.dark);
     planePainter.setUseThickLines(options.thick);
-    {
-        QPainter painter(&image);
-        planePainter.paint(painter, frame, plane);
-    }
-
-    if (const auto error = writePng(image, QString::fromStdString(options.output))) {
+    const auto draw = [&](QPainter& painter) { planePainter.paint(painter, frame, plane); };
+    if (const auto error =
+            PlaneFileWriter::write(QString::fromStdString(options.output), options.format,
+                                   QSize(options.width, options.height), draw)) {
         return outputFailure(out, err, options.json,
-                             "cannot write " + options.output + ": " + *error);
+                             "cannot write " + options.output + ": " + error->toStdString());
     }
     if (options.json) {
         printJson(out, options, plane);

@@ -13,6 +13,9 @@
 #include "engine/VariableTable.h"
 #include "graph2d/RVEquation2D.h"
 #include "graph2d/sampling/EvaluationLimits2D.h"
+#include "graph2d/sampling/ExplicitSampler.h"
+#include "graph2d/sampling/GridNodeCache.h"
+#include "graph2d/sampling/RegionBuilder.h"
 
 namespace plotwise::cli {
 
@@ -87,6 +90,25 @@ std::optional<int> readOptions(Arguments arguments, Sample2dOptions& options, st
         }
     }
     return std::nullopt;
+}
+
+// Which limit a truncated sampling met, with its size: the buffer when it is (nearly) full,
+// else the chunk count or the grid's node count the window would need.
+std::string truncationLimit(const RVEquation2D& equation, const SampleBuffer2D& samples,
+                            DeviceClass device) {
+    const auto count = [](double n) { return shortestText(n); };
+    if (equation.type() == EquationType::Inequality) {
+        const std::uint32_t capacity = RegionBuilder::capacityFor(device);
+        if (samples.records().size() + 2 >= capacity) {
+            return count(capacity) + " region records";
+        }
+    } else if (samples.points().size() + 2 >= ExplicitSampler::defaultCapacity) {
+        return count(ExplicitSampler::defaultCapacity) + " points";
+    } else if (equation.type() != EquationType::Implicit) {
+        return "the window needs more than " + count(ExplicitSampler::maximumChunkCount) +
+               " chunks";
+    }
+    return "the window needs more than " + count(GridNodeCache::maximumNodeCount) + " grid nodes";
 }
 
 std::string numberText(double value) {
@@ -188,8 +210,10 @@ int runSample2d(Arguments arguments, std::ostream& out, std::ostream& err) {
         return inputFailure(out, err, options.json, "not enough memory for the samples", 0);
     }
     if (samples->truncated()) {
-        err << "warning: sampling stopped at its limit (buffer capacity, chunk or grid size); "
-               "part of the graph is missing\n";
+        err << "warning: sampling stopped at its limit ("
+            << truncationLimit(*equation, *samples,
+                               options.tablet ? DeviceClass::Tablet : DeviceClass::Phone)
+            << "); part of the graph is missing\n";
     }
     if (options.json) {
         printJson(out, *equation, *samples);

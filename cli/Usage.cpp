@@ -59,14 +59,16 @@ constexpr std::array<CommandUsage, 8> kCommands = {{
 )"},
     {"render",
      R"(render EXPR... -o FILE.png [--size WxH] [--center X Y] [--ratio R | --ratio RX RY] [--dark]
-       [--thick] [--color RRGGBB]... [--json]
+       [--thick] [--color RRGGBB]... [--format png|svg|pdf] [--json]
       Draw each EXPR (one argument each, derivatives carried out) on the 2D plane as the
       app's view does and write the picture as a PNG, one pixel per point: WxH pixels
       (default 800x600) around the plane point X Y (default 0 0) at R, or RX and RY, points
       per unit (default 80, from 1e-07 to 1e+07), light or --dark background, --thick lines.
       The n-th --color colours the n-th EXPR (RRGGBBAA sets alpha); the rest take a fixed
-      palette; inequalities are half transparent. Prints FILE; with --json: file, width,
-      height and equations (expression, type, color, dataObjectCount).
+      palette; inequalities are half transparent. FILE ending in .svg or .pdf, or --format,
+      writes an SVG or a PDF instead, a page of WxH points with curves as paths, regions as
+      filled polygons and labels as text. Prints FILE; with --json: file, width, height
+      and equations (expression, type, color, dataObjectCount).
 )"},
     {"render3d",
      R"(render3d EXPR... -o FILE.png [--size WxH] [--mode points|wire|shaded] [--rotation AX AY]

@@ -1,10 +1,22 @@
 #include "graph2d/RVEquation2D.h"
 
+#include <atomic>
+
 #include "engine/VariableTable.h"
 #include "graph2d/sampling/EquationSampler2D.h"
 #include "graph2d/sampling/ExplicitSampler.h"
 
 namespace plotwise {
+
+namespace {
+
+// Revisions count up across all equations: main thread and restore thread alike.
+std::uint64_t nextSamplesRevision() {
+    static std::atomic<std::uint64_t> counter{0};
+    return ++counter;
+}
+
+}  // namespace
 
 RVEquation2D::RVEquation2D() {
     invalidateSamples();
@@ -42,6 +54,7 @@ void RVEquation2D::setVisible(bool visible) {
         invalidateSamples();
     } else {
         data_.reset();
+        samplesRevision_ = nextSamplesRevision();
     }
 }
 
@@ -61,6 +74,7 @@ void RVEquation2D::evaluateWithLimits(const EvaluationLimits2D& limits, DeviceCl
         return;
     }
     data_ = std::move(samples);
+    samplesRevision_ = nextSamplesRevision();
     previousEvaluationLimits_ = limits;
     previousDevice_ = device;
 }

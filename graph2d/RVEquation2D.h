@@ -50,6 +50,9 @@ public:
     const SampleBuffer2D* data() const { return data_ ? &*data_ : nullptr; }
     std::uint32_t dataObjectCount() const { return data_ ? data_->dataObjectCount() : 0; }
     const EvaluationLimits2D& previousEvaluationLimits() const { return previousEvaluationLimits_; }
+    // Changes whenever the samples do; unique among all equations, so a drawing cached for
+    // one set of samples is never taken for another's.
+    std::uint64_t samplesRevision() const { return samplesRevision_; }
 
     const EvaluationData2D& evaluationData() const { return evaluationData_; }
     bool containsR() const { return evaluationData_.containsR; }
@@ -71,6 +74,7 @@ private:
     EvaluationLimits2D previousEvaluationLimits_;
     DeviceClass previousDevice_ = DeviceClass::Phone;
     SamplePoint trace_{0.0f, 0.0f};
+    std::uint64_t samplesRevision_ = 0;
 };
 
 }  // namespace plotwise

@@ -1,14 +1,17 @@
 #include "graph2d/view/PlanePainter.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 #include "graph2d/RVEquation2D.h"
+#include "graph2d/view/PlaneLayers.h"
 #include "graph2d/view/TickLabels.h"
 #include "typeset/FontResolver.h"
 
@@ -19,6 +22,9 @@ namespace {
 // Far more lines than any screen can show apart; stops the grid loops when a step no longer
 // moves a huge coordinate.
 constexpr int maximumGridLines = 4000;
+
+// Width of the background-coloured outline under each tick label: one point either side.
+constexpr double kHaloWidth = 2.0;
 
 QColor grey(double g) {
     return QColor::fromRgbF(static_cast<float>(g), static_cast<float>(g), static_cast<float>(g));
@@ -47,6 +53,13 @@ bool jumpsAcrossPole(QPointF a, QPointF b, EquationType type, QSizeF size) {
     const double to = acrossHeight ? b.y() : b.x();
     const double extent = acrossHeight ? size.height() : size.width();
     return (from < 0.0 && to > extent) || (from > extent && to < 0.0);
+}
+
+// Whether the painter writes a vector file (SVG or PDF) rather than pixels.
+bool isVector(const QPainter& painter) {
+    const QPaintEngine* engine = painter.paintEngine();
+    return engine != nullptr &&
+           (engine->type() == QPaintEngine::SVG || engine->type() == QPaintEngine::Pdf);
 }
 
 // The grid lines of one axis: major lines (recorded for labels) and, unless moving, the minor
@@ -155,38 +168,120 @@ void PlanePainter::paint(QPainter& painter, const Frame& frame,
     painter.drawPath(minorPath);
     painter.setPen(QPen(darkerGridColor_, 1.0));
     painter.drawPath(majorPath);
-    painter.setPen(QPen(axisColor_, 1.0));
-    painter.drawPath(axisPath);
 
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(axisColor_);
-    const double r = w;
-    painter.drawPolygon(QPolygonF{QPointF(r, ay), QPointF(r - 8, ay + 4), QPointF(r - 5, ay),
-                                  QPointF(r - 8, ay - 4)});
-    const double t = frame.top + 0.5;
-    painter.drawPolygon(QPolygonF{QPointF(ax, t), QPointF(ax + 4, t + 8), QPointF(ax, t + 5),
-                                  QPointF(ax - 4, t + 8)});
+    // Axes and arrows go over the half-transparent regions, so a fill never veils them.
+    const auto drawAxes = [&] {
+        painter.setRenderHint(QPainter::Antialiasing, fineGrid);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(axisColor_, 1.0));
+        painter.drawPath(axisPath);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(axisColor_);
+        const double r = w;
+        painter.drawPolygon(QPolygonF{QPointF(r, ay), QPointF(r - 8, ay + 4), QPointF(r - 5, ay),
+                                      QPointF(r - 8, ay - 4)});
+        const double t = frame.top + 0.5;
+        painter.drawPolygon(QPolygonF{QPointF(ax, t), QPointF(ax + 4, t + 8), QPointF(ax, t + 5),
+                                      QPointF(ax - 4, t + 8)});
+    };
 
     if (!frame.drawEquations) {
+        drawAxes();
         return;
     }
 
-    // Samples are measured from their buffer's origin; the sum is taken in double precision.
-    const auto mapSample = [&map](const SampleBuffer2D& data, const SamplePoint& p) {
-        return map(data.origin().x + p.x, data.origin().y + p.y);
-    };
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    for (const RVEquation2D* equation : equations) {
-        const SampleBuffer2D* data = equation->data();
-        if (equation->type() != EquationType::Inequality || !equation->visible() || !data) {
-            continue;
+    // Regions under the axes, curves over them; each equation from its layer when the frame
+    // keeps layers and the bound allows, else drawn here.
+    // A vector file gets every equation as paths and polygons, never as a layer's pixels. A
+    // still frame strokes its curves afresh: a curve's antialiased edge composed from a layer
+    // may differ from the stroked one by a unit of rounding, while a region's aliased fill
+    // composes exactly. While moving, a curve long enough to cost more than composing a layer
+    // comes from its layer; shorter ones are stroked, aliased.
+    PlaneLayers* layers = isVector(painter) ? nullptr : frame.layers;
+    const auto drawEquation = [&](const RVEquation2D& equation) {
+        const bool layered =
+            layers != nullptr &&
+            (equation.type() == EquationType::Inequality ||
+             (frame.moving && equation.dataObjectCount() >= PlaneLayers::curveObjectsForALayer));
+        if (!layered || !layers->draw(painter, viewport, frame.moving, equation, *this)) {
+            paintEquation(painter, viewport, equation, frame.moving);
         }
+    };
+    for (const RVEquation2D* equation : equations) {
+        if (equation->type() == EquationType::Inequality && equation->visible() &&
+            equation->data()) {
+            drawEquation(*equation);
+        }
+    }
+    drawAxes();
+    for (const RVEquation2D* equation : equations) {
+        if (equation->type() != EquationType::Inequality && equation->visible() &&
+            equation->data()) {
+            drawEquation(*equation);
+        }
+    }
+    if (layers != nullptr) {
+        layers->retain(equations, frame.moving);
+    }
+
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const QFontMetricsF metrics(tickFont_);
+    // Each label's outline is first stroked in the background colour: a thin halo that keeps
+    // the digits readable over curves, fills and grid lines.
+    QPainterPath halo;
+    std::vector<std::pair<QPointF, QString>> placed;
+    const std::vector<QString> textsX = TickLabels::texts(labelsX);
+    for (std::size_t i = 0; i < labelsX.size(); ++i) {
+        const QString& text = textsX[i];
+        const double textWidth = metrics.horizontalAdvance(text);
+        const double top = std::min(ay + 4.0, h - frame.bottom + 0.5 - 18.0);
+        placed.emplace_back(
+            QPointF(map(labelsX[i], 0.0).x() - textWidth / 2.0, top + metrics.ascent()), text);
+    }
+    const std::vector<QString> textsY = TickLabels::texts(labelsY);
+    for (std::size_t i = 0; i < labelsY.size(); ++i) {
+        const QString& text = textsY[i];
+        const double textWidth = metrics.horizontalAdvance(text);
+        const double left = std::min(ax + 8.0, w - textWidth - 8.0);
+        placed.emplace_back(
+            QPointF(left, map(0.0, labelsY[i]).y() - metrics.height() / 2.0 + metrics.ascent()),
+            text);
+    }
+    for (const auto& [at, text] : placed) {
+        halo.addText(at, tickFont_, text);
+    }
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(backgroundColor_, kHaloWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPath(halo);
+    painter.setPen(labelColor_);
+    painter.setFont(tickFont_);
+    for (const auto& [at, text] : placed) {
+        painter.drawText(at, text);
+    }
+}
+
+void PlanePainter::paintEquation(QPainter& painter, const Viewport2D& viewport,
+                                 const RVEquation2D& equation, bool moving) const {
+    const SampleBuffer2D* data = equation.data();
+    if (data == nullptr || !equation.visible()) {
+        return;
+    }
+    const bool vector = isVector(painter);
+    // Samples are measured from their buffer's origin; the sum is taken in double precision.
+    const auto mapSample = [&viewport, data](const SamplePoint& p) {
+        return toQPointF(viewport.viewPoint({data->origin().x + p.x, data->origin().y + p.y}));
+    };
+    const EquationType type = equation.type();
+    if (type == EquationType::Inequality) {
         // Each record is a convex piece of one grid cell and the pieces only meet at edges, so
-        // they are filled one by one on the convex fast path: one merged path costs the
-        // rasterizer a hundred times more on a large plane.
+        // on screen they are filled one by one on the convex fast path: one merged path costs
+        // the rasterizer a hundred times more on a large plane. A vector file gets one path per
+        // region instead, which its viewer fills without hairline seams between the pieces.
+        painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(equation->color());
+        painter.setBrush(equation.color());
+        QPainterPath merged;
         std::array<QPointF, 4> corners;
         for (const RegionRecord& record : data->records()) {
             const int n = std::min(record.vertexCount, 4);
@@ -195,71 +290,52 @@ void PlanePainter::paint(QPainter& painter, const Frame& frame,
             }
             for (int i = 0; i < n; ++i) {
                 corners[static_cast<std::size_t>(i)] =
-                    mapSample(*data, record.points[static_cast<std::size_t>(i)]);
+                    mapSample(record.points[static_cast<std::size_t>(i)]);
             }
-            painter.drawConvexPolygon(corners.data(), n);
+            if (vector) {
+                merged.addPolygon(QPolygonF(QList<QPointF>(corners.begin(), corners.begin() + n)));
+                merged.closeSubpath();
+            } else {
+                painter.drawConvexPolygon(corners.data(), n);
+            }
         }
+        if (vector) {
+            painter.drawPath(merged);
+        }
+        return;
     }
 
-    painter.setRenderHint(QPainter::Antialiasing, !frame.moving);
-    painter.setBrush(Qt::NoBrush);
+    const QSizeF size(viewport.width(), viewport.height());
     const QRectF viewRect(QPointF(0, 0), size);
-    for (const RVEquation2D* equation : equations) {
-        const SampleBuffer2D* data = equation->data();
-        const EquationType type = equation->type();
-        if (type == EquationType::Inequality || !equation->visible() || !data) {
+    const std::vector<SamplePoint>& points = data->points();
+    const std::size_t count =
+        std::min<std::size_t>(data->dataObjectCount(), points.empty() ? 0 : points.size() - 1);
+    const std::size_t step = type == EquationType::Implicit ? 2 : 1;
+    const bool polar = type == EquationType::ExplicitR || type == EquationType::ExplicitTheta;
+    QPainterPath curvePath;
+    for (std::size_t i = 0; i < count; i += step) {
+        const SamplePoint& a = points[i];
+        const SamplePoint& b = points[i + 1];
+        if (!isFinite(a) || !isFinite(b)) {
             continue;
         }
-        const std::vector<SamplePoint>& points = data->points();
-        const std::size_t count =
-            std::min<std::size_t>(data->dataObjectCount(), points.empty() ? 0 : points.size() - 1);
-        const std::size_t step = type == EquationType::Implicit ? 2 : 1;
-        const bool polar = type == EquationType::ExplicitR || type == EquationType::ExplicitTheta;
-        QPainterPath curvePath;
-        for (std::size_t i = 0; i < count; i += step) {
-            const SamplePoint& a = points[i];
-            const SamplePoint& b = points[i + 1];
-            if (!isFinite(a) || !isFinite(b)) {
-                continue;
-            }
-            const QPointF pa = mapSample(*data, a);
-            const QPointF pb = mapSample(*data, b);
-            if (polar && !viewRect.contains(pa) && !viewRect.contains(pb)) {
-                continue;
-            }
-            if ((type == EquationType::ExplicitY || type == EquationType::ExplicitX) &&
-                jumpsAcrossPole(pa, pb, type, size)) {
-                continue;
-            }
-            curvePath.moveTo(pa);
-            curvePath.lineTo(pb);
+        const QPointF pa = mapSample(a);
+        const QPointF pb = mapSample(b);
+        if (polar && !viewRect.contains(pa) && !viewRect.contains(pb)) {
+            continue;
         }
-        painter.setPen(QPen(equation->color(), equationLineWidth_, Qt::SolidLine, Qt::RoundCap,
-                            Qt::RoundJoin));
-        painter.drawPath(curvePath);
+        if ((type == EquationType::ExplicitY || type == EquationType::ExplicitX) &&
+            jumpsAcrossPole(pa, pb, type, size)) {
+            continue;
+        }
+        curvePath.moveTo(pa);
+        curvePath.lineTo(pb);
     }
-
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(labelColor_);
-    painter.setFont(tickFont_);
-    const QFontMetricsF metrics(tickFont_);
-    const std::vector<QString> textsX = TickLabels::texts(labelsX);
-    for (std::size_t i = 0; i < labelsX.size(); ++i) {
-        const double x = labelsX[i];
-        const QString& text = textsX[i];
-        const double textWidth = metrics.horizontalAdvance(text);
-        const double top = std::min(ay + 4.0, h - frame.bottom + 0.5 - 18.0);
-        painter.drawText(QPointF(map(x, 0.0).x() - textWidth / 2.0, top + metrics.ascent()), text);
-    }
-    const std::vector<QString> textsY = TickLabels::texts(labelsY);
-    for (std::size_t i = 0; i < labelsY.size(); ++i) {
-        const double y = labelsY[i];
-        const QString& text = textsY[i];
-        const double textWidth = metrics.horizontalAdvance(text);
-        const double left = std::min(ax + 8.0, w - textWidth - 8.0);
-        painter.drawText(QPointF(left, map(0.0, y).y() - metrics.height() / 2.0 + metrics.ascent()),
-                         text);
-    }
+    painter.setRenderHint(QPainter::Antialiasing, !moving);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(
+        QPen(equation.color(), equationLineWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPath(curvePath);
 }
 
 }  // namespace plotwise

@@ -11,6 +11,7 @@ class QPainter;
 
 namespace plotwise {
 
+class PlaneLayers;
 class RVEquation2D;
 
 // Draws the 2D plane for a viewport: background, minor and major grid, axes with arrow heads,
@@ -39,11 +40,17 @@ public:
         bool moving = false;
         // Off while the screen fills its list: grid and axes only.
         bool drawEquations = true;
+        // The equations' drawings kept between frames; without, each frame draws them.
+        PlaneLayers* layers = nullptr;
     };
 
     // Draws the visible equations in their order.
     void paint(QPainter& painter, const Frame& frame,
                const std::vector<RVEquation2D*>& equations) const;
+    // Draws one equation's samples for the viewport: a region's records or a curve's segments,
+    // the curve antialiased unless moving.
+    void paintEquation(QPainter& painter, const Viewport2D& viewport, const RVEquation2D& equation,
+                       bool moving = false) const;
 
 private:
     bool useDarkBackground_ = false;

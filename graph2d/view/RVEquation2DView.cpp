@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "equations/EquationModelObserver.h"
 #include "graph2d/RVEquation2D.h"
 #include "graph2d/ViewStateDictionary2D.h"
 #include "graph2d/view/RVEquation2DViewDelegate.h"
@@ -30,6 +31,8 @@ RVEquation2DView::RVEquation2DView(QWidget* parent)
     wheelSettleTimer_.setSingleShot(true);
     wheelSettleTimer_.setInterval(150);
     connect(&wheelSettleTimer_, &QTimer::timeout, this, &RVEquation2DView::resampleAfterMove);
+    moveResampleTimer_.setSingleShot(true);
+    connect(&moveResampleTimer_, &QTimer::timeout, this, &RVEquation2DView::resampleDuringMove);
 }
 
 RVEquation2DView::~RVEquation2DView() = default;
@@ -40,24 +43,9 @@ void RVEquation2DView::setModel(EquationModel2D* model) {
     }
     model_ = model;
     if (model != nullptr) {
-        const auto repaint = [this] { update(); };
-        connect(model, &QAbstractItemModel::rowsInserted, this,
-                [this](const QModelIndex&, int first, int last) {
-                    evaluateRows(first, last);
-                    update();
-                });
-        connect(model, &QAbstractItemModel::rowsRemoved, this, repaint);
-        connect(model, &QAbstractItemModel::rowsMoved, this, repaint);
-        connect(model, &QAbstractItemModel::modelReset, this, repaint);
-        connect(model, &QAbstractItemModel::layoutChanged, this, repaint);
-        connect(model, &QAbstractItemModel::dataChanged, this,
-                [this](const QModelIndex& first, const QModelIndex& last, const QList<int>& roles) {
-                    // Shown again: its samples were dropped when it was hidden.
-                    if (roles.isEmpty() || roles.contains(Qt::CheckStateRole)) {
-                        evaluateRows(first.row(), last.row());
-                    }
-                    update();
-                });
+        EquationModelObserver::observe(
+            *model, *this, [this](int first, int last) { evaluateRows(first, last); },
+            [this] { update(); });
         evaluateRows(0, model->count() - 1);
     }
     update();
@@ -155,16 +143,52 @@ void RVEquation2DView::zoomAbout(QPointF anchor, double factorX, double factorY)
     syncSize();
     gesture_.move().zoomAbout({anchor.x(), anchor.y()}, factorX, factorY);
     majorTicks_.reset();
+    scheduleMoveResample();
     update();
 }
 
 void RVEquation2DView::panBy(QPointF distance) {
     gesture_.move().panBy(distance.x(), distance.y());
+    scheduleMoveResample();
+    update();
+}
+
+void RVEquation2DView::setUsesLayers(bool uses) {
+    usesLayers_ = uses;
+    layers_.clear();
+    update();
+}
+
+int RVEquation2DView::moveResampleInterval() const {
+    return std::max(50, static_cast<int>(std::ceil(4.0 * lastResampleMilliseconds_)));
+}
+
+void RVEquation2DView::scheduleMoveResample() {
+    if (isDisplayOnly_ || moveResampleTimer_.isActive()) {
+        return;
+    }
+    // The first step of a move waits a whole interval: a tap's jitter resamples nothing.
+    const qint64 since = sinceMoveResample_.isValid() ? sinceMoveResample_.elapsed() : 0;
+    const int interval = moveResampleInterval();
+    moveResampleTimer_.start(static_cast<int>(std::clamp<qint64>(interval - since, 0, interval)));
+}
+
+void RVEquation2DView::resampleDuringMove() {
+    if (!gesture_.inProgress()) {
+        return;
+    }
+    QElapsedTimer cost;
+    cost.start();
+    evaluateAllFunctions();
+    lastResampleMilliseconds_ = static_cast<double>(cost.nsecsElapsed()) / 1e6;
+    sinceMoveResample_.start();
     update();
 }
 
 void RVEquation2DView::resampleAfterMove() {
     wheelSettleTimer_.stop();
+    moveResampleTimer_.stop();
+    sinceMoveResample_.invalidate();
     if (gesture_.finish()) {
         evaluateAllFunctions();
         update();
@@ -277,6 +301,7 @@ void RVEquation2DView::drawPlane(QPainter& painter, QSizeF size) {
     frame.moving = movedOrZoomed();
     // While the screen restores its workspace it switches the view off and fills the list.
     frame.drawEquations = isEnabled();
+    frame.layers = usesLayers_ ? &layers_ : nullptr;
     planePainter_.paint(painter, frame, equations());
 }
 
@@ -394,6 +419,7 @@ void RVEquation2DView::touchesMoved(const QList<QEventPoint>& points) {
         const QPointF delta = points.at(0).position() - points.at(1).position();
         gesture_.pinchTo(delta.x(), delta.y());
         majorTicks_.reset();
+        scheduleMoveResample();
         update();
     } else if (!panning_ && tracing_ && points.size() == 1) {
         tapLocation_ = points.first().position();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QEventPoint>
 #include <QImage>
 #include <QPointF>
@@ -16,6 +17,7 @@
 #include "graph2d/sampling/EvaluationLimits2D.h"
 #include "graph2d/sampling/ViewState.h"
 #include "graph2d/sampling/Viewport2D.h"
+#include "graph2d/view/PlaneLayers.h"
 #include "graph2d/view/PlanePainter.h"
 #include "graph2d/view/ViewportGesture2D.h"
 
@@ -89,6 +91,16 @@ public:
     void panBy(QPointF distance);
     // Ends a move: commits it, resamples once, redraws at full quality and sends the state.
     void resampleAfterMove();
+    // During a move: samples the window shown, so no blank strip waits for the fingers to
+    // lift. Moves schedule it themselves, at most as often as its last cost allows.
+    void resampleDuringMove();
+    // The wait between resamples during a move: four times the last one's cost, at least 50 ms.
+    int moveResampleInterval() const;
+
+    // The equations' drawings kept between frames. Off, every frame draws every equation (the
+    // baseline the layers are measured against).
+    const PlaneLayers& layers() const { return layers_; }
+    void setUsesLayers(bool uses);
 
     QVariantMap dictionaryWithViewState() const;
     void setViewstateWithDictionary(const QVariantMap& state);
@@ -132,6 +144,7 @@ private:
     void touchesMoved(const QList<QEventPoint>& points);
     void touchesDone();
     void evaluateRows(int first, int last);
+    void scheduleMoveResample();
 
     RVEquation2DViewDelegate* delegate_ = nullptr;
     QPointer<EquationModel2D> model_;
@@ -150,6 +163,11 @@ private:
     QTimer wheelSettleTimer_;
     // A press held still this long starts a trace.
     QTimer traceTimer_;
+    QTimer moveResampleTimer_;
+    QElapsedTimer sinceMoveResample_;
+    double lastResampleMilliseconds_ = 0.0;
+    PlaneLayers layers_;
+    bool usesLayers_ = true;
     RVPWTraceView* traceView_;  // a child widget, owned by this view
 };
 

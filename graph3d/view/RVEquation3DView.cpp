@@ -13,6 +13,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
+#include "equations/EquationModelObserver.h"
 #include "graph2d/view/RVEquationViewDelegate.h"
 #include "graph3d/view/MeshBufferStore3D.h"
 
@@ -94,26 +95,14 @@ void RVEquation3DView::setModel(EquationModel3D* model) {
     }
     model_ = model;
     if (model != nullptr) {
-        const auto repaint = [this] { update(); };
-        connect(model, &QAbstractItemModel::rowsInserted, this,
-                [this](const QModelIndex&, int first, int last) {
-                    evaluateRows(first, last);
-                    if (!loadingState_) {
-                        update();
-                    }
-                });
-        connect(model, &QAbstractItemModel::rowsRemoved, this, repaint);
-        connect(model, &QAbstractItemModel::rowsMoved, this, repaint);
-        connect(model, &QAbstractItemModel::modelReset, this, repaint);
-        connect(model, &QAbstractItemModel::layoutChanged, this, repaint);
-        connect(model, &QAbstractItemModel::dataChanged, this,
-                [this](const QModelIndex& first, const QModelIndex& last, const QList<int>& roles) {
-                    // Shown again: evaluated if the box changed while it was hidden.
-                    if (roles.isEmpty() || roles.contains(Qt::CheckStateRole)) {
-                        evaluateRows(first.row(), last.row());
-                    }
+        // While the screen restores the plane, its end repaints once.
+        EquationModelObserver::observe(
+            *model, *this, [this](int first, int last) { evaluateRows(first, last); },
+            [this] {
+                if (!loadingState_) {
                     update();
-                });
+                }
+            });
         evaluateRows(0, model->count() - 1);
     }
     update();

@@ -135,7 +135,24 @@ TEST(Cli, Sample2d) {
           "300", "300"},
          0,
          R"(^\{"ok": true, "type": 1, "dataObjectCount": 127999, "truncated": true, )",
-         "^warning: sampling stopped at its limit [^\n]+\n$"},
+         "^warning: sampling stopped at its limit \\(128000 points\\); part of the graph is "
+         "missing\n$"},
+        // The limit met is named with its size: the region's records, the grid's nodes.
+        {{"sample2d", "sin(20x)⋅sin(20y)>0.1", "--window", "-16", "16", "-10", "10", "--ratio",
+          "80", "80"},
+         0,
+         "^[34] ",
+         R"(^warning: sampling stopped at its limit \(28444 region records\); )"},
+        {{"sample2d", "sin(20x)⋅sin(20y)>0.1", "--tablet", "--json", "--window", "-16", "16", "-10",
+          "10", "--ratio", "80", "80"},
+         0,
+         R"("truncated": true)",
+         R"(^warning: sampling stopped at its limit \(56889 region records\); )"},
+        {{"sample2d", "x^2+y^2=4", "--window", "-1000", "1000", "-1000", "1000", "--ratio", "100",
+          "100"},
+         0,
+         kNone,
+         R"(\(the window needs more than 4194304 grid nodes\); part of the graph is missing\n$)"},
         {{"sample2d", "y=sin(1000x)", "--window", "-100", "100", "-1", "1", "--ratio", "300",
           "300"},
          0,
@@ -244,6 +261,31 @@ TEST(Cli, Render) {
          1,
          R"(^\{"ok": false, "error": "cannot write /dev/full: No space left on device"\}\n$)",
          "^error: "},
+        // --format, else the name's extension, picks the file's kind; a vector file's failed
+        // write fails as a PNG's does.
+        {{"render", "y=x", "x^2+y^2<4", "--format", "svg", "-o", "@", "--size", "64x48"},
+         0,
+         "written\n$",
+         kNone,
+         "^<\\?xml "},
+        {{"render", "y=x", "--format", "PDF", "--output=@", "--size", "64x48"},
+         0,
+         "written\n$",
+         kNone,
+         "^%PDF-1\\.\\d"},
+        {{"render", "y=x", "-o", "@", "--format", "gif"},
+         2,
+         kNone,
+         "--format needs png, svg or pdf"},
+        {{"render", "y=x", "-o", "/dev/full", "--format", "svg"},
+         1,
+         "^$",
+         "^error: cannot write /dev/full: No space left on device\n$"},
+        {{"render", "y=x", "-o", "/dev/full", "--format", "pdf", "--json"},
+         1,
+         R"(^\{"ok": false, "error": "cannot write /dev/full: No space left on device"\}\n$)",
+         "^error: "},
+        {{"render", "y=x", "-o", "/proc/x.pdf"}, 1, kNone, "^error: cannot write /proc/x.pdf: "},
         {{"render", "r=2cos(4theta)", "y<=x*pi", "-o", "@", "--size", "64x48"},
          0,
          "written\n$",
@@ -359,6 +401,39 @@ TEST(Cli, RenderDrawsWhereTheViewMaps) {
         }
         EXPECT_TRUE(red) << x;
     }
+}
+
+// Without --format the name's extension, in any case, picks SVG or PDF; any other name is a PNG.
+// A vector file is a whole document of the plane's size in points (an SVG's size in mm).
+TEST(Cli, RenderWritesTheKindItsFileNameNames) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("plotwise-cli-formats-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    struct Case {
+        std::string name;
+        std::vector<std::string> holds;  // in this order
+    };
+    const std::vector<Case> cases = {
+        {"plane.svg",
+         {"<?xml ", "<svg width=\"14.1111mm\" height=\"10.5833mm\"", "viewBox=\"0 0 40 30\"",
+          "stroke=\"#1f77b4\"", "<path ", "</svg>"}},
+        {"plane.PDF", {"%PDF-1.", "/MediaBox [0 0 40", " 30", "%%EOF"}},
+        {"plane.pdf.png", {"\x89PNG\r\n"}},
+        {"plane", {"\x89PNG\r\n"}}};
+    for (const Case& c : cases) {
+        const std::string file = (folder / c.name).string();
+        const CliRun run =
+            runProgram(PLOTWISE_CLI, {"render", "y=x", "--size", "40x30", "-o", file}, folder);
+        EXPECT_EQ(run.status, 0) << c.name << run.err;
+        const std::string text = fileContents(file);
+        EXPECT_EQ(text.rfind(c.holds.front(), 0), 0u) << c.name;
+        std::size_t at = 0;
+        for (const std::string& part : c.holds) {
+            at = text.find(part, at);
+            EXPECT_NE(at, std::string::npos) << c.name << " lacks " << part;
+        }
+    }
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

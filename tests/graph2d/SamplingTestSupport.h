@@ -114,15 +114,6 @@ inline std::vector<EvaluationLimits2D> unusableWindows() {
             EvaluationLimits2D::withWindow(-5, 5, -5, 5, 32, 0)};
 }
 
-// How many steps a walk from `minimum` by `width` makes while below `maximum`.
-inline std::size_t walkCount(double minimum, double maximum, double width) {
-    std::size_t count = 0;
-    while (minimum + static_cast<double>(count) * width < maximum) {
-        ++count;
-    }
-    return count;
-}
-
 // A point no sampler writes in the tests' windows: marks storage that must stay untouched.
 inline constexpr SamplePoint kSentinel{-7777.0f, -7777.0f};
 

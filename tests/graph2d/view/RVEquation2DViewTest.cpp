@@ -12,6 +12,7 @@
 #include <cmath>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "engine/ExpressionParsing.h"
@@ -19,6 +20,8 @@
 #include "engine/VariableTable.h"
 #include "graph2d/EquationModel2D.h"
 #include "graph2d/RVEquation2D.h"
+#include "graph2d/view/PlaneLayers.h"
+#include "graph2d/view/PlanePainter.h"
 #include "graph2d/view/RVEquation2DView.h"
 #include "graph2d/view/RVEquation2DViewDelegate.h"
 #include "graph2d/view/RVPWTraceView.h"
@@ -276,7 +279,7 @@ TEST_F(RVEquation2DViewTest, WheelAndTouchpadZoomAboutThePointerAndResampleOnceA
     EXPECT_TRUE(sampledForTheWindow(parabola));
 }
 
-TEST_F(RVEquation2DViewTest, AMouseDragOrOneFingerPansByItsTravelAndResamplesOnceAtTheEnd) {
+TEST_F(RVEquation2DViewTest, AMouseDragOrOneFingerPansByItsTravelAndResamplesAsItGoes) {
     RecordingDelegate delegate;
     delegate.views = {&view};
     RVEquation2D* parabola = add("y=x^2", Qt::blue);
@@ -301,12 +304,149 @@ TEST_F(RVEquation2DViewTest, AMouseDragOrOneFingerPansByItsTravelAndResamplesOnc
         QTest::qWait(400);
         EXPECT_FALSE(view.tracing()) << "a move before the hold never traces";
         EXPECT_TRUE(delegate.states.empty());
-        EXPECT_FALSE(sampledForTheWindow(parabola)) << "no sampling during the pan";
+        // Sampled for the window shown while the finger is still down: no blank strip.
+        EXPECT_TRUE(view.movedOrZoomed());
+        EXPECT_TRUE(sampledForTheWindow(parabola)) << "sampled during the pan";
+        EXPECT_GE(view.moveResampleInterval(), 50);
         send(QEventPoint::Released, QPointF(480, 340));
         EXPECT_TRUE(sampledForTheWindow(parabola));
         ASSERT_EQ(delegate.states.size(), 1u);
         EXPECT_EQ(delegate.states.back().value("scrollX").toDouble(), -1.0);
         view.setDelegate(nullptr);
+    }
+}
+
+// A still frame drawn with layers is the frame drawn without them, pixel for pixel; a recolour
+// or a resample rebuilds that equation's layer alone. Still frames keep the regions' layers;
+// the first moving frame adds a long curve's, which the next ones reuse.
+TEST_F(RVEquation2DViewTest, LayersKeepFramesExactAndRebuildOnlyWhatChanged) {
+    RVEquation2D* curve = add("sin(8x)-cos(8y)^2", QColor(220, 0, 0));
+    ASSERT_GE(curve->dataObjectCount(), PlaneLayers::curveObjectsForALayer);
+    add("x^2+y^2=4", QColor(0, 150, 0));
+    RVEquation2D* region = add("y<x^2-1", QColor(0, 0, 255, 128));
+    add("x⋅y>1", QColor(200, 150, 0, 100));
+    RVEquation2DView plain;
+    plain.resize(view.size());
+    plain.setModel(&plane);
+    plain.setUsesLayers(false);
+    const auto frame = [this](RVEquation2DView& from) {
+        QImage image(view.size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        from.drawPlane(painter, QSizeF(view.size()));
+        return image;
+    };
+    const PlaneLayers& layers = view.layers();
+    auto rebuilt = [&, built = std::size_t{0}]() mutable {
+        const std::size_t now = layers.buildCount();
+        return now - std::exchange(built, now);
+    };
+    EXPECT_EQ(frame(view), frame(plain));
+    EXPECT_EQ(rebuilt(), 2u);
+    EXPECT_EQ(frame(view), frame(plain));
+    EXPECT_EQ(rebuilt(), 0u) << "an unchanged frame";
+
+    region->setColor(QColor(0, 120, 120, 128));
+    EXPECT_EQ(frame(view), frame(plain));
+    EXPECT_EQ(rebuilt(), 1u) << "a recolour";
+    const QModelIndex row = plane.index(plane.rowOf(region));
+    ASSERT_TRUE(plane.setData(row, Qt::Unchecked, Qt::CheckStateRole));
+    frame(view);
+    EXPECT_EQ(layers.layerCount(), 1u) << "a hidden equation's layer goes";
+    ASSERT_TRUE(plane.setData(row, Qt::Checked, Qt::CheckStateRole));
+    EXPECT_EQ(frame(view), frame(plain));
+    EXPECT_EQ(rebuilt(), 1u) << "a resample";
+
+    view.panBy(QPointF(30, 20));
+    frame(view);
+    EXPECT_EQ(rebuilt(), 1u) << "the long curve's layer, for the move";
+    view.panBy(QPointF(5, -7));
+    frame(view);
+    EXPECT_EQ(rebuilt(), 0u) << "a moving frame composes the layers";
+    curve->setColor(Qt::magenta);
+    frame(view);
+    EXPECT_EQ(rebuilt(), 1u) << "a recolour while moving";
+    EXPECT_EQ(layers.layerCount(), 3u);
+    view.resampleAfterMove();
+    plain.panBy(QPointF(35, 13));
+    plain.resampleAfterMove();
+    EXPECT_EQ(frame(view), frame(plain)) << "the still frame after the resample";
+    EXPECT_EQ(layers.layerCount(), 2u) << "a still frame keeps the regions' layers only";
+}
+
+// The layers of a moving frame are the still frame's, moved with the plane.
+TEST_F(RVEquation2DViewTest, AMovingFrameIsTheStillFrameTranslated) {
+    add("y=sin(3x)", QColor(220, 0, 0));
+    add("y<x^2-1", QColor(0, 0, 255, 128));
+    PlanePainter painter;
+    PlaneLayers layers;
+    const std::vector<RVEquation2D*> equations = plane.all();
+    const auto compose = [&](const Viewport2D& viewport, bool moving) {
+        QImage image(800, 600, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        for (const RVEquation2D* equation : equations) {
+            EXPECT_TRUE(layers.draw(p, viewport, moving, *equation, painter));
+        }
+        return image;
+    };
+    const Viewport2D still = view.viewport();
+    const QImage before = compose(still, false);
+    Viewport2D moved = still;
+    moved.panBy(37, -21);
+    const QImage after = compose(moved, true);
+    EXPECT_EQ(layers.buildCount(), 2u);
+    int compared = 0;
+    for (int y = 21; y < 600; ++y) {
+        for (int x = 0; x + 37 < 800; ++x) {
+            ASSERT_EQ(after.pixel(x + 37, y - 21), before.pixel(x, y)) << x << "," << y;
+            compared += qAlpha(before.pixel(x, y)) > 0 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(compared, 10000);
+    // Nothing of the old window lands in the strip the move exposed.
+    for (int y = 0; y < 600; ++y) {
+        for (int x = 0; x < 37; ++x) {
+            ASSERT_EQ(qAlpha(after.pixel(x, y)), 0) << x << "," << y;
+        }
+    }
+    // A layer past the memory bound is not kept: the caller draws directly.
+    PlaneLayers none(1000);
+    QImage image(800, 600, QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&image);
+    EXPECT_FALSE(none.draw(p, still, false, *equations[0], painter));
+    EXPECT_EQ(none.layerCount(), 0u);
+}
+
+// Half-transparent regions lie under the axes, and tick labels keep a halo of the background
+// over them: without it no pixel near a label would come near the plain background (the fill
+// is 128 away from it, the digits 255).
+TEST_F(RVEquation2DViewTest, AxesStayOverFillsAndLabelsKeepAHalo) {
+    add("x^2+y^2<100", QColor(0, 0, 255, 128));
+    for (const bool dark : {false, true}) {
+        view.setUseDarkBackground(dark);
+        const QImage image = render();
+        const QColor axis = dark ? Qt::white : Qt::black;
+        const QColor background = dark ? Qt::black : Qt::white;
+        EXPECT_EQ(image.pixelColor(view.viewPointForPlanePoint(1.3, 0).toPoint()), axis);
+        EXPECT_EQ(image.pixelColor(view.viewPointForPlanePoint(0, -1.3).toPoint()), axis);
+        EXPECT_NE(image.pixelColor(view.viewPointForPlanePoint(1.3, 1.3).toPoint()), background);
+        // The labels "2" under the x axis at x = 2 and beside the y axis at y = 2 (10 units
+        // across: a spacing of 2).
+        for (const QPointF at : {view.viewPointForPlanePoint(2, 0) + QPointF(0, 12),
+                                 view.viewPointForPlanePoint(0, 2) + QPointF(12, 0)}) {
+            int plain = 0;
+            for (int dy = -8; dy <= 8; ++dy) {
+                for (int dx = -8; dx <= 8; ++dx) {
+                    const QColor c = image.pixelColor(at.toPoint() + QPoint(dx, dy));
+                    plain += std::max({std::abs(c.red() - background.red()),
+                                       std::abs(c.green() - background.green()),
+                                       std::abs(c.blue() - background.blue())}) < 60
+                                 ? 1
+                                 : 0;
+                }
+            }
+            EXPECT_GT(plain, 5) << at.x() << "," << at.y() << " dark " << dark;
+        }
     }
 }
 
