@@ -2,11 +2,18 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QScroller>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUndoStack>
@@ -15,12 +22,20 @@
 #include "app/context/ApplicationContext.h"
 #include "app/input/RVPWExpressionInputController.h"
 #include "app/input/RVTextField.h"
+#include "app/screens/details/LongTextFieldViewController.h"
 #include "app/screens/details/RVPWColorSwatchView.h"
 #include "app/screens/details/RVPWDefaultColorViewController.h"
 #include "app/screens/details/RVPWExpressionDetailsViewController.h"
+#include "app/screens/details/RVPWLabelCell.h"
+#include "app/screens/details/RVPWNotesCell.h"
+#include "app/screens/graph/RVPW3DViewController.h"
+#include "app/screens/list/AnchoredPanel.h"
 #include "app/screens/list/EquationListCommands.h"
+#include "app/screens/list/ExpressionListGestures.h"
 #include "app/screens/list/RVPWExpressionCell.h"
 #include "app/screens/list/RVPWExpressionsTableViewController.h"
+#include "app/screens/list/UndoBar.h"
+#include "app/shell/AppDelegate.h"
 #include "app/shell/NavigationStack.h"
 #include "app/widgets/RVColorPicker.h"
 #include "app/widgets/RVColorPickerHSWheel.h"
@@ -611,6 +626,456 @@ TEST_F(EquationList, AThousandEquationsAreMarkedDeletedAndBroughtBack) {
         EXPECT_EQ(model_.index(row).data(EquationListModel::SourceTextRole).toString(),
                   QStringLiteral("y=x+%1").arg(row));
     }
+}
+
+TEST_F(EquationList, TouchFlickScrollsOnSwipeOffersDeleteAndVerticalDragDoesNot) {
+    for (int i = 0; i < 296; ++i) {
+        add(u"y=x+1");
+    }
+    const int total = model_.count();
+    QCoreApplication::processEvents();
+    QPointingDevice* finger = QTest::createTouchDevice();
+    QScrollBar* bar = view()->verticalScrollBar();
+    // Drags one finger along `path`, `ms` apart.
+    const auto drag = [&](const std::vector<QPoint>& path, int ms) {
+        QTest::touchEvent(view()->viewport(), finger).press(0, path.front());
+        for (std::size_t i = 1; i < path.size(); ++i) {
+            QTest::qWait(ms);
+            QTest::touchEvent(view()->viewport(), finger).move(0, path[i]);
+        }
+        QTest::touchEvent(view()->viewport(), finger).release(0, path.back());
+    };
+    const auto line = [](QPoint from, QPoint to, int steps) {
+        std::vector<QPoint> path;
+        for (int i = 0; i <= steps; ++i) {
+            path.push_back(from + (to - from) * i / steps);
+        }
+        return path;
+    };
+
+    // A flick goes on scrolling after the finger leaves.
+    drag(line({150, 500}, {150, 150}, 7), 8);
+    const int atRelease = bar->value();
+    EXPECT_GT(atRelease, 0);
+    QTest::qWait(250);
+    EXPECT_GT(bar->value(), atRelease) << "kinetic scrolling goes on";
+    EXPECT_FALSE(list_->deleteConfirmButton()->isVisible());
+    // A touch stops it, and is no tap.
+    QTest::touchEvent(view()->viewport(), finger).press(0, {150, 300});
+    QTest::touchEvent(view()->viewport(), finger).release(0, {150, 300});
+    const int stopped = bar->value();
+    QTest::qWait(100);
+    EXPECT_EQ(bar->value(), stopped);
+    EXPECT_EQ(list_->expressionInput(), nullptr) << "stopping a scroll edits nothing";
+
+    // A slow vertical drag scrolls and offers no delete, even with a sideways wobble.
+    list_->gestures()->scroller()->stop();
+    bar->setValue(0);
+    drag(line({150, 400}, {170, 200}, 10), 20);
+    EXPECT_GT(bar->value(), 100);
+    EXPECT_FALSE(list_->deleteConfirmButton()->isVisible());
+
+    // A sideways swipe over row 1 offers "Delete" on that row and scrolls nothing.
+    list_->gestures()->scroller()->stop();
+    bar->setValue(0);
+    QCoreApplication::processEvents();
+    const QPoint middle = rowRect(1).center();
+    drag(line(middle + QPoint(80, 0), middle + QPoint(-60, 4), 6), 10);
+    EXPECT_EQ(bar->value(), 0);
+    QPushButton* confirm = list_->deleteConfirmButton();
+    ASSERT_TRUE(confirm->isVisible());
+    EXPECT_EQ(confirm->text(), "Delete");
+    EXPECT_TRUE(rowRect(1).contains(confirm->geometry().center()));
+    saveShot(&stack_, "list-swipe-delete");
+    // A tap elsewhere takes the offer back without editing.
+    drag({rowRect(3).center()}, 0);
+    EXPECT_FALSE(confirm->isVisible());
+    EXPECT_EQ(list_->expressionInput(), nullptr);
+    // Offered again and confirmed: deleted, with "Undo" for 5 s.
+    drag(line(middle + QPoint(80, 0), middle + QPoint(-60, 0), 6), 10);
+    ASSERT_TRUE(confirm->isVisible());
+    QTest::mouseClick(confirm, Qt::LeftButton);
+    EXPECT_EQ(model_.count(), total - 1);
+    EXPECT_EQ(texts().at(1), "y=1/x");
+    EXPECT_EQ(owner_.deleted, 1);
+    UndoBar* undoBar = list_->undoBar();
+    ASSERT_TRUE(undoBar->isVisible());
+    saveShot(&stack_, "list-undo-bar");
+    EXPECT_GT(undoBar->remainingTime(), UndoBar::duration - 1000);
+    EXPECT_LE(undoBar->remainingTime(), UndoBar::duration);
+    QTest::mouseClick(undoBar->undoButton(), Qt::LeftButton);
+    EXPECT_FALSE(undoBar->isVisible());
+    EXPECT_EQ(texts().at(1), "y=x^2");
+
+    // Editing mode offers no swipe; a tap on the eye hides, by touch as by mouse.
+    list_->setEditing(true);
+    drag(line(middle + QPoint(80, 0), middle + QPoint(-60, 0), 6), 10);
+    EXPECT_FALSE(confirm->isVisible());
+    list_->setEditing(false);
+    drag({list_->cell()->visibilityRect(rowRect(2)).center()}, 0);
+    EXPECT_FALSE(model_.equationAt(2)->visible());
+
+    // Press and hold opens the context menu of the row.
+    QTest::touchEvent(view()->viewport(), finger).press(0, rowRect(0).center());
+    QTest::qWait(QGuiApplication::styleHints()->mousePressAndHoldInterval() + 150);
+    QTest::touchEvent(view()->viewport(), finger).release(0, rowRect(0).center());
+    QMenu* menu = list_->openMenu();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    QStringList actions;
+    for (QAction* action : menu->actions()) {
+        actions << action->text();
+    }
+    EXPECT_TRUE(actions.contains("Move Down") && actions.contains("Delete"))
+        << actions.join(',').toStdString();
+    menu->close();
+    EXPECT_EQ(list_->expressionInput(), nullptr) << "a hold is no tap";
+}
+
+TEST_F(EquationList, HandlesDragRowsIntoPlaceAsOneStep) {
+    list_->setEditing(true);
+    QCoreApplication::processEvents();
+    RVPWExpressionCell* cell = list_->cell();
+    const int steps = undo_.count();
+    // By mouse: row 0's handle to row 2.
+    QTest::mousePress(view()->viewport(), Qt::LeftButton, {},
+                      cell->handleRect(rowRect(0)).center());
+    QTest::mouseMove(view()->viewport(), rowRect(1).center());
+    QTest::mouseMove(view()->viewport(), rowRect(2).center());
+    EXPECT_TRUE(list_->gestures()->dropIndicator()->isVisible());
+    saveShot(&stack_, "list-reorder");
+    QTest::mouseRelease(view()->viewport(), Qt::LeftButton, {}, rowRect(2).center());
+    EXPECT_FALSE(list_->gestures()->dropIndicator()->isVisible());
+    EXPECT_EQ(texts(), (QStringList{"y=x^2", "y=1/x", "y=x", "r=2"}));
+    EXPECT_EQ(shownTexts(), texts());
+    EXPECT_EQ(undo_.count(), steps + 1);
+    EXPECT_TRUE(list_->isEditing());
+    EXPECT_EQ(list_->deleteSelectionButton()->text(), "Delete (0)") << "a drag marks nothing";
+    // By touch: row 3's handle above the top.
+    QPointingDevice* finger = QTest::createTouchDevice();
+    QTest::touchEvent(view()->viewport(), finger).press(0, cell->handleRect(rowRect(3)).center());
+    QTest::touchEvent(view()->viewport(), finger).move(0, rowRect(1).center());
+    QTest::touchEvent(view()->viewport(), finger).move(0, {100, -20});
+    QTest::touchEvent(view()->viewport(), finger).release(0, {100, -20});
+    EXPECT_EQ(texts(), (QStringList{"r=2", "y=x^2", "y=1/x", "y=x"}));
+    undo_.undo();
+    undo_.undo();
+    EXPECT_EQ(texts(), (QStringList{"y=x", "y=x^2", "y=1/x", "r=2"}));
+    // A handle outside editing mode is the swatch again.
+    list_->setEditing(false);
+    QTest::mousePress(view()->viewport(), Qt::LeftButton, {},
+                      cell->handleRect(rowRect(0)).center());
+    QTest::mouseMove(view()->viewport(), rowRect(2).center());
+    QTest::mouseRelease(view()->viewport(), Qt::LeftButton, {}, rowRect(2).center());
+    EXPECT_EQ(texts(), (QStringList{"y=x", "y=x^2", "y=1/x", "r=2"}));
+}
+
+TEST_F(EquationList, OnATabletGraphSettingsIsAPanelBesideTheListThatStaysUsable) {
+    // The phone pushes it, without the formula.
+    RVPWExpressionDetailsViewController* pushed = list_->showDetails(0);
+    EXPECT_EQ(stack_.topScreen(), pushed);
+    EXPECT_EQ(pushed->formulaView(), nullptr);
+    EXPECT_EQ(list_->detailsPanel(), nullptr);
+    pushed->closeScreen();
+
+    // A tablet: the list as master beside a detail.
+    ApplicationContext tablet(*store_, center_, DeviceClass::Tablet);
+    QWidget window;
+    auto* layout = new QHBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* master = new NavigationStack;
+    master->setFixedWidth(320);
+    auto* list =
+        new RVPWExpressionsTableViewController(tablet, model_, table_.data(), false, undo_);
+    master->push(list);
+    layout->addWidget(master);
+    layout->addWidget(new QWidget, 1);
+    window.resize(1024, 700);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const auto rectOf = [list](int row) {
+        return list->tableView()->visualRect(list->expressions().index(row));
+    };
+    const auto clickIn = [list](QPoint at) {
+        QTest::mouseClick(list->tableView()->viewport(), Qt::LeftButton, {}, at);
+    };
+
+    clickIn(list->cell()->colorButtonRect(rectOf(1)).center());
+    RVPWExpressionDetailsViewController* details = list->details();
+    QPointer<AnchoredPanel> panel = list->detailsPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(master->topScreen(), list) << "not pushed";
+    EXPECT_EQ(panel->parentWidget(), &window);
+    EXPECT_FALSE(panel->isWindow()) << "a child panel, no Qt::Popup";
+    EXPECT_TRUE(panel->isVisible());
+    saveShot(&window, "tablet-graph-settings-panel");
+    EXPECT_EQ(details->formulaView(), nullptr);
+    EXPECT_EQ(details->size(), details->sizeHint()) << "the panel takes the screen's size";
+    EXPECT_EQ(details->width(), 320);
+    // Beside the row's swatch, right of the anchor, clear of the list's text.
+    const QRect anchor = panel->anchor();
+    const QRect row =
+        QRect(list->tableView()->viewport()->mapTo(&window, rectOf(1).topLeft()), rectOf(1).size());
+    EXPECT_EQ(anchor, QRect(row.right() + 1 - 50, row.center().y() - 15, 34, 30));
+    EXPECT_EQ(panel->geometry().left(), anchor.right() + 1);
+    EXPECT_TRUE(
+        panel->geometry().contains(QPoint(panel->geometry().left() + 5, anchor.center().y())));
+
+    // The list stays usable: its eye and keys still work, and the panel stays.
+    clickIn(list->cell()->visibilityRect(rectOf(0)).center());
+    EXPECT_FALSE(model_.equationAt(0)->visible());
+    EXPECT_TRUE(panel->isVisible());
+    // The panel's answers reach its own row; "More Colors" is pushed inside it.
+    QTest::mouseClick(details->swatchView()->swatches()[2], Qt::LeftButton);
+    EXPECT_EQ(hexStringFromColor(model_.equationAt(1)->color()), "B3FFB3");
+    RVPWDefaultColorViewController* more = details->showMoreColors();
+    EXPECT_EQ(panel->stack()->topScreen(), more);
+    EXPECT_EQ(more->size(), more->sizeHint()) << "then the top screen's size";
+    EXPECT_GE(more->picker()->height(), 416);
+    saveShot(&window, "tablet-graph-color-panel");
+
+    // The next swatch replaces it; a deleted equation closes it; so does a rotation.
+    clickIn(list->cell()->colorButtonRect(rectOf(2)).center());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(panel.isNull());
+    panel = list->detailsPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(list->details()->expressionIndex().row(), 2);
+    list->deleteExpression(2);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(panel.isNull());
+    list->showDetails(0);
+    panel = list->detailsPanel();
+    list->details()->captionField()->setText(QStringLiteral("typed, not confirmed"));
+    window.resize(700, 1024);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(panel.isNull());
+    EXPECT_EQ(model_.equationAt(0)->caption(), "typed, not confirmed");
+}
+
+TEST_F(EquationList, CaptionsKeepTheirDirectionAndEmojiSequencesStayWhole) {
+    // A caption's ink: the leftmost and rightmost columns of a painted row that it changed.
+    const auto paintRow = [this](int row) {
+        QImage image(400, 65, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        QStyleOptionViewItem option;
+        option.initFrom(view()->viewport());
+        option.rect = image.rect();
+        QPainter painter(&image);
+        list_->cell()->paint(&painter, option, model_.index(row));
+        return image;
+    };
+    const QString captions[] = {QStringLiteral("parabola"),
+                                QStringLiteral("\u05E4\u05E8\u05D1\u05D5\u05DC\u05D4"),
+                                QStringLiteral("\u0642\u0637\u0639 \u0632\u0627\u0626\u062F")};
+    const auto inkSpan = [&](int row) {
+        const QImage plain = paintRow(row);
+        model_.setData(model_.index(row), captions[row], EquationListModel::CaptionRole);
+        const QImage captioned = paintRow(row);
+        int left = plain.width();
+        int right = 0;
+        for (int y = 0; y < plain.height(); ++y) {
+            for (int x = 0; x < plain.width(); ++x) {
+                if (captioned.pixel(x, y) != plain.pixel(x, y)) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+        }
+        return std::pair{left, right};
+    };
+    const int middle = 200;
+    const auto [ltrLeft, ltrRight] = inkSpan(0);
+    EXPECT_LT(ltrLeft, 60) << "a left-to-right caption starts at the left";
+    EXPECT_LT(ltrRight, middle);
+    for (const int row : {1, 2}) {
+        const auto [rtlLeft, rtlRight] = inkSpan(row);
+        EXPECT_GT(rtlLeft, middle) << "row " << row << ": right to left starts at the right";
+        EXPECT_GT(rtlRight, 400 - 60);
+    }
+
+    // Elision at every width keeps whole characters: an emoji ZWJ sequence, a flag, a skin tone,
+    // a letter with combining marks.
+    const QString family =
+        QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466");
+    const QString clusters[] = {family, QStringLiteral("\U0001F1E9\U0001F1EA"),
+                                QStringLiteral("\U0001F44D\U0001F3FD"),
+                                QStringLiteral("e\u0301\u0323")};
+    QString caption;
+    std::vector<int> boundaries{0};
+    for (int i = 0; i < 6; ++i) {
+        caption += clusters[i % 4] + u' ';
+        boundaries.push_back(caption.size() - 1);
+        boundaries.push_back(caption.size());
+    }
+    QFont font = view()->font();
+    const QFontMetrics metrics(font);
+    for (int width = 0; width < metrics.horizontalAdvance(caption) + 10; width += 3) {
+        QString elided = RVPWExpressionCell::elidedCaption(caption, metrics, width);
+        if (elided.endsWith(QChar(0x2026))) {
+            elided.chop(1);
+        }
+        ASSERT_TRUE(caption.startsWith(elided)) << width;
+        EXPECT_NE(std::find(boundaries.begin(), boundaries.end(), elided.size()), boundaries.end())
+            << "cut inside a character at width " << width << ": " << elided.size();
+    }
+}
+
+TEST(EquationListOn3D, TheThreeDScreensListAddsHidesMovesAndUndoesOnItsOwnPlane) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    PreferenceStore store(folder.filePath(QStringLiteral("p.plist")));
+    NotificationCenter center;
+    ApplicationContext context(store, center, DeviceClass::Phone);
+    context.settings().registerDefaults();
+    AppDelegate app(context);
+    app.didFinishLaunching({}, true);
+    RVPW3DViewController* screen = app.controller3D();
+    ASSERT_NE(screen, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([screen] { return screen->loadingDone(); }, 10000));
+    const int before = screen->equations().count();
+    RVPWExpressionsTableViewController* list = screen->openEquationList();
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->is3D());
+    EXPECT_EQ(&list->expressions(), &screen->equations()) << "the plane's own model";
+    for (const QString& text : {QStringLiteral("z=x^2+y^2"), QStringLiteral("x^2+y^2+z^2=4")}) {
+        list->add();
+        RVPWExpressionInputController* input = list->expressionInput();
+        ASSERT_NE(input, nullptr);
+        input->textField()->setText(text);
+        input->done();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    ASSERT_EQ(screen->equations().count(), before + 2);
+    RVEquation3D* sphere = screen->equations().equationAt(before + 1);
+    EXPECT_EQ(sphere->type(), EquationType::Implicit) << "an implicit surface";
+    list->toggleVisibility(before + 1);
+    EXPECT_FALSE(sphere->visible());
+    list->moveExpression(before + 1, before);
+    EXPECT_EQ(screen->equations().equationAt(before), sphere);
+    screen->undoStack().undo();
+    screen->undoStack().undo();
+    EXPECT_EQ(screen->equations().equationAt(before + 1), sphere);
+    EXPECT_TRUE(sphere->visible());
+    const QVariantList saved = screen->equations().dictionariesWithState();
+    EXPECT_EQ(saved.at(before + 1).toMap().value("expressionString").toString(), "x^2+y^2+z^2=4");
+}
+
+// What a notes editor hands back.
+struct NotesOwner : LongTextFieldEditingViewControllerDelegate {
+    void takeNewString(const QString& string) override { taken << string; }
+    QStringList taken;
+};
+
+TEST(LongTextField, KeepsAnyTextExactlyAndWritesBackOnlyAnEdit) {
+    const QString nbsp(QChar::Nbsp);
+    const QString longText = QString(50000, u'a') + nbsp +
+                             QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467") +
+                             QString(49990, u'b');
+    struct Case {
+        const char* name;
+        QString text;
+        // What an edit that types "!" at the end hands back.
+        QString edited;
+    };
+    const std::vector<Case> cases{
+        {"empty", QString(), QStringLiteral("!")},
+        {"non-breaking spaces", QStringLiteral("1") + nbsp + QStringLiteral("km"),
+         QStringLiteral("1") + nbsp + QStringLiteral("km!")},
+        {"lines", QStringLiteral("one\ntwo\n"), QStringLiteral("one\ntwo\n!")},
+        {"windows lines", QStringLiteral("one\r\ntwo"), QStringLiteral("one\ntwo!")},
+        {"line separator", QStringLiteral("a\u2028b"), QStringLiteral("a\u2028b!")},
+        {"100,000 characters", longText, longText + QStringLiteral("!")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NavigationStack stack;
+        stack.push(new QWidget);
+        for (const bool edit : {false, true}) {
+            NotesOwner owner;
+            auto* editor = new LongTextFieldViewController(DeviceClass::Phone,
+                                                           QStringLiteral("Notes"), c.text);
+            editor->setDelegate(&owner);
+            stack.push(editor);
+            stack.show();
+            EXPECT_EQ(editor->textView()->textCursor().position(),
+                      editor->textView()->document()->characterCount() - 1)
+                << "the cursor starts at the end";
+            if (edit) {
+                QTest::keyClicks(editor->textView(), QStringLiteral("!"));
+            }
+            QTest::keyClick(editor->textView(), Qt::Key_Return, Qt::ControlModifier);
+            EXPECT_EQ(owner.taken, edit ? QStringList{c.edited} : QStringList{})
+                << "unchanged text is never written back";
+            EXPECT_EQ(stack.count(), 1) << "Save closes the editor";
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+}
+
+TEST(LongTextField, CancelHandsNothingBackAndTheRowFitsTheDevice) {
+    NavigationStack stack;
+    stack.push(new QWidget);
+    NotesOwner owner;
+    auto* editor =
+        new LongTextFieldViewController(DeviceClass::Tablet, QStringLiteral("Notes"), "old");
+    editor->setDelegate(&owner);
+    stack.push(editor);
+    stack.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&stack));
+    EXPECT_TRUE(editor->textView()->hasFocus()) << "the text view takes the keys when shown";
+    QTest::keyClicks(editor->textView(), QStringLiteral(" new"));
+    QTest::keyClick(editor->textView(), Qt::Key_Escape);
+    EXPECT_TRUE(owner.taken.isEmpty());
+    EXPECT_EQ(stack.count(), 1);
+
+    struct Row {
+        DeviceClass device;
+        QSize view;
+        int height;
+    };
+    for (const Row& row :
+         {Row{DeviceClass::Tablet, {1024, 768}, 181}, Row{DeviceClass::Tablet, {768, 1024}, 181},
+          Row{DeviceClass::Phone, {480, 320}, 85}, Row{DeviceClass::Phone, {320, 480}, 181}}) {
+        EXPECT_EQ(LongTextFieldViewController::rowHeight(row.device, row.view), row.height);
+    }
+}
+
+TEST(LabelAndNotesCells, KeepTextsExactlyAndCommitOnlyChanges) {
+    RVPWLabelCell cell(QStringLiteral("Caption"));
+    QSignalSpy committed(&cell, &RVPWLabelCell::textCommitted);
+    EXPECT_TRUE(cell.label()->font().bold());
+    cell.setText(QStringLiteral("old"));
+    cell.commit();
+    EXPECT_EQ(committed.size(), 0) << "nothing typed, nothing committed";
+    cell.textField()->setText(QStringLiteral("typed"));
+    cell.setText(QStringLiteral("from an undo"));
+    EXPECT_EQ(cell.textField()->text(), "typed") << "a change from elsewhere keeps what is typed";
+    cell.commit();
+    ASSERT_EQ(committed.size(), 1);
+    EXPECT_EQ(committed.at(0).at(0).toString(), "typed");
+    const QString huge(100000, u'\u05D0');
+    cell.setText(huge);
+    EXPECT_EQ(cell.textField()->text(), huge) << "no length cap";
+
+    RVPWNotesCell notes;
+    QSignalSpy clicked(&notes, &RVPWNotesCell::clicked);
+    EXPECT_EQ(notes.label()->text(), "None");
+    EXPECT_GE(notes.heightForWidth(300), 44);
+    // A preview that would end inside an emoji sequence stops before it.
+    QString long1 = QString(RVPWNotesCell::previewLength - 1, u'n') +
+                    QStringLiteral("\U0001F469\u200D\U0001F4BB") + QString(10, u'm');
+    notes.setText(long1);
+    EXPECT_EQ(notes.text(), long1) << "the cell keeps the notes exactly";
+    EXPECT_EQ(notes.label()->text(),
+              QString(RVPWNotesCell::previewLength - 1, u'n') + QChar(0x2026));
+    notes.setText(QStringLiteral("short\nnotes"));
+    EXPECT_EQ(notes.label()->text(), "short\nnotes");
+    EXPECT_GT(notes.heightForWidth(300), notes.label()->fontMetrics().height() + 8);
+    QTest::mouseClick(&notes, Qt::LeftButton);
+    QTest::keyClick(&notes, Qt::Key_Return);
+    EXPECT_EQ(clicked.size(), 2);
 }
 
 }  // namespace

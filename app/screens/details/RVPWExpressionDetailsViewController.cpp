@@ -8,10 +8,10 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <limits>
 
 #include "app/screens/details/RVPWColorSwatchView.h"
 #include "app/screens/details/RVPWDefaultColorViewController.h"
+#include "app/screens/details/RVPWLabelCell.h"
 #include "app/shell/NavigationStack.h"
 #include "app/widgets/ScreenBar.h"
 #include "equations/EquationListModel.h"
@@ -24,7 +24,7 @@ RVPWExpressionDetailsViewController::RVPWExpressionDetailsViewController(
     : QWidget(parent),
       model_(model),
       expression_(expression),
-      captionField_(new QLineEdit(this)),
+      captionCell_(new RVPWLabelCell(tr("Caption"), this)),
       swatchView_(new RVPWColorSwatchView(this)),
       moreColors_(new QPushButton(tr("More Colors"), this)) {
     setWindowTitle(tr("Graph Settings"));
@@ -36,7 +36,8 @@ RVPWExpressionDetailsViewController::RVPWExpressionDetailsViewController(
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 12);
-    layout->addWidget(makeScreenBar(this, tr("Graph Settings"), &back_));
+    bar_ = makeScreenBar(this, tr("Graph Settings"), &back_);
+    layout->addWidget(bar_);
     auto* body = new QVBoxLayout;
     body->setContentsMargins(12, 8, 12, 0);
     body->setSpacing(10);
@@ -48,24 +49,14 @@ RVPWExpressionDetailsViewController::RVPWExpressionDetailsViewController(
         formulaView_->setStyleSheet(QStringLiteral("background: rgba(255, 255, 255, 128);"));
         body->addWidget(formulaView_);
     }
-    auto* captionRow = new QHBoxLayout;
-    auto* captionLabel = new QLabel(tr("Caption"), this);
-    QFont bold = captionLabel->font();
-    bold.setBold(true);
-    captionLabel->setFont(bold);
-    captionRow->addWidget(captionLabel);
-    captionField_->setPlaceholderText(tr("None"));
-    // Captions keep any length.
-    captionField_->setMaxLength(std::numeric_limits<int>::max());
-    captionField_->setAccessibleName(tr("Caption"));
-    captionRow->addWidget(captionField_, 1);
-    body->addLayout(captionRow);
+    captionCell_->textField()->setPlaceholderText(tr("None"));
+    body->addWidget(captionCell_);
     swatchView_->setMinimumHeight(180);
     body->addWidget(swatchView_, 1);
     body->addWidget(moreColors_);
 
-    connect(captionField_, &QLineEdit::editingFinished, this,
-            &RVPWExpressionDetailsViewController::commitCaption);
+    connect(captionCell_, &RVPWLabelCell::textCommitted, this,
+            &RVPWExpressionDetailsViewController::writeCaption);
     connect(swatchView_, &RVPWColorSwatchView::colorSwatchViewDidChangeColor, this,
             [this](const QColor& color) { changeColor(color, false); });
     connect(moreColors_, &QPushButton::clicked, this,
@@ -86,11 +77,20 @@ RVPWExpressionDetailsViewController::RVPWExpressionDetailsViewController(
     };
     connect(&model_, &QAbstractItemModel::rowsRemoved, this, closeWhenGone);
     connect(&model_, &QAbstractItemModel::modelReset, this, closeWhenGone);
-    captionField_->setText(expression_.data(EquationListModel::CaptionRole).toString());
     refresh();
 }
 
 RVPWExpressionDetailsViewController::~RVPWExpressionDetailsViewController() = default;
+
+QSize RVPWExpressionDetailsViewController::sizeHint() const {
+    // The bar comes on top, as a navigation bar does above a popover's content.
+    const int bar = bar_->sizeHint().height();
+    if (formulaView_ == nullptr) {
+        return {320, bar + 330};
+    }
+    return {320,
+            bar + std::max(formulaView_->minimumHeight(), formulaView_->sizeHint().height()) + 350};
+}
 
 void RVPWExpressionDetailsViewController::refresh() {
     if (!expression_.isValid()) {
@@ -100,10 +100,7 @@ void RVPWExpressionDetailsViewController::refresh() {
     if (color != swatchView_->selectedColor()) {
         swatchView_->setSelectedColor(color);
     }
-    const QString caption = expression_.data(EquationListModel::CaptionRole).toString();
-    if (!captionField_->hasFocus() && captionField_->text() != caption) {
-        captionField_->setText(caption);
-    }
+    captionCell_->setText(expression_.data(EquationListModel::CaptionRole).toString());
     if (formulaView_ != nullptr) {
         const QImage image = expression_.data(EquationListModel::FormulaImageRole).value<QImage>();
         if (image.isNull()) {
@@ -114,11 +111,18 @@ void RVPWExpressionDetailsViewController::refresh() {
     }
 }
 
+QLineEdit* RVPWExpressionDetailsViewController::captionField() const {
+    return captionCell_->textField();
+}
+
 void RVPWExpressionDetailsViewController::commitCaption() {
+    captionCell_->commit();
+}
+
+void RVPWExpressionDetailsViewController::writeCaption(const QString& caption) {
     if (!expression_.isValid()) {
         return;
     }
-    const QString caption = captionField_->text();
     // Written back only when changed.
     if (caption == expression_.data(EquationListModel::CaptionRole).toString()) {
         return;

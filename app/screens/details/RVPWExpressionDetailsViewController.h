@@ -15,6 +15,7 @@ namespace plotwise {
 
 class EquationListModel;
 class RVPWColorSwatchView;
+class RVPWLabelCell;
 class RVPWExpressionDetailsViewController;
 
 // The owner of Graph Settings makes the changes (so they can be undone).
@@ -41,7 +42,8 @@ public:
 
     void setDelegate(RVPWExpressionDetailsDelegate* delegate) { delegate_ = delegate; }
     const QPersistentModelIndex& expressionIndex() const { return expression_; }
-    QLineEdit* captionField() const { return captionField_; }
+    QLineEdit* captionField() const;
+    RVPWLabelCell* captionCell() const { return captionCell_; }
     RVPWColorSwatchView* swatchView() const { return swatchView_; }
     QPushButton* moreColorsButton() const { return moreColors_; }
     QLabel* formulaView() const { return formulaView_; }
@@ -52,6 +54,10 @@ public:
     // Keeps the caption and takes this screen (and any above it) off its stack.
     void closeScreen();
 
+    // What a popover gives it below the bar: 320 by 330 without the formula, else the formula
+    // row + 350 high.
+    QSize sizeHint() const override;
+
 protected:
     void hideEvent(QHideEvent* event) override;
     // Escape goes back, keeping the caption.
@@ -59,6 +65,7 @@ protected:
 
 private:
     void commitCaption();
+    void writeCaption(const QString& caption);
     void changeColor(const QColor& color, bool continuing);
     void refresh();
     void dismiss();
@@ -67,9 +74,10 @@ private:
     QPersistentModelIndex expression_;
     RVPWExpressionDetailsDelegate* delegate_ = nullptr;
     QLabel* formulaView_ = nullptr;
-    QLineEdit* captionField_;
+    RVPWLabelCell* captionCell_;
     RVPWColorSwatchView* swatchView_;
     QPushButton* moreColors_;
+    QWidget* bar_ = nullptr;
     QPushButton* back_ = nullptr;
     QPointer<RVPWDefaultColorViewController> colorController_;
     bool dismissing_ = false;

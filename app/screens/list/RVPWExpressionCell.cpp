@@ -51,6 +51,14 @@ QRect RVPWExpressionCell::colorButtonRect(const QRect& rect) const {
                  side, side);
 }
 
+QRect RVPWExpressionCell::handleRect(const QRect& rect) const {
+    return colorButtonRect(rect);
+}
+
+bool RVPWExpressionCell::isOnHandle(const QRect& rect, QPoint point) const {
+    return partAt(rect, point) == Part::Handle;
+}
+
 QRectF RVPWExpressionCell::formulaRect(const QRect& rect, QSizeF formula) const {
     const double x0 = rect.left() + formulaLeft();
     const double contentWidth = rect.width() - (displayColorButton_ ? 44 : 0);
@@ -108,6 +116,23 @@ void RVPWExpressionCell::paintMark(QPainter& painter, const QRectF& rect, bool m
     painter.restore();
 }
 
+void RVPWExpressionCell::paintHandle(QPainter& painter, const QRectF& rect) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(140, 140, 140), 2.0, Qt::SolidLine, Qt::RoundCap));
+    const QPointF c = rect.center();
+    for (const double dy : {-6.0, 0.0, 6.0}) {
+        painter.drawLine(QPointF(c.x() - 9.0, c.y() + dy), QPointF(c.x() + 9.0, c.y() + dy));
+    }
+    painter.restore();
+}
+
+QString RVPWExpressionCell::elidedCaption(const QString& caption, const QFontMetrics& metrics,
+                                          int width) {
+    // Qt elides at grapheme boundaries, so a ZWJ sequence or a letter with its marks stays whole.
+    return metrics.elidedText(caption, Qt::ElideRight, std::max(0, width));
+}
+
 void RVPWExpressionCell::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const {
     const QRect rect = option.rect;
@@ -160,10 +185,12 @@ void RVPWExpressionCell::paint(QPainter* painter, const QStyleOptionViewItem& op
         painter->drawText(
             captionRect,
             Qt::AlignVCenter | (caption.isRightToLeft() ? Qt::AlignRight : Qt::AlignLeft),
-            metrics.elidedText(caption, Qt::ElideRight, captionRect.width()));
+            elidedCaption(caption, metrics, captionRect.width()));
     }
 
-    if (displayColorButton_) {
+    if (editing_) {
+        paintHandle(*painter, handleRect(rect));
+    } else if (displayColorButton_) {
         const QRect button = colorButtonRect(rect);
         RVPWExpressionColorButton::paintSwatch(
             *painter, button.topLeft(), index.data(EquationListModel::ColorRole).value<QColor>(),
@@ -183,7 +210,11 @@ RVPWExpressionCell::Part RVPWExpressionCell::partAt(const QRect& rect, QPoint po
     if (!rect.contains(point)) {
         return Part::None;
     }
-    if (displayColorButton_ && colorButtonRect(rect).adjusted(-6, -6, 6, 6).contains(point)) {
+    if (editing_ && handleRect(rect).adjusted(-10, -10, 10, 10).contains(point)) {
+        return Part::Handle;
+    }
+    if (!editing_ && displayColorButton_ &&
+        colorButtonRect(rect).adjusted(-6, -6, 6, 6).contains(point)) {
         return Part::Color;
     }
     if (!editing_ && displayVisibilityButton_ &&
@@ -203,20 +234,27 @@ bool RVPWExpressionCell::editorEvent(QEvent* event, QAbstractItemModel*,
     if (mouse->button() != Qt::LeftButton) {
         return false;
     }
-    switch (partAt(option.rect, mouse->position().toPoint())) {
+    const Part part = partAt(option.rect, mouse->position().toPoint());
+    activate(index, option.rect, mouse->position().toPoint());
+    // The row itself goes on to the view, which makes it current.
+    return part == Part::Visibility || part == Part::Color || part == Part::Handle;
+}
+
+void RVPWExpressionCell::activate(const QModelIndex& index, const QRect& rect, QPoint point) {
+    switch (partAt(rect, point)) {
         case Part::Visibility:
             emit visibilityClicked(index);
-            return true;
+            break;
         case Part::Color:
             emit colorButtonClicked(index);
-            return true;
+            break;
         case Part::Row:
             emit rowClicked(index);
-            return false;
+            break;
+        case Part::Handle:
         case Part::None:
-            return false;
+            break;
     }
-    return false;
 }
 
 }  // namespace plotwise

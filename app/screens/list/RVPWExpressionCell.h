@@ -28,6 +28,13 @@ public:
     // The parts of a row at `rect`.
     QRect visibilityRect(const QRect& rect) const;
     QRect colorButtonRect(const QRect& rect) const;
+    // Editing mode: the drag handle that reorders, where the swatch was.
+    QRect handleRect(const QRect& rect) const;
+    bool isOnHandle(const QRect& rect, QPoint point) const;
+    // A release (click or tap) at `point` in the row at `rect`: emits what it touched.
+    void activate(const QModelIndex& index, const QRect& rect, QPoint point);
+    // The caption cut to `width` at a character boundary, never inside an emoji sequence.
+    static QString elidedCaption(const QString& caption, const QFontMetrics& metrics, int width);
     QRectF formulaRect(const QRect& rect, QSizeF formula) const;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -36,6 +43,7 @@ public:
 
     static void paintVisibility(QPainter& painter, const QRectF& rect, bool visible);
     static void paintMark(QPainter& painter, const QRectF& rect, bool marked);
+    static void paintHandle(QPainter& painter, const QRectF& rect);
 
 signals:
     // A click or tap released over the part it was pressed on.
@@ -48,7 +56,7 @@ protected:
                      const QModelIndex& index) override;
 
 private:
-    enum class Part { None, Visibility, Color, Row };
+    enum class Part { None, Visibility, Color, Handle, Row };
     Part partAt(const QRect& rect, QPoint point) const;
     int formulaLeft() const;
 

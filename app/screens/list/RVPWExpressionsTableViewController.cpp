@@ -7,14 +7,17 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScroller>
+#include <QScrollBar>
 #include <QUndoStack>
 #include <QVBoxLayout>
 
 #include "app/context/ApplicationContext.h"
 #include "app/input/ExpressionInputFactory.h"
+#include "app/screens/list/AnchoredPanel.h"
 #include "app/screens/list/EquationListCommands.h"
+#include "app/screens/list/ExpressionListGestures.h"
 #include "app/screens/list/RVPWExpressionCell.h"
+#include "app/screens/list/UndoBar.h"
 #include "app/shell/NavigationStack.h"
 #include "equations/EquationListModel.h"
 
@@ -52,7 +55,10 @@ RVPWExpressionsTableViewController::RVPWExpressionsTableViewController(
       selectAllButton_(barButton(tr("Select All"), this)),
       deleteSelectionButton_(barButton(QString(), this)),
       normalToolbar_(new QWidget(this)),
-      deleteToolbar_(new QWidget(this)) {
+      deleteToolbar_(new QWidget(this)),
+      gestures_(new ExpressionListGestures(*tableView_, *cell_)),
+      deleteConfirm_(new QPushButton(tr("Delete"), tableView_->viewport())),
+      undoBar_(new UndoBar(this)) {
     setWindowTitle(tr("Equations"));
     setAutoFillBackground(true);
 
@@ -77,14 +83,51 @@ RVPWExpressionsTableViewController::RVPWExpressionsTableViewController(
     tableView_->setStyleSheet(QStringLiteral("QListView { background: rgb(214, 221, 229); }"));
     tableView_->setAccessibleName(tr("Equations"));
     tableView_->installEventFilter(this);
-    QScroller::grabGesture(tableView_->viewport(), QScroller::TouchGesture);
     tableView_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tableView_, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
         const QModelIndex index = tableView_->indexAt(at);
         // The Menu key asks at the current row.
         const int row = index.isValid() ? index.row() : currentRow();
-        contextMenu(row)->exec(tableView_->viewport()->mapToGlobal(at));
+        openContextMenu(row, tableView_->viewport()->mapToGlobal(at));
     });
+    connect(gestures_, &ExpressionListGestures::tapped, this,
+            [this](const QModelIndex& index, QPoint at) {
+                // A tap beside an offered delete only takes the offer back.
+                if (deleteOffered_.isValid()) {
+                    withdrawDeleteOffer();
+                    return;
+                }
+                tableView_->setCurrentIndex(index);
+                cell_->activate(index, tableView_->visualRect(index), at);
+            });
+    connect(gestures_, &ExpressionListGestures::swiped, this,
+            [this](const QModelIndex& index) { offerDelete(index.row()); });
+    connect(gestures_, &ExpressionListGestures::held, this,
+            [this](const QModelIndex& index, QPoint at) {
+                withdrawDeleteOffer();
+                openContextMenu(index.isValid() ? index.row() : -1,
+                                tableView_->viewport()->mapToGlobal(at));
+            });
+    connect(gestures_, &ExpressionListGestures::reorderRequested, this,
+            &RVPWExpressionsTableViewController::moveExpression);
+    deleteConfirm_->setStyleSheet(QStringLiteral(
+        "QPushButton { background: #C84131; color: white; border: none; font-weight: bold; }"));
+    deleteConfirm_->setFocusPolicy(Qt::NoFocus);
+    deleteConfirm_->hide();
+    connect(deleteConfirm_, &QPushButton::clicked, this,
+            &RVPWExpressionsTableViewController::confirmDelete);
+    // The offer stays with its row only while the rows stand still.
+    connect(tableView_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &RVPWExpressionsTableViewController::withdrawDeleteOffer);
+    connect(&expressions_, &QAbstractItemModel::rowsInserted, this,
+            &RVPWExpressionsTableViewController::withdrawDeleteOffer);
+    connect(&expressions_, &QAbstractItemModel::rowsRemoved, this,
+            &RVPWExpressionsTableViewController::withdrawDeleteOffer);
+    connect(&expressions_, &QAbstractItemModel::rowsMoved, this,
+            &RVPWExpressionsTableViewController::withdrawDeleteOffer);
+    connect(&expressions_, &QAbstractItemModel::modelReset, this,
+            &RVPWExpressionsTableViewController::withdrawDeleteOffer);
+    connect(undoBar_, &UndoBar::undoRequested, &undoStack_, &QUndoStack::undo);
 
     auto* normalLayout = new QHBoxLayout(normalToolbar_);
     normalLayout->setContentsMargins(8, 2, 8, 2);
@@ -110,6 +153,7 @@ RVPWExpressionsTableViewController::RVPWExpressionsTableViewController(
     layout->setSpacing(0);
     layout->addWidget(bar);
     layout->addWidget(tableView_, 1);
+    layout->addWidget(undoBar_);
     layout->addWidget(normalToolbar_);
     layout->addWidget(deleteToolbar_);
 
@@ -171,6 +215,7 @@ void RVPWExpressionsTableViewController::showEvent(QShowEvent* event) {
 }
 
 void RVPWExpressionsTableViewController::setEditing(bool editing) {
+    withdrawDeleteOffer();
     if (!editing) {
         for (int row = 0; row < expressions_.count(); ++row) {
             if (expressions_.data(expressions_.index(row), EquationListModel::MarkRole).toBool()) {
@@ -415,10 +460,29 @@ RVPWExpressionDetailsViewController* RVPWExpressionsTableViewController::showDet
     if (!index.isValid()) {
         return nullptr;
     }
-    auto* details = new RVPWExpressionDetailsViewController(expressions_, index, true);
+    withdrawDeleteOffer();
+    const bool tablet = context_.deviceClass() == DeviceClass::Tablet;
+    // A tablet shows one panel at a time: the next swatch replaces it.
+    if (details_ && tablet) {
+        AnchoredPanel* previous = detailsPanel();
+        details_->closeScreen();
+        if (previous != nullptr) {
+            previous->dismiss();
+        }
+    }
+    // A tablet's panel shows no formula: its row is beside it.
+    QWidget* host = window();
+    const bool panel = tablet && host != this;
+    auto* details = new RVPWExpressionDetailsViewController(expressions_, index, tablet && !panel);
     details->setDelegate(this);
     details_ = details;
-    if (NavigationStack* stack = NavigationStack::containing(this)) {
+    if (panel) {
+        const QRect rect = tableView_->visualRect(index);
+        const QRect anchor(rect.right() + 1 - 50, rect.center().y() - 15, 34, 30);
+        new AnchoredPanel(
+            host, details,
+            QRect(tableView_->viewport()->mapTo(host, anchor.topLeft()), anchor.size()));
+    } else if (NavigationStack* stack = NavigationStack::containing(this)) {
         stack->push(details);
     } else {
         details->setParent(this, Qt::Window);
@@ -426,6 +490,15 @@ RVPWExpressionDetailsViewController* RVPWExpressionsTableViewController::showDet
         details->show();
     }
     return details;
+}
+
+AnchoredPanel* RVPWExpressionsTableViewController::detailsPanel() const {
+    for (QWidget* w = details_; w != nullptr; w = w->parentWidget()) {
+        if (auto* panel = qobject_cast<AnchoredPanel*>(w)) {
+            return panel;
+        }
+    }
+    return nullptr;
 }
 
 void RVPWExpressionsTableViewController::expressionDetailsControllerDidChangeCaption(
@@ -462,6 +535,49 @@ std::unique_ptr<QMenu> RVPWExpressionsTableViewController::contextMenu(int row) 
                     &RVPWExpressionsTableViewController::deleteAll)
         ->setEnabled(!expressions_.isEmpty());
     return menu;
+}
+
+QMenu* RVPWExpressionsTableViewController::openMenu() const {
+    return menu_;
+}
+
+QMenu* RVPWExpressionsTableViewController::openContextMenu(int row, QPoint globalPos) {
+    if (menu_) {
+        menu_->close();
+    }
+    QMenu* menu = contextMenu(row).release();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu_ = menu;
+    menu->popup(globalPos);
+    return menu;
+}
+
+void RVPWExpressionsTableViewController::offerDelete(int row) {
+    const QModelIndex index = expressions_.index(row);
+    if (!index.isValid() || editing_) {
+        return;
+    }
+    deleteOffered_ = index;
+    const QRect rect = tableView_->visualRect(index);
+    const int width = std::max(deleteConfirm_->sizeHint().width() + 24, 80);
+    deleteConfirm_->setGeometry(rect.right() + 1 - width, rect.top(), width, rect.height());
+    deleteConfirm_->show();
+    deleteConfirm_->raise();
+}
+
+void RVPWExpressionsTableViewController::withdrawDeleteOffer() {
+    deleteOffered_ = QPersistentModelIndex();
+    deleteConfirm_->hide();
+}
+
+void RVPWExpressionsTableViewController::confirmDelete() {
+    const int row = deleteOffered_.isValid() ? deleteOffered_.row() : -1;
+    withdrawDeleteOffer();
+    if (row < 0) {
+        return;
+    }
+    deleteExpression(row);
+    undoBar_->showMessage(tr("Equation deleted"));
 }
 
 bool RVPWExpressionsTableViewController::eventFilter(QObject* watched, QEvent* event) {
@@ -514,7 +630,9 @@ bool RVPWExpressionsTableViewController::eventFilter(QObject* watched, QEvent* e
             }
             break;
         case Qt::Key_Escape:
-            if (editing_) {
+            if (deleteOffered_.isValid()) {
+                withdrawDeleteOffer();
+            } else if (editing_) {
                 setEditing(false);
             } else {
                 done();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
@@ -16,12 +17,15 @@ class QUndoStack;
 
 namespace plotwise {
 
+class AnchoredPanel;
 class ApplicationContext;
 class EquationListModel;
 class RVEquation;
 class RVOperationTree;
+class ExpressionListGestures;
 class RVPWExpressionCell;
 class RVPWExpressionsTableViewController;
+class UndoBar;
 
 // The owner of an equation list: the plane's screen.
 class RVPWExpressionsTableViewControllerDelegate {
@@ -64,6 +68,12 @@ public:
     // The keyboard open on the list, if any.
     RVPWExpressionInputController* expressionInput() const { return input_; }
     RVPWExpressionDetailsViewController* details() const { return details_; }
+    ExpressionListGestures* gestures() const { return gestures_; }
+    // The "Delete" a swipe puts on its row, and the bar offering "Undo" after a touch delete.
+    QPushButton* deleteConfirmButton() const { return deleteConfirm_; }
+    UndoBar* undoBar() const { return undoBar_; }
+    // The context menu open now, if any.
+    QMenu* openMenu() const;
 
     bool isEditing() const { return editing_; }
     // Leaving editing mode clears every mark.
@@ -82,10 +92,18 @@ public:
     void moveExpression(int from, int to);
     void setColor(int row, const QColor& color, bool continuing = false);
     void setCaption(int row, const QString& caption);
-    // Graph Settings for the row, pushed on the navigation stack.
+    // Graph Settings for the row: on a tablet in a panel beside the list (which stays usable),
+    // else pushed on the navigation stack.
     RVPWExpressionDetailsViewController* showDetails(int row);
+    // The tablet's panel holding Graph Settings, if open.
+    AnchoredPanel* detailsPanel() const;
     // The menu of the right button, the Menu key or a press and hold over `row` (-1: none).
     std::unique_ptr<QMenu> contextMenu(int row);
+    // Opens it at `globalPos` without waiting for it to close.
+    QMenu* openContextMenu(int row, QPoint globalPos);
+    // A swipe's offer: "Delete" on the row until confirmed, or anything else happens.
+    void offerDelete(int row);
+    void withdrawDeleteOffer();
 
     // RVPWKeyboardViewControllerDelegate
     void keyboardDidCancel(RVPWExpressionInputController* keyboard) override;
@@ -108,6 +126,7 @@ private:
     int markedCount() const;
     void modified();
     void deleted();
+    void confirmDelete();
 
     ApplicationContext& context_;
     EquationListModel& expressions_;
@@ -130,6 +149,11 @@ private:
     // The equation open in the keyboard (compared by identity only), or none for a new one.
     RVEquation* operationBeingEdited_ = nullptr;
     QPointer<RVPWExpressionDetailsViewController> details_;
+    ExpressionListGestures* gestures_;
+    QPushButton* deleteConfirm_;
+    QPersistentModelIndex deleteOffered_;
+    UndoBar* undoBar_;
+    QPointer<QMenu> menu_;
 };
 
 }  // namespace plotwise
