@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -16,6 +17,9 @@
 
 #include "app/context/ApplicationContext.h"
 #include "app/platform/ShakeAwareWindow.h"
+#include "app/screens/details/LongTextFieldViewController.h"
+#include "app/screens/details/RVPWLabelCell.h"
+#include "app/screens/details/RVPWNotesCell.h"
 #include "app/screens/graph/RVPW2DViewController.h"
 #include "app/screens/library/RVPWLibraryCell.h"
 #include "app/screens/library/RVPWLibraryDetailsController.h"
@@ -262,15 +266,21 @@ TEST_F(LibraryScreen, CaptionAndNotesEditsAreSavedAtOnce) {
     open(numbered(3));
     RVPWLibraryDetailsController* details = screen_->showDetails(1);
     ASSERT_NE(details, nullptr);
-    EXPECT_EQ(details->captionField()->text(), QStringLiteral("entry 2"));
-    EXPECT_EQ(details->captionField()->placeholderText(), QStringLiteral("None"));
-    details->captionField()->setText(QStringLiteral("Parabola <&>"));
-    emit details->captionField()->editingFinished();
+    QLineEdit* caption = details->captionCell()->textField();
+    EXPECT_EQ(caption->text(), QStringLiteral("entry 2"));
+    EXPECT_EQ(caption->placeholderText(), QStringLiteral("None"));
+    caption->setText(QStringLiteral("Parabola <&>"));
+    // Opening the notes commits the caption first.
+    LongTextFieldViewController* editor = details->editNotes();
+    ASSERT_NE(editor, nullptr);
     EXPECT_EQ(fileItems()[1].toMap().value(RVEquation::expressionCaptionKey),
               QStringLiteral("Parabola <&>"));
-    details->takeNewString(QStringLiteral("line one\nline two"));
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral("Notes"));
+    editor->textView()->setPlainText(QStringLiteral("line one\nline two"));
+    editor->save();
     EXPECT_EQ(fileItems()[1].toMap().value(RVEquation::expressionNotesKey),
               QStringLiteral("line one\nline two"));
+    EXPECT_EQ(details->notesCell()->text(), QStringLiteral("line one\nline two"));
     expectFileMatchesScreen();
     EXPECT_EQ(screen_->libraryExpressions().data(screen_->libraryExpressions().index(1),
                                                  EquationListModel::CaptionRole),

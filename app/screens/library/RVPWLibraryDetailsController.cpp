@@ -4,11 +4,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <limits>
 
+#include "app/screens/details/RVPWLabelCell.h"
+#include "app/screens/details/RVPWNotesCell.h"
+#include "app/shell/NavigationStack.h"
 #include "app/widgets/ScreenBar.h"
 #include "equations/RVEquation.h"
 #include "typeset/ExpressionImage.h"
@@ -16,11 +17,13 @@
 namespace plotwise {
 
 RVPWLibraryDetailsController::RVPWLibraryDetailsController(RVEquation& expression,
+                                                           DeviceClass device,
                                                            qreal devicePixelRatio, QWidget* parent)
     : QWidget(parent),
       expression_(expression),
-      captionField_(new QLineEdit(this)),
-      notesField_(new QPlainTextEdit(this)) {
+      device_(device),
+      captionCell_(new RVPWLabelCell(tr("Caption"), this)),
+      notesCell_(new RVPWNotesCell(this)) {
     setWindowTitle(tr("Details"));
     setAutoFillBackground(true);
     QPalette palette = this->palette();
@@ -51,45 +54,48 @@ RVPWLibraryDetailsController::RVPWLibraryDetailsController(RVEquation& expressio
         }
     }
     body->addWidget(formula);
+    captionCell_->textField()->setPlaceholderText(tr("None"));
+    captionCell_->setText(expression_.caption());
+    body->addWidget(captionCell_);
+    notesCell_->setText(expression_.notes());
+    body->addWidget(notesCell_);
+    body->addStretch();
 
-    auto* captionLabel = new QLabel(tr("Caption"), this);
-    QFont bold = captionLabel->font();
-    bold.setBold(true);
-    captionLabel->setFont(bold);
-    body->addWidget(captionLabel);
-    captionField_->setPlaceholderText(tr("None"));
-    captionField_->setMaxLength(std::numeric_limits<int>::max());
-    captionField_->setText(expression_.caption());
-    captionField_->setAccessibleName(tr("Caption"));
-    body->addWidget(captionField_);
-
-    auto* notesLabel = new QLabel(tr("Notes"), this);
-    notesLabel->setFont(bold);
-    body->addWidget(notesLabel);
-    notesField_->setPlaceholderText(tr("None"));
-    notesField_->setPlainText(expression_.notes());
-    notesField_->setAccessibleName(tr("Notes"));
-    notesField_->setTabChangesFocus(true);
-    notesField_->installEventFilter(this);
-    body->addWidget(notesField_, 1);
-
-    connect(captionField_, &QLineEdit::editingFinished, this,
-            &RVPWLibraryDetailsController::commitCaption);
+    connect(captionCell_, &RVPWLabelCell::textCommitted, this, [this](const QString& caption) {
+        expression_.setCaption(caption);
+        emit detailsChanged();
+    });
+    connect(notesCell_, &RVPWNotesCell::clicked, this, [this] { editNotes(); });
     connect(back_, &QPushButton::clicked, this, &RVPWLibraryDetailsController::finish);
 }
 
-void RVPWLibraryDetailsController::commitCaption() {
-    if (captionField_->text() == expression_.caption()) {
-        return;
+RVPWLibraryDetailsController::~RVPWLibraryDetailsController() {
+    delete notesEditor_.data();
+}
+
+LongTextFieldViewController* RVPWLibraryDetailsController::notesEditor() const {
+    return notesEditor_;
+}
+
+LongTextFieldViewController* RVPWLibraryDetailsController::editNotes() {
+    captionCell_->commit();
+    if (notesEditor_) {
+        return notesEditor_;
     }
-    expression_.setCaption(captionField_->text());
-    emit detailsChanged();
+    auto* editor = new LongTextFieldViewController(device_, tr("Notes"), expression_.notes());
+    editor->setDelegate(this);
+    notesEditor_ = editor;
+    if (NavigationStack* stack = NavigationStack::containing(this)) {
+        stack->push(editor);
+    } else {
+        editor->setParent(this, Qt::Window);
+        editor->show();
+    }
+    return editor;
 }
 
 void RVPWLibraryDetailsController::takeNewString(const QString& notes) {
-    if (notesField_->toPlainText() != notes) {
-        notesField_->setPlainText(notes);
-    }
+    notesCell_->setText(notes);
     if (notes == expression_.notes()) {
         return;
     }
@@ -97,20 +103,8 @@ void RVPWLibraryDetailsController::takeNewString(const QString& notes) {
     emit detailsChanged();
 }
 
-void RVPWLibraryDetailsController::commitNotes() {
-    takeNewString(notesField_->toPlainText());
-}
-
-bool RVPWLibraryDetailsController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == notesField_ && event->type() == QEvent::FocusOut) {
-        commitNotes();
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void RVPWLibraryDetailsController::finish() {
-    commitCaption();
-    commitNotes();
+    captionCell_->commit();
     emit backRequested();
 }
 

@@ -1,33 +1,41 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
+#include "app/screens/details/LongTextFieldViewController.h"
+#include "common/DeviceClass.h"
+
 class QPushButton;
 
 namespace plotwise {
 
 class RVEquation;
+class RVPWLabelCell;
+class RVPWNotesCell;
 
 // The details of one library entry: its formula, its caption ("None" when empty) and its
-// notes, both editable. Each finished edit changes the entry and is announced, so the library
-// saves it at once.
-class RVPWLibraryDetailsController : public QWidget {
+// notes, which open the long text editor. Each committed edit changes the entry and is
+// announced, so the library saves it at once.
+class RVPWLibraryDetailsController : public QWidget,
+                                     public LongTextFieldEditingViewControllerDelegate {
     Q_OBJECT
 
 public:
-    RVPWLibraryDetailsController(RVEquation& expression, qreal devicePixelRatio,
+    RVPWLibraryDetailsController(RVEquation& expression, DeviceClass device, qreal devicePixelRatio,
                                  QWidget* parent = nullptr);
+    ~RVPWLibraryDetailsController() override;
 
     RVEquation& expression() const { return expression_; }
-    QLineEdit* captionField() const { return captionField_; }
-    QPlainTextEdit* notesField() const { return notesField_; }
+    RVPWLabelCell* captionCell() const { return captionCell_; }
+    RVPWNotesCell* notesCell() const { return notesCell_; }
     QPushButton* backButton() const { return back_; }
+    // The notes editor, while open.
+    LongTextFieldViewController* notesEditor() const;
+    LongTextFieldViewController* editNotes();
 
-    // The answer of the notes editor.
-    void takeNewString(const QString& notes);
+    // LongTextFieldEditingViewControllerDelegate: the notes editor's answer.
+    void takeNewString(const QString& notes) override;
 
 signals:
     // libraryDetailsControllerDidChangeDetails.
@@ -35,18 +43,17 @@ signals:
     void backRequested();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void commitCaption();
-    void commitNotes();
     void finish();
 
     RVEquation& expression_;
-    QLineEdit* captionField_;
-    QPlainTextEdit* notesField_;
+    DeviceClass device_;
+    RVPWLabelCell* captionCell_;
+    RVPWNotesCell* notesCell_;
     QPushButton* back_ = nullptr;
+    QPointer<LongTextFieldViewController> notesEditor_;
 };
 
 }  // namespace plotwise

@@ -439,7 +439,8 @@ RVPWLibraryDetailsController* RVPWLibraryViewController::showDetails(int row) {
     }
     cancelDelete();
     delete details_.data();
-    auto* details = new RVPWLibraryDetailsController(*equation, library_.devicePixelRatio());
+    auto* details = new RVPWLibraryDetailsController(*equation, context_.deviceClass(),
+                                                     library_.devicePixelRatio());
     details_ = details;
     connect(details, &RVPWLibraryDetailsController::detailsChanged, this, [this, equation] {
         const int at = library_.rowOf(equation);
