@@ -510,12 +510,15 @@ bool RVPWLibraryViewController::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::MouseMove: {
                 const auto* mouse = static_cast<QMouseEvent*>(event);
                 const QPoint delta = mouse->position().toPoint() - pressPosition_;
-                if (pressed_ && !editing_ && delta.x() <= -kSwipeDistance &&
+                // Leftward and level is a swipe, kept from the view so that it starts no drag;
+                // anything else may still become a drag that reorders.
+                if (pressed_ && !editing_ && delta.x() < 0 && -delta.x() > std::abs(delta.y()) &&
                     std::abs(delta.y()) <= kSwipeSlack) {
-                    pressed_ = false;
-                    swiped_ = true;
-                    confirmDelete(libraryView_->indexAt(pressPosition_).row());
-                    // A swipe is not the start of a drag.
+                    if (delta.x() <= -kSwipeDistance) {
+                        pressed_ = false;
+                        swiped_ = true;
+                        confirmDelete(libraryView_->indexAt(pressPosition_).row());
+                    }
                     return true;
                 }
                 break;
