@@ -26,27 +26,32 @@ QString LibraryStorage::libraryFilePath(const QString& fileName) {
 }
 
 LibraryStorage::Library LibraryStorage::loadLibrary(const QString& fileName, double* table) {
-    Library library;
     const PropertyList::ReadResult read = PropertyList::readFile(libraryFilePath(fileName));
-    QVariantList items;
+    return libraryFromRead(fileName, read, table);
+}
+
+LibraryStorage::Library LibraryStorage::libraryFromRead(const QString& fileName,
+                                                        const PropertyList::ReadResult& read,
+                                                        double* table) {
+    Library library;
     if (read.ok() && read.value.typeId() == QMetaType::QVariantList) {
         library.source = Source::File;
-        items = read.value.toList();
-    } else {
-        if (read.status != PropertyList::Status::Missing) {
-            library.source = Source::ExamplesInsteadOfUnreadableFile;
-            library.error =
-                read.ok() ? QStringLiteral("the file does not hold an array") : read.error;
-        }
-        items = exampleStates(fileName);
+        library.equations = equationsFromItems(read.value.toList(), table, &library.skippedItems,
+                                               &library.unreadItems);
+        return library;
     }
-    library.equations = equationsFromItems(items, table, &library.skippedItems);
+    if (read.status != PropertyList::Status::Missing) {
+        library.source = Source::ExamplesInsteadOfUnreadableFile;
+        library.error = read.ok() ? QStringLiteral("the file does not hold an array") : read.error;
+    }
+    library.equations = equationsFromItems(exampleStates(fileName), table, &library.skippedItems);
     return library;
 }
 
 std::vector<std::unique_ptr<RVEquation>> LibraryStorage::equationsFromItems(
-    const QVariantList& items, double* table, int* skipped) {
+    const QVariantList& items, double* table, int* skipped, QVariantList* unread) {
     std::vector<std::unique_ptr<RVEquation>> equations;
+    equations.reserve(static_cast<size_t>(items.size()));
     int dropped = 0;
     RVParser parser;
     for (const QVariant& item : items) {
@@ -67,6 +72,9 @@ std::vector<std::unique_ptr<RVEquation>> LibraryStorage::equationsFromItems(
             equations.push_back(std::move(equation));
         } else {
             ++dropped;
+            if (unread) {
+                unread->append(item);
+            }
         }
     }
     if (skipped) {

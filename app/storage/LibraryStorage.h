@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/storage/PropertyList.h"
 #include "equations/RVEquation.h"
 
 namespace plotwise {
@@ -35,6 +36,9 @@ public:
         Source source = Source::Examples;
         // Items that gave no equation (unparseable text, other kinds).
         int skippedItems = 0;
+        // Those items themselves, in file order: a save writes them back after the shown
+        // entries, so reading them with this version never loses them.
+        QVariantList unreadItems;
         // Why the file could not be read.
         QString error;
     };
@@ -50,9 +54,12 @@ public:
     // Equations from the items of a library file, in order: a dictionary is a state dictionary,
     // a text an expression source (simplified when it holds a derivative); anything else, and
     // whatever does not parse, is skipped and counted in `skipped`.
-    static std::vector<std::unique_ptr<RVEquation>> equationsFromItems(const QVariantList& items,
-                                                                       double* table,
-                                                                       int* skipped = nullptr);
+    static std::vector<std::unique_ptr<RVEquation>> equationsFromItems(
+        const QVariantList& items, double* table, int* skipped = nullptr,
+        QVariantList* unread = nullptr);
+    // The library from what reading the file gave, as loadLibrary makes it.
+    static Library libraryFromRead(const QString& fileName, const PropertyList::ReadResult& read,
+                                   double* table);
 
     // The state dictionaries of the built-in examples, captions and notes translated: the 2D
     // set when `fileName` contains "2D", else the 3D set.

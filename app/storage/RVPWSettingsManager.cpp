@@ -28,9 +28,17 @@ bool RVPWSettingsManager::flag(QLatin1String key) const {
     return store_.boolValue(key);
 }
 
-void RVPWSettingsManager::resetLibraries() {
-    QFile::remove(LibraryStorage::libraryFilePath(LibraryStorage::library2DFileName));
-    QFile::remove(LibraryStorage::libraryFilePath(LibraryStorage::library3DFileName));
+QStringList RVPWSettingsManager::resetLibraries() {
+    QStringList failures;
+    for (const QLatin1String name :
+         {LibraryStorage::library2DFileName, LibraryStorage::library3DFileName}) {
+        QFile file(LibraryStorage::libraryFilePath(name));
+        // A missing file is already reset.
+        if (!file.remove() && file.exists()) {
+            failures.append(file.fileName());
+        }
+    }
+    return failures;
 }
 
 bool RVPWSettingsManager::canHideToolbar() const {

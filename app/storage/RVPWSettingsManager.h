@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QLatin1String>
+#include <QStringList>
 #include <QVariantMap>
 #include <array>
 #include <variant>
@@ -56,8 +57,9 @@ public:
     static QVariantMap appDefaults();
     // Registers appDefaults with the store. Call once at start, before any accessor.
     void registerDefaults() const;
-    // Deletes both library files; a file that does not exist is not an error.
-    static void resetLibraries();
+    // Deletes both library files; a file that does not exist is not an error. Returns the
+    // paths of the files that exist but could not be deleted.
+    static QStringList resetLibraries();
 
     PreferenceStore& store() const { return store_; }
 

@@ -76,42 +76,104 @@ QPixmap listPixmap(int size, const QColor& colour) {
     return pixmap;
 }
 
+QPixmap gearPixmap(int size, const QColor& colour) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double unit = size / 28.0;
+    const QPointF centre(14 * unit, 14 * unit);
+    // Eight teeth round a ring, the hole left open.
+    QPainterPath gear;
+    constexpr int teeth = 8;
+    for (int i = 0; i < teeth * 2; ++i) {
+        const double radius = (i % 2 == 0 ? 11.0 : 8.5) * unit;
+        for (const double offset : {-0.5, 0.5}) {
+            const double angle = (i + offset) * std::numbers::pi / teeth;
+            const QPointF point(centre.x() + radius * std::cos(angle),
+                                centre.y() + radius * std::sin(angle));
+            if (gear.elementCount() == 0) {
+                gear.moveTo(point);
+            } else {
+                gear.lineTo(point);
+            }
+        }
+    }
+    gear.closeSubpath();
+    gear.addEllipse(centre, 3.5 * unit, 3.5 * unit);
+    gear.setFillRule(Qt::OddEvenFill);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawPath(gear);
+    return pixmap;
+}
+
+QPixmap bookmarksPixmap(int size, const QColor& colour) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double unit = size / 28.0;
+    // An open book with a ribbon down its right page.
+    painter.setPen(QPen(colour, 1.9 * unit, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QPainterPath book;
+    book.moveTo(14 * unit, 8 * unit);
+    book.quadTo(9 * unit, 5 * unit, 3 * unit, 6 * unit);
+    book.lineTo(3 * unit, 22 * unit);
+    book.quadTo(9 * unit, 21 * unit, 14 * unit, 24 * unit);
+    book.quadTo(19 * unit, 21 * unit, 25 * unit, 22 * unit);
+    book.lineTo(25 * unit, 6 * unit);
+    book.quadTo(19 * unit, 5 * unit, 14 * unit, 8 * unit);
+    book.lineTo(14 * unit, 24 * unit);
+    painter.drawPath(book);
+    QPainterPath ribbon;
+    ribbon.moveTo(18 * unit, 6.5 * unit);
+    ribbon.lineTo(18 * unit, 14 * unit);
+    ribbon.lineTo(19.75 * unit, 12.5 * unit);
+    ribbon.lineTo(21.5 * unit, 14 * unit);
+    ribbon.lineTo(21.5 * unit, 5.8 * unit);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawPath(ribbon);
+    return pixmap;
+}
+
+// Every icon at the three sizes a bar asks for, white when enabled and faded when disabled.
+template <typename PixmapMaker>
+QIcon iconFrom(PixmapMaker pixmapMaker) {
+    QIcon icon;
+    for (const int size : {28, 56, 84}) {
+        icon.addPixmap(pixmapMaker(size, Qt::white), QIcon::Normal);
+        icon.addPixmap(pixmapMaker(size, QColor(255, 255, 255, 110)), QIcon::Disabled);
+    }
+    return icon;
+}
+
 }  // namespace
 
 QIcon ToolbarIcons::list() {
-    QIcon icon;
-    for (const int size : {28, 56, 84}) {
-        icon.addPixmap(listPixmap(size, Qt::white), QIcon::Normal);
-        icon.addPixmap(listPixmap(size, QColor(255, 255, 255, 110)), QIcon::Disabled);
-    }
-    return icon;
+    return iconFrom(listPixmap);
 }
 
 QIcon ToolbarIcons::plane(const QString& name) {
-    QIcon icon;
-    for (const int size : {28, 56, 84}) {
-        icon.addPixmap(planePixmap(size, Qt::white, name), QIcon::Normal);
-        icon.addPixmap(planePixmap(size, QColor(255, 255, 255, 110), name), QIcon::Disabled);
-    }
-    return icon;
+    return iconFrom(
+        [&name](int size, const QColor& colour) { return planePixmap(size, colour, name); });
 }
 
 QIcon ToolbarIcons::add() {
-    QIcon icon;
-    for (const int size : {28, 56, 84}) {
-        icon.addPixmap(plusPixmap(size, Qt::white), QIcon::Normal);
-        icon.addPixmap(plusPixmap(size, QColor(255, 255, 255, 110)), QIcon::Disabled);
-    }
-    return icon;
+    return iconFrom(plusPixmap);
 }
 
 QIcon ToolbarIcons::refresh() {
-    QIcon icon;
-    for (const int size : {28, 56, 84}) {
-        icon.addPixmap(refreshPixmap(size, Qt::white), QIcon::Normal);
-        icon.addPixmap(refreshPixmap(size, QColor(255, 255, 255, 110)), QIcon::Disabled);
-    }
-    return icon;
+    return iconFrom(refreshPixmap);
+}
+
+QIcon ToolbarIcons::settings() {
+    return iconFrom(gearPixmap);
+}
+
+QIcon ToolbarIcons::bookmarks() {
+    return iconFrom(bookmarksPixmap);
 }
 
 }  // namespace plotwise

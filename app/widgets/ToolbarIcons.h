@@ -17,6 +17,10 @@ public:
     static QIcon add();
     // Lines of a list: the plane's equations.
     static QIcon list();
+    // A gear: the settings screen.
+    static QIcon settings();
+    // An open book with a ribbon: the library.
+    static QIcon bookmarks();
 };
 
 }  // namespace plotwise

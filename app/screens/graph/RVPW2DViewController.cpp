@@ -68,6 +68,10 @@ RVPWGraphViewController::RestoreFunction RVPW2DViewController::restoreFunction()
         };
 }
 
+std::unique_ptr<RVEquation> RVPW2DViewController::equationWithState(const QVariantMap& state) {
+    return RVEquation2D::equation2DwithStateFromDictionary(state, variableTable());
+}
+
 std::unique_ptr<RVEquation> RVPW2DViewController::equationWithTree(
     std::unique_ptr<RVOperationTree> tree) {
     return RVEquation2D::equation2DwithOperationTree(std::move(tree));

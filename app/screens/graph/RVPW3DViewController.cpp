@@ -126,6 +126,10 @@ RVPWGraphViewController::RestoreFunction RVPW3DViewController::restoreFunction()
     };
 }
 
+std::unique_ptr<RVEquation> RVPW3DViewController::equationWithState(const QVariantMap& state) {
+    return RVEquation3D::equation3DwithStateFromDictionary(state, variableTable());
+}
+
 std::unique_ptr<RVEquation> RVPW3DViewController::equationWithTree(
     std::unique_ptr<RVOperationTree> tree) {
     return RVEquation3D::equation3DwithOperationTree(std::move(tree));

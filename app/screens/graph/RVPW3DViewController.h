@@ -44,6 +44,7 @@ protected:
     void setViewStateDictionary(const QVariantMap& state) override;
     RestoreFunction restoreFunction() override;
     std::unique_ptr<RVEquation> equationWithTree(std::unique_ptr<RVOperationTree> tree) override;
+    std::unique_ptr<RVEquation> equationWithState(const QVariantMap& state) override;
     void restoreFinished() override;
     void reappeared() override;
 

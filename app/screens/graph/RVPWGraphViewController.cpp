@@ -10,6 +10,7 @@
 #include "app/context/ApplicationContext.h"
 #include "app/input/ExpressionInputFactory.h"
 #include "app/input/ParserMessageText.h"
+#include "app/screens/settings/RVPWSettingsViewController.h"
 #include "app/shell/NavigationStack.h"
 #include "app/widgets/RVLoadingView.h"
 #include "app/widgets/ToolbarIcons.h"
@@ -43,6 +44,8 @@ RVPWGraphViewController::RVPWGraphViewController(ApplicationContext& context,
 
 RVPWGraphViewController::~RVPWGraphViewController() {
     closeEquationList();
+    delete settings_.data();
+    delete library_.data();
     // The loader writes into equations that point into this screen's table.
     if (loader_ != nullptr) {
         loader_->wait();
@@ -82,6 +85,15 @@ void RVPWGraphViewController::buildToolbar() {
             resetView();
         }
     });
+    libraryAction_ = toolbar_->addAction(ToolbarIcons::bookmarks(), tr("Library"));
+    libraryAction_->setToolTip(tr("Library (Ctrl+L)"));
+    libraryAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    libraryAction_->setEnabled(false);
+    connect(libraryAction_, &QAction::triggered, this, [this] { openLibrary(); });
+    settingsAction_ = toolbar_->addAction(ToolbarIcons::settings(), tr("Settings"));
+    settingsAction_->setToolTip(tr("Settings (Ctrl+,)"));
+    settingsAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    connect(settingsAction_, &QAction::triggered, this, [this] { openSettings(); });
     auto* trailing = new QWidget(toolbar_);
     trailing->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     trailingSpace_ = toolbar_->addWidget(trailing);
@@ -165,6 +177,7 @@ void RVPWGraphViewController::stateLoadingDone() {
     loadingDone_ = true;
     addEquationAction_->setEnabled(true);
     equationsAction_->setEnabled(true);
+    libraryAction_->setEnabled(true);
     for (const QString& text : std::exchange(pending_, {})) {
         if (const auto rejection = addExpression(text)) {
             emit expressionRejected(text, rejection->message, rejection->position);
@@ -238,6 +251,89 @@ RVPWExpressionsTableViewController* RVPWGraphViewController::openEquationList() 
         list->show();
     }
     return list;
+}
+
+RVPWSettingsViewController* RVPWGraphViewController::settingsController() const {
+    return settings_;
+}
+
+RVPWSettingsViewController* RVPWGraphViewController::openSettings() {
+    if (settings_) {
+        return settings_;
+    }
+    auto* settings = new RVPWSettingsViewController(context_);
+    settings_ = settings;
+    connect(settings, &RVPWSettingsViewController::doneRequested, this, [this, settings] {
+        NavigationStack* stack = NavigationStack::containing(settings);
+        if (stack != nullptr && stack->indexOf(settings) >= 0) {
+            // The colour picker it pushed goes with it.
+            while (stack->count() > 1 && stack->topScreen() != settings) {
+                stack->pop()->deleteLater();
+            }
+            stack->pop();
+        } else {
+            settings->hide();
+        }
+        settings->deleteLater();
+        planeView()->setFocus();
+    });
+    if (NavigationStack* stack = NavigationStack::containing(this)) {
+        stack->push(settings);
+    } else {
+        settings->setParent(this, Qt::Window);
+        settings->show();
+    }
+    settings->setFocus();
+    return settings;
+}
+
+RVPWLibraryViewController* RVPWGraphViewController::openLibrary() {
+    if (!loadingDone_) {
+        return nullptr;
+    }
+    if (library_) {
+        return library_;
+    }
+    const QString fileName = plane_ == WorkspaceStorage::Plane::ThreeD
+                                 ? QString(LibraryStorage::library3DFileName)
+                                 : QString(LibraryStorage::library2DFileName);
+    auto* library = new RVPWLibraryViewController(context_, table_->data(), fileName);
+    library->setCurrentExpressions(equationModel());
+    library->setDelegate(this);
+    library_ = library;
+    if (NavigationStack* stack = NavigationStack::containing(this)) {
+        stack->push(library);
+    } else {
+        library->setParent(this, Qt::Window);
+        library->show();
+    }
+    return library;
+}
+
+void RVPWGraphViewController::libraryControllerDidCancel(RVPWLibraryViewController* controller) {
+    NavigationStack* stack = NavigationStack::containing(controller);
+    if (stack != nullptr && stack->indexOf(controller) >= 0) {
+        // Its details screen goes with it.
+        while (stack->count() > 1 && stack->topScreen() != controller) {
+            stack->pop()->deleteLater();
+        }
+        stack->pop();
+    } else {
+        controller->hide();
+    }
+    controller->setDelegate(nullptr);
+    controller->deleteLater();
+    planeView()->setFocus();
+}
+
+void RVPWGraphViewController::libraryController(RVPWLibraryViewController* controller,
+                                                const RVEquation& equation) {
+    std::unique_ptr<RVEquation> chosen = equationWithState(equation.dictionaryWithState());
+    libraryControllerDidCancel(controller);
+    if (chosen) {
+        chosen->setDefaultColorForExpressionType(context_.settings().defaultColor());
+        equationModel().appendEquation(std::move(chosen));
+    }
 }
 
 void RVPWGraphViewController::closeEquationList() {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/input/RVPWExpressionInputController.h"
+#include "app/screens/library/RVPWLibraryViewController.h"
 #include "app/screens/list/RVPWExpressionsTableViewController.h"
 #include "app/storage/WorkspaceStorage.h"
 #include "engine/VariableTable.h"
@@ -25,6 +26,7 @@ namespace plotwise {
 
 class ApplicationContext;
 class RVLoadingView;
+class RVPWSettingsViewController;
 class RVOperationTree;
 
 // What both graph screens share: the variable table their equations are parsed against, the
@@ -35,7 +37,8 @@ class RVOperationTree;
 // supplies its view, its equations and its view state through the hooks below.
 class RVPWGraphViewController : public QWidget,
                                 public RVPWKeyboardViewControllerDelegate,
-                                public RVPWExpressionsTableViewControllerDelegate {
+                                public RVPWExpressionsTableViewControllerDelegate,
+                                public RVPWLibraryViewControllerDelegate {
     Q_OBJECT
 
 public:
@@ -64,6 +67,22 @@ public:
     RVPWExpressionsTableViewController* equationList() const { return list_; }
     // Deletes an open list (and Graph Settings): the screens call it before their model goes.
     void closeEquationList();
+    // Opens the settings screen on the navigation stack the screen is in (a window of its own
+    // when there is none); Done closes it.
+    QAction* settingsAction() const { return settingsAction_; }
+    RVPWSettingsViewController* openSettings();
+    RVPWSettingsViewController* settingsController() const;
+    // Opens the plane's library ("expressions2D.plist" or "expressions3D.plist") with the
+    // plane's equations beside it; inactive until the plane is restored.
+    QAction* libraryAction() const { return libraryAction_; }
+    RVPWLibraryViewController* openLibrary();
+    RVPWLibraryViewController* libraryViewController() const { return library_; }
+
+    // RVPWLibraryViewControllerDelegate: the chosen entry becomes a new equation of the plane
+    // in the default colour for its type.
+    void libraryController(RVPWLibraryViewController* controller,
+                           const RVEquation& equation) override;
+    void libraryControllerDidCancel(RVPWLibraryViewController* controller) override;
     // The plane's undoable list changes.
     QUndoStack& undoStack() const { return *undoStack_; }
 
@@ -113,6 +132,8 @@ protected:
     // Called on this thread when the restore starts, after the stored view state is applied.
     virtual RestoreFunction restoreFunction() = 0;
     virtual std::unique_ptr<RVEquation> equationWithTree(std::unique_ptr<RVOperationTree> tree) = 0;
+    // The plane's kind of equation from a state dictionary, parsed against the table.
+    virtual std::unique_ptr<RVEquation> equationWithState(const QVariantMap& state) = 0;
     // After the restored and pending equations are in the model.
     virtual void restoreFinished() {}
     // The plane was shown again after it had been restored.
@@ -142,8 +163,12 @@ private:
     QAction* trailingSpace_ = nullptr;
     QAction* addEquationAction_ = nullptr;
     QAction* equationsAction_ = nullptr;
+    QAction* settingsAction_ = nullptr;
+    QAction* libraryAction_ = nullptr;
     QUndoStack* undoStack_;
     QPointer<RVPWExpressionsTableViewController> list_;
+    QPointer<RVPWSettingsViewController> settings_;
+    QPointer<RVPWLibraryViewController> library_;
     QPointer<RVLoadingView> loadingView_;
     QStringList pending_;
     bool loadingDone_ = false;
