@@ -3,13 +3,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
-#include <QFontMetricsF>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QPointingDevice>
-#include <QRandomGenerator>
 #include <QTest>
-#include <QTextBoundaryFinder>
 
 #include "KeyScript.h"
 #include "app/input/RVTextField.h"
@@ -217,77 +214,6 @@ TEST_F(TextField, CaretBlinksOnlyWhileFocusedAndTheClearButtonShowsWithText) {
     EXPECT_FALSE(field_.isBlinking());
     EXPECT_FALSE(field_.blinkerState());
     EXPECT_FALSE(field_.clearButton()->isVisible());
-}
-
-TEST_F(TextField, OffsetForCharAtPosIsTheRightEdgeOfThatCharacter) {
-    const QFontMetricsF metrics(field_.font());
-    const QString text = "y=" + kPair + "+sin(x)";
-    start(text, 0);
-    ASSERT_EQ(field_.scrollPosition(), 0);
-    for (int index : {0, 1, 2, 4, 5, 9}) {
-        const int length = text.at(index).isHighSurrogate() ? 2 : 1;
-        EXPECT_NEAR(field_.offsetForCharAtPos(index),
-                    metrics.horizontalAdvance(text.left(index + length)) + 11.0, 1.0)
-            << index;
-    }
-    EXPECT_NEAR(field_.offsetForCharAtPos(100), metrics.horizontalAdvance(text) + 11.0, 1.0);
-}
-
-// A plain model of the field's text and caret: steps over surrogate pairs as whole characters.
-struct PlainField {
-    QString text;
-    int caret = 0;
-
-    int previous(int i) const {
-        return i >= 2 && text.at(i - 1).isLowSurrogate() && text.at(i - 2).isHighSurrogate()
-                   ? i - 2
-                   : qMax(0, i - 1);
-    }
-    int next(int i) const {
-        const int n = static_cast<int>(text.size());
-        return i + 1 < n && text.at(i).isHighSurrogate() && text.at(i + 1).isLowSurrogate()
-                   ? i + 2
-                   : qMin(n, i + 1);
-    }
-};
-
-TEST_F(TextField, RandomKeySequencesAgreeWithAPlainModelAndKeepTheCaretInView) {
-    const QStringList pieces = {"x",   "1",      "+",       "(",    ")",     "=",      "π",    "*",
-                                kPair, "{Left}", "{Right}", "{BS}", "{Del}", "{Home}", "{End}"};
-    QRandomGenerator random(20261206);
-    for (int round = 0; round < 60; ++round) {
-        start(QString(), 0);
-        PlainField model;
-        for (int step = 0; step < 40; ++step) {
-            const QString piece = pieces.at(random.bounded(pieces.size()));
-            typeScript(&field_, piece);
-            if (piece == "{Left}") {
-                model.caret = model.previous(model.caret);
-            } else if (piece == "{Right}") {
-                model.caret = model.next(model.caret);
-            } else if (piece == "{BS}") {
-                const int from = model.previous(model.caret);
-                model.text.remove(from, model.caret - from);
-                model.caret = from;
-            } else if (piece == "{Del}") {
-                model.text.remove(model.caret, model.next(model.caret) - model.caret);
-            } else if (piece == "{Home}") {
-                model.caret = 0;
-            } else if (piece == "{End}") {
-                model.caret = static_cast<int>(model.text.size());
-            } else {
-                const QString inserted = piece == "*" ? QStringLiteral("⋅") : piece;
-                model.text.insert(model.caret, inserted);
-                model.caret += static_cast<int>(inserted.size());
-            }
-            ASSERT_EQ(field_.text(), model.text) << round << ':' << step;
-            ASSERT_EQ(field_.caretPosition(), model.caret) << round << ':' << step;
-            const qreal caretX = field_.caretOffset() + field_.scrollPosition();
-            ASSERT_GE(caretX, 0.0);
-            ASSERT_LE(caretX, field_.visibleRight() - 10 + 1);
-            ASSERT_LE(field_.scrollPosition(), 0);
-        }
-    }
 }
 
 }  // namespace

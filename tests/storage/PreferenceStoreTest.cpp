@@ -51,26 +51,6 @@ TEST_F(PreferenceStoreTest, UnsetKeysReadAsTheirRegisteredDefaults) {
     EXPECT_FALSE(fileContents().contains("flag"));
 }
 
-TEST_F(PreferenceStoreTest, ValuesPersistForTheNextStore) {
-    QVariantMap view;
-    view.insert("scrollX", 0.1);
-    view.insert("scrollY", -1e-300);
-    {
-        PreferenceStore store(path);
-        ASSERT_TRUE(store.setValue("flag", true));
-        ASSERT_TRUE(store.setValue("list", QVariantList{QString::fromUtf8("π"), 2.5}));
-        ASSERT_TRUE(store.setValue("view", view));
-    }
-    PreferenceStore next(path);
-    EXPECT_TRUE(next.boolValue("flag"));
-    QString where;
-    EXPECT_TRUE(
-        sameValue(next.arrayValue("list"), QVariantList{QString::fromUtf8("π"), 2.5}, &where))
-        << where.toStdString();
-    EXPECT_TRUE(sameValue(next.dictionaryValue("view"), view, &where)) << where.toStdString();
-    EXPECT_EQ(folderEntries(folder), QStringList{"preferences.plist"});
-}
-
 TEST_F(PreferenceStoreTest, ChangesFromAnotherStoreAreSeenAndNotOverwritten) {
     PreferenceStore first(path);
     PreferenceStore second(path);

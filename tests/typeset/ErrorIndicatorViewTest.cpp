@@ -28,44 +28,27 @@ QRgb discColour(const QImage& image) {
     return image.pixel(10 + 6, kHeight - 21 + 14);
 }
 
-TEST(ErrorIndicatorView, WithoutAnErrorShowsTheStripAndTheOkImage) {
+// The strip along the bottom with a green status disc; with an error, a red disc and a spike
+// rising at the error point only.
+TEST(ErrorIndicatorView, TheStripTheSpikeAndTheStatusImage) {
     RVPWErrorIndicatorView view;
     view.resize(kWidth, kHeight);
-    view.setDisplayError(false);
-    const QImage image = render(view);
-    EXPECT_EQ(qAlpha(image.pixel(150, 5)), 0);
-    EXPECT_EQ(qAlpha(image.pixel(150, kHeight - 30)), 0);
-    EXPECT_TRUE(isDark(image.pixel(150, kHeight - 12)));
-    EXPECT_TRUE(isDark(image.pixel(kWidth - 5, kHeight - 3)));
-    const QRgb disc = discColour(image);
-    EXPECT_GT(qGreen(disc), qRed(disc) + 60);
-}
-
-TEST(ErrorIndicatorView, WithAnErrorASpikeRisesAtTheErrorPoint) {
-    RVPWErrorIndicatorView view;
-    view.resize(kWidth, kHeight);
-    view.setDisplayError(true);
-    view.setErrorPoint(200.0);
-    EXPECT_TRUE(view.displayError());
-    EXPECT_EQ(view.errorPoint(), 200.0);
-    const QImage image = render(view);
-    EXPECT_TRUE(isDark(image.pixel(200, 4)));
-    EXPECT_TRUE(isDark(image.pixel(200, kHeight - 30)));
-    EXPECT_EQ(qAlpha(image.pixel(150, 4)), 0);
-    EXPECT_EQ(qAlpha(image.pixel(215, kHeight - 30)), 0);
-    EXPECT_TRUE(isDark(image.pixel(150, kHeight - 12)));
-    const QRgb disc = discColour(image);
-    EXPECT_GT(qRed(disc), qGreen(disc) + 60);
-}
-
-TEST(ErrorIndicatorView, SettingTheFlagSwapsTheImage) {
-    RVPWErrorIndicatorView view;
-    view.setDisplayError(false);
-    const QImage ok = view.errorImage();
-    view.setDisplayError(true);
-    EXPECT_NE(view.errorImage(), ok);
-    view.setDisplayError(false);
-    EXPECT_EQ(view.errorImage(), ok);
+    for (const bool error : {false, true}) {
+        SCOPED_TRACE(error);
+        view.setDisplayError(error);
+        view.setErrorPoint(200.0);
+        EXPECT_EQ(view.displayError(), error);
+        const QImage image = render(view);
+        EXPECT_EQ(qAlpha(image.pixel(150, 4)), 0);
+        EXPECT_EQ(qAlpha(image.pixel(150, kHeight - 30)), 0);
+        EXPECT_EQ(qAlpha(image.pixel(215, kHeight - 30)), 0);
+        EXPECT_TRUE(isDark(image.pixel(150, kHeight - 12)));
+        EXPECT_TRUE(isDark(image.pixel(kWidth - 5, kHeight - 3)));
+        EXPECT_EQ(isDark(image.pixel(200, 4)), error);
+        EXPECT_EQ(isDark(image.pixel(200, kHeight - 30)), error);
+        const QRgb disc = discColour(image);
+        EXPECT_GT(error ? qRed(disc) : qGreen(disc), (error ? qGreen(disc) : qRed(disc)) + 60);
+    }
 }
 
 TEST(ErrorIndicatorView, StatusImagesAreSharpAtThePixelRatio) {

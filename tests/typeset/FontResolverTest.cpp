@@ -10,35 +10,24 @@
 namespace plotwise {
 namespace {
 
-TEST(FontResolver, MarkerFeltIsComicNeueWhenInstalled) {
-    const QFont font = FontResolver::font(FontResolver::Face::MarkerFelt, 18.0);
-    const QString expected = QFontDatabase::hasFamily(QStringLiteral("Comic Neue"))
-                                 ? QStringLiteral("Comic Neue")
-                                 : QApplication::font().family();
-    EXPECT_EQ(font.family(), expected);
-    EXPECT_EQ(QFontInfo(font).family(), expected);
-    EXPECT_EQ(font.pixelSize(), 18);
-}
-
-TEST(FontResolver, HelveticaBoldIsABoldLiberationSans) {
-    const QFont font = FontResolver::font(FontResolver::Face::HelveticaBold, 12.0);
+// Each face at the size asked for: Marker Felt is Comic Neue where installed, Helvetica Bold a
+// bold Liberation Sans, and the system face or a missing family the application's font.
+TEST(FontResolver, FacesAndMissingFamilies) {
+    const QString application = QApplication::font().family();
+    const bool comic = QFontDatabase::hasFamily(QStringLiteral("Comic Neue"));
+    const QFont marker = FontResolver::font(FontResolver::Face::MarkerFelt, 18.0);
+    EXPECT_EQ(QFontInfo(marker).family(), comic ? QStringLiteral("Comic Neue") : application);
+    EXPECT_EQ(marker.pixelSize(), 18);
+    const QFont bold = FontResolver::font(FontResolver::Face::HelveticaBold, 12.0);
     if (QFontDatabase::hasFamily(QStringLiteral("Liberation Sans"))) {
-        EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("Liberation Sans"));
+        EXPECT_EQ(QFontInfo(bold).family(), QStringLiteral("Liberation Sans"));
     }
-    EXPECT_EQ(font.weight(), QFont::Bold);
-    EXPECT_EQ(font.pixelSize(), 12);
-}
-
-TEST(FontResolver, SystemFaceIsTheApplicationFont) {
-    EXPECT_EQ(FontResolver::font(FontResolver::Face::System, 13.0).family(),
-              QApplication::font().family());
-}
-
-TEST(FontResolver, AMissingFamilyFallsBackToTheApplicationFont) {
-    const QFont font =
+    EXPECT_EQ(bold.weight(), QFont::Bold);
+    EXPECT_EQ(FontResolver::font(FontResolver::Face::System, 13.0).family(), application);
+    const QFont missing =
         FontResolver::fontWithFamily(QStringLiteral("No Such Family Plotwise Test"), 16.0);
-    EXPECT_EQ(font.family(), QApplication::font().family());
-    EXPECT_EQ(font.pixelSize(), 16);
+    EXPECT_EQ(missing.family(), application);
+    EXPECT_EQ(missing.pixelSize(), 16);
 }
 
 TEST(FontResolver, StandardSizeFollowsTheApplicationFont) {

@@ -53,9 +53,24 @@ void expectPartsInside(const FormulaNode& node, const std::string& where) {
         case Kind::Parentheses:
             EXPECT_DOUBLE_EQ(node.size().height(), parts[0].node->size().height()) << where;
             break;
+        case Kind::Leaf:
+            EXPECT_DOUBLE_EQ(node.size().baselineOffset, node.size().height() / 2.0) << where;
+            break;
+        case Kind::UnaryMinus:  // the sign on the axis, then the operand
+            EXPECT_DOUBLE_EQ(node.size().height(), parts[0].node->size().height()) << where;
+            EXPECT_GT(parts[0].origin.x(), node.texts()[0].size.width()) << where;
+            EXPECT_DOUBLE_EQ(node.texts()[0].origin.y() + node.texts()[0].size.height() / 2.0,
+                             node.size().baselineOffset)
+                << where;
+            break;
         case Kind::Product:
             if (node.fractionBar()) {
-                EXPECT_LT(bottom(parts[0]), node.fractionBar()->y1()) << where;
+                // Over the bar: the first part, or the "1" of a product of only a divide.
+                EXPECT_LT(parts.size() > 1
+                              ? bottom(parts[0])
+                              : node.texts()[0].origin.y() + node.texts()[0].size.height(),
+                          node.fractionBar()->y1())
+                    << where;
                 EXPECT_GT(parts.back().origin.y(), node.fractionBar()->y1()) << where;
                 break;
             }
@@ -89,17 +104,6 @@ TEST(FormulaLayout, IsComputedOnceWhateverTheDepthAskedLater) {
     layout.cacheSizeAtDepth(9);
     EXPECT_EQ(layout.root().font().pixelSize(), 18);
     EXPECT_EQ(layout.size().screenSize, first.screenSize);
-}
-
-TEST(FormulaLayout, LeafIsItsTextWithTheAxisInTheMiddle) {
-    const auto parsed = parse("x");
-    const auto layout = layoutOf(parsed.tree.get());
-    const FormulaNode& leaf = layout->root();
-    ASSERT_EQ(leaf.kind(), Kind::Leaf);
-    ASSERT_EQ(leaf.texts().size(), 1u);
-    EXPECT_EQ(leaf.texts()[0].text, QStringLiteral("x"));
-    EXPECT_GT(leaf.size().width(), 0.0);
-    EXPECT_DOUBLE_EQ(leaf.size().baselineOffset, leaf.size().height() / 2.0);
 }
 
 // (Smaller and raised exponents, bars between the parts: checked over every example below.)
@@ -151,20 +155,6 @@ TEST(FormulaLayout, FractionIsWiderThanAWiderDenominatorAndCentresBoth) {
     const auto wide = parse("(x+y+z+r)/x");
     const auto wideLayout = layoutOf(wide.tree.get());
     EXPECT_DOUBLE_EQ(wideLayout->size().width(), child(wideLayout->root(), 0).size().width());
-}
-
-TEST(FormulaLayout, ProductOfOnlyADivisionDrawsTheTextOne) {
-    // A product holding only a divide, as simplification can leave it (1/x after the 1 went).
-    VariableTable table{};
-    const auto product = test::buildNode("(prod / x)", table);
-    const auto layout = layoutOf(product.get());
-    const FormulaNode& fraction = layout->root();
-    ASSERT_EQ(fraction.texts().size(), 1u);
-    EXPECT_EQ(fraction.texts()[0].text, QStringLiteral("1"));
-    ASSERT_TRUE(fraction.fractionBar().has_value());
-    const auto& one = fraction.texts()[0];
-    EXPECT_LT(one.origin.y() + one.size.height(), fraction.fractionBar()->y1());
-    EXPECT_GT(fraction.children()[0].origin.y(), fraction.fractionBar()->y1());
 }
 
 // Nested fractions (1/(1/(…/x))) in parentheses: each level is taller.
@@ -239,33 +229,6 @@ TEST(FormulaLayout, RootIndexIsNeverPushedOutOfTheBox) {
     expectPartsInside(layout->root(), "√x at depth 12");
 }
 
-TEST(FormulaLayout, SumThatStartsWithASubtractionShowsItsSign) {
-    // Organising a sum can put a subtracted term first (x-1 becomes -1+x).
-    VariableTable table{};
-    const auto sum = test::buildNode("(sum - 1 + x)", table);
-    const auto layout = layoutOf(sum.get());
-    const FormulaNode& node = layout->root();
-    ASSERT_EQ(node.texts().size(), 2u);
-    EXPECT_EQ(node.texts()[0].text, QStringLiteral("-"));
-    EXPECT_DOUBLE_EQ(node.texts()[0].origin.x(), 0.0);
-    EXPECT_GT(node.children()[0].origin.x(), node.texts()[0].size.width());
-}
-
-TEST(FormulaLayout, UnaryMinusPrecedesItsOperand) {
-    const auto parsed = parse("-x^2");
-    const auto layout = layoutOf(parsed.tree.get());
-    const FormulaNode& minus = layout->root();
-    ASSERT_EQ(minus.kind(), Kind::UnaryMinus);
-    ASSERT_EQ(minus.texts().size(), 1u);
-    EXPECT_EQ(minus.texts()[0].text, QStringLiteral("-"));
-    const auto& operand = minus.children()[0];
-    EXPECT_EQ(operand.node->kind(), Kind::Power);
-    EXPECT_GT(operand.origin.x(), minus.texts()[0].size.width());
-    EXPECT_DOUBLE_EQ(minus.size().height(), operand.node->size().height());
-    const auto& sign = minus.texts()[0];
-    EXPECT_DOUBLE_EQ(sign.origin.y() + sign.size.height() / 2.0, minus.size().baselineOffset);
-}
-
 TEST(FormulaLayout, FunctionArgumentsSitBetweenCrescentsWithCommas) {
     const auto parsed = parse("max(1, x/y)");
     const auto layout = layoutOf(parsed.tree.get());
@@ -294,47 +257,49 @@ TEST(FormulaLayout, FunctionArgumentsSitBetweenCrescentsWithCommas) {
     EXPECT_GT(opening.k, smallLayout->root().crescents()[0].k);
 }
 
-TEST(FormulaLayout, DerivativeIsAFunctionNamedAfterItsVariable) {
-    const auto parsed = parse("d/dx(x^2)");
-    const auto layout = layoutOf(parsed.tree.get());
-    const FormulaNode& derivative = layout->root();
-    ASSERT_EQ(derivative.kind(), Kind::Function);
-    ASSERT_FALSE(derivative.texts().empty());
-    EXPECT_EQ(derivative.texts()[0].text, QStringLiteral("d/dx"));
-    ASSERT_EQ(derivative.children().size(), 1u);
-    EXPECT_EQ(derivative.children()[0].node->kind(), Kind::Power);
+// The kinds of a layout tree with their texts: Kind'text'[children].
+std::string shape(const FormulaNode& node) {
+    static const char* const names[] = {"Empty", "Leaf",        "Operator",   "Power",
+                                        "Root",  "Parentheses", "UnaryMinus", "Function",
+                                        "Sum",   "Product"};
+    std::string out = names[static_cast<int>(node.kind())];
+    for (const auto& text : node.texts()) {
+        out += "'" + text.text.toStdString() + "'";
+    }
+    if (!node.children().empty()) {
+        out += "[";
+        for (const auto& part : node.children()) {
+            out += (out.back() == '[' ? "" : " ") + shape(*part.node);
+        }
+        out += "]";
+    }
+    return out;
 }
 
-TEST(FormulaLayout, ABareSumAsAFactorGetsBrackets) {
-    // (1+π)⋅x after simplification dropped the constant brackets.
-    VariableTable table{};
-    const auto product = test::buildNode("(prod * (sum + 1 + pi) * x)", table);
-    const auto layout = layoutOf(product.get());
-    const FormulaNode& first = child(layout->root(), 0);
-    ASSERT_EQ(first.kind(), Kind::Parentheses);
-    EXPECT_EQ(child(first, 0).kind(), Kind::Sum);
-    EXPECT_EQ(child(layout->root(), 1).kind(), Kind::Leaf);
-}
-
-TEST(FormulaLayout, AProductOrNegativeNumberAsABaseGetsBrackets) {
-    VariableTable table{};
-    const auto power = test::buildNode("(^ (prod * 2 * pi) x)", table);
-    const auto layout = layoutOf(power.get());
-    EXPECT_EQ(child(layout->root(), 0).kind(), Kind::Parentheses);
-    const auto negative = test::buildNode("(^ -3 2)", table);
-    EXPECT_EQ(child(layoutOf(negative.get())->root(), 0).kind(), Kind::Parentheses);
-
-    // A base that binds tighter keeps its plain form.
-    const auto parsed = parse("sin(x)^2");
-    EXPECT_EQ(child(layoutOf(parsed.tree.get())->root(), 0).kind(), Kind::Function);
-}
-
-TEST(FormulaLayout, TypedParenthesesAreNotDoubled) {
-    const auto parsed = parse("(x+1)⋅2");
-    const auto layout = layoutOf(parsed.tree.get());
-    const FormulaNode& first = child(layout->root(), 0);
-    ASSERT_EQ(first.kind(), Kind::Parentheses);
-    EXPECT_EQ(child(first, 0).kind(), Kind::Sum);
+// Trees as parsed, or built ("(...)") as simplification leaves them: a product of only a
+// divide draws "1", a sum may start with a subtraction, bare sums and products get brackets
+// where they are factors or bases, typed brackets are not doubled.
+TEST(FormulaLayout, KindsAndTextsOfEachShape) {
+    const char* const rows[][2] = {
+        {"x", "Leaf'x'"},
+        {"-x^2", "UnaryMinus'-'[Power[Leaf'x' Leaf'2']]"},
+        {"d/dx(x^2)", "Function'd/dx'[Power[Leaf'x' Leaf'2']]"},
+        {"(x+1)⋅2", "Product'⋅'[Parentheses[Sum'+'[Leaf'x' Leaf'1']] Leaf'2']"},
+        {"sin(x)^2", "Power[Function'sin'[Leaf'x'] Leaf'2']"},
+        {"(prod / x)", "Product'1'[Leaf'x']"},
+        {"(sum - 1 + x)", "Sum'-''+'[Leaf'1' Leaf'x']"},
+        {"(prod * (sum + 1 + pi) * x)", "Product'⋅'[Parentheses[Sum'+'[Leaf'1' Leaf'π']] Leaf'x']"},
+        {"(^ (prod * 2 * pi) x)", "Power[Parentheses[Product'⋅'[Leaf'2' Leaf'π']] Leaf'x']"},
+        {"(^ -3 2)", "Power[Parentheses[Leaf'-3'] Leaf'2']"},
+    };
+    for (const auto& [text, expected] : rows) {
+        VariableTable table{};
+        const auto parsed = parse(text);
+        const auto built = parsed.tree ? nullptr : test::buildNode(text, table);
+        const auto layout = layoutOf(built ? built.get() : parsed.tree.get());
+        EXPECT_EQ(shape(layout->root()), expected) << text;
+        expectPartsInside(layout->root(), text);
+    }
 }
 
 TEST(FormulaLayout, MissingOperandIsAnEmptyBox) {

@@ -44,19 +44,6 @@ inline QRectF boxOf(const FormulaNode::Child& child) {
     return QRectF(child.origin, child.node->size().screenSize);
 }
 
-// Whether any pixel of the image has some coverage.
-inline bool hasInk(const QImage& image) {
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < argb.height(); ++y) {
-        for (int x = 0; x < argb.width(); ++x) {
-            if (qAlpha(argb.pixel(x, y)) > 0) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 // The worked examples, then the built-in example equations of both libraries.
 inline std::vector<const char*> examples() {
     std::vector<const char*> texts{
