@@ -41,4 +41,25 @@ NavigationStack* NavigationStack::containing(QWidget* widget) {
     return nullptr;
 }
 
+void NavigationStack::present(QWidget* screen, QWidget* from) {
+    if (NavigationStack* stack = containing(from)) {
+        stack->push(screen);
+    } else {
+        screen->setParent(from, Qt::Window);
+        screen->show();
+    }
+}
+
+void NavigationStack::dismiss(QWidget* screen) {
+    NavigationStack* stack = containing(screen);
+    if (stack == nullptr || stack->indexOf(screen) < 0) {
+        screen->hide();
+        return;
+    }
+    while (stack->count() > 1 && stack->topScreen() != screen) {
+        stack->pop()->deleteLater();
+    }
+    stack->pop();
+}
+
 }  // namespace plotwise

@@ -22,6 +22,11 @@ public:
     QList<QWidget*> screens() const;
     // The stack `widget` is shown in (itself or an ancestor), or null.
     static NavigationStack* containing(QWidget* widget);
+    // Pushes `screen` on the stack `from` is shown in or, on none, shows it as a window of `from`.
+    static void present(QWidget* screen, QWidget* from);
+    // Takes `screen` off its stack with every screen it pushed (those are deleted later), or hides
+    // it when it is a window. The caller still owns `screen`.
+    static void dismiss(QWidget* screen);
 };
 
 }  // namespace plotwise

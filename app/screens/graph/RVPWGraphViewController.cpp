@@ -244,12 +244,7 @@ RVPWExpressionsTableViewController* RVPWGraphViewController::openEquationList() 
                                                         *undoStack_);
     list->setDelegate(this);
     list_ = list;
-    if (NavigationStack* stack = NavigationStack::containing(this)) {
-        stack->push(list);
-    } else {
-        list->setParent(this, Qt::Window);
-        list->show();
-    }
+    NavigationStack::present(list, this);
     return list;
 }
 
@@ -264,25 +259,11 @@ RVPWSettingsViewController* RVPWGraphViewController::openSettings() {
     auto* settings = new RVPWSettingsViewController(context_);
     settings_ = settings;
     connect(settings, &RVPWSettingsViewController::doneRequested, this, [this, settings] {
-        NavigationStack* stack = NavigationStack::containing(settings);
-        if (stack != nullptr && stack->indexOf(settings) >= 0) {
-            // The colour picker it pushed goes with it.
-            while (stack->count() > 1 && stack->topScreen() != settings) {
-                stack->pop()->deleteLater();
-            }
-            stack->pop();
-        } else {
-            settings->hide();
-        }
+        NavigationStack::dismiss(settings);
         settings->deleteLater();
         planeView()->setFocus();
     });
-    if (NavigationStack* stack = NavigationStack::containing(this)) {
-        stack->push(settings);
-    } else {
-        settings->setParent(this, Qt::Window);
-        settings->show();
-    }
+    NavigationStack::present(settings, this);
     settings->setFocus();
     return settings;
 }
@@ -301,26 +282,12 @@ RVPWLibraryViewController* RVPWGraphViewController::openLibrary() {
     library->setCurrentExpressions(equationModel());
     library->setDelegate(this);
     library_ = library;
-    if (NavigationStack* stack = NavigationStack::containing(this)) {
-        stack->push(library);
-    } else {
-        library->setParent(this, Qt::Window);
-        library->show();
-    }
+    NavigationStack::present(library, this);
     return library;
 }
 
 void RVPWGraphViewController::libraryControllerDidCancel(RVPWLibraryViewController* controller) {
-    NavigationStack* stack = NavigationStack::containing(controller);
-    if (stack != nullptr && stack->indexOf(controller) >= 0) {
-        // Its details screen goes with it.
-        while (stack->count() > 1 && stack->topScreen() != controller) {
-            stack->pop()->deleteLater();
-        }
-        stack->pop();
-    } else {
-        controller->hide();
-    }
+    NavigationStack::dismiss(controller);
     controller->setDelegate(nullptr);
     controller->deleteLater();
     planeView()->setFocus();
@@ -343,16 +310,7 @@ void RVPWGraphViewController::closeEquationList() {
 
 void RVPWGraphViewController::expressionsControllerDone(
     RVPWExpressionsTableViewController* controller) {
-    NavigationStack* stack = NavigationStack::containing(controller);
-    if (stack != nullptr && stack->indexOf(controller) >= 0) {
-        // Screens the list pushed (keyboard, Graph Settings) go with it.
-        while (stack->count() > 1 && stack->topScreen() != controller) {
-            stack->pop()->deleteLater();
-        }
-        stack->pop();
-    } else {
-        controller->hide();
-    }
+    NavigationStack::dismiss(controller);
     controller->deleteLater();
     planeView()->setFocus();
 }

@@ -85,12 +85,7 @@ LongTextFieldViewController* RVPWLibraryDetailsController::editNotes() {
     auto* editor = new LongTextFieldViewController(device_, tr("Notes"), expression_.notes());
     editor->setDelegate(this);
     notesEditor_ = editor;
-    if (NavigationStack* stack = NavigationStack::containing(this)) {
-        stack->push(editor);
-    } else {
-        editor->setParent(this, Qt::Window);
-        editor->show();
-    }
+    NavigationStack::present(editor, this);
     return editor;
 }
 

@@ -458,12 +458,7 @@ RVPWLibraryDetailsController* RVPWLibraryViewController::showDetails(int row) {
         details->deleteLater();
         libraryView_->setFocus();
     });
-    if (NavigationStack* stack = NavigationStack::containing(this)) {
-        stack->push(details);
-    } else {
-        details->setParent(this, Qt::Window);
-        details->show();
-    }
+    NavigationStack::present(details, this);
     return details;
 }
 
