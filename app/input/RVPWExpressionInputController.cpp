@@ -11,6 +11,9 @@
 #include "app/input/LiveParse.h"
 #include "app/input/RVPWKeyboardView.h"
 #include "app/input/RVTextField.h"
+#include "app/shell/NavigationStack.h"
+#include "app/storage/LibraryStorage.h"
+#include "engine/RVOperationTree.h"
 #include "typeset/FormulaLayout.h"
 #include "typeset/RVPWErrorIndicatorView.h"
 
@@ -52,6 +55,9 @@ RVPWExpressionInputController::RVPWExpressionInputController(ApplicationContext&
     connect(more, &QToolButton::clicked, this, &RVPWExpressionInputController::viewMoreAction);
 
     keyboardView_->setTarget(textField_);
+    textField_->setBookmarksButtonEnabled(true);
+    connect(textField_, &RVTextField::textFieldBookmarksAction, this,
+            &RVPWExpressionInputController::openLibrary);
     // Read once, when the screen is made.
     if (context.settings().useKeyboardClicks()) {
         keyboardView_->setClickPlayer(KeyClickPlayer::shared());
@@ -171,6 +177,49 @@ void RVPWExpressionInputController::done() {
     if (delegate_ != nullptr) {
         delegate_->keyboard(this, std::move(parsedEquation_));
     }
+}
+
+RVPWLibraryViewController* RVPWExpressionInputController::openLibrary() {
+    if (library_) {
+        return library_;
+    }
+    const QString fileName = is3D_ ? QString(LibraryStorage::library3DFileName)
+                                   : QString(LibraryStorage::library2DFileName);
+    auto* library = new RVPWLibraryViewController(context_, vars_, fileName);
+    library->setDelegate(this);
+    library_ = library;
+    if (window()->windowType() == Qt::Popup) {
+        // Over the tablet's editor as a nested popup, so that a press in it keeps the editor open.
+        library->setParent(this, Qt::Popup);
+        library->resize(480, 440);
+        library->move(
+            textField_->mapToGlobal(QPoint(textField_->width() - 480, textField_->height())));
+        library->show();
+    } else {
+        NavigationStack::present(library, this);
+    }
+    library->setFocus();
+    return library;
+}
+
+void RVPWExpressionInputController::libraryController(RVPWLibraryViewController* controller,
+                                                      const RVEquation& equation) {
+    const QString text = equation.expression() != nullptr
+                             ? QString::fromStdU16String(equation.expression()->expressionString())
+                             : QString();
+    libraryControllerDidCancel(controller);
+    if (!text.isEmpty()) {
+        textField_->setText(text);
+    }
+    textField_->setFocus();
+}
+
+void RVPWExpressionInputController::libraryControllerDidCancel(
+    RVPWLibraryViewController* controller) {
+    controller->setDelegate(nullptr);
+    NavigationStack::dismiss(controller);
+    controller->deleteLater();
+    library_ = nullptr;
 }
 
 void RVPWExpressionInputController::cancel() {

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/screens/library/RVPWLibraryViewController.h"
 #include "engine/EquationType.h"
 
 class QAbstractButton;
@@ -35,7 +36,7 @@ public:
 // live parse with its result line, error marker and formula, and done and cancel. A burst of
 // edits is parsed once per turn of the event loop; done parses pending text first and accepts
 // at most once.
-class RVPWExpressionInputController : public QWidget {
+class RVPWExpressionInputController : public QWidget, public RVPWLibraryViewControllerDelegate {
     Q_OBJECT
 
 public:
@@ -72,6 +73,13 @@ public:
     void done();
     void cancel();
     void viewMoreAction();
+    // The plane's library, opened by the field's bookmarks button; a chosen entry's text replaces
+    // the field's.
+    RVPWLibraryViewController* openLibrary();
+    RVPWLibraryViewController* libraryScreen() const { return library_; }
+    void libraryController(RVPWLibraryViewController* controller,
+                           const RVEquation& equation) override;
+    void libraryControllerDidCancel(RVPWLibraryViewController* controller) override;
 
     // Shows the screen for a press at `anchor` (in `origin`'s coordinates): pushed on the
     // navigation stack, or popped up there. dismiss takes it away and deletes it later.
@@ -106,6 +114,7 @@ private:
     FormulaPreviewView* derivativeView_;
     QAbstractButton* viewMore_;
     RVPWKeyboardView* keyboardView_;
+    QPointer<RVPWLibraryViewController> library_;
     std::unique_ptr<RVOperationTree> parsedEquation_;
     EquationType equationType_ = EquationType::Implicit;
     int errorPosition_ = -1;

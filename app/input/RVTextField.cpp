@@ -1,5 +1,7 @@
 #include "app/input/RVTextField.h"
 
+#include "app/widgets/ToolbarIcons.h"
+
 #include <QAbstractButton>
 #include <QClipboard>
 #include <QDateTime>
@@ -9,6 +11,7 @@
 #include <QLineF>
 #include <QMenu>
 #include <QPainter>
+#include <QPixmap>
 #include <QStyleHints>
 #include <QTextLine>
 #include <algorithm>
@@ -47,6 +50,33 @@ protected:
     }
 };
 
+// The open book that opens the library.
+class BookmarksButton : public QAbstractButton {
+public:
+    explicit BookmarksButton(QWidget* parent) : QAbstractButton(parent) {
+        setFocusPolicy(Qt::NoFocus);
+        setCursor(Qt::ArrowCursor);
+        setToolTip(RVTextField::tr("Library"));
+        setAccessibleName(RVTextField::tr("Library"));
+        resize(RVTextField::bookmarksButtonWidth, RVTextField::bookmarksButtonHeight);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        // The toolbar's book, recoloured: the toolbar draws it light, the field is white.
+        const int side = height() - 5;
+        const qreal ratio = devicePixelRatioF();
+        QPixmap book = ToolbarIcons::bookmarks().pixmap(QSize(side, side), ratio);
+        {
+            QPainter tint(&book);
+            tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            tint.fillRect(book.rect(), isDown() ? QColor(30, 60, 110) : QColor(70, 110, 170));
+        }
+        QPainter painter(this);
+        painter.drawPixmap(QPoint((width() - side) / 2, (height() - side) / 2), book);
+    }
+};
+
 bool isLineBreak(QChar c) {
     return c == u'\n' || c == u'\r' || c == QChar(0x2028) || c == QChar(0x2029) || c == QChar(0x85);
 }
@@ -66,6 +96,10 @@ RVTextField::RVTextField(QWidget* parent) : QWidget(parent) {
     clearButton_ = new ClearButton(this);
     clearButton_->hide();
     connect(clearButton_, &QAbstractButton::clicked, this, &RVTextField::clear);
+    bookmarksButton_ = new BookmarksButton(this);
+    bookmarksButton_->hide();
+    connect(bookmarksButton_, &QAbstractButton::clicked, this,
+            &RVTextField::textFieldBookmarksAction);
     relayout();
 }
 
@@ -168,7 +202,19 @@ qreal RVTextField::offsetForCharAtPos(int index) const {
 }
 
 qreal RVTextField::visibleRight() const {
-    return width() - (clearButton_->isVisible() ? clearButtonSide : 0);
+    return width() - rightReserve();
+}
+
+int RVTextField::rightReserve() const {
+    if (clearButton_->isVisible()) {
+        return clearButtonSide;
+    }
+    return bookmarksButton_->isVisible() ? bookmarksButtonWidth - 2 : 0;
+}
+
+void RVTextField::setBookmarksButtonEnabled(bool enabled) {
+    bookmarksEnabled_ = enabled;
+    updateButtons();
 }
 
 qreal RVTextField::lineHeight() const {
@@ -187,7 +233,7 @@ QRectF RVTextField::caretRect() const {
 // Keeps the caret inside the visible part, leaving the reserve of the button at the right.
 void RVTextField::updateScroll() {
     const int caret = static_cast<int>(caretOffset());
-    const int reserve = clearButton_->isVisible() ? clearButtonSide : 0;
+    const int reserve = rightReserve();
     int scroll = scrollPosition_;
     if (caret + scroll < 0) {
         scroll = textInset - caret < 0 ? textInset - caret : 0;
@@ -222,11 +268,14 @@ void RVTextField::caretMoved() {
 
 void RVTextField::updateButtons() {
     const bool visible = hasText() && hasFocus();
-    if (visible != clearButton_->isVisible()) {
+    const bool bookmarks = bookmarksEnabled_ && !visible;
+    if (visible != clearButton_->isVisible() || bookmarks != bookmarksButton_->isVisible()) {
         clearButton_->setVisible(visible);
+        bookmarksButton_->setVisible(bookmarks);
         updateScroll();
     }
     clearButton_->move(width() - clearButtonSide, (height() - clearButtonSide) / 2);
+    bookmarksButton_->move(width() - 38, (height() - bookmarksButtonHeight) / 2);
 }
 
 void RVTextField::showCaretNow() {
@@ -728,7 +777,7 @@ void RVTextField::paintEvent(QPaintEvent*) {
     painter.setBrush(Qt::white);
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6.0, 6.0);
 
-    const qreal reserve = clearButton_->isVisible() ? clearButtonSide : 0;
+    const qreal reserve = rightReserve();
     painter.setClipRect(QRectF(1.0, 0.0, width() - reserve - 1.0, height()));
     QList<QTextLayout::FormatRange> selections;
     if (buffer_.hasSelection()) {

@@ -23,6 +23,8 @@ public:
     // Left inset of the text; the caret is drawn one point left of the character boundary.
     static constexpr int textInset = 10;
     static constexpr int clearButtonSide = 31;
+    static constexpr int bookmarksButtonWidth = 36;
+    static constexpr int bookmarksButtonHeight = 27;
     static constexpr int blinkIntervalMilliseconds = 500;
 
     explicit RVTextField(QWidget* parent = nullptr);
@@ -53,6 +55,9 @@ public:
     bool blinkerState() const { return blinkerState_; }
     bool isBlinking() const { return blinker_.isActive(); }
     QAbstractButton* clearButton() const { return clearButton_; }
+    // The library button, shown whenever the clear button is not, once enabled.
+    QAbstractButton* bookmarksButton() const { return bookmarksButton_; }
+    void setBookmarksButtonEnabled(bool enabled);
 
     // Editing, as the keys and menus do it. Each changes the text undoably and reports it.
     // Inserts at the caret (replacing a selection) and moves the caret behind the text.
@@ -89,6 +94,7 @@ signals:
     void textFieldDidChange();
     // Return or Enter was pressed.
     void textFieldDidReceiveReturn();
+    void textFieldBookmarksAction();
     void scrollPositionChanged(int scrollPosition);
 
 protected:
@@ -118,6 +124,8 @@ private:
     void relayout();
     void updateScroll();
     void updateButtons();
+    // The width the buttons at the right keep free of text.
+    int rightReserve() const;
     void showCaretNow();
     void toggleBlinker();
     QRectF caretRect() const;
@@ -137,6 +145,8 @@ private:
     bool blinkerState_ = false;
     QTimer blinker_;
     QAbstractButton* clearButton_ = nullptr;
+    QAbstractButton* bookmarksButton_ = nullptr;
+    bool bookmarksEnabled_ = false;
     qint64 lastTouchEnd_ = -1;
     QPointF lastTouchPosition_;
 };

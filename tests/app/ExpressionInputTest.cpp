@@ -28,6 +28,8 @@
 #include "app/input/RVTextField.h"
 #include "app/platform/ShakeAwareWindow.h"
 #include "app/screens/graph/RVPW2DViewController.h"
+#include "app/screens/library/RVPWLibraryModel.h"
+#include "app/screens/library/RVPWLibraryViewController.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/NavigationStack.h"
 #include "app/storage/NotificationCenter.h"
@@ -512,6 +514,45 @@ TEST_P(AddFromThePlane, CtrlNOpensNewEquationAndEnterPutsItOnThePlaneAndInTheWor
     EXPECT_EQ(openedInput() == nullptr || !openedInput()->isVisible(), true);
     EXPECT_EQ(screen()->equations().count(), 1);
     EXPECT_EQ(delegate_->navigationStack()->topScreen(), screen());
+}
+
+TEST_P(AddFromThePlane, TheFieldsLibraryButtonFillsTheFieldWithTheChosenEntry) {
+    QSignalSpy finished(screen(), &RVPW2DViewController::loadingFinished);
+    ASSERT_TRUE(screen()->loadingDone() || finished.wait(10000));
+    screen()->addEquationAction()->trigger();
+    RVPWExpressionInputController* input = openedInput();
+    ASSERT_NE(input, nullptr);
+    RVTextField* field = input->textField();
+    // The clear and library buttons take turns.
+    EXPECT_FALSE(field->bookmarksButton()->isVisible());
+    typeScript(field, "{BS}{BS}");
+    ASSERT_TRUE(field->text().isEmpty());
+    EXPECT_TRUE(field->bookmarksButton()->isVisible());
+    EXPECT_FALSE(field->clearButton()->isVisible());
+
+    QTest::mouseClick(field->bookmarksButton(), Qt::LeftButton);
+    RVPWLibraryViewController* library = input->libraryScreen();
+    ASSERT_NE(library, nullptr);
+    EXPECT_EQ(library->plistFilename(), QStringLiteral("expressions2D.plist"));
+    EXPECT_TRUE(library->isVisible());
+    QSignalSpy loaded(library, &RVPWLibraryViewController::loadingFinished);
+    ASSERT_TRUE(library->isLoaded() || loaded.wait(10000));
+    ASSERT_GT(library->libraryExpressions().count(), 3);
+    const QString chosen = QString::fromStdU16String(
+        library->libraryExpressions().equationAt(3)->expression()->expressionString());
+    library->chooseRow(3);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(input->libraryScreen(), nullptr);
+    ASSERT_EQ(openedInput(), input);
+    EXPECT_TRUE(input->isVisible());
+    EXPECT_EQ(field->text(), chosen);
+
+    typeScript(field, "{Ret}");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(screen()->equations().count(), 1);
+    EXPECT_EQ(QString::fromStdU16String(
+                  screen()->equations().equationAt(0)->expression()->expressionString()),
+              chosen);
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, AddFromThePlane,
