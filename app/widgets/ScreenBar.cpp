@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 
 namespace plotwise {
@@ -25,6 +26,14 @@ QWidget* makeScreenBar(QWidget* parent, const QString& title, QPushButton** back
     // Balances the back button so the title stays centred.
     layout->addSpacing((*back)->sizeHint().width());
     return bar;
+}
+
+void useGroupedBackground(QWidget* screen) {
+    screen->setAutoFillBackground(true);
+    QPalette palette = screen->palette();
+    palette.setColor(QPalette::Window, QColor::fromRgbF(0.84f, 0.868f, 0.899f));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    screen->setPalette(palette);
 }
 
 }  // namespace plotwise

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/shell/NavigationStack.h"
+#include "app/widgets/ScreenBar.h"
 
 namespace plotwise {
 
@@ -42,10 +43,7 @@ LongTextFieldViewController::LongTextFieldViewController(DeviceClass device, con
       cancel_(barButton(tr("Cancel"), this)),
       save_(barButton(tr("Save"), this)) {
     setWindowTitle(title);
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor::fromRgbF(0.84f, 0.868f, 0.899f));
-    setPalette(palette);
+    useGroupedBackground(this);
 
     auto* bar = new QWidget(this);
     bar->setStyleSheet(QStringLiteral("background: #101010; color: white;"));

@@ -28,11 +28,7 @@ RVPWExpressionDetailsViewController::RVPWExpressionDetailsViewController(
       swatchView_(new RVPWColorSwatchView(this)),
       moreColors_(new QPushButton(tr("More Colors"), this)) {
     setWindowTitle(tr("Graph Settings"));
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor::fromRgbF(0.84f, 0.868f, 0.899f));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    setPalette(palette);
+    useGroupedBackground(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 12);

@@ -25,11 +25,7 @@ RVPWLibraryDetailsController::RVPWLibraryDetailsController(RVEquation& expressio
       captionCell_(new RVPWLabelCell(tr("Caption"), this)),
       notesCell_(new RVPWNotesCell(this)) {
     setWindowTitle(tr("Details"));
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor::fromRgbF(0.84f, 0.868f, 0.899f));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    setPalette(palette);
+    useGroupedBackground(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 12);
