@@ -46,6 +46,11 @@ AppDelegate::AppDelegate(ApplicationContext& context, QObject* parent)
 }
 
 AppDelegate::~AppDelegate() {
+    // The stack reports each screen it loses while the window goes: nothing is in front then.
+    if (stack_ != nullptr) {
+        disconnect(stack_, nullptr, this, nullptr);
+    }
+    window_.reset();
     // A popped 3D screen has no parent to delete it.
     if (controller3D_ && controller3D_->parent() == nullptr) {
         delete controller3D_.data();
@@ -65,7 +70,7 @@ void AppDelegate::applicationStateChanged(Qt::ApplicationState state) {
 
 void AppDelegate::quit() {
     saveAllScreens();
-    QCoreApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 void AppDelegate::connectScreen(RVPWGraphViewController* screen) {

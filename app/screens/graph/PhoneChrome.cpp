@@ -58,6 +58,10 @@ void PhoneChrome::place() {
     secondary_->setVisible(expanded_);
     main_->raise();
     secondary_->raise();
+    // The plane keeps its axes clear of the bars.
+    if (planeView_ != nullptr) {
+        planeView_->update();
+    }
 }
 
 double PhoneChrome::bottomOffset() const {
