@@ -190,6 +190,7 @@ TEST_F(Shell, EachActionOpensItsScreenOnEitherIdiom) {
     for (const DeviceClass device : {DeviceClass::Phone, DeviceClass::Tablet}) {
         SCOPED_TRACE(deviceName(device).toStdString());
         const bool tablet = device == DeviceClass::Tablet;
+        startOver();
         launch(device);
         RVPW2DViewController* screen = screen2D();
         waitRestored(screen);
@@ -324,10 +325,10 @@ TEST_F(Shell, SavesInStackOrderAndDropsTheUnstacked3DScreenOnSuspension) {
     EXPECT_EQ(foreground.size(), 1);
 
     delegate_->pop3DController();
-    EXPECT_FALSE(
-        PreferenceStore(prefsPath()).boolValue(WorkspaceStorage::is3DViewVisibleKey.toString()));
     emit qApp->applicationStateChanged(Qt::ApplicationHidden);
     EXPECT_FALSE(screen3D.isNull());  // hidden only saves
+    EXPECT_FALSE(
+        PreferenceStore(prefsPath()).boolValue(WorkspaceStorage::is3DViewVisibleKey.toString()));
     emit qApp->applicationStateChanged(Qt::ApplicationSuspended);
     EXPECT_TRUE(screen3D.isNull());
     emit qApp->applicationStateChanged(Qt::ApplicationActive);
