@@ -165,8 +165,8 @@ void AppDelegate::didFinishLaunching(const QStringList& expressions, bool expres
     window_->resize(initialWindowSize(context_.deviceClass()));
     // Arrow keys and +/- reach the plane without a click first.
     controller2D_->equationView()->setFocus();
-    const bool show3D =
-        !routing.expressions3D.isEmpty() || WorkspaceStorage::is3DViewVisible(context_.store());
+    const bool show3D = expressionsIn3D || !routing.expressions3D.isEmpty() ||
+                        WorkspaceStorage::is3DViewVisible(context_.store());
     if (show3D) {
         push3DController();
     }
