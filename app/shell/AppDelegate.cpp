@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <iostream>
 
@@ -70,7 +71,11 @@ void AppDelegate::applicationStateChanged(Qt::ApplicationState state) {
 
 void AppDelegate::quit() {
     saveAllScreens();
-    QCoreApplication::exit(0);
+    // Every running loop ends, also a dialog's; with none running (a test) nothing is left
+    // marked to end the next one.
+    if (QThread::currentThread()->loopLevel() > 0) {
+        QCoreApplication::exit(0);
+    }
 }
 
 void AppDelegate::connectScreen(RVPWGraphViewController* screen) {
