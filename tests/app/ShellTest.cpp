@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QSplitter>
@@ -438,6 +439,12 @@ TEST_F(Shell, TallTabletWindowsShowTheListFromAnEquationsButton) {
     ASSERT_NE(split->masterPopup(), nullptr);
     EXPECT_TRUE(split->masterPopup()->isVisible());
     EXPECT_EQ(split->masterStack()->window(), split->masterPopup());
+    EXPECT_TRUE(split->masterStack()->currentWidget()->isVisible());
+    const QImage shown = split->masterPopup()->grab().toImage();
+    if (const QByteArray folder = qgetenv("PLOTWISE_SCREENSHOT_DIR"); !folder.isEmpty()) {
+        shown.save(QString::fromLocal8Bit(folder) + QStringLiteral("/equations-popup.png"));
+    }
+    EXPECT_GT(qGray(shown.pixel(shown.width() / 2, shown.height() - 60)), 100);
     split->hideMasterPopup();
     EXPECT_EQ(split->masterPopup(), nullptr);
     EXPECT_EQ(split->masterStack()->parentWidget(), split->splitter());
