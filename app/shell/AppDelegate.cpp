@@ -1,14 +1,20 @@
 #include "app/shell/AppDelegate.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThread>
+#include <QTimer>
 #include <iostream>
 
 #include "app/context/ApplicationContext.h"
+#include "app/platform/QuitShortcut.h"
 #include "app/platform/ShakeAwareWindow.h"
 #include "app/screens/graph/RVPW2DViewController.h"
 #include "app/screens/graph/RVPW3DViewController.h"
+#include "app/shell/ExpressionRouting.h"
 #include "app/shell/NavigationStack.h"
+#include "app/shell/TabletSplitView.h"
 #include "app/storage/WorkspaceStorage.h"
 #include "graph2d/view/RVEquation2DView.h"
 #include "graph3d/view/RVEquation3DView.h"
@@ -26,41 +32,98 @@ QSize initialWindowSize(DeviceClass device) {
     return size;
 }
 
+bool isBackground(Qt::ApplicationState state) {
+    return state == Qt::ApplicationHidden || state == Qt::ApplicationSuspended;
+}
+
 }  // namespace
 
 AppDelegate::AppDelegate(ApplicationContext& context, QObject* parent)
-    : QObject(parent), context_(context) {
+    : QObject(parent), context_(context), quitShortcut_(new QuitShortcut(this)) {
     connect(qApp, &QCoreApplication::aboutToQuit, this, &AppDelegate::saveAllScreens);
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
-            [this](Qt::ApplicationState state) {
-                if (state == Qt::ApplicationHidden || state == Qt::ApplicationSuspended) {
-                    saveAllScreens();
-                }
-            });
+            &AppDelegate::applicationStateChanged);
+    connect(quitShortcut_, &QuitShortcut::triggered, this, &AppDelegate::quit);
 }
 
 AppDelegate::~AppDelegate() {
+    // The stack reports each screen it loses while the window goes: nothing is in front then.
+    if (stack_ != nullptr) {
+        disconnect(stack_, nullptr, this, nullptr);
+    }
+    window_.reset();
     // A popped 3D screen has no parent to delete it.
     if (controller3D_ && controller3D_->parent() == nullptr) {
         delete controller3D_.data();
     }
 }
 
-namespace {
-
-void reportRejected(const QString& expression, const QString& message, int position) {
-    std::cerr << "plotwise: cannot add '" << expression.toStdString()
-              << "': " << message.toStdString() << " at " << position << '\n';
+void AppDelegate::applicationStateChanged(Qt::ApplicationState state) {
+    const Qt::ApplicationState previous = std::exchange(lastState_, state);
+    if (state == Qt::ApplicationSuspended) {
+        applicationDidReceiveMemoryWarning();
+    } else if (state == Qt::ApplicationHidden) {
+        saveAllScreens();
+    } else if (isBackground(previous)) {
+        emit applicationEnteredForeground();
+    }
 }
 
-}  // namespace
+void AppDelegate::quit() {
+    saveAllScreens();
+    // Every running loop ends, also a dialog's; with none running (a test) nothing is left
+    // marked to end the next one.
+    if (QThread::currentThread()->loopLevel() > 0) {
+        QCoreApplication::exit(0);
+    }
+}
+
+void AppDelegate::connectScreen(RVPWGraphViewController* screen) {
+    connect(screen, &RVPWGraphViewController::expressionRejected, this,
+            [screen](const QString& expression, const QString& message, int position) {
+                std::cerr << "plotwise: cannot add '" << expression.toStdString()
+                          << "': " << message.toStdString() << " at " << position << '\n';
+                screen->showNotice(tr("Cannot add \"%1\": %2 (at character %3)")
+                                       .arg(expression, message)
+                                       .arg(position + 1));
+            });
+    connect(screen, &RVPWGraphViewController::switchPlaneRequested, this, [this, screen] {
+        if (screen == controller2D_) {
+            push3DController();
+        } else {
+            pop3DController();
+        }
+    });
+    connect(screen, &RVPWGraphViewController::loadingFinished, this,
+            [this, screen] { screenRestored(screen); });
+    if (split_ != nullptr) {
+        connect(screen, &RVPWGraphViewController::equationListRequested, split_,
+                &TabletSplitView::showMasterList);
+        connect(screen, &RVPWGraphViewController::masterListDone, split_,
+                &TabletSplitView::hideMasterPopup);
+    }
+}
+
+void AppDelegate::screenRestored(RVPWGraphViewController* screen) {
+    if (!storeWasUnreadable_ || keptAsideAnnounced_) {
+        return;
+    }
+    // Writing keeps the unreadable file aside; say once where it went.
+    screen->saveState();
+    const QString kept = context_.store().keptAsidePath();
+    if (!kept.isEmpty()) {
+        keptAsideAnnounced_ = true;
+        screen->showNotice(
+            tr("The saved equations could not be read. The file was kept as %1.").arg(kept));
+        std::cerr << "plotwise: unreadable preferences kept as " << kept.toStdString() << '\n';
+    }
+}
 
 RVPW3DViewController* AppDelegate::controller3D() {
     if (!controller3D_) {
         controller3D_ = new RVPW3DViewController(context_);
-        connect(controller3D_, &RVPW3DViewController::expressionRejected, this, &reportRejected);
-        connect(controller3D_, &RVPW3DViewController::show2DRequested, this,
-                &AppDelegate::pop3DController);
+        connectScreen(controller3D_);
+        controller3D_->setPendingExpressions(std::exchange(pending3D_, {}));
     }
     return controller3D_;
 }
@@ -84,29 +147,83 @@ void AppDelegate::pop3DController() {
 }
 
 void AppDelegate::didFinishLaunching(const QStringList& expressions, bool expressionsIn3D) {
+    storeWasUnreadable_ = context_.store().fileUnreadable();
     window_ = std::make_unique<ShakeAwareWindow>(context_.notificationCenter());
     window_->setWindowTitle(QStringLiteral("Plotwise"));
     window_->setWindowIcon(applicationIcon());
-    stack_ = new NavigationStack(window_.get());
-    controller2D_ = new RVPW2DViewController(context_);
-    connect(controller2D_, &RVPW2DViewController::expressionRejected, this, &reportRejected);
-    connect(controller2D_, &RVPW2DViewController::show3DRequested, this,
-            &AppDelegate::push3DController);
-    stack_->push(controller2D_);
-    if (expressionsIn3D) {
-        controller3D()->setPendingExpressions(expressions);
+    if (context_.deviceClass() == DeviceClass::Tablet) {
+        split_ = new TabletSplitView(window_.get());
+        stack_ = split_->detailStack();
+        window_->setCentralWidget(split_);
     } else {
-        controller2D_->setPendingExpressions(expressions);
+        stack_ = new NavigationStack(window_.get());
+        window_->setCentralWidget(stack_);
     }
-    window_->setCentralWidget(stack_);
+    const ExpressionRouting routing = ExpressionRouting::route(expressions, expressionsIn3D);
+    pending3D_ = routing.expressions3D;
+    controller2D_ = new RVPW2DViewController(context_);
+    connectScreen(controller2D_);
+    controller2D_->setPendingExpressions(routing.expressions2D);
+    stack_->push(controller2D_);
+    connect(stack_, &QStackedWidget::currentChanged, this, &AppDelegate::frontChanged);
     connect(window_.get(), &ShakeAwareWindow::aboutToClose, this, &AppDelegate::saveAllScreens);
     window_->resize(initialWindowSize(context_.deviceClass()));
     // Arrow keys and +/- reach the plane without a click first.
     controller2D_->equationView()->setFocus();
-    if (expressionsIn3D || WorkspaceStorage::is3DViewVisible(context_.store())) {
+    const bool show3D = expressionsIn3D || !routing.expressions3D.isEmpty() ||
+                        WorkspaceStorage::is3DViewVisible(context_.store());
+    if (show3D) {
         push3DController();
     }
+    frontChanged();
     window_->show();
+    // Expressions for the plane underneath are added without waiting for it to be shown.
+    if (show3D && !controller2D_->pendingExpressions().isEmpty()) {
+        QTimer::singleShot(0, controller2D_, &RVPWGraphViewController::loadState);
+    }
+}
+
+void AppDelegate::frontChanged() {
+    RVPWGraphViewController* front = frontScreen();
+    if (front == nullptr) {
+        return;
+    }
+    if (split_ != nullptr) {
+        split_->setMasterList(front->masterList());
+    }
+    for (QWidget* screen : stack_->screens()) {
+        if (auto* controller = qobject_cast<RVPWGraphViewController*>(screen)) {
+            controller->setExternalView(controller == front ? externalView_.data() : nullptr);
+        }
+    }
+    emit frontScreenChanged(front);
+}
+
+RVPWGraphViewController* AppDelegate::frontScreen() const {
+    return stack_ != nullptr ? qobject_cast<RVPWGraphViewController*>(stack_->topScreen())
+                             : nullptr;
+}
+
+QList<QWidget*> AppDelegate::visibleViews() const {
+    QList<QWidget*> views;
+    if (RVPWGraphViewController* front = frontScreen()) {
+        if (front == controller2D_) {
+            views.append(controller2D_->equationView());
+        } else if (front == controller3D_ && controller3D_->equationView() != nullptr) {
+            views.append(controller3D_->equationView());
+        }
+    }
+    if (externalView_) {
+        views.append(externalView_);
+    }
+    return views;
+}
+
+void AppDelegate::setExternalView(QWidget* view) {
+    externalView_ = view;
+    if (RVPWGraphViewController* front = frontScreen()) {
+        front->setExternalView(view);
+    }
 }
 
 QIcon AppDelegate::applicationIcon() {
@@ -122,6 +239,14 @@ void AppDelegate::saveAllScreens() {
         if (auto* controller = qobject_cast<RVPWGraphViewController*>(screen)) {
             controller->saveState();
         }
+    }
+}
+
+void AppDelegate::applicationDidReceiveMemoryWarning() {
+    saveAllScreens();
+    if (controller3D_ && (stack_ == nullptr || stack_->indexOf(controller3D_) < 0)) {
+        // Its plane was saved when it left the stack; it is made again on demand.
+        delete controller3D_.data();
     }
 }
 

@@ -119,6 +119,12 @@ QString PreferenceStore::keptAsidePath() const {
     return keptAsidePath_;
 }
 
+bool PreferenceStore::fileUnreadable() const {
+    const QMutexLocker lock(&mutex_);
+    refreshLocked();
+    return unreadable_;
+}
+
 PreferenceStore::FileStamp PreferenceStore::currentStamp() const {
     FileStamp stamp;
     std::error_code error;

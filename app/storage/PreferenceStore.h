@@ -53,6 +53,8 @@ public:
     QVariantMap storedValues() const;
     // The path the last unreadable file was moved to, or "" if none was.
     QString keptAsidePath() const;
+    // The file exists but could not be read; the next write moves it aside.
+    bool fileUnreadable() const;
 
 private:
     struct FileStamp {

@@ -138,6 +138,73 @@ QPixmap bookmarksPixmap(int size, const QColor& colour) {
     return pixmap;
 }
 
+// Three dots: more actions.
+QPixmap morePixmap(int size, const QColor& colour) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double unit = size / 28.0;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    for (const double x : {7.0, 14.0, 21.0}) {
+        painter.drawEllipse(QPointF(x * unit, 14 * unit), 2.4 * unit, 2.4 * unit);
+    }
+    return pixmap;
+}
+
+// A cross: close the second row.
+QPixmap closePixmap(int size, const QColor& colour) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double unit = size / 28.0;
+    painter.setPen(QPen(colour, 2.6 * unit, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(8 * unit, 8 * unit), QPointF(20 * unit, 20 * unit));
+    painter.drawLine(QPointF(20 * unit, 8 * unit), QPointF(8 * unit, 20 * unit));
+    return pixmap;
+}
+
+// A tray with an arrow leaving it upwards.
+QPixmap sharePixmap(int size, const QColor& colour) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double unit = size / 28.0;
+    painter.setPen(QPen(colour, 2.0 * unit, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QPainterPath tray;
+    tray.moveTo(10 * unit, 11 * unit);
+    tray.lineTo(6 * unit, 11 * unit);
+    tray.lineTo(6 * unit, 24 * unit);
+    tray.lineTo(22 * unit, 24 * unit);
+    tray.lineTo(22 * unit, 11 * unit);
+    tray.lineTo(18 * unit, 11 * unit);
+    painter.drawPath(tray);
+    painter.drawLine(QPointF(14 * unit, 4 * unit), QPointF(14 * unit, 17 * unit));
+    painter.drawLine(QPointF(10 * unit, 8 * unit), QPointF(14 * unit, 4 * unit));
+    painter.drawLine(QPointF(18 * unit, 8 * unit), QPointF(14 * unit, 4 * unit));
+    return pixmap;
+}
+
+// A ring around one character: "?" for help, "i" for information.
+QPixmap ringedPixmap(int size, const QColor& colour, const QString& character) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double unit = size / 28.0;
+    painter.setPen(QPen(colour, 2.0 * unit));
+    painter.drawEllipse(QPointF(14 * unit, 14 * unit), 10 * unit, 10 * unit);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(qRound(14 * unit));
+    painter.setFont(font);
+    painter.drawText(QRectF(0, 0, size, size), Qt::AlignCenter, character);
+    return pixmap;
+}
+
 // Every icon at the three sizes a bar asks for, white when enabled and faded when disabled.
 template <typename PixmapMaker>
 QIcon iconFrom(PixmapMaker pixmapMaker) {
@@ -174,6 +241,30 @@ QIcon ToolbarIcons::settings() {
 
 QIcon ToolbarIcons::bookmarks() {
     return iconFrom(bookmarksPixmap);
+}
+
+QIcon ToolbarIcons::more() {
+    return iconFrom(morePixmap);
+}
+
+QIcon ToolbarIcons::close() {
+    return iconFrom(closePixmap);
+}
+
+QIcon ToolbarIcons::share() {
+    return iconFrom(sharePixmap);
+}
+
+QIcon ToolbarIcons::help() {
+    return iconFrom([](int size, const QColor& colour) {
+        return ringedPixmap(size, colour, QStringLiteral("?"));
+    });
+}
+
+QIcon ToolbarIcons::info() {
+    return iconFrom([](int size, const QColor& colour) {
+        return ringedPixmap(size, colour, QStringLiteral("i"));
+    });
 }
 
 }  // namespace plotwise

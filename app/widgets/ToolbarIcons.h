@@ -21,6 +21,14 @@ public:
     static QIcon settings();
     // An open book with a ribbon: the library.
     static QIcon bookmarks();
+    // Three dots: the second row of actions; a cross closes it again.
+    static QIcon more();
+    static QIcon close();
+    // A tray with an arrow: share the plane.
+    static QIcon share();
+    // A ringed "?" and "i": help and information.
+    static QIcon help();
+    static QIcon info();
 };
 
 }  // namespace plotwise

@@ -60,11 +60,11 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(folder_.isValid());
         store_ = std::make_unique<PreferenceStore>(folder_.filePath(QStringLiteral("prefs.plist")));
-        context_ = std::make_unique<ApplicationContext>(*store_, center_, DeviceClass::Tablet);
-        context_->settings().registerDefaults();
     }
 
     void launch(const QStringList& expressions = {}, bool in3D = false) {
+        context_ = std::make_unique<ApplicationContext>(*store_, center_, device_);
+        context_->settings().registerDefaults();
         delegate_ = std::make_unique<AppDelegate>(*context_);
         delegate_->didFinishLaunching(expressions, in3D);
         delegate_->window()->resize(800, 600);
@@ -83,6 +83,7 @@ protected:
     RVPW2DViewController* screen() const { return delegate_->controller2D(); }
     RVEquation2DView* view() const { return screen()->equationView(); }
 
+    DeviceClass device_ = DeviceClass::Tablet;
     QTemporaryDir folder_;
     std::unique_ptr<PreferenceStore> store_;
     NotificationCenter center_;
@@ -326,6 +327,7 @@ TEST_F(GraphScreen, SettingsNotificationsReachThePlane) {
 }
 
 TEST_F(GraphScreen, TheWindowShowsThePlaneAndItsAxesAboveADarkToolbar) {
+    device_ = DeviceClass::Phone;
     store_->setValues({{RVPWSettingsManager::useRandomDefaultColorKey, false},
                        {RVPWSettingsManager::defaultColorKey, "0000FF"}});
     launch({QStringLiteral("y=x")});
@@ -431,6 +433,7 @@ namespace {
 
 // The list opened from the 2D screen edits the plane itself and goes back on Escape.
 TEST_F(GraphScreen, EquationsOpensTheListOverThePlaneWhoseChangesThePlaneSees) {
+    device_ = DeviceClass::Phone;
     launch({QStringLiteral("y=x"), QStringLiteral("y=2x"), QStringLiteral("y=3x")});
     waitUntilRestored();
     NavigationStack* stack = delegate_->navigationStack();

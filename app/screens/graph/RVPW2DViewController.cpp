@@ -1,9 +1,8 @@
 #include "app/screens/graph/RVPW2DViewController.h"
 
-#include <QAction>
+#include <QImage>
 
 #include "app/context/ApplicationContext.h"
-#include "app/widgets/ToolbarIcons.h"
 #include "graph2d/view/RVEquation2DView.h"
 
 namespace plotwise {
@@ -21,12 +20,7 @@ RVPW2DViewController::RVPW2DViewController(ApplicationContext& context, QWidget*
                                       useProportionalZoomNotification}) {
         center.addObserver(name, this, [this](QObject*) { applySettings(); });
     }
-    QAction* show3D = addToolbarAction(ToolbarIcons::plane(QStringLiteral("3D")), tr("3D Graph"));
-    connect(show3D, &QAction::triggered, this, [this] {
-        if (loadingDone()) {
-            emit show3DRequested();
-        }
-    });
+    buildChrome();
 }
 
 RVPW2DViewController::~RVPW2DViewController() {
@@ -92,11 +86,19 @@ void RVPW2DViewController::resetView() {
 }
 
 QList<RVEquation2DView*> RVPW2DViewController::arrayWithVisible2DViews() {
-    return {view_};
+    QList<RVEquation2DView*> views{view_};
+    if (auto* mirror = qobject_cast<RVEquation2DView*>(externalView()); mirror != nullptr) {
+        views.append(mirror);
+    }
+    return views;
 }
 
 void RVPW2DViewController::equationViewDidChangeStateDictionary(const QVariantMap& state) {
-    emit viewStateChanged(state);
+    reportViewState(state);
+}
+
+QImage RVPW2DViewController::imageRepresentation() {
+    return view_->imageRepresentation();
 }
 
 QSizeF RVPW2DViewController::sizeWithTopAndBottomOffsets() {

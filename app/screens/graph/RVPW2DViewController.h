@@ -25,15 +25,12 @@ public:
     // The equations whose visible flag is set, in order.
     std::vector<RVEquation2D*> visibleExpressions() const { return model_.visibleEquations(); }
     void resetView() override;
+    QImage imageRepresentation() override;
 
     // RVEquation2DViewDelegate
     QList<RVEquation2DView*> arrayWithVisible2DViews() override;
     void equationViewDidChangeStateDictionary(const QVariantMap& state) override;
     QSizeF sizeWithTopAndBottomOffsets() override;
-
-signals:
-    // The 3D button: show the 3D screen.
-    void show3DRequested();
 
 protected:
     QWidget* planeView() const override;

@@ -1,11 +1,10 @@
 #include "app/screens/graph/RVPW3DViewController.h"
 
-#include <QAction>
+#include <QImage>
 #include <QLabel>
-#include <QToolBar>
 
 #include "app/context/ApplicationContext.h"
-#include "app/widgets/ToolbarIcons.h"
+#include "app/screens/graph/GraphScreenChrome.h"
 #include "graph3d/view/RVEquation3DView.h"
 
 namespace plotwise {
@@ -27,7 +26,7 @@ RVPW3DViewController::RVPW3DViewController(ApplicationContext& context, QWidget*
             showMessage(tr(noOpenGLText));
             noOpenGL_->setGeometry(rect());
             noOpenGL_->raise();
-            toolbar()->raise();
+            chrome().place();
         });
     } else {
         showMessage(tr(noOpenGLText));
@@ -39,12 +38,7 @@ RVPW3DViewController::RVPW3DViewController(ApplicationContext& context, QWidget*
          {useLightBackground3DNotification, display3DValuesNotification}) {
         center.addObserver(name, this, [this](QObject*) { applySettings(); });
     }
-    QAction* back = addToolbarAction(ToolbarIcons::plane(QStringLiteral("2D")), tr("2D Graph"));
-    connect(back, &QAction::triggered, this, [this] {
-        if (loadingDone()) {
-            emit show2DRequested();
-        }
-    });
+    buildChrome();
 }
 
 void RVPW3DViewController::showMessage(const QString& text) {
@@ -163,7 +157,14 @@ void RVPW3DViewController::resetView() {
 }
 
 void RVPW3DViewController::equationViewDidChangeStateDictionary(const QVariantMap& state) {
-    emit viewStateChanged(state);
+    reportViewState(state);
+}
+
+QImage RVPW3DViewController::imageRepresentation() {
+    if (view_ != nullptr) {
+        return view_->imageRepresentation();
+    }
+    return grab().toImage();
 }
 
 }  // namespace plotwise

@@ -30,13 +30,10 @@ public:
     EquationListModel& equationModel() override { return model_; }
     std::vector<RVEquation3D*> visibleExpressions() const { return model_.visibleEquations(); }
     void resetView() override;
+    QImage imageRepresentation() override;
 
     // RVEquationViewDelegate
     void equationViewDidChangeStateDictionary(const QVariantMap& state) override;
-
-signals:
-    // The 2D button: back to the 2D screen.
-    void show2DRequested();
 
 protected:
     QWidget* planeView() const override;

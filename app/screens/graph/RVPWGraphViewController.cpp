@@ -1,6 +1,7 @@
 #include "app/screens/graph/RVPWGraphViewController.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <QTimer>
@@ -10,6 +11,10 @@
 #include "app/context/ApplicationContext.h"
 #include "app/input/ExpressionInputFactory.h"
 #include "app/input/ParserMessageText.h"
+#include "app/screens/graph/PhoneChrome.h"
+#include "app/screens/graph/PlaneNotice.h"
+#include "app/screens/graph/Popover.h"
+#include "app/screens/graph/TabletChrome.h"
 #include "app/screens/settings/RVPWSettingsViewController.h"
 #include "app/shell/NavigationStack.h"
 #include "app/widgets/RVLoadingView.h"
@@ -34,7 +39,20 @@ RVPWGraphViewController::RVPWGraphViewController(ApplicationContext& context,
       undoStack_(new QUndoStack(this)) {
     table_->fill(0.0);
     undoStack_->setUndoLimit(50);
-    buildToolbar();
+    buildActions();
+    emptyHint_ =
+        new QLabel(tr("Tap + to add an equation") + u'\n' +
+                       tr("(or press %1)")
+                           .arg(QKeySequence(QKeySequence::New).toString(QKeySequence::NativeText)),
+                   this);
+    emptyHint_->setObjectName(QStringLiteral("emptyPlaneHint"));
+    emptyHint_->setAlignment(Qt::AlignCenter);
+    emptyHint_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    emptyHint_->setStyleSheet(QStringLiteral(
+        "#emptyPlaneHint { background: rgba(16, 16, 16, 190); color: white; border-radius: 10px;"
+        " padding: 12px 18px; font-size: 15px; }"));
+    emptyHint_->hide();
+    notice_ = new PlaneNotice(this);
     context_.notificationCenter().addObserver(shakeBeganNotification, this, [this](QObject*) {
         if (context_.settings().shakeEnabled() && isVisible() && loadingDone_) {
             resetView();
@@ -53,73 +71,108 @@ RVPWGraphViewController::~RVPWGraphViewController() {
     }
 }
 
-void RVPWGraphViewController::buildToolbar() {
-    toolbar_ = new QToolBar(this);
-    toolbar_->setMovable(false);
-    toolbar_->setFloatable(false);
-    toolbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    toolbar_->setIconSize(QSize(28, 28));
-    toolbar_->setStyleSheet(QStringLiteral(
-        "QToolBar { background: rgba(16, 16, 16, 210); border: none; spacing: 12px; }"
-        "QToolButton { color: white; border-radius: 6px; padding: 4px; }"
-        "QToolButton:hover { background: rgba(255, 255, 255, 40); }"
-        "QToolButton:pressed { background: rgba(255, 255, 255, 80); }"));
+void RVPWGraphViewController::buildActions() {
+    const bool is3D = plane_ == WorkspaceStorage::Plane::ThreeD;
+    struct Item {
+        ScreenAction which;
+        QIcon icon;
+        QString text;
+        QKeySequence shortcut;
+        std::function<void()> run;
+    };
+    const std::vector<Item> items{
+        {ScreenAction::Add, ToolbarIcons::add(), tr("New equation"), QKeySequence::New,
+         [this] { openExpressionInput(); }},
+        {ScreenAction::Equations, ToolbarIcons::list(), tr("Equations"),
+         QKeySequence(Qt::CTRL | Qt::Key_E), [this] { openEquationList(); }},
+        {ScreenAction::Library, ToolbarIcons::bookmarks(), tr("Library"),
+         QKeySequence(Qt::CTRL | Qt::Key_L), [this] { openLibrary(); }},
+        {ScreenAction::ResetView, ToolbarIcons::refresh(), tr("Reset View"), QKeySequence(),
+         [this] { resetView(); }},
+        {ScreenAction::SwitchPlane,
+         ToolbarIcons::plane(is3D ? QStringLiteral("2D") : QStringLiteral("3D")),
+         is3D ? tr("2D Graph") : tr("3D Graph"),
+         QKeySequence(Qt::CTRL | (is3D ? Qt::Key_2 : Qt::Key_3)),
+         [this] { emit switchPlaneRequested(); }},
+        // Copy, save and mail keep their own shortcuts inside the share menu.
+        {ScreenAction::Share, ToolbarIcons::share(), tr("Share"), QKeySequence(),
+         [this] {
+             emit shareRequested(chrome_ != nullptr ? chromeAnchor(action(ScreenAction::Share))
+                                                    : this);
+         }},
+        {ScreenAction::Help, ToolbarIcons::help(), tr("Help"), QKeySequence(Qt::Key_F1),
+         [this] { emit helpRequested(); }},
+        {ScreenAction::Info, ToolbarIcons::info(), tr("Information"),
+         QKeySequence(Qt::CTRL | Qt::Key_I), [this] { emit aboutRequested(); }},
+        {ScreenAction::Settings, ToolbarIcons::settings(), tr("Settings"),
+         QKeySequence(Qt::CTRL | Qt::Key_Comma), [this] { openSettings(); }},
+    };
+    for (const Item& item : items) {
+        auto* action = new QAction(item.icon, item.text, this);
+        action->setShortcut(item.shortcut);
+        action->setToolTip(item.shortcut.isEmpty()
+                               ? item.text
+                               : QStringLiteral("%1 (%2)").arg(
+                                     item.text, item.shortcut.toString(QKeySequence::NativeText)));
+        action->setEnabled(false);
+        connect(action, &QAction::triggered, this, [this, run = item.run] {
+            if (loadingDone_) {
+                run();
+            }
+        });
+        // On the screen too, so its shortcut works while its bar is hidden.
+        addAction(action);
+        actions_.emplace(item.which, action);
+    }
+}
 
-    auto* leading = new QWidget(toolbar_);
-    leading->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    toolbar_->addWidget(leading);
-    addEquationAction_ = toolbar_->addAction(ToolbarIcons::add(), tr("New equation"));
-    addEquationAction_->setToolTip(tr("New equation (Ctrl+N)"));
-    addEquationAction_->setShortcut(QKeySequence::New);
-    addEquationAction_->setEnabled(false);
-    connect(addEquationAction_, &QAction::triggered, this, [this] { openExpressionInput(); });
-    equationsAction_ = toolbar_->addAction(ToolbarIcons::list(), tr("Equations"));
-    equationsAction_->setToolTip(tr("Equations (Ctrl+E)"));
-    equationsAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    equationsAction_->setEnabled(false);
-    connect(equationsAction_, &QAction::triggered, this, [this] { openEquationList(); });
-    resetViewAction_ = toolbar_->addAction(ToolbarIcons::refresh(), tr("Reset View"));
-    resetViewAction_->setToolTip(tr("Reset View"));
-    connect(resetViewAction_, &QAction::triggered, this, [this] {
-        if (loadingDone_) {
-            resetView();
+QWidget* RVPWGraphViewController::chromeAnchor(QAction* action) {
+    for (QToolBar* bar : chrome_->toolbars()) {
+        if (QWidget* button = bar->widgetForAction(action);
+            button != nullptr && button->isVisible()) {
+            return button;
         }
-    });
-    libraryAction_ = toolbar_->addAction(ToolbarIcons::bookmarks(), tr("Library"));
-    libraryAction_->setToolTip(tr("Library (Ctrl+L)"));
-    libraryAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    libraryAction_->setEnabled(false);
-    connect(libraryAction_, &QAction::triggered, this, [this] { openLibrary(); });
-    settingsAction_ = toolbar_->addAction(ToolbarIcons::settings(), tr("Settings"));
-    settingsAction_->setToolTip(tr("Settings (Ctrl+,)"));
-    settingsAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    connect(settingsAction_, &QAction::triggered, this, [this] { openSettings(); });
-    auto* trailing = new QWidget(toolbar_);
-    trailing->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    trailingSpace_ = toolbar_->addWidget(trailing);
+    }
+    return this;
 }
 
-QAction* RVPWGraphViewController::addToolbarAction(const QIcon& icon, const QString& text) {
-    auto* action = new QAction(icon, text, toolbar_);
-    action->setToolTip(text);
-    toolbar_->insertAction(trailingSpace_, action);
-    return action;
+QAction* RVPWGraphViewController::action(ScreenAction which) const {
+    return actions_.at(which);
 }
 
-void RVPWGraphViewController::placeToolbar() {
-    // The plane fills the screen; the bar floats over its bottom edge, and the view keeps its
-    // axes clear of it through toolbarHeight.
+void RVPWGraphViewController::buildChrome() {
+    if (context_.deviceClass() == DeviceClass::Tablet) {
+        chrome_ = new TabletChrome(*this);
+    } else {
+        chrome_ = new PhoneChrome(*this, planeView());
+    }
+    placeOverlays();
+}
+
+QToolBar* RVPWGraphViewController::toolbar() const {
+    return chrome_ != nullptr ? chrome_->toolbars().first() : nullptr;
+}
+
+void RVPWGraphViewController::placeOverlays() {
+    // The plane fills the screen; the bars float over it, and the view keeps its axes clear of
+    // them through toolbarHeight.
     if (QWidget* view = planeView()) {
         view->setGeometry(rect());
     }
-    const int barHeight = toolbar_->sizeHint().height();
-    toolbar_->setGeometry(0, height() - barHeight, width(), barHeight);
-    toolbar_->raise();
+    const int top = chrome_ != nullptr ? static_cast<int>(chrome_->topOffset()) : 0;
+    notice_->place(top);
+    const QSize hint = emptyHint_->sizeHint();
+    emptyHint_->setGeometry(
+        QRect(QPoint((width() - hint.width()) / 2, (height() - hint.height()) / 2), hint));
+    emptyHint_->raise();
+    notice_->raise();
+    if (chrome_ != nullptr) {
+        chrome_->place();
+    }
 }
 
 double RVPWGraphViewController::toolbarHeight() const {
-    return toolbar_ != nullptr && toolbar_->isVisible() ? static_cast<double>(toolbar_->height())
-                                                        : 0.0;
+    return chrome_ != nullptr ? chrome_->bottomOffset() : 0.0;
 }
 
 void RVPWGraphViewController::showEvent(QShowEvent* event) {
@@ -142,7 +195,7 @@ void RVPWGraphViewController::hideEvent(QHideEvent* event) {
 
 void RVPWGraphViewController::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    placeToolbar();
+    placeOverlays();
 }
 
 void RVPWGraphViewController::loadState() {
@@ -150,7 +203,7 @@ void RVPWGraphViewController::loadState() {
         return;
     }
     loadStarted_ = true;
-    placeToolbar();
+    placeOverlays();
     planeView()->setEnabled(false);
     loadingView_ = RVLoadingView::loadingViewInView(this, tr("Loading..."));
 
@@ -175,15 +228,25 @@ void RVPWGraphViewController::stateLoadingDone() {
     loader_ = nullptr;
     equationModel().appendEquations(std::exchange(restored_, {}));
     loadingDone_ = true;
-    addEquationAction_->setEnabled(true);
-    equationsAction_->setEnabled(true);
-    libraryAction_->setEnabled(true);
+    for (const auto& [which, action] : actions_) {
+        action->setEnabled(true);
+    }
     for (const QString& text : std::exchange(pending_, {})) {
+        if (containsExpression(text)) {
+            continue;
+        }
         if (const auto rejection = addExpression(text)) {
             emit expressionRejected(text, rejection->message, rejection->position);
         }
     }
     restoreFinished();
+    connect(&equationModel(), &QAbstractItemModel::rowsInserted, this,
+            &RVPWGraphViewController::updateEmptyPlaneHint);
+    connect(&equationModel(), &QAbstractItemModel::rowsRemoved, this,
+            &RVPWGraphViewController::updateEmptyPlaneHint);
+    connect(&equationModel(), &QAbstractItemModel::modelReset, this,
+            &RVPWGraphViewController::updateEmptyPlaneHint);
+    updateEmptyPlaneHint();
     planeView()->setEnabled(true);
     if (loadingView_) {
         QTimer::singleShot(kOverlayRemovalDelayMilliseconds, loadingView_.data(),
@@ -211,6 +274,50 @@ std::optional<RVPWGraphViewController::Rejection> RVPWGraphViewController::addEx
     return std::nullopt;
 }
 
+bool RVPWGraphViewController::containsExpression(const QString& text) {
+    ParsedExpression parsed = parseExpression(text.toStdU16String(), table_->data());
+    if (!parsed.tree) {
+        return false;
+    }
+    const std::u16string& typed = parsed.tree->expressionString();
+    const EquationListModel& model = equationModel();
+    for (int row = 0; row < model.rowCount(); ++row) {
+        const RVEquation* equation = model.equationAt(row);
+        if (equation->expression() != nullptr &&
+            equation->expression()->expressionString() == typed) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void RVPWGraphViewController::updateEmptyPlaneHint() {
+    emptyHint_->setVisible(loadingDone_ && equationModel().rowCount() == 0);
+}
+
+QList<const RVEquation*> RVPWGraphViewController::visibleEquations() const {
+    QList<const RVEquation*> result;
+    const EquationListModel& model = const_cast<RVPWGraphViewController*>(this)->equationModel();
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (const RVEquation* equation = model.equationAt(row); equation->visible()) {
+            result.append(equation);
+        }
+    }
+    return result;
+}
+
+void RVPWGraphViewController::showNotice(const QString& message) {
+    notice_->showMessage(message);
+    placeOverlays();
+}
+
+Popover* RVPWGraphViewController::presentPopover(QWidget* screen, QAction* from,
+                                                 const QSize& size) {
+    auto* popover = new Popover(screen, size, this);
+    popover->showAt(this, chrome_ != nullptr ? chrome_->anchorRect(from) : QRect());
+    return popover;
+}
+
 void RVPWGraphViewController::addTree(std::unique_ptr<RVOperationTree> tree) {
     std::unique_ptr<RVEquation> equation = equationWithTree(std::move(tree));
     equation->setVisible(true);
@@ -225,16 +332,17 @@ RVPWExpressionInputController* RVPWGraphViewController::openExpressionInput() {
     RVPWExpressionInputController* input =
         makeExpressionInput(context_, table_->data(), plane_ == WorkspaceStorage::Plane::ThreeD,
                             tr("New equation"), QString(), this, this);
-    const QWidget* button = toolbar_->widgetForAction(addEquationAction_);
-    const QRect anchor = button != nullptr ? QRect(button->mapTo(this, QPoint()), button->size())
-                                           : QRect(width() / 2, height() - 1, 1, 1);
-    input->present(this, anchor);
+    input->present(this, chrome_->anchorRect(action(ScreenAction::Add)));
     return input;
 }
 
 RVPWExpressionsTableViewController* RVPWGraphViewController::openEquationList() {
     if (!loadingDone_) {
         return nullptr;
+    }
+    if (context_.deviceClass() == DeviceClass::Tablet) {
+        emit equationListRequested();
+        return masterList();
     }
     if (list_) {
         return list_;
@@ -246,6 +354,16 @@ RVPWExpressionsTableViewController* RVPWGraphViewController::openEquationList() 
     list_ = list;
     NavigationStack::present(list, this);
     return list;
+}
+
+RVPWExpressionsTableViewController* RVPWGraphViewController::masterList() {
+    if (!masterList_) {
+        masterList_ = new RVPWExpressionsTableViewController(
+            context_, equationModel(), table_->data(), plane_ == WorkspaceStorage::Plane::ThreeD,
+            *undoStack_);
+        masterList_->setDelegate(this);
+    }
+    return masterList_;
 }
 
 RVPWSettingsViewController* RVPWGraphViewController::settingsController() const {
@@ -282,7 +400,11 @@ RVPWLibraryViewController* RVPWGraphViewController::openLibrary() {
     library->setCurrentExpressions(equationModel());
     library->setDelegate(this);
     library_ = library;
-    NavigationStack::present(library, this);
+    if (context_.deviceClass() == DeviceClass::Tablet) {
+        presentPopover(library, action(ScreenAction::Library), QSize(480, 440));
+    } else {
+        NavigationStack::present(library, this);
+    }
     return library;
 }
 
@@ -306,10 +428,16 @@ void RVPWGraphViewController::libraryController(RVPWLibraryViewController* contr
 void RVPWGraphViewController::closeEquationList() {
     // The list and its screens are siblings on the navigation stack, not children.
     delete list_.data();
+    delete masterList_.data();
 }
 
 void RVPWGraphViewController::expressionsControllerDone(
     RVPWExpressionsTableViewController* controller) {
+    if (controller == masterList_) {
+        // The tablet's list stays beside the plane.
+        emit masterListDone();
+        return;
+    }
     NavigationStack::dismiss(controller);
     controller->deleteLater();
     planeView()->setFocus();

@@ -6,11 +6,13 @@
 #include <QVariantList>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "app/input/RVPWExpressionInputController.h"
+#include "app/screens/graph/ScreenAction.h"
 #include "app/screens/library/RVPWLibraryViewController.h"
 #include "app/screens/list/RVPWExpressionsTableViewController.h"
 #include "app/storage/WorkspaceStorage.h"
@@ -18,13 +20,17 @@
 #include "equations/EquationListModel.h"
 
 class QAction;
-class QIcon;
+class QImage;
+class QLabel;
 class QToolBar;
 class QUndoStack;
 
 namespace plotwise {
 
 class ApplicationContext;
+class GraphScreenChrome;
+class PlaneNotice;
+class Popover;
 class RVLoadingView;
 class RVPWSettingsViewController;
 class RVOperationTree;
@@ -53,30 +59,56 @@ public:
 
     bool loadingDone() const { return loadingDone_; }
     bool isLoading() const { return loader_ != nullptr; }
-    QToolBar* toolbar() const { return toolbar_; }
-    QAction* resetViewAction() const { return resetViewAction_; }
-    // Opens the keyboard for a new equation; inactive until the plane is restored.
-    QAction* addEquationAction() const { return addEquationAction_; }
+
+    // The screen's actions, inactive until the plane is restored; each has a tooltip naming its
+    // shortcut. The chrome of the device's idiom lays them out.
+    QAction* action(ScreenAction which) const;
+    GraphScreenChrome& chrome() const { return *chrome_; }
+    // The main bar.
+    QToolBar* toolbar() const;
+    QAction* resetViewAction() const { return action(ScreenAction::ResetView); }
+    QAction* addEquationAction() const { return action(ScreenAction::Add); }
+    QAction* equationsAction() const { return action(ScreenAction::Equations); }
+    QAction* settingsAction() const { return action(ScreenAction::Settings); }
+    QAction* libraryAction() const { return action(ScreenAction::Library); }
+
     // The keyboard (phone) or editor (tablet) for a new equation, shown at the add button; null
     // before the restore is over.
     RVPWExpressionInputController* openExpressionInput();
-    // Opens the equation list (on the navigation stack the screen is in); inactive until the
-    // plane is restored.
-    QAction* equationsAction() const { return equationsAction_; }
+    // Phone: opens the equation list on the navigation stack the screen is in. Tablet: asks the
+    // shell for the list beside the plane (equationListRequested). Null before the restore.
     RVPWExpressionsTableViewController* openEquationList();
     RVPWExpressionsTableViewController* equationList() const { return list_; }
+    // The tablet's list of this plane, shown beside the plane by the shell; made on first use,
+    // owned by whoever shows it, deleted with this screen.
+    RVPWExpressionsTableViewController* masterList();
     // Deletes an open list (and Graph Settings): the screens call it before their model goes.
     void closeEquationList();
     // Opens the settings screen on the navigation stack the screen is in (a window of its own
     // when there is none); Done closes it.
-    QAction* settingsAction() const { return settingsAction_; }
     RVPWSettingsViewController* openSettings();
     RVPWSettingsViewController* settingsController() const;
     // Opens the plane's library ("expressions2D.plist" or "expressions3D.plist") with the
-    // plane's equations beside it; inactive until the plane is restored.
-    QAction* libraryAction() const { return libraryAction_; }
+    // plane's equations beside it: on the navigation stack, or on a tablet in a 480 by 440
+    // popover from the library button.
     RVPWLibraryViewController* openLibrary();
     RVPWLibraryViewController* libraryViewController() const { return library_; }
+    // A tablet popover of `size` holding `screen`, from `from`'s button.
+    Popover* presentPopover(QWidget* screen, QAction* from, const QSize& size);
+
+    // The plane view's picture, for sharing.
+    virtual QImage imageRepresentation() = 0;
+    // The plane's equations whose visible flag is set, in order.
+    QList<const RVEquation*> visibleEquations() const;
+    // A view showing this plane elsewhere (the mirror), which must see new equations too.
+    void setExternalView(QWidget* view) { externalView_ = view; }
+    QWidget* externalView() const { return externalView_; }
+
+    // A message over the plane that does not stop the user.
+    void showNotice(const QString& message);
+    PlaneNotice* notice() const { return notice_; }
+    // Says how to add an equation while the restored plane has none.
+    QLabel* emptyPlaneHint() const { return emptyHint_; }
 
     // RVPWLibraryViewControllerDelegate: the chosen entry becomes a new equation of the plane
     // in the default colour for its type.
@@ -91,8 +123,10 @@ public:
     std::unique_ptr<RVEquation> treeHolderWithTree(std::unique_ptr<RVOperationTree> tree) override;
 
     // Expressions to add once the plane is restored (from the command line), each in its
-    // default colour. A text that does not parse is reported through expressionRejected.
+    // default colour, unless the plane already holds the same text. A text that does not parse
+    // is reported through expressionRejected.
     void setPendingExpressions(const QStringList& expressions) { pending_ = expressions; }
+    const QStringList& pendingExpressions() const { return pending_; }
     // Parses like the keyboard, gives the equation its default colour and adds it to the plane.
     // Returns the message and UTF-16 position when the text does not parse.
     struct Rejection {
@@ -100,6 +134,8 @@ public:
         int position = 0;
     };
     std::optional<Rejection> addExpression(const QString& text);
+    // Whether an equation of the plane was typed as `text` (after parsing, as it is stored).
+    bool containsExpression(const QString& text);
 
     // RVPWKeyboardViewControllerDelegate: an accepted tree becomes an equation of the plane.
     void keyboardDidCancel(RVPWExpressionInputController* keyboard) override;
@@ -118,6 +154,16 @@ signals:
     void loadingFinished();
     void expressionRejected(const QString& expression, const QString& message, int position);
     void viewStateChanged(const QVariantMap& state);
+    // The switch-plane button: to the 3D screen from 2D, back to 2D from 3D.
+    void switchPlaneRequested();
+    // Tablet: the list of this plane is wanted beside the plane (or in its popup).
+    void equationListRequested();
+    // The tablet list's Done: a popup holding it may close.
+    void masterListDone();
+    // Answered by the share menu, the help screen and the information screen.
+    void shareRequested(QWidget* anchor);
+    void helpRequested();
+    void aboutRequested();
 
 protected:
     // Builds one equation from a stored state on the loader thread, parsed against the table
@@ -138,10 +184,12 @@ protected:
     virtual void restoreFinished() {}
     // The plane was shown again after it had been restored.
     virtual void reappeared() {}
-    // Room the toolbar takes at the bottom of the plane, in points.
+    // Room the bars take at the bottom of the plane, in points.
     double toolbarHeight() const;
-    // A button of the plane's own, after the others.
-    QAction* addToolbarAction(const QIcon& icon, const QString& text);
+    // Makes the idiom's chrome; each plane's screen calls it once its plane view exists.
+    void buildChrome();
+    // The plane's view state changed: forwarded to whoever mirrors it.
+    void reportViewState(const QVariantMap& state) { emit viewStateChanged(state); }
 
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -149,8 +197,11 @@ protected:
 
 private:
     void stateLoadingDone();
-    void buildToolbar();
-    void placeToolbar();
+    void buildActions();
+    void placeOverlays();
+    // The button that shows `action`, or the screen.
+    QWidget* chromeAnchor(QAction* action);
+    void updateEmptyPlaneHint();
     // Gives a tree parsed against the table its equation, in its default colour, on the plane.
     void addTree(std::unique_ptr<RVOperationTree> tree);
 
@@ -158,15 +209,14 @@ private:
     const WorkspaceStorage::Plane plane_;
     // Trees and compiled forms point into the table, so its address never changes.
     std::unique_ptr<VariableTable> table_;
-    QToolBar* toolbar_ = nullptr;
-    QAction* resetViewAction_ = nullptr;
-    QAction* trailingSpace_ = nullptr;
-    QAction* addEquationAction_ = nullptr;
-    QAction* equationsAction_ = nullptr;
-    QAction* settingsAction_ = nullptr;
-    QAction* libraryAction_ = nullptr;
+    std::map<ScreenAction, QAction*> actions_;
+    GraphScreenChrome* chrome_ = nullptr;
+    PlaneNotice* notice_ = nullptr;
+    QLabel* emptyHint_ = nullptr;
+    QPointer<QWidget> externalView_;
     QUndoStack* undoStack_;
     QPointer<RVPWExpressionsTableViewController> list_;
+    QPointer<RVPWExpressionsTableViewController> masterList_;
     QPointer<RVPWSettingsViewController> settings_;
     QPointer<RVPWLibraryViewController> library_;
     QPointer<RVLoadingView> loadingView_;
