@@ -80,6 +80,9 @@ QAction* RVPWShareController::makeAction(const QString& text, const QString& too
 }
 
 void RVPWShareController::showMenu(QWidget* anchor) {
+    if (!host_) {
+        return;
+    }
     if (!menu_) {
         menu_ = new QMenu(host_);
         menu_->addActions({copyImageAction_, saveImageAction_, emailAction_, exportAction_});

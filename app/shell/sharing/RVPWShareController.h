@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QImage>
 #include <QList>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -10,8 +12,6 @@
 #include <vector>
 
 class QAction;
-class QFileDialog;
-class QMenu;
 class QMessageBox;
 class QWidget;
 
