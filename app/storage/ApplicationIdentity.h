@@ -10,6 +10,8 @@ namespace plotwise {
 
 inline constexpr char kOrganizationName[] = "Plotwise";
 inline constexpr char kApplicationName[] = "plotwise";
+// The project's web page, named wherever the application points people to it.
+inline constexpr char kProjectPage[] = "https://plotwise.org";
 
 inline void applyApplicationIdentity() {
     QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
