@@ -10,6 +10,8 @@ namespace plotwise {
 
 inline constexpr char kOrganizationName[] = "Plotwise";
 inline constexpr char kApplicationName[] = "plotwise";
+inline constexpr char kProjectPage[] = "https://plotwise.org";
+inline constexpr char kSupportAddress[] = "support@plotwise.org";
 
 inline void applyApplicationIdentity() {
     QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
