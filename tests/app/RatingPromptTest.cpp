@@ -5,9 +5,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QPointer>
 #include <QTemporaryDir>
-#include <QTest>
 #include <memory>
 
 #include "app/rating/RVPWRatingPrompt.h"
@@ -16,104 +14,82 @@
 namespace plotwise {
 namespace {
 
-constexpr double kDay = 86400.0;
-constexpr double kStart = 1.8e9;
+constexpr double kDay = 86400.0, kStart = 1.8e9;
 
-// A prompt over a store of its own, with a clock, a network and a browser the test controls.
+// A prompt over a store file of its own, with a clock, a network and a browser the test sets.
 class RatingPrompt : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
+    void SetUp() override { restart(); }
+    void TearDown() override { QCoreApplication::setApplicationVersion(QString()); }
+    void restart() {
         prompt_.reset();
         QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
-        // Each SetUp (cases call it again) starts from a file of its own.
-        store_ = std::make_unique<PreferenceStore>(
-            folder_.filePath(QStringLiteral("p%1.plist").arg(++files_)));
+        store_ = std::make_unique<PreferenceStore>(folder_.filePath(QString::number(++files_)));
+        now_ = kStart;
+        opened_.clear();
         prompt_ = std::make_unique<RVPWRatingPrompt>(*store_);
         prompt_->setClock([this] { return now_; });
         prompt_->setReachability([this] { return reachable_; });
-        prompt_->setUrlOpener([this](const QUrl& url) {
-            opened_.append(url);
-            return openSucceeds_;
-        });
+        prompt_->setUrlOpener([this](const QUrl& url) { return opened_.append(url), opens_; });
         prompt_->setStoreHandlerProbe([this] { return storeHandler_; });
     }
-    void TearDown() override { QCoreApplication::setApplicationVersion(QString()); }
-
-    // `count` launches a day apart from now on, that may prompt.
     void launch(int count, bool canPrompt = true) {
-        for (int i = 0; i < count; ++i) {
+        while (count-- > 0) {
             prompt_->incrementAndRate(canPrompt);
         }
     }
-    // 21 uses on the first day, then `days` later one more launch.
+    // 20 uses on the first day, one more `days` later.
     void useFor(double days) {
         launch(20);
         now_ += days * kDay;
         launch(1);
     }
-    bool alertShown() const { return prompt_->ratingAlert() != nullptr; }
-    // What a store (re)opened from the file says, so every change must have been written.
-    RatingCounters reread() {
+    bool asking() const { return prompt_->ratingAlert() != nullptr; }
+    // The counters as the file holds them, so every change must have been written.
+    RatingCounters written() {
         reread_ = std::make_unique<PreferenceStore>(store_->filePath());
         return RatingCounters(*reread_);
     }
 
     QTemporaryDir folder_;
     int files_ = 0;
-    std::unique_ptr<PreferenceStore> store_;
-    std::unique_ptr<PreferenceStore> reread_;
+    std::unique_ptr<PreferenceStore> store_, reread_;
     std::unique_ptr<RVPWRatingPrompt> prompt_;
     double now_ = kStart;
-    bool reachable_ = true;
-    bool openSucceeds_ = true;
-    bool storeHandler_ = false;
+    bool reachable_ = true, opens_ = true, storeHandler_ = false;
     QList<QUrl> opened_;
 };
 
-TEST_F(RatingPrompt, CountsEveryLaunchOfTheVersionFromTheFirstUse) {
+TEST_F(RatingPrompt, CountsLaunchesPerVersionAndANewVersionStartsAfresh) {
     launch(1);
     now_ += 5 * kDay;
     launch(6);
-    const RatingCounters counters = reread();
-    EXPECT_EQ(counters.currentVersion(), QStringLiteral("1.0"));
-    EXPECT_EQ(counters.useCount(), 7);
-    EXPECT_EQ(counters.firstUseDate(), kStart);
-    EXPECT_EQ(counters.reminderRequestDate(), 0.0);
-    EXPECT_FALSE(alertShown());
-}
-
-TEST_F(RatingPrompt, ANewVersionStartsItsCountersAfresh) {
+    EXPECT_EQ(written().useCount(), 7);
+    EXPECT_EQ(written().firstUseDate(), kStart);
     useFor(16);
     prompt_->clickedButtonAtIndex(RVPWRatingPrompt::NeverButton);
-    store_->setValue(QString::fromLatin1(RatingCounters::kSignificantEventCountKey), 4);
-    store_->setValue(QString::fromLatin1(RatingCounters::kReminderRequestDateKey), kStart);
-    store_->setValue(QString::fromLatin1(RatingCounters::kRatedCurrentVersionKey), true);
+    store_->setValues({{RatingCounters::kSignificantEventCountKey, 4},
+                       {RatingCounters::kReminderRequestDateKey, kStart},
+                       {RatingCounters::kRatedCurrentVersionKey, true}});
     QCoreApplication::setApplicationVersion(QStringLiteral("1.1"));
-    now_ += kDay;
     launch(1);
-    const RatingCounters counters = reread();
+    const RatingCounters counters = written();
     EXPECT_EQ(counters.currentVersion(), QStringLiteral("1.1"));
     EXPECT_EQ(counters.useCount(), 1);
     EXPECT_EQ(counters.firstUseDate(), now_);
     EXPECT_EQ(counters.reminderRequestDate(), 0.0);
-    EXPECT_FALSE(counters.declinedToRate());
-    EXPECT_FALSE(counters.ratedCurrentVersion());
-    EXPECT_EQ(
-        reread_->value(QString::fromLatin1(RatingCounters::kSignificantEventCountKey)).toInt(), 0);
+    EXPECT_FALSE(counters.declinedToRate() || counters.ratedCurrentVersion());
+    EXPECT_EQ(reread_->value(RatingCounters::kSignificantEventCountKey), 0);
 }
 
-TEST_F(RatingPrompt, AsksAfterTwentyOneUsesAndFifteenDaysOnly) {
-    // Day 14 with 21 uses: not yet.
+TEST_F(RatingPrompt, AsksAfterTwentyOneUsesAndFifteenDaysAndLaterWaitsTwoDays) {
     useFor(14);
-    EXPECT_FALSE(alertShown());
-    // 15 days, but the launch that crosses the line is the first after it.
+    launch(19);  // more uses do not make up for days
+    EXPECT_FALSE(asking());
     now_ = kStart + 15 * kDay;
     launch(1);
-    ASSERT_TRUE(alertShown());
+    ASSERT_TRUE(asking());  // and open() returned: the alert does not block
     QMessageBox* alert = prompt_->ratingAlert();
-    // Reaching this line at all means the alert did not block.
-    EXPECT_TRUE(alert->isVisible());
     EXPECT_EQ(
         alert->text(),
         QStringLiteral("Thank you for using\n%1!").arg(QGuiApplication::applicationDisplayName()));
@@ -121,141 +97,89 @@ TEST_F(RatingPrompt, AsksAfterTwentyOneUsesAndFifteenDaysOnly) {
     for (QAbstractButton* button : alert->buttons()) {
         buttons.append(button->text());
     }
-    EXPECT_TRUE(buttons.contains(QStringLiteral("Never show this again")));
-    EXPECT_TRUE(buttons.contains(QStringLiteral("Rate now")));
-    EXPECT_TRUE(buttons.contains(QStringLiteral("Maybe later")));
-    // A second launch while it is up asks no second time.
+    EXPECT_EQ(buttons.size(), 3);
+    EXPECT_TRUE(buttons.contains("Never show this again") && buttons.contains("Rate now"));
+    alert->buttons().at(static_cast<int>(buttons.indexOf("Maybe later")))->click();
+    EXPECT_EQ(written().reminderRequestDate(), now_);
+    EXPECT_FALSE(asking());
+    now_ += 2 * kDay - 60;
     launch(1);
-    EXPECT_EQ(prompt_->ratingAlert(), alert);
+    EXPECT_FALSE(asking());
+    now_ += 60;
+    launch(1);
+    EXPECT_TRUE(asking());
 }
 
-TEST_F(RatingPrompt, TwentyUsesAreNotEnoughWhateverTheDays) {
-    launch(19);
-    now_ += 40 * kDay;
-    launch(1);
-    EXPECT_EQ(reread().useCount(), 20);
-    EXPECT_FALSE(alertShown());
-}
-
-TEST_F(RatingPrompt, EachButtonAnswersAndIsWritten) {
+TEST_F(RatingPrompt, EachAnswerIsWrittenAndDecidesWhetherToAskAgain) {
     struct Case {
         int button;
-        bool openSucceeds;
-        bool declined;
-        bool rated;
-        bool remind;
+        bool opens, storeHandler, declined, rated, remind;
     };
     const Case cases[] = {
-        {RVPWRatingPrompt::NeverButton, true, true, false, false},
-        {RVPWRatingPrompt::RateNowButton, true, false, true, false},
-        // A page that did not open is an answer of "later".
-        {RVPWRatingPrompt::RateNowButton, false, false, false, true},
-        {RVPWRatingPrompt::LaterButton, true, false, false, true},
-        {-1, true, false, false, false},
+        {RVPWRatingPrompt::NeverButton, true, false, true, false, false},
+        {RVPWRatingPrompt::RateNowButton, true, true, false, true, false},
+        {RVPWRatingPrompt::RateNowButton, true, false, false, true, false},
+        // A page that did not open counts as "Maybe later".
+        {RVPWRatingPrompt::RateNowButton, false, false, false, false, true},
+        {RVPWRatingPrompt::LaterButton, true, false, false, false, true},
+        {-1, true, false, false, false, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.button);
-        SetUp();
-        openSucceeds_ = c.openSucceeds;
-        opened_.clear();
+        SCOPED_TRACE(testing::Message() << c.button << c.opens << c.storeHandler);
+        opens_ = c.opens;
+        storeHandler_ = c.storeHandler;
+        restart();
         useFor(15);
-        ASSERT_TRUE(alertShown());
+        ASSERT_TRUE(asking());
         prompt_->clickedButtonAtIndex(c.button);
-        const RatingCounters counters = reread();
+        const RatingCounters counters = written();
         EXPECT_EQ(counters.declinedToRate(), c.declined);
         EXPECT_EQ(counters.ratedCurrentVersion(), c.rated);
         EXPECT_EQ(counters.reminderRequestDate(), c.remind ? now_ : 0.0);
-        EXPECT_EQ(opened_.size(), c.button == RVPWRatingPrompt::RateNowButton ? 1 : 0);
+        const QUrl page(c.storeHandler ? "appstream://org.plotwise.Plotwise"
+                                       : "https://plotwise.org");
+        EXPECT_EQ(opened_, c.button == 1 ? QList<QUrl>{page} : QList<QUrl>());
         prompt_->hideRatingAlert();
-        // Asked again on the next launch only when nothing was answered.
         now_ += kDay;
         launch(1);
-        EXPECT_EQ(alertShown(), c.button == -1);
+        EXPECT_EQ(asking(), c.button == -1);
     }
 }
 
-TEST_F(RatingPrompt, MaybeLaterWaitsTwoDays) {
-    useFor(15);
-    ASSERT_TRUE(alertShown());
-    for (QAbstractButton* button : prompt_->ratingAlert()->buttons()) {
-        if (button->text() == QStringLiteral("Maybe later")) {
-            button->click();
-        }
-    }
-    EXPECT_EQ(reread().reminderRequestDate(), now_);
-    QTest::qWait(0);
-    EXPECT_FALSE(alertShown());
-    now_ += 2 * kDay - 60;
-    launch(1);
-    EXPECT_FALSE(alertShown());
-    now_ += 60;
-    launch(1);
-    EXPECT_TRUE(alertShown());
-}
-
-TEST_F(RatingPrompt, RateNowOpensTheStoreOnlyWhenSomethingHandlesIt) {
-    for (const bool handler : {true, false}) {
-        SetUp();
-        storeHandler_ = handler;
-        useFor(15);
-        prompt_->clickedButtonAtIndex(RVPWRatingPrompt::RateNowButton);
-        ASSERT_EQ(opened_.size(), 1);
-        EXPECT_EQ(opened_.front(), handler
-                                       ? QUrl(QStringLiteral("appstream://org.plotwise.Plotwise"))
-                                       : QUrl(QStringLiteral("https://plotwise.org")));
-    }
-}
-
-TEST_F(RatingPrompt, WithoutLeaveOrNetworkItCountsButNeverAsks) {
-    // Not allowed to ask.
-    useFor(0);
+TEST_F(RatingPrompt, CountsWithoutAskingWhenNotAllowedOrOfflineAndHidingAnswersNothing) {
+    launch(20, false);
     now_ += 30 * kDay;
     launch(3, false);
-    EXPECT_EQ(reread().useCount(), 24);
-    EXPECT_FALSE(alertShown());
-    // No network backend or offline: counting goes on.
     reachable_ = false;
     launch(2);
-    EXPECT_EQ(reread().useCount(), 26);
-    EXPECT_FALSE(alertShown());
+    EXPECT_EQ(written().useCount(), 25);
+    EXPECT_FALSE(asking());
     reachable_ = true;
     launch(1);
-    EXPECT_TRUE(alertShown());
-}
-
-TEST_F(RatingPrompt, ResigningActiveHidesTheAlertWithoutAnAnswer) {
-    useFor(15);
-    ASSERT_TRUE(alertShown());
-    QPointer<QMessageBox> alert = prompt_->ratingAlert();
+    ASSERT_TRUE(asking());
     const QVariantMap before = store_->storedValues();
     prompt_->hideRatingAlert();
-    QTest::qWait(0);
-    EXPECT_FALSE(alertShown());
-    EXPECT_TRUE(alert.isNull() || !alert->isVisible());
-    reread_ = std::make_unique<PreferenceStore>(store_->filePath());
+    EXPECT_FALSE(asking());
+    written();
     EXPECT_EQ(reread_->storedValues(), before);
     EXPECT_TRUE(opened_.isEmpty());
 }
 
-TEST(RatingPromptShared, ClassCallsCountOnTheSharedInstance) {
+TEST(RatingPromptShared, ClassCallsCountOnOneInstanceAndThePlatformProbesNeverHang) {
     RVPWRatingPrompt& shared = RVPWRatingPrompt::sharedInstance();
     EXPECT_EQ(&shared, &RVPWRatingPrompt::sharedInstance());
-    shared.setReachability([] { return false; });
     const long long before = shared.counters().useCount();
-    RVPWRatingPrompt::appLaunched(false);
-    RVPWRatingPrompt::appEnteredForeground(true);
-    RVPWRatingPrompt::appWillResignActive();
-    EXPECT_EQ(shared.counters().useCount(), before + 2);
-    EXPECT_EQ(shared.ratingAlert(), nullptr);
-}
-
-TEST(RatingPromptPlatform, TheDefaultProbesAnswerWithoutHanging) {
-    // Whatever this machine has: an answer, soon, and no crash without a backend or xdg-mime.
     QElapsedTimer timer;
     timer.start();
+    RVPWRatingPrompt::appLaunched(true);
+    RVPWRatingPrompt::appEnteredForeground(false);
+    RVPWRatingPrompt::appWillResignActive();
+    // With or without a network backend or xdg-mime: an answer, soon.
     (void)RVPWRatingPrompt::defaultReachability();
     (void)RVPWRatingPrompt::defaultStoreHandlerProbe();
     EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_EQ(shared.counters().useCount(), before + 2);
+    EXPECT_EQ(shared.ratingAlert(), nullptr);
 }
 
 }  // namespace
