@@ -103,7 +103,7 @@ TEST(HelpScreen, TheEnvelopeRunsTheMailProgramOrSaysWhyItCannot) {
     const Case cases[] = {
         // Records its arguments one a line, written whole at the end.
         {"#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$0.tmp\"\n"
-         "mv \"$0.tmp\" \"$0.args\"\n",
+         "/bin/mv \"$0.tmp\" \"$0.args\"\n",
          ""},
         {nullptr, "This device is not configured to send mail"},
         {"#!/nonexistent/interpreter\n", "There was an error with your email:"},

@@ -1,5 +1,6 @@
 // plotwise-helpdoc INPUT.html OUTPUT.pdf: lays out an HTML page with QTextDocument and prints it
 // to an A5 PDF with QPdfWriter. Needs a Qt platform; the build runs it offscreen.
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPageSize>
@@ -29,6 +30,10 @@ int main(int argc, char** argv) {
     writer.setPageSize(QPageSize(QPageSize::A5));
     writer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
     writer.setResolution(144);
+    // Laid out at the writer's own resolution and page, so print() draws it as it is, not
+    // scaled down from a screen layout.
+    document.documentLayout()->setPaintDevice(&writer);
+    document.setPageSize(writer.pageLayout().paintRectPixels(writer.resolution()).size());
     document.print(&writer);
     // QPdfWriter reports no failure; an empty or missing file is one.
     QFile output(arguments.at(2));
