@@ -1,5 +1,5 @@
 // plotwise-helpdoc INPUT.html OUTPUT.pdf: lays out an HTML page with QTextDocument and prints it
-// to an A5 PDF with QPdfWriter. Needs a Qt platform; the build runs it offscreen.
+// to an A5 PDF with QPdfWriter, offscreen unless QT_QPA_PLATFORM says otherwise.
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QGuiApplication>
@@ -9,6 +9,10 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
+    // A build step needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QGuiApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 3) {
