@@ -9,6 +9,7 @@
 #include "app/input/FormulaPreviewView.h"
 #include "app/input/RVPWKeyboardView.h"
 #include "app/input/RVTextField.h"
+#include "app/screens/steps/RVPWDerivativeStepController.h"
 #include "app/shell/NavigationStack.h"
 #include "typeset/RVPWErrorIndicatorView.h"
 
@@ -63,6 +64,10 @@ RVPWKeyboardViewController::RVPWKeyboardViewController(ApplicationContext& conte
     connect(cancelButton_, &QPushButton::clicked, this, &RVPWKeyboardViewController::cancel);
     connect(doneButton_, &QPushButton::clicked, this, &RVPWKeyboardViewController::done);
 
+    // After the panel opened (connected first), the steps follow over the keyboard.
+    connect(viewMore(), &QAbstractButton::clicked, this,
+            &RVPWKeyboardViewController::openDerivativeSteps);
+
     auto* fieldRow = new QHBoxLayout;
     fieldRow->setContentsMargins(8, 8, 8, 0);
     fieldRow->addWidget(textField());
@@ -96,6 +101,27 @@ QAbstractButton* RVPWKeyboardViewController::doneButton() const {
 
 QAbstractButton* RVPWKeyboardViewController::cancelButton() const {
     return cancelButton_;
+}
+
+RVPWDerivativeStepController* RVPWKeyboardViewController::derivativeStepScreen() const {
+    return derivativeSteps_;
+}
+
+RVPWDerivativeStepController* RVPWKeyboardViewController::openDerivativeSteps() {
+    if (!isDerivativePanelOpen()) {
+        return nullptr;
+    }
+    if (derivativeSteps_ != nullptr) {
+        return derivativeSteps_;
+    }
+    auto* steps = new RVPWDerivativeStepController(textField()->text());
+    derivativeSteps_ = steps;
+    connect(steps, &RVPWDerivativeStepController::done, this, [steps] {
+        NavigationStack::dismiss(steps);
+        steps->deleteLater();
+    });
+    NavigationStack::present(steps, this);
+    return steps;
 }
 
 void RVPWKeyboardViewController::present(QWidget* origin, const QRect&) {

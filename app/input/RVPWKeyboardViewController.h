@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QPointer>
+
 #include "app/input/RVPWExpressionInputController.h"
 
 class QLabel;
 class QPushButton;
 
 namespace plotwise {
+
+class RVPWDerivativeStepController;
 
 // The phone's expression screen, pushed on the navigation stack: a black bar with Cancel, the
 // title and Done over the field, the result line with the error marker, the formula and the
@@ -22,6 +26,10 @@ public:
     QAbstractButton* doneButton() const override;
     QAbstractButton* cancelButton() const;
 
+    // The steps of the field's derivative, over the keyboard; null when the text holds none.
+    RVPWDerivativeStepController* openDerivativeSteps();
+    RVPWDerivativeStepController* derivativeStepScreen() const;
+
     void present(QWidget* origin, const QRect& anchor) override;
     void dismiss() override;
 
@@ -32,6 +40,7 @@ private:
     QPushButton* cancelButton_;
     QPushButton* doneButton_;
     QLabel* titleLabel_;
+    QPointer<RVPWDerivativeStepController> derivativeSteps_;
 };
 
 }  // namespace plotwise

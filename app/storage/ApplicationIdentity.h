@@ -10,8 +10,9 @@ namespace plotwise {
 
 inline constexpr char kOrganizationName[] = "Plotwise";
 inline constexpr char kApplicationName[] = "plotwise";
-// The project's web page, named wherever the application points people to it.
+// Where the application points people: its web page and the address for comments.
 inline constexpr char kProjectPage[] = "https://plotwise.org";
+inline constexpr char kSupportAddress[] = "support@plotwise.org";
 
 inline void applyApplicationIdentity() {
     QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
