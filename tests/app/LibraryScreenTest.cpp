@@ -15,6 +15,7 @@
 #include <QTest>
 #include <memory>
 
+#include "TestContext.h"
 #include "app/context/ApplicationContext.h"
 #include "app/platform/ShakeAwareWindow.h"
 #include "app/screens/details/LongTextFieldViewController.h"
@@ -59,10 +60,6 @@ public:
 class LibraryScreen : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        store_ = std::make_unique<PreferenceStore>(folder_.filePath(QStringLiteral("prefs.plist")));
-        context_ = std::make_unique<ApplicationContext>(*store_, center_, DeviceClass::Tablet);
-        context_->settings().registerDefaults();
         path_ = LibraryStorage::libraryFilePath(LibraryStorage::library2DFileName);
         const QDir data(QFileInfo(path_).absolutePath());
         for (const QString& name :
@@ -83,7 +80,7 @@ protected:
                 RVEquation::equationWithStateFromDictionary(entry(text), table_.data()));
         }
         screen_ = std::make_unique<RVPWLibraryViewController>(
-            *context_, table_.data(), QString(LibraryStorage::library2DFileName));
+            env_.context, table_.data(), QString(LibraryStorage::library2DFileName));
         screen_->setCurrentExpressions(plane_);
         screen_->setDelegate(&opener_);
         screen_->resize(480, 700);
@@ -128,11 +125,7 @@ protected:
             .center();
     }
 
-    QTemporaryDir folder_;
-    std::unique_ptr<PreferenceStore> store_;
-    NotificationCenter center_;
-    std::unique_ptr<ApplicationContext> context_;
-    QString path_;
+    testing::TestContext env_{DeviceClass::Tablet};
     VariableTable table_{};
     EquationListModel plane_;
     Opener opener_;
@@ -422,9 +415,9 @@ TEST_F(LibraryScreen, ImagesAreMadeOnlyForRowsOnScreen) {
 // The 2D screen's Library action: the plane's equations beside the library, an entry chosen
 // into the plane in the default colour, and Escape to leave.
 TEST_F(LibraryScreen, TheTwoDScreenOpensItsLibraryAndTakesTheChoice) {
-    store_->setValues({{RVPWSettingsManager::useRandomDefaultColorKey, false},
-                       {RVPWSettingsManager::defaultColorKey, "00FF00"}});
-    AppDelegate delegate(*context_);
+    env_.store.setValues({{RVPWSettingsManager::useRandomDefaultColorKey, false},
+                          {RVPWSettingsManager::defaultColorKey, "00FF00"}});
+    AppDelegate delegate(env_.context);
     delegate.didFinishLaunching({QStringLiteral("y=7x")});
     delegate.window()->resize(600, 700);
     RVPW2DViewController* graph = delegate.controller2D();
