@@ -126,6 +126,7 @@ protected:
     }
 
     testing::TestContext env_{DeviceClass::Tablet};
+    QString path_;
     VariableTable table_{};
     EquationListModel plane_;
     Opener opener_;
