@@ -19,6 +19,7 @@
 #include <QUndoStack>
 #include <memory>
 
+#include "TestContext.h"
 #include "app/context/ApplicationContext.h"
 #include "app/input/RVPWExpressionInputController.h"
 #include "app/input/RVTextField.h"
@@ -68,17 +69,13 @@ struct ListOwner : RVPWExpressionsTableViewControllerDelegate {
 class EquationList : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        store_ = std::make_unique<PreferenceStore>(folder_.filePath(QStringLiteral("p.plist")));
-        context_ = std::make_unique<ApplicationContext>(*store_, center_, DeviceClass::Phone);
-        context_->settings().registerDefaults();
         undo_.setUndoLimit(50);
         for (const char16_t* text : {u"y=x", u"y=x^2", u"y=1/x", u"r=2"}) {
             add(text);
         }
         stack_.resize(400, 640);
-        list_ =
-            new RVPWExpressionsTableViewController(*context_, model_, table_.data(), false, undo_);
+        list_ = new RVPWExpressionsTableViewController(env_.context, model_, table_.data(), false,
+                                                       undo_);
         list_->setDelegate(&owner_);
         stack_.push(list_);
         stack_.show();
@@ -120,10 +117,7 @@ protected:
     void click(QPoint at) { QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, at); }
     QVariantMap state(int row) const { return model_.dictionariesWithState().at(row).toMap(); }
 
-    QTemporaryDir folder_;
-    NotificationCenter center_;
-    std::unique_ptr<PreferenceStore> store_;
-    std::unique_ptr<ApplicationContext> context_;
+    testing::TestContext env_{DeviceClass::Phone};
     VariableTable table_{};
     EquationListModel model_;
     QAbstractItemModelTester tester_{&model_,
@@ -535,8 +529,8 @@ TEST_F(EquationList, EditAddAndColourStepsUndoToTheSameEquationsAndMergeOnlyWith
     EXPECT_EQ(model_.equationAt(1), edited);
 
     // A new equation: appended in the default colour, undone by taking it out again.
-    store_->setValue(RVPWSettingsManager::useRandomDefaultColorKey, false);
-    store_->setValue(RVPWSettingsManager::defaultColorKey, QStringLiteral("336699"));
+    env_.store.setValue(RVPWSettingsManager::useRandomDefaultColorKey, false);
+    env_.store.setValue(RVPWSettingsManager::defaultColorKey, QStringLiteral("336699"));
     list_->add();
     input = list_->expressionInput();
     ASSERT_NE(input, nullptr);
@@ -544,7 +538,7 @@ TEST_F(EquationList, EditAddAndColourStepsUndoToTheSameEquationsAndMergeOnlyWith
     input->done();
     ASSERT_EQ(model_.count(), 5);
     EXPECT_EQ(model_.equationAt(4)->color(), model_.equationAt(4)->defaultColorForExpressionType(
-                                                 context_->settings().defaultColor()));
+                                                 env_.context.settings().defaultColor()));
     undo_.undo();
     EXPECT_EQ(model_.count(), 4);
 
@@ -779,7 +773,7 @@ TEST_F(EquationList, OnATabletGraphSettingsIsAPanelBesideTheListThatStaysUsable)
     pushed->closeScreen();
 
     // A tablet: the list as master beside a detail.
-    ApplicationContext tablet(*store_, center_, DeviceClass::Tablet);
+    ApplicationContext tablet(env_.store, env_.center, DeviceClass::Tablet);
     QWidget window;
     auto* layout = new QHBoxLayout(&window);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -923,13 +917,8 @@ TEST_F(EquationList, CaptionsKeepTheirDirectionAndEmojiSequencesStayWhole) {
 }
 
 TEST(EquationListOn3D, TheThreeDScreensListAddsHidesMovesAndUndoesOnItsOwnPlane) {
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    PreferenceStore store(folder.filePath(QStringLiteral("p.plist")));
-    NotificationCenter center;
-    ApplicationContext context(store, center, DeviceClass::Phone);
-    context.settings().registerDefaults();
-    AppDelegate app(context);
+    testing::TestContext env;
+    AppDelegate app(env.context);
     app.didFinishLaunching({}, true);
     RVPW3DViewController* screen = app.controller3D();
     ASSERT_NE(screen, nullptr);

@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "KeyScript.h"
+#include "TestContext.h"
 #include "app/context/ApplicationContext.h"
 #include "app/input/FormulaPreviewView.h"
 #include "app/input/KeyClickPlayer.h"
@@ -75,21 +76,16 @@ struct RecordingDelegate : RVPWKeyboardViewControllerDelegate {
 
 class ExpressionInput : public ::testing::TestWithParam<DeviceClass> {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        store_ = std::make_unique<PreferenceStore>(folder_.filePath(QStringLiteral("prefs.plist")));
-        context_ = std::make_unique<ApplicationContext>(*store_, center_, GetParam());
-        context_->settings().registerDefaults();
-        KeyClickPlayer::setShared(&player_);
-    }
+    void SetUp() override { KeyClickPlayer::setShared(&player_); }
     void TearDown() override { KeyClickPlayer::setShared(nullptr); }
 
     // The device's screen, shown and focused, with a recording delegate.
     RVPWExpressionInputController* open(bool is3D = false) {
         if (GetParam() == DeviceClass::Tablet) {
-            input_.reset(new RVPWPadExpressionEditorViewController(*context_, table_.data(), is3D));
+            input_.reset(
+                new RVPWPadExpressionEditorViewController(env_.context, table_.data(), is3D));
         } else {
-            input_.reset(new RVPWKeyboardViewController(*context_, table_.data(), is3D));
+            input_.reset(new RVPWKeyboardViewController(env_.context, table_.data(), is3D));
             input_->resize(420, 820);
         }
         input_->setDelegate(&delegate_);
@@ -106,10 +102,7 @@ protected:
     QString resultLine() const { return input_->errorLabel()->text(); }
     RVTextField* field() const { return input_->textField(); }
 
-    QTemporaryDir folder_;
-    NotificationCenter center_;
-    std::unique_ptr<PreferenceStore> store_;
-    std::unique_ptr<ApplicationContext> context_;
+    testing::TestContext env_{GetParam()};
     VariableTable table_{};
     CountingClickPlayer player_;
     RecordingDelegate delegate_;
@@ -180,11 +173,11 @@ TEST_P(ExpressionInput, ABurstOfEditsIsParsedOnceAndDoneParsesPendingTextAndAcce
 TEST_P(ExpressionInput, AShakeEmptiesTheFieldWhenShakesAreOnAndUndoBringsItBack) {
     open();
     field()->setText("y=2x");
-    store_->setValue(RVPWSettingsManager::enableShakesKey, false);
-    center_.post(shakeBeganNotification);
+    env_.store.setValue(RVPWSettingsManager::enableShakesKey, false);
+    env_.center.post(shakeBeganNotification);
     EXPECT_EQ(field()->text(), "y=2x");
-    store_->setValue(RVPWSettingsManager::enableShakesKey, true);
-    center_.post(shakeBeganNotification);
+    env_.store.setValue(RVPWSettingsManager::enableShakesKey, true);
+    env_.center.post(shakeBeganNotification);
     EXPECT_EQ(field()->text(), "");
     typeScript(field(), "{C-z}");
     EXPECT_EQ(field()->text(), "y=2x");
@@ -268,7 +261,7 @@ TEST_P(ExpressionInput, OnScreenKeysEditAtTheCaretAndClickWhileArrowsRepeat) {
 }
 
 TEST_P(ExpressionInput, NoClicksWhenTheSettingIsOffAndNoPlayerWithoutAudioOutputs) {
-    store_->setValue(RVPWSettingsManager::enableKeyboardClicksKey, false);
+    env_.store.setValue(RVPWSettingsManager::enableKeyboardClicksKey, false);
     open();
     QTest::mouseClick(input_->keyboardView()->keyWithTitle("7"), Qt::LeftButton);
     EXPECT_EQ(field()->text(), "y=7");
@@ -419,13 +412,9 @@ TEST(KeyboardLayouts, EachReachesItsPlanesAlphabetAndFunctions) {
 }
 
 TEST(KeyboardScreen, ARotationRelaysTheKeysOutAndKeepsTheText) {
-    QTemporaryDir folder;
-    NotificationCenter center;
-    PreferenceStore store(folder.filePath("prefs.plist"));
-    ApplicationContext context(store, center, DeviceClass::Phone);
-    context.settings().registerDefaults();
+    testing::TestContext env;
     VariableTable table{};
-    RVPWKeyboardViewController screen(context, table.data(), false);
+    RVPWKeyboardViewController screen(env.context, table.data(), false);
     screen.resize(420, 820);
     screen.show();
     screen.textField()->setText("y=2x");
@@ -441,13 +430,9 @@ TEST(KeyboardScreen, ARotationRelaysTheKeysOutAndKeepsTheText) {
 class AddFromThePlane : public ::testing::TestWithParam<DeviceClass> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        store_ = std::make_unique<PreferenceStore>(folder_.filePath(QStringLiteral("prefs.plist")));
-        context_ = std::make_unique<ApplicationContext>(*store_, center_, GetParam());
-        context_->settings().registerDefaults();
-        store_->setValue(RVPWSettingsManager::useRandomDefaultColorKey, false);
-        store_->setValue(RVPWSettingsManager::defaultColorKey, QStringLiteral("2040A0"));
-        delegate_ = std::make_unique<AppDelegate>(*context_);
+        env_.store.setValue(RVPWSettingsManager::useRandomDefaultColorKey, false);
+        env_.store.setValue(RVPWSettingsManager::defaultColorKey, QStringLiteral("2040A0"));
+        delegate_ = std::make_unique<AppDelegate>(env_.context);
         delegate_->didFinishLaunching({});
         delegate_->window()->resize(GetParam() == DeviceClass::Phone ? 420 : 1000, 800);
         delegate_->window()->activateWindow();
@@ -467,17 +452,14 @@ protected:
     QStringList stored() const {
         QStringList texts;
         for (const QVariant& state :
-             PreferenceStore(store_->filePath())
+             PreferenceStore(env_.store.filePath())
                  .arrayValue(WorkspaceStorage::currentExpressions2DKey.toString())) {
             texts.append(state.toMap().value("expressionString").toString());
         }
         return texts;
     }
 
-    QTemporaryDir folder_;
-    NotificationCenter center_;
-    std::unique_ptr<PreferenceStore> store_;
-    std::unique_ptr<ApplicationContext> context_;
+    testing::TestContext env_{GetParam()};
     std::unique_ptr<AppDelegate> delegate_;
 };
 

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <memory>
 
+#include "TestContext.h"
 #include "app/context/ApplicationContext.h"
 #include "app/platform/ShakeAwareWindow.h"
 #include "app/screens/details/RVPWDefaultColorViewController.h"
@@ -36,16 +37,11 @@ struct Posted {
 class SettingsScreen : public ::testing::TestWithParam<DeviceClass> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(folder_.isValid());
-        path_ = folder_.filePath(QStringLiteral("prefs.plist"));
-        store_ = std::make_unique<PreferenceStore>(path_);
-        context_ = std::make_unique<ApplicationContext>(*store_, center_, GetParam());
-        context_->settings().registerDefaults();
-        QObject::connect(&center_, &NotificationCenter::posted,
+        QObject::connect(&env_.center, &NotificationCenter::posted,
                          [this](const QString& name, QObject* object) {
                              posted_.push_back({name, object});
                          });
-        screen_ = std::make_unique<RVPWSettingsViewController>(*context_);
+        screen_ = std::make_unique<RVPWSettingsViewController>(env_.context);
         screen_->resize(420, 900);
         screen_->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(screen_.get()));
@@ -71,13 +67,9 @@ protected:
         return static_cast<int>(names(section).indexOf(QString::fromLatin1(name)));
     }
     // What the file holds, read by a store of its own.
-    QVariantMap fileValues() const { return PreferenceStore(path_).storedValues(); }
+    QVariantMap fileValues() const { return PreferenceStore(env_.store.filePath()).storedValues(); }
 
-    QTemporaryDir folder_;
-    QString path_;
-    std::unique_ptr<PreferenceStore> store_;
-    NotificationCenter center_;
-    std::unique_ptr<ApplicationContext> context_;
+    testing::TestContext env_{GetParam()};
     std::unique_ptr<RVPWSettingsViewController> screen_;
     std::vector<Posted> posted_;
 };
@@ -176,7 +168,7 @@ TEST_P(SettingsScreen, TheSwitchIsACheckBoxNamedByItsRowThatSpaceToggles) {
     QTest::keyClick(control, Qt::Key_Space);
     EXPECT_TRUE(control->isChecked());
     EXPECT_TRUE(accessible->state().checked);
-    EXPECT_TRUE(store_->boolValue(RVPWSettingsManager::useDarkBackground2DKey));
+    EXPECT_TRUE(env_.store.boolValue(RVPWSettingsManager::useDarkBackground2DKey));
 }
 
 TEST_P(SettingsScreen, DefaultColorComesAndGoesWithRandomColours) {
@@ -200,13 +192,13 @@ TEST_P(SettingsScreen, DefaultColorComesAndGoesWithRandomColours) {
     }
     // A new screen shows the row when random colours were left off.
     QTest::mouseClick(random, Qt::LeftButton);
-    RVPWSettingsViewController fresh(*context_);
+    RVPWSettingsViewController fresh(env_.context);
     EXPECT_EQ(QString::fromLatin1(fresh.rows(0).at(expectedRow).name), "Default Color");
 }
 
 TEST_P(SettingsScreen, ThePickerStoresTranslucentColoursAsEightDigits) {
     NavigationStack stack;
-    auto* screen = new RVPWSettingsViewController(*context_);
+    auto* screen = new RVPWSettingsViewController(env_.context);
     stack.push(screen);
     stack.resize(420, 900);
     stack.show();
@@ -232,7 +224,7 @@ TEST_P(SettingsScreen, ThePickerStoresTranslucentColoursAsEightDigits) {
     EXPECT_EQ(screen->colorButton()->color(), QColor(0x12, 0x34, 0x56, 0x80));
     emit picker->defaultColorControllerDidChangeColor(QColor(0, 0x80, 0xFF), false);
     EXPECT_EQ(fileValues().value(RVPWSettingsManager::defaultColorKey), QVariant("0080FF"));
-    EXPECT_EQ(context_->settings().defaultColor(), QColor(0, 0x80, 0xFF));
+    EXPECT_EQ(env_.context.settings().defaultColor(), QColor(0, 0x80, 0xFF));
     emit picker->backRequested();
     EXPECT_EQ(screen->colorController(), nullptr);
     EXPECT_EQ(stack.topScreen(), screen);
@@ -286,12 +278,12 @@ TEST_P(SettingsScreen, ResetAsksAndNoDeletesNothing) {
 
 TEST_P(SettingsScreen, AFailedWriteShowsTheBarAndTheSwitchKeepsItsState) {
     // A file where the store's folder should be: no write can land.
-    const QString blocker = folder_.filePath(QStringLiteral("blocker"));
+    const QString blocker = env_.folder.filePath(QStringLiteral("blocker"));
     QFile file(blocker);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     PreferenceStore store(blocker + QStringLiteral("/prefs.plist"));
-    ApplicationContext context(store, center_, GetParam());
+    ApplicationContext context(store, env_.center, GetParam());
     context.settings().registerDefaults();
     RVPWSettingsViewController screen(context);
     screen.show();
@@ -323,7 +315,7 @@ TEST_P(SettingsScreen, DoneAndEscapePostSettingsDone) {
 // The whole road: the 2D screen's Settings action, a switch, the plane dark at once, Done.
 TEST_P(SettingsScreen, DarkBackgroundTurnsTheShownPlaneDarkAtOnce) {
     screen_.reset();
-    AppDelegate delegate(*context_);
+    AppDelegate delegate(env_.context);
     delegate.didFinishLaunching({});
     delegate.window()->resize(600, 700);
     RVPW2DViewController* graph = delegate.controller2D();

@@ -13,11 +13,25 @@
 
 namespace plotwise::testing {
 
+// A command line: a braced list of words, or one string split at each space.
+struct Words : std::vector<std::string> {
+    Words() = default;
+    Words(std::initializer_list<std::string> words) : std::vector<std::string>(words) {}
+    Words(std::vector<std::string> words) : std::vector<std::string>(std::move(words)) {}
+    Words(const char* line) {
+        for (std::string rest = line; !rest.empty();) {
+            const std::size_t space = rest.find(' ');
+            push_back(rest.substr(0, space));
+            rest = space == std::string::npos ? "" : rest.substr(space + 1);
+        }
+    }
+};
+
 // One run of plotwise-cli and what the contract says of it. In `arguments`, "@" stands for a
 // file in a fresh folder ("--output=@" too); the patterns are ECMAScript regular expressions
 // searched in the text.
 struct CliRow {
-    std::vector<std::string> arguments;
+    Words arguments;
     int status;
     std::string out;
     std::string err = "^$";
