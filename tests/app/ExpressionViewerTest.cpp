@@ -5,6 +5,7 @@
 
 #include "app/widgets/RVPWScreenExpressionViewer.h"
 #include "engine/ExpressionParsing.h"
+#include "equations/RVEquation.h"
 #include "typeset/ExpressionImage.h"
 
 namespace plotwise {

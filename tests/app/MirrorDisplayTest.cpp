@@ -129,7 +129,13 @@ TEST_F(ExternalDisplay, EscapeClosesTheMirrorUntilItsScreenReturns) {
 
     list.remove(screens_.at(1));
     list.add(screens_.at(1));
-    EXPECT_NE(controller.externalWindow(), nullptr) << "the screen came back";
+    ASSERT_NE(controller.externalWindow(), nullptr) << "the screen came back";
+    // Closed by the window system: dismissed as by Escape.
+    controller.externalWindow()->close();
+    EXPECT_EQ(controller.externalWindow(), nullptr);
+    EXPECT_EQ(disconnected.count(), 2);
+    controller.check();
+    EXPECT_EQ(controller.externalWindow(), nullptr);
 }
 
 TEST_F(ExternalDisplay, TheContentFillsTheWindow) {
@@ -174,8 +180,11 @@ protected:
 
 TEST_F(Mirror2D, ShowsTheScreensEquationsAndFollowsItsPans) {
     add(QStringLiteral("y=x"), QStringLiteral("00FF00"));
+    QSignalSpy viewChanged(&mirror_, &RVPWExternalDisplayViewController::currentViewChanged);
     mirror_.showPlaneOf(screen_.get());
     ASSERT_NE(mirrorView(), nullptr);
+    ASSERT_EQ(viewChanged.count(), 1);
+    EXPECT_EQ(viewChanged.at(0).at(0).value<QWidget*>(), mirrorView());
     EXPECT_EQ(mirror_.mode(), RVPWExternalDisplayViewController::Mode::TwoD);
     EXPECT_EQ(mirrorView()->size(), mirror_.size());
     EXPECT_EQ(mirrorView()->equations(), screen_->equationView()->equations());
@@ -237,8 +246,11 @@ TEST_F(Mirror2D, FollowsTheFrontScreenAndTheLookSettings) {
     center_.post(useDarkBackground2DNotification);
     EXPECT_TRUE(mirrorView()->useDarkBackground());
 
+    QSignalSpy viewChanged(&mirror_, &RVPWExternalDisplayViewController::currentViewChanged);
     mirror_.showPlaneOf(nullptr);
     EXPECT_EQ(mirror_.currentView(), nullptr);
+    ASSERT_EQ(viewChanged.count(), 1);
+    EXPECT_EQ(viewChanged.at(0).at(0).value<QWidget*>(), nullptr);
 }
 
 TEST_F(Mirror2D, AThreeDPlaneWithoutOpenGLShowsNothing) {

@@ -1,13 +1,13 @@
 #include "app/shell/mirror/ExternalDisplayWindow.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 
 namespace plotwise {
 
-ExternalDisplayWindow::ExternalDisplayWindow(std::function<void()> escapePressed)
-    : escapePressed_(std::move(escapePressed)) {
+ExternalDisplayWindow::ExternalDisplayWindow(std::function<void()> dismissed)
+    : dismissed_(std::move(dismissed)) {
     setAttribute(Qt::WA_QuitOnClose, false);
-    setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(tr("External Display"));
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
@@ -32,7 +32,7 @@ void ExternalDisplayWindow::setContent(QWidget* content) {
 void ExternalDisplayWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         event->accept();
-        escapePressed_();
+        dismissed_();
         return;
     }
     QWidget::keyPressEvent(event);
@@ -43,6 +43,12 @@ void ExternalDisplayWindow::resizeEvent(QResizeEvent* event) {
     if (content_ != nullptr) {
         content_->setGeometry(rect());
     }
+}
+
+void ExternalDisplayWindow::closeEvent(QCloseEvent* event) {
+    // The owner hides and frees the window.
+    event->ignore();
+    dismissed_();
 }
 
 }  // namespace plotwise

@@ -98,6 +98,7 @@ void RVPWExternalDisplayViewController::setMode(Mode mode) {
         view->setGeometry(rect());
         view->show();
     }
+    emit currentViewChanged(view);
 }
 
 void RVPWExternalDisplayViewController::attachModel() {

@@ -33,6 +33,11 @@ public:
     Mode mode() const { return mode_; }
     RVPWGraphViewController* front() const { return front_; }
 
+signals:
+    // The view shown changed (another mode, or none): the plane views that sample for the
+    // mirror's window are told the new one.
+    void currentViewChanged(QWidget* view);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 

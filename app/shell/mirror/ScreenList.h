@@ -2,8 +2,7 @@
 
 #include <QList>
 #include <QObject>
-
-class QScreen;
+#include <QScreen>
 
 namespace plotwise {
 
