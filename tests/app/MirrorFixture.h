@@ -4,6 +4,8 @@
 
 #include <QImage>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <array>
 #include <memory>
 
 #include "app/context/ApplicationContext.h"
@@ -30,18 +32,21 @@ protected:
                 {RVEquation::expressionVisibleKey, true}};
     }
 
-    // Pixels close to `colour` (each channel within 60).
-    static int pixelsNear(const QImage& image, QColor colour) {
+    // Pixels whose strongest channel is the one of `colour` (pure red, green or blue) by a
+    // clear margin: the curves drawn in it, antialiased or not, and nothing of the grey grid.
+    static int pixelsTinted(const QImage& image, QColor colour) {
         const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+        const auto channel = [&colour](QRgb pixel) {
+            return colour.red() == 255     ? std::array{qRed(pixel), qGreen(pixel), qBlue(pixel)}
+                   : colour.green() == 255 ? std::array{qGreen(pixel), qRed(pixel), qBlue(pixel)}
+                                           : std::array{qBlue(pixel), qRed(pixel), qGreen(pixel)};
+        };
         int count = 0;
         for (int y = 0; y < rgb.height(); ++y) {
             const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
             for (int x = 0; x < rgb.width(); ++x) {
-                count += std::abs(qRed(line[x]) - colour.red()) < 60 &&
-                                 std::abs(qGreen(line[x]) - colour.green()) < 60 &&
-                                 std::abs(qBlue(line[x]) - colour.blue()) < 60
-                             ? 1
-                             : 0;
+                const auto c = channel(line[x]);
+                count += c[0] - std::max(c[1], c[2]) > 60 ? 1 : 0;
             }
         }
         return count;

@@ -12,7 +12,8 @@ namespace plotwise {
 
 RVExternalDisplayController::RVExternalDisplayController(QObject* parent)
     : QObject(parent), ownScreens_(new ScreenList(this)) {
-    setScreenList(nullptr);
+    // No check yet: whoever listens to the signals connects first, then sets the main window.
+    connectScreens(nullptr);
 }
 
 RVExternalDisplayController::~RVExternalDisplayController() {
@@ -20,6 +21,11 @@ RVExternalDisplayController::~RVExternalDisplayController() {
 }
 
 void RVExternalDisplayController::setScreenList(ScreenList* screens) {
+    connectScreens(screens);
+    check();
+}
+
+void RVExternalDisplayController::connectScreens(ScreenList* screens) {
     if (screens_) {
         screens_->disconnect(this);
     }

@@ -20,6 +20,7 @@ class RVExternalDisplayController : public QObject {
     Q_OBJECT
 
 public:
+    // Checks for a screen first when the main window is set (or on check()).
     explicit RVExternalDisplayController(QObject* parent = nullptr);
     ~RVExternalDisplayController() override;
 
@@ -43,6 +44,7 @@ signals:
     void externalDisplayDisconnected();
 
 private:
+    void connectScreens(ScreenList* screens);
     void screenRemoved(QScreen* screen);
     QScreen* freeScreen() const;
     QScreen* mainScreen() const;
