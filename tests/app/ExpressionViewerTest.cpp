@@ -153,18 +153,16 @@ TEST(ExpressionViewerImage, OpaqueColourOverABlackShadowAtDepthTwo) {
     EXPECT_EQ(image.devicePixelRatio(), 2.0);
     int red = 0;
     int black = 0;
-    int translucentRed = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const QColor c = image.pixelColor(x, y);
             red += c.red() > 200 && c.green() < 40 && c.alpha() == 255 ? 1 : 0;
             black += c.red() < 30 && c.alpha() == 255 ? 1 : 0;
-            translucentRed += c.red() > 200 && c.alpha() > 80 && c.alpha() < 120 ? 1 : 0;
         }
     }
+    // Drawn in the equation's alpha (100) no red pixel would be opaque.
     EXPECT_GT(red, 20);
     EXPECT_GT(black, 5);
-    EXPECT_EQ(translucentRed, 0);
 
     const QImage plain = ExpressionImage::expressionImageWithColor(*equation.expression(), Qt::red,
                                                                    Qt::black, 0, 2.0);

@@ -33,7 +33,6 @@ void RVExternalDisplayController::connectScreens(ScreenList* screens) {
     connect(screens_, &ScreenList::screenAdded, this, [this](QScreen*) { check(); });
     connect(screens_, &ScreenList::screenRemoved, this,
             &RVExternalDisplayController::screenRemoved);
-    check();
 }
 
 void RVExternalDisplayController::setMainWindow(QWidget* window) {
