@@ -75,12 +75,8 @@ void RVPWExternalDisplayViewController::setMode(Mode mode) {
         return;
     }
     if (view_) {
-        // Stops observing the model before the screen that owns it can go.
-        if (auto* view2D = qobject_cast<RVEquation2DView*>(view_)) {
-            view2D->setModel(nullptr);
-        } else if (auto* view3D = qobject_cast<RVEquation3DView*>(view_)) {
-            view3D->setModel(nullptr);
-        }
+        // Deleted with its model still set: a 3D view drawing one more frame without it would
+        // free every buffer of the share group, the 3D screen's too.
         delete view_.data();
     }
     mode_ = mode;
