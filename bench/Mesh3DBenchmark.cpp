@@ -115,17 +115,11 @@ std::size_t evaluatePlanes(FieldEvaluator3D& field, const EvaluationLimits3D& li
         }
     }
     const std::size_t side = axis.size();
-    std::vector<double> xs(side * side), ys(side * side), zs(side * side), out(side * side);
-    for (std::size_t j = 0; j < side; ++j) {
-        for (std::size_t k = 0; k < side; ++k) {
-            ys[j * side + k] = axis[j];
-            zs[j * side + k] = axis[k];
-        }
-    }
+    const std::vector<double> values(axis.begin(), axis.end());
+    std::vector<double> out(side * side);
     std::size_t evaluated = 0;
     for (std::size_t i = 0; i < planes && i < side; ++i) {
-        std::fill(xs.begin(), xs.end(), static_cast<double>(axis[i]));
-        field.evaluate(side * side, xs.data(), ys.data(), zs.data(), out.data());
+        field.evaluatePlane(values[i], side, values.data(), side, values.data(), out.data());
         benchmark::DoNotOptimize(out.data());
         evaluated += side * side;
     }

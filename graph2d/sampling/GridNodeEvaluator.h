@@ -31,8 +31,7 @@ public:
 
 private:
     static void evaluateSide(const CompiledExpression& side, BatchEvaluator& evaluator,
-                             std::size_t count, const std::array<const double*, 6>& inputs,
-                             std::vector<double>& into);
+                             const BatchGrid& grid, std::vector<double>& into);
 
     const EvaluationData2D& data_;
     std::optional<BatchEvaluator> root_;
