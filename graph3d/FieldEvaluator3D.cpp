@@ -27,6 +27,26 @@ void FieldEvaluator3D::evaluateForms(BatchForms& forms, const BatchGrid& grid, s
         forms.whole->evaluateGrid(grid, out);
         return;
     }
+    // A constant side (the 0 of f = 0) is subtracted from or subtracted as one value, without
+    // passes of its own.
+    const OperationNode* right = data_.rightOperand.root();
+    if (right != nullptr && right->kind == kOperationConstant) {
+        const double r = right->data.constant;
+        forms.left->evaluateGrid(grid, out);
+        for (std::size_t i = 0; i < count; ++i) {
+            out[i] = r - out[i];
+        }
+        return;
+    }
+    const OperationNode* left = data_.leftOperand.root();
+    if (left != nullptr && left->kind == kOperationConstant) {
+        const double l = left->data.constant;
+        forms.right->evaluateGrid(grid, out);
+        for (std::size_t i = 0; i < count; ++i) {
+            out[i] -= l;
+        }
+        return;
+    }
     leftValues_.resize(count);
     forms.left->evaluateGrid(grid, leftValues_.data());
     forms.right->evaluateGrid(grid, out);
