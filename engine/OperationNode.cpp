@@ -39,6 +39,16 @@ double evaluateCondition(const OperationNode* node) {
     return chosen->evaluate(chosen);
 }
 
+// Steps are the stores of the shared subtrees, in order, then the root.
+double evaluateWithShared(const OperationNode* node) {
+    const FoldStep* step = node->data.fold.steps;
+    const FoldStep* root = step + node->data.fold.count - 1;
+    for (; step != root; ++step) {
+        step->operand->evaluate(step->operand);
+    }
+    return root->operand->evaluate(root->operand);
+}
+
 // An assignment's value is its right side's; a batch never writes the table.
 void batchAssignment(const OperationNode*, const BatchOperand* operands, std::size_t count,
                      double* out) {
@@ -237,6 +247,25 @@ const OperationNode* OperationNodeBuilder::compile(const RVOperation& operation)
         }
     }
     return variable(sharedSlots_[index]);
+}
+
+const OperationNode* OperationNodeBuilder::entryFor(const OperationNode* root) {
+    if (root == nullptr || shared_.empty()) {
+        return root;
+    }
+    auto steps = std::make_unique<FoldStep[]>(shared_.size() + 1);
+    for (std::size_t i = 0; i < shared_.size(); ++i) {
+        OperationNode* store = newRecord(kOperationTwoOperands, &evaluateAssignment);
+        store->data.operands[0] = variable(shared_[i].slot);
+        store->data.operands[1] = shared_[i].value;
+        steps[i] = {0, store};
+    }
+    steps[shared_.size()] = {0, root};
+    OperationNode* entry = newRecord(kOperationFold, &evaluateWithShared);
+    entry->data.fold.steps = steps.get();
+    entry->data.fold.count = shared_.size() + 1;
+    foldSteps_.push_back(std::move(steps));
+    return entry;
 }
 
 const OperationNode* OperationNodeBuilder::compileOnce(const RVOperation& operation) {

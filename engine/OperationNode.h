@@ -136,6 +136,9 @@ private:
     const OperationNode* sumStart(const FoldStep& first, const FoldStep& second);
 
     const OperationNode* compileOnce(const RVOperation& operation);
+    // The root itself, or a record that stores each shared subtree in its slot and then
+    // evaluates the root.
+    const OperationNode* entryFor(const OperationNode* root);
 
     std::deque<OperationNode> records_;
     std::vector<std::unique_ptr<FoldStep[]>> foldSteps_;
@@ -155,21 +158,15 @@ class CompiledExpression {
 public:
     CompiledExpression() = default;
     CompiledExpression(OperationNodeBuilder&& builder, const OperationNode* root)
-        : records_(std::move(builder.records_)),
+        : entry_(builder.entryFor(root)),
+          records_(std::move(builder.records_)),
           foldSteps_(std::move(builder.foldSteps_)),
           slots_(std::move(builder.slots_)),
           shared_(std::move(builder.shared_)),
           root_(root) {}
 
-    double evaluate() const {
-        if (root_ == nullptr) {
-            return 0.0;
-        }
-        for (const SharedValue& shared : shared_) {
-            *shared.slot = shared.value->evaluate(shared.value);
-        }
-        return root_->evaluate(root_);
-    }
+    // The shared subtrees, then the root, through one record: no cost when nothing is shared.
+    double evaluate() const { return entry_ ? entry_->evaluate(entry_) : 0.0; }
     // The subtrees computed once, in an order where each comes after those it reads.
     const std::vector<SharedValue>& sharedValues() const { return shared_; }
     const OperationNode* root() const { return root_; }
@@ -178,6 +175,7 @@ public:
     std::size_t recordCount() const { return records_.size(); }
 
 private:
+    const OperationNode* entry_ = nullptr;
     std::deque<OperationNode> records_;
     std::vector<std::unique_ptr<FoldStep[]>> foldSteps_;
     std::deque<double> slots_;  // moving a deque keeps its elements where they are
