@@ -4,7 +4,8 @@
 // evaluation it cannot avoid (the same grid nodes, cell centres or sample points, and the
 // gradient points, through the same evaluator), so the evaluation share and the extraction cost
 // per cell are read side by side. The peer row evaluates the corners one at a time with the
-// z-column reuse of the classic loop (8 + 4(m - 1) evaluations per column of m cubes).
+// z-column reuse of the classic loop (8 + 4(m - 1) evaluations per column of m cubes). The field
+// rows evaluate whole planes of nodes, beside the same field written natively.
 #include <benchmark/benchmark.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <ctime>
 #include <iostream>
@@ -115,17 +117,11 @@ std::size_t evaluatePlanes(FieldEvaluator3D& field, const EvaluationLimits3D& li
         }
     }
     const std::size_t side = axis.size();
-    std::vector<double> xs(side * side), ys(side * side), zs(side * side), out(side * side);
-    for (std::size_t j = 0; j < side; ++j) {
-        for (std::size_t k = 0; k < side; ++k) {
-            ys[j * side + k] = axis[j];
-            zs[j * side + k] = axis[k];
-        }
-    }
+    const std::vector<double> values(axis.begin(), axis.end());
+    std::vector<double> out(side * side);
     std::size_t evaluated = 0;
     for (std::size_t i = 0; i < planes && i < side; ++i) {
-        std::fill(xs.begin(), xs.end(), static_cast<double>(axis[i]));
-        field.evaluate(side * side, xs.data(), ys.data(), zs.data(), out.data());
+        field.evaluatePlane(values[i], side, values.data(), side, values.data(), out.data());
         benchmark::DoNotOptimize(out.data());
         evaluated += side * side;
     }
@@ -288,15 +284,78 @@ void oneAtATimeCorners(benchmark::State& state, Prepared* prepared, float divisi
     state.counters["evals"] = static_cast<double>(evaluations);
 }
 
+// The field alone over every plane of grid nodes, through the evaluator's planes as the
+// builders run them; per_node is processor time per node.
+void fieldNodes(benchmark::State& state, Prepared* prepared, float divisions) {
+    const EvaluationLimits3D limits = EvaluationLimits3D::forScale(1.0f, divisions);
+    const std::vector<float> axis = plotwise::GridAxis::nodes(limits.min, limits.max, limits.step);
+    const std::vector<double> values(axis.begin(), axis.end());
+    const std::size_t side = values.size();
+    std::vector<double> out(side * side);
+    FieldEvaluator3D field(prepared->data, FieldEvaluator3D::Reading::Field);
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < side; ++i) {
+            field.evaluatePlane(values[i], side, values.data(), side, values.data(), out.data());
+            benchmark::DoNotOptimize(out.data());
+        }
+    }
+    state.counters["per_node"] = benchmark::Counter(
+        static_cast<double>(side * side * side),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// The same nodes with the field written natively, node by node, as a C++ programmer would.
+template <typename Field>
+void nativeFieldNodes(benchmark::State& state, float divisions) {
+    const EvaluationLimits3D limits = EvaluationLimits3D::forScale(1.0f, divisions);
+    const std::vector<float> axis = plotwise::GridAxis::nodes(limits.min, limits.max, limits.step);
+    const std::vector<double> values(axis.begin(), axis.end());
+    const std::size_t side = values.size();
+    std::vector<double> out(side * side);
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < side; ++i) {
+            for (std::size_t j = 0; j < side; ++j) {
+                for (std::size_t k = 0; k < side; ++k) {
+                    out[j * side + k] = Field{}(values[i], values[j], values[k]);
+                }
+            }
+            benchmark::DoNotOptimize(out.data());
+        }
+    }
+    state.counters["per_node"] = benchmark::Counter(
+        static_cast<double>(side * side * side),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+struct HeartField {
+    double operator()(double x, double y, double z) const {
+        const double x2 = x * x;
+        const double y2 = y * y;
+        const double z3 = z * z * z;
+        const double t = x2 + (9 * y2) / 4 + z * z - 1;
+        return -(320 * (-x2 * z3 - (9 * y2 * z3) / 80 + t * t * t));
+    }
+};
+struct SphereField {
+    double operator()(double x, double y, double z) const { return x * x + y * y + z * z - 4; }
+};
+struct GyroidField {
+    double operator()(double x, double y, double z) const {
+        return std::sin(2 * x) * std::cos(2 * y) + std::sin(2 * y) * std::cos(2 * z) +
+               std::sin(2 * z) * std::cos(2 * x);
+    }
+};
+
 struct Surface {
     const char* name;
     const char* text;
+    void (*native)(benchmark::State&, float);
 };
 
-constexpr Surface kSurfaces[] = {
-    {"heart", "320(-x^2z^3-(9y^2z^3)/80+(x^2+(9y^2)/4+z^2-1)^3)=0"},
-    {"sphere", "x^2+y^2+z^2-4"},
-    {"gyroid", "sin(2x)cos(2y)+sin(2y)cos(2z)+sin(2z)cos(2x)"},
+const Surface kSurfaces[] = {
+    {"heart", "320(-x^2z^3-(9y^2z^3)/80+(x^2+(9y^2)/4+z^2-1)^3)=0", &nativeFieldNodes<HeartField>},
+    {"sphere", "x^2+y^2+z^2-4", &nativeFieldNodes<SphereField>},
+    {"gyroid", "sin(2x)cos(2y)+sin(2y)cos(2z)+sin(2z)cos(2x)", &nativeFieldNodes<GyroidField>},
 };
 
 constexpr float kSizes[] = {16, 24, 64, 128};
@@ -364,6 +423,17 @@ int main(int argc, char** argv) {
                                          oneAtATimeCorners, peer.get(), size)
                 ->Unit(benchmark::kMicrosecond);
             keep.push_back(std::move(peer));
+            if (size >= 64) {
+                auto fieldOnly = prepare(surface.text, false);
+                const std::string fieldBase = std::string("field/") + surface.name + "/" +
+                                              decimal(static_cast<long>(size)) + "^3";
+                benchmark::RegisterBenchmark((fieldBase + "/planes").c_str(), fieldNodes,
+                                             fieldOnly.get(), size)
+                    ->Unit(benchmark::kMicrosecond);
+                benchmark::RegisterBenchmark((fieldBase + "/native").c_str(), surface.native, size)
+                    ->Unit(benchmark::kMicrosecond);
+                keep.push_back(std::move(fieldOnly));
+            }
         }
     }
     benchmark::Initialize(&argc, argv);

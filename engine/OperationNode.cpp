@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "engine/CommonSubexpressions.h"
 #include "engine/MathFunctions.h"
 #include "engine/OperationNodeEvaluators.h"
 #include "engine/RVOperation.h"
@@ -36,6 +37,16 @@ double evaluateCondition(const OperationNode* node) {
     const OperationNode* chosen =
         test->evaluate(test) != 0.0 ? node->data.operands[1] : node->data.operands[2];
     return chosen->evaluate(chosen);
+}
+
+// Steps are the stores of the shared subtrees, in order, then the root.
+double evaluateWithShared(const OperationNode* node) {
+    const FoldStep* step = node->data.fold.steps;
+    const FoldStep* root = step + node->data.fold.count - 1;
+    for (; step != root; ++step) {
+        step->operand->evaluate(step->operand);
+    }
+    return root->operand->evaluate(root->operand);
 }
 
 // An assignment's value is its right side's; a batch never writes the table.
@@ -208,7 +219,56 @@ OperationNode* OperationNodeBuilder::newRecord(std::int32_t kind, OperationNodeE
     return &node;
 }
 
+void OperationNodeBuilder::shareSubtrees(const CommonSubexpressions& sharing) {
+    sharing_ = &sharing;
+    sharedSlots_.assign(sharing.sharedCount(), nullptr);
+}
+
 const OperationNode* OperationNodeBuilder::compile(const RVOperation& operation) {
+    const int shared = sharing_ ? sharing_->sharedIndexOf(operation) : -1;
+    if (shared < 0) {
+        const OperationNode* record = compileOnce(operation);
+        if (recordOrigins_) {
+            origins_.emplace_back(&operation, record);
+        }
+        return record;
+    }
+    const auto index = static_cast<std::size_t>(shared);
+    if (sharedSlots_[index] == nullptr) {
+        const OperationNode* record = compileOnce(operation);
+        // An operation that compiles to its only operand's record (parentheses) may have shared
+        // it already.
+        if (sharedSlots_[index] == nullptr) {
+            if (record->kind == kOperationConstant || record->kind == kOperationVariable) {
+                return record;
+            }
+            sharedSlots_[index] = &slots_.emplace_back(0.0);
+            shared_.push_back({sharedSlots_[index], record});
+        }
+    }
+    return variable(sharedSlots_[index]);
+}
+
+const OperationNode* OperationNodeBuilder::entryFor(const OperationNode* root) {
+    if (root == nullptr || shared_.empty()) {
+        return root;
+    }
+    auto steps = std::make_unique<FoldStep[]>(shared_.size() + 1);
+    for (std::size_t i = 0; i < shared_.size(); ++i) {
+        OperationNode* store = newRecord(kOperationTwoOperands, &evaluateAssignment);
+        store->data.operands[0] = variable(shared_[i].slot);
+        store->data.operands[1] = shared_[i].value;
+        steps[i] = {0, store};
+    }
+    steps[shared_.size()] = {0, root};
+    OperationNode* entry = newRecord(kOperationFold, &evaluateWithShared);
+    entry->data.fold.steps = steps.get();
+    entry->data.fold.count = shared_.size() + 1;
+    foldSteps_.push_back(std::move(steps));
+    return entry;
+}
+
+const OperationNode* OperationNodeBuilder::compileOnce(const RVOperation& operation) {
     if (foldConstants_ && operation.isConstant()) {
         OperationNodeBuilder scratch(false);
         const OperationNode* record = operation.operationNodeCopy(scratch);
@@ -307,6 +367,7 @@ const OperationNode* OperationNodeBuilder::relation(int relopType, const Operati
 const OperationNode* OperationNodeBuilder::assignment(const OperationNode* variableRecord,
                                                       const OperationNode* right) {
     assert(variableRecord->kind == kOperationVariable);
+    hasAssignment_ = true;
     OperationNode* node = newRecord(kOperationTwoOperands, &evaluateAssignment, &batchAssignment);
     node->data.operands[0] = variableRecord;
     node->data.operands[1] = right;
@@ -390,9 +451,20 @@ const OperationNode* OperationNodeBuilder::fold(double start, const std::vector<
 }
 
 CompiledExpression compileOperation(const RVOperation& operation) {
-    OperationNodeBuilder builder;
-    const OperationNode* root = builder.compile(operation);
-    return CompiledExpression(std::move(builder), root);
+    OperationNodeBuilder first;
+    first.recordOrigins();
+    const OperationNode* root = first.compile(operation);
+    if (first.hasAssignment()) {
+        return CompiledExpression(std::move(first), root);
+    }
+    const CommonSubexpressions sharing(root, first.origins());
+    if (sharing.sharedCount() == 0) {
+        return CompiledExpression(std::move(first), root);
+    }
+    OperationNodeBuilder second;
+    second.shareSubtrees(sharing);
+    const OperationNode* sharedRoot = second.compile(operation);
+    return CompiledExpression(std::move(second), sharedRoot);
 }
 
 }  // namespace plotwise

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <utility>
 #include <vector>
 
 // The compiled evaluation form: a tree of plain records that the samplers evaluate at every sample
@@ -81,11 +82,29 @@ struct BinaryEvaluators {
     OperationNodeBatch batch;
 };
 
+class CommonSubexpressions;
+
+// A subtree computed once per evaluation, before the root, into `slot`; the records that use it
+// read the slot as a variable.
+struct SharedValue {
+    double* slot;
+    const OperationNode* value;
+};
+
 // Builds records; owns them until handed to a CompiledExpression. Records live in a deque so
 // their addresses stay put while the builder grows.
 class OperationNodeBuilder {
 public:
     explicit OperationNodeBuilder(bool foldConstants = true) : foldConstants_(foldConstants) {}
+
+    // Pairs each compiled operation with its record, for finding common subexpressions.
+    void recordOrigins() { recordOrigins_ = true; }
+    // Compiles each subtree `sharing` names once into a slot of its own.
+    void shareSubtrees(const CommonSubexpressions& sharing);
+    bool hasAssignment() const { return hasAssignment_; }
+    const std::vector<std::pair<const RVOperation*, const OperationNode*>>& origins() const {
+        return origins_;
+    }
 
     // Compiles a subtree. A subtree without variables is evaluated once here and becomes one
     // constant record holding exactly the value the records would compute.
@@ -116,9 +135,21 @@ private:
     const OperationNode* chainStep(const OperationNode* chain, const FoldStep& step);
     const OperationNode* sumStart(const FoldStep& first, const FoldStep& second);
 
+    const OperationNode* compileOnce(const RVOperation& operation);
+    // The root itself, or a record that stores each shared subtree in its slot and then
+    // evaluates the root.
+    const OperationNode* entryFor(const OperationNode* root);
+
     std::deque<OperationNode> records_;
     std::vector<std::unique_ptr<FoldStep[]>> foldSteps_;
     bool foldConstants_;
+    bool recordOrigins_ = false;
+    bool hasAssignment_ = false;
+    std::vector<std::pair<const RVOperation*, const OperationNode*>> origins_;
+    const CommonSubexpressions* sharing_ = nullptr;
+    std::vector<double*> sharedSlots_;  // by shared index; null until compiled
+    std::deque<double> slots_;
+    std::vector<SharedValue> shared_;
 };
 
 // The owner of a compiled form. Nothing in it refers to the object tree, only to the variable
@@ -127,23 +158,33 @@ class CompiledExpression {
 public:
     CompiledExpression() = default;
     CompiledExpression(OperationNodeBuilder&& builder, const OperationNode* root)
-        : records_(std::move(builder.records_)),
+        : entry_(builder.entryFor(root)),
+          records_(std::move(builder.records_)),
           foldSteps_(std::move(builder.foldSteps_)),
+          slots_(std::move(builder.slots_)),
+          shared_(std::move(builder.shared_)),
           root_(root) {}
 
-    double evaluate() const { return root_ ? root_->evaluate(root_) : 0.0; }
+    // The shared subtrees, then the root, through one record: no cost when nothing is shared.
+    double evaluate() const { return entry_ ? entry_->evaluate(entry_) : 0.0; }
+    // The subtrees computed once, in an order where each comes after those it reads.
+    const std::vector<SharedValue>& sharedValues() const { return shared_; }
     const OperationNode* root() const { return root_; }
     bool isRelation() const { return root_ && root_->isRelation; }
     bool empty() const { return root_ == nullptr; }
     std::size_t recordCount() const { return records_.size(); }
 
 private:
+    const OperationNode* entry_ = nullptr;
     std::deque<OperationNode> records_;
     std::vector<std::unique_ptr<FoldStep[]>> foldSteps_;
+    std::deque<double> slots_;  // moving a deque keeps its elements where they are
+    std::vector<SharedValue> shared_;
     const OperationNode* root_ = nullptr;
 };
 
-// Compiles a whole subtree into an owned compiled form.
+// Compiles a whole subtree into an owned compiled form; subtrees that occur more than once are
+// computed once (not in forms with an assignment, whose order of evaluation matters).
 CompiledExpression compileOperation(const RVOperation& operation);
 
 }  // namespace plotwise

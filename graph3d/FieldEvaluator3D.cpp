@@ -11,11 +11,47 @@ FieldEvaluator3D::FieldEvaluator3D(const EvaluationData3D& data, Reading reading
     : data_(data),
       sides_(reading == Reading::Field && data.hasRelationSides()),
       cylindrical_(data.containsZ && (data.containsTheta || data.containsPhi)) {
-    if (sides_) {
-        left_.emplace(data.leftOperand, data.variableTable);
-        right_.emplace(data.rightOperand, data.variableTable);
-    } else {
-        whole_.emplace(data.expressionNode, data.variableTable);
+    for (BatchForms* forms : {&points_, &planes_}) {
+        if (sides_) {
+            forms->left.emplace(data.leftOperand, data.variableTable);
+            forms->right.emplace(data.rightOperand, data.variableTable);
+        } else {
+            forms->whole.emplace(data.expressionNode, data.variableTable);
+        }
+    }
+}
+
+void FieldEvaluator3D::evaluateForms(BatchForms& forms, const BatchGrid& grid, std::size_t count,
+                                     double* out) {
+    if (!sides_) {
+        forms.whole->evaluateGrid(grid, out);
+        return;
+    }
+    // A constant side (the 0 of f = 0) is subtracted from or subtracted as one value, without
+    // passes of its own.
+    const OperationNode* right = data_.rightOperand.root();
+    if (right != nullptr && right->kind == kOperationConstant) {
+        const double r = right->data.constant;
+        forms.left->evaluateGrid(grid, out);
+        for (std::size_t i = 0; i < count; ++i) {
+            out[i] = r - out[i];
+        }
+        return;
+    }
+    const OperationNode* left = data_.leftOperand.root();
+    if (left != nullptr && left->kind == kOperationConstant) {
+        const double l = left->data.constant;
+        forms.right->evaluateGrid(grid, out);
+        for (std::size_t i = 0; i < count; ++i) {
+            out[i] -= l;
+        }
+        return;
+    }
+    leftValues_.resize(count);
+    forms.left->evaluateGrid(grid, leftValues_.data());
+    forms.right->evaluateGrid(grid, out);
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i] -= leftValues_[i];
     }
 }
 
@@ -72,16 +108,49 @@ void FieldEvaluator3D::evaluate(std::size_t count, const double* x, const double
         table[kSlotTheta] = 0.0;
         table[kSlotPhi] = 0.0;
     }
-    if (!sides_) {
-        whole_->evaluate(count, inputs, out);
+    BatchGrid grid;
+    grid.columns = count;
+    grid.nodeInputs = inputs;
+    evaluateForms(points_, grid, count, out);
+}
+
+void FieldEvaluator3D::evaluatePlane(double x, std::size_t rows, const double* ys,
+                                     std::size_t columns, const double* zs, double* out) {
+    const std::size_t count = rows * columns;
+    if (count == 0) {
         return;
     }
-    leftValues_.resize(count);
-    left_->evaluate(count, inputs, leftValues_.data());
-    right_->evaluate(count, inputs, out);
-    for (std::size_t i = 0; i < count; ++i) {
-        out[i] -= leftValues_[i];
+    evaluations_ += count;
+    double* table = data_.variableTable;
+    table[kSlotX] = x;
+    BatchGrid grid;
+    grid.rows = rows;
+    grid.columns = columns;
+    grid.rowSlot = kSlotY;
+    grid.rowValues = ys;
+    grid.columnSlot = kSlotZ;
+    grid.columnValues = zs;
+    if (data_.containsR || data_.containsTheta || data_.containsPhi) {
+        for (auto& values : plane_) {
+            values.resize(count);
+        }
+        for (std::size_t j = 0; j < rows; ++j) {
+            for (std::size_t k = 0; k < columns; ++k) {
+                const PolarSlots slots = polarSlots(x, ys[j], zs[k]);
+                plane_[0][j * columns + k] = slots.r;
+                plane_[1][j * columns + k] = slots.theta;
+                plane_[2][j * columns + k] = slots.phi;
+            }
+        }
+        grid.nodeInputs[kSlotR] = plane_[0].data();
+        grid.nodeInputs[kSlotTheta] = plane_[1].data();
+        grid.nodeInputs[kSlotPhi] = plane_[2].data();
+    } else {
+        table[kSlotR] = 0.0;
+        table[kSlotTheta] = 0.0;
+        table[kSlotPhi] = 0.0;
     }
+    evaluateForms(planes_, grid, count, out);
 }
 
 double FieldEvaluator3D::evaluateOne(double x, double y, double z) {

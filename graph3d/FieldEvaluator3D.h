@@ -30,6 +30,13 @@ public:
     void evaluate(std::size_t count, const double* x, const double* y, const double* z,
                   double* out);
 
+    // Writes rows * columns values for the plane of points (x, ys[j], zs[k]) to out[j * columns
+    // + k]: exactly what evaluateOne gives for each. Parts of the expression that do not depend on
+    // x are kept from plane to plane while ys and zs stay the same. Writes x into the variable
+    // table.
+    void evaluatePlane(double x, std::size_t rows, const double* ys, std::size_t columns,
+                       const double* zs, double* out);
+
     // One point, evaluated record by record through the variable table, which keeps the
     // point's slots afterwards.
     double evaluateOne(double x, double y, double z);
@@ -48,13 +55,22 @@ private:
     const EvaluationData3D& data_;
     bool sides_;
     bool cylindrical_;
-    std::optional<BatchEvaluator> whole_;
-    std::optional<BatchEvaluator> left_;
-    std::optional<BatchEvaluator> right_;
+    // Batch forms of the whole expression or of the two sides. Planes keep their own, so that the
+    // values they keep from plane to plane survive evaluations at scattered points.
+    struct BatchForms {
+        std::optional<BatchEvaluator> whole;
+        std::optional<BatchEvaluator> left;
+        std::optional<BatchEvaluator> right;
+    };
+    void evaluateForms(BatchForms& forms, const BatchGrid& grid, std::size_t count, double* out);
+
+    BatchForms points_;
+    BatchForms planes_;
     std::vector<double> r_;
     std::vector<double> theta_;
     std::vector<double> phi_;
     std::vector<double> leftValues_;
+    std::vector<double> plane_[3];
     std::size_t evaluations_ = 0;
 };
 

@@ -95,15 +95,7 @@ public:
         cells_ = axis_.size() - 1;
         side_ = axis_.size();
         planeSize_ = side_ * side_;
-        xs_.resize(planeSize_);
-        ys_.resize(planeSize_);
-        zs_.resize(planeSize_);
-        for (std::size_t j = 0; j < side_; ++j) {
-            for (std::size_t k = 0; k < side_; ++k) {
-                ys_[j * side_ + k] = axis_[j];
-                zs_[j * side_ + k] = axis_[k];
-            }
-        }
+        axisValues_.assign(axis_.begin(), axis_.end());
         for (std::size_t p = 0; p < kPlanes; ++p) {
             values_[p].resize(planeSize_);
             inside_[p].resize(planeSize_);
@@ -155,8 +147,8 @@ private:
 
     void evaluatePlane(std::size_t plane) {
         const std::size_t slot = plane % kPlanes;
-        std::fill(xs_.begin(), xs_.end(), static_cast<double>(axis_[plane]));
-        field_.evaluate(planeSize_, xs_.data(), ys_.data(), zs_.data(), values_[slot].data());
+        field_.evaluatePlane(axisValues_[plane], side_, axisValues_.data(), side_,
+                             axisValues_.data(), values_[slot].data());
         const std::vector<double>& values = values_[slot];
         std::vector<std::uint8_t>& inside = inside_[slot];
         for (std::size_t n = 0; n < planeSize_; ++n) {
@@ -350,9 +342,7 @@ private:
     std::size_t cells_ = 0;
     std::size_t side_ = 0;
     std::size_t planeSize_ = 0;
-    std::vector<double> xs_;
-    std::vector<double> ys_;
-    std::vector<double> zs_;
+    std::vector<double> axisValues_;  // the axis in double, for the field's rows and columns
     // [0] the plane at the slab's low x, [1] at its high x.
     std::size_t slab_ = 0;
     std::array<std::vector<double>, kPlanes> values_;

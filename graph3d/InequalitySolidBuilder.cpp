@@ -83,18 +83,13 @@ std::vector<Float3> InequalitySolidBuilder::insidePoints(const EvaluationLimits3
     }
     const std::size_t n = centres.size();
     const std::size_t slab = n * n;
-    std::vector<double> xs(slab), ys(slab), zs(slab), values(slab);
-    for (std::size_t j = 0; j < n; ++j) {
-        for (std::size_t k = 0; k < n; ++k) {
-            ys[j * n + k] = centres[j];
-            zs[j * n + k] = centres[k];
-        }
-    }
+    const std::vector<double> centreValues(centres.begin(), centres.end());
+    std::vector<double> values(slab);
     FieldEvaluator3D field(data, FieldEvaluator3D::Reading::Value);
     const std::size_t capacity = capacities.inequalityInsidePoints;
     for (std::size_t i = 0; i < n; ++i) {
-        std::fill(xs.begin(), xs.end(), static_cast<double>(centres[i]));
-        field.evaluate(slab, xs.data(), ys.data(), zs.data(), values.data());
+        field.evaluatePlane(centreValues[i], n, centreValues.data(), n, centreValues.data(),
+                            values.data());
         for (std::size_t c = 0; c < slab; ++c) {
             if (inside.size() >= capacity) {
                 stats.cutOff = true;

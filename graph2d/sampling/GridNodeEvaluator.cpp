@@ -9,8 +9,8 @@
 namespace plotwise {
 
 void GridNodeEvaluator::evaluateSide(const CompiledExpression& side, BatchEvaluator& evaluator,
-                                     std::size_t count, const std::array<const double*, 6>& inputs,
-                                     std::vector<double>& into) {
+                                     const BatchGrid& grid, std::vector<double>& into) {
+    const std::size_t count = grid.columns;
     // A constant side (the 4 of x²+y² < 4) is the same at every node: written once, not
     // evaluated per column.
     if (side.root() != nullptr && side.root()->kind == kOperationConstant) {
@@ -20,7 +20,7 @@ void GridNodeEvaluator::evaluateSide(const CompiledExpression& side, BatchEvalua
         return;
     }
     into.resize(count);
-    evaluator.evaluate(count, inputs, into.data());
+    evaluator.evaluateGrid(grid, into.data());
 }
 
 GridNodeEvaluator::GridNodeEvaluator(const EvaluationData2D& data) : data_(data) {
@@ -37,8 +37,12 @@ void GridNodeEvaluator::evaluateColumn(double x, std::size_t count, const double
     // x is one value for the whole column: it goes into the table, which a slot without input
     // reads, as one-at-a-time evaluation would read it.
     data_.variableTable[kSlotX] = x;
-    std::array<const double*, 6> inputs{};
-    inputs[kSlotY] = y;
+    // y is the column axis: parts of the expression without x are kept from column to column
+    // while the rows stay the same.
+    BatchGrid grid;
+    grid.columns = count;
+    grid.columnSlot = kSlotY;
+    grid.columnValues = y;
     // Slots the expression does not read get no input.
     const auto fx = static_cast<float>(x);
     if (data_.containsR) {
@@ -47,25 +51,25 @@ void GridNodeEvaluator::evaluateColumn(double x, std::size_t count, const double
             const auto fy = static_cast<float>(y[i]);
             r_[i] = std::sqrt(fx * fx + fy * fy);
         }
-        inputs[kSlotR] = r_.data();
+        grid.nodeInputs[kSlotR] = r_.data();
     }
     if (data_.containsTheta) {
         theta_.resize(count);
         for (std::size_t i = 0; i < count; ++i) {
             theta_[i] = std::atan2(static_cast<float>(y[i]), fx);
         }
-        inputs[kSlotTheta] = theta_.data();
+        grid.nodeInputs[kSlotTheta] = theta_.data();
     }
     evaluatedNodeCount_ += count;
     if (root_) {
-        root_->evaluate(count, inputs, values);
+        root_->evaluateGrid(grid, values);
         if (inside != nullptr) {
             std::fill(inside, inside + count, std::uint8_t{0});
         }
         return;
     }
-    evaluateSide(data_.relationLeft, *left_, count, inputs, leftValues_);
-    evaluateSide(data_.relationRight, *right_, count, inputs, rightValues_);
+    evaluateSide(data_.relationLeft, *left_, grid, leftValues_);
+    evaluateSide(data_.relationRight, *right_, grid, rightValues_);
     const double* l = leftValues_.data();
     const double* r = rightValues_.data();
     for (std::size_t i = 0; i < count; ++i) {

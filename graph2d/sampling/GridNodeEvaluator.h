@@ -15,7 +15,9 @@ namespace plotwise {
 // of the compiled expression. A node's value is exactly what one-at-a-time evaluation gives: with
 // x and y written, r = √(x² + y²) and Θ = atan2(y, x) in single precision when the expression
 // uses them, the root's value, or for a relation right − left with each side evaluated apart and
-// the relation's own result as the inside flag.
+// the relation's own result as the inside flag. Columns are a grid of one row: parts of the
+// expression that read only y are computed once while the columns' y values stay the same, and
+// parts that read only x once per column.
 class GridNodeEvaluator {
 public:
     explicit GridNodeEvaluator(const EvaluationData2D& data);
@@ -31,8 +33,7 @@ public:
 
 private:
     static void evaluateSide(const CompiledExpression& side, BatchEvaluator& evaluator,
-                             std::size_t count, const std::array<const double*, 6>& inputs,
-                             std::vector<double>& into);
+                             const BatchGrid& grid, std::vector<double>& into);
 
     const EvaluationData2D& data_;
     std::optional<BatchEvaluator> root_;

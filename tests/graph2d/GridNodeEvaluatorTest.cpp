@@ -50,6 +50,10 @@ OneAtATime evaluateOne(ParsedEquation& equation, double x, double y) {
     table[1] = y;
     table[3] = equation.data().containsR ? std::sqrt(fx * fx + fy * fy) : 0.0;
     table[4] = equation.data().containsTheta ? std::atan2(fy, fx) : 0.0;
+    // Subtrees the compiled form computes once go first, as its own evaluate() runs them.
+    for (const SharedValue& shared : equation.data().expressionNode.sharedValues()) {
+        *shared.slot = shared.value->evaluate(shared.value);
+    }
     const OperationNode* root = equation.data().expressionNode.root();
     if (root->isRelation && root->kind == kOperationTwoOperands) {
         const OperationNode* left = root->data.operands[0];
@@ -80,6 +84,11 @@ TEST(GridNodeEvaluator, BatchValuesAreThoseOfOneAtATimeEvaluation) {
         "x=x",
         "3≥x⋅y",
         "0=x-y",
+        "100⋅sin(7⋅√(x^2+y^2))/(1+√(x^2+y^2))^2",
+        "cos(y)^2⋅x+cos(y)^2<sin(x)",
+        "x^2 + x*y + y^2 - 2^2",
+        "sin(x) - cos(y)^2",
+        "r^2=2^2*sin(2Θ)",
     };
     for (const char* text : texts) {
         ParsedEquation equation(text);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Graph3DTestSupport.h"
+#include "app/examples/BuiltInExamples.h"
 #include "graph3d/FieldEvaluator3D.h"
 
 namespace plotwise {
@@ -56,6 +57,39 @@ INSTANTIATE_TEST_SUITE_P(Expressions, FieldEvaluatorAgreement,
                          ::testing::Values("x^2+y^2+z^2-4", "x^2+y^2+z^2=4", "sin(x)*cos(y)+z",
                                            "r-2", "Θ", "Φ+z", "r^2/5=10*cos(4Θ)", "√(x)+1/y",
                                            "(x^4+y^4+z^4)/10=50", "r+Θ+0*z<3", "1=1", "x^2+y^2<z"));
+
+// A plane of rows (y) and columns (z) gives the same bits as one point at a time on every
+// built-in example; planes follow each other with the same axes, as the mesh builders run them.
+class FieldPlaneAgreement : public ::testing::TestWithParam<BuiltInExample> {};
+
+TEST_P(FieldPlaneAgreement, PlaneEqualsOneAtATime) {
+    const auto e = equation(GetParam().source);
+    const std::vector<double> ys = {-3.0, -1.5, -0.0, 0.0, 0.25, 2.0, 3.5};
+    std::vector<double> zs;
+    for (double z = -4.0; z <= 4.0; z += 0.125) {
+        zs.push_back(z);
+    }
+    for (const auto reading :
+         {FieldEvaluator3D::Reading::Field, FieldEvaluator3D::Reading::Value}) {
+        FieldEvaluator3D field(e.data, reading);
+        std::vector<double> plane(ys.size() * zs.size());
+        for (const double x : {-2.5, 0.0, 1.0, 3.75}) {
+            field.evaluatePlane(x, ys.size(), ys.data(), zs.size(), zs.data(), plane.data());
+            for (std::size_t j = 0; j < ys.size(); ++j) {
+                for (std::size_t k = 0; k < zs.size(); ++k) {
+                    const double one = field.evaluateOne(x, ys[j], zs[k]);
+                    ASSERT_TRUE(same(plane[j * zs.size() + k], one))
+                        << GetParam().source << " at (" << x << ", " << ys[j] << ", " << zs[k]
+                        << "): plane " << plane[j * zs.size() + k] << ", one " << one;
+                }
+            }
+        }
+        EXPECT_EQ(field.evaluations(), 2 * 4 * ys.size() * zs.size());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BuiltInExamples, FieldPlaneAgreement,
+                         ::testing::ValuesIn(kBuiltInExamples3D));
 
 // Hand-worked readings: spherical r and Θ, the cylindrical pair when z meets Θ, Φ about z.
 TEST(FieldEvaluator3D, PolarSlotsFollowThePointsAngles) {
