@@ -7,8 +7,10 @@
 #include "app/context/ApplicationContext.h"
 #include "app/platform/DeviceClassChoice.h"
 #include "app/platform/TerminationSignalWatcher.h"
+#include "app/rating/RVPWRatingPrompt.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/CommandLineOptions.h"
+#include "app/shell/sharing/RVPWShareController.h"
 #include "app/storage/ApplicationIdentity.h"
 
 using namespace plotwise;
@@ -57,7 +59,10 @@ int main(int argc, char* argv[]) {
     ApplicationContext context(PreferenceStore::standard(), NotificationCenter::defaultCenter(),
                                device);
     context.settings().registerDefaults();
+    // Mail clients read their attachments late, so a launch clears only what earlier ones left.
+    RVPWShareController::removeStaleMailFolders();
     AppDelegate delegate(context);
+    delegate.setRatingPrompt(&RVPWRatingPrompt::sharedInstance());
     delegate.didFinishLaunching(expressions, options.expressionsIn3D);
     return QApplication::exec();
 }

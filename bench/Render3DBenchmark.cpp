@@ -149,7 +149,7 @@ void uploadCapped(benchmark::State& run, const std::string& text) {
         gl->context.functions()->glFinish();
         seconds += std::chrono::duration<double>(Clock::now() - start).count();
     }
-    store.retainOnly({});
+    store.releaseAll();
     run.counters["vertices"] = static_cast<double>(vertices);
     report(run, seconds);
 }

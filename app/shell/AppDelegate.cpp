@@ -10,11 +10,14 @@
 #include "app/context/ApplicationContext.h"
 #include "app/platform/QuitShortcut.h"
 #include "app/platform/ShakeAwareWindow.h"
+#include "app/rating/RVPWRatingPrompt.h"
 #include "app/screens/graph/RVPW2DViewController.h"
 #include "app/screens/graph/RVPW3DViewController.h"
 #include "app/shell/ExpressionRouting.h"
 #include "app/shell/NavigationStack.h"
 #include "app/shell/TabletSplitView.h"
+#include "app/shell/mirror/RVExternalDisplayController.h"
+#include "app/shell/mirror/RVPWExternalDisplayViewController.h"
 #include "app/storage/WorkspaceStorage.h"
 #include "graph2d/view/RVEquation2DView.h"
 #include "graph3d/view/RVEquation3DView.h"
@@ -39,11 +42,28 @@ bool isBackground(Qt::ApplicationState state) {
 }  // namespace
 
 AppDelegate::AppDelegate(ApplicationContext& context, QObject* parent)
-    : QObject(parent), context_(context), quitShortcut_(new QuitShortcut(this)) {
+    : QObject(parent),
+      context_(context),
+      quitShortcut_(new QuitShortcut(this)),
+      externalDisplay_(new RVExternalDisplayController(this)) {
     connect(qApp, &QCoreApplication::aboutToQuit, this, &AppDelegate::saveAllScreens);
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             &AppDelegate::applicationStateChanged);
     connect(quitShortcut_, &QuitShortcut::triggered, this, &AppDelegate::quit);
+    connect(externalDisplay_, &RVExternalDisplayController::externalDisplayConnected, this,
+            &AppDelegate::externalDisplayConnected);
+    connect(externalDisplay_, &RVExternalDisplayController::externalDisplayDisconnected, this,
+            &AppDelegate::externalDisplayDisconnected);
+    connect(this, &AppDelegate::frontScreenChanged, this, [this](RVPWGraphViewController* front) {
+        if (externalViewController_) {
+            externalViewController_->showPlaneOf(front);
+        }
+    });
+    connect(this, &AppDelegate::applicationEnteredForeground, this, [this] {
+        if (ratingPrompt_ != nullptr) {
+            ratingPrompt_->incrementAndRate(true);
+        }
+    });
 }
 
 AppDelegate::~AppDelegate() {
@@ -60,6 +80,9 @@ AppDelegate::~AppDelegate() {
 
 void AppDelegate::applicationStateChanged(Qt::ApplicationState state) {
     const Qt::ApplicationState previous = std::exchange(lastState_, state);
+    if (isBackground(state) && ratingPrompt_ != nullptr) {
+        ratingPrompt_->hideRatingAlert();
+    }
     if (state == Qt::ApplicationSuspended) {
         applicationDidReceiveMemoryWarning();
     } else if (state == Qt::ApplicationHidden) {
@@ -177,6 +200,15 @@ void AppDelegate::didFinishLaunching(const QStringList& expressions, bool expres
     }
     frontChanged();
     window_->show();
+    externalDisplay_->setMainWindow(window_.get());
+    if (ratingPrompt_ != nullptr) {
+        // Counted once the first frame is up, on this thread.
+        QTimer::singleShot(0, this, [this] {
+            if (ratingPrompt_ != nullptr) {
+                ratingPrompt_->incrementAndRate(true);
+            }
+        });
+    }
     // Expressions for the plane underneath are added without waiting for it to be shown.
     if (show3D && !controller2D_->pendingExpressions().isEmpty()) {
         QTimer::singleShot(0, controller2D_, &RVPWGraphViewController::loadState);
@@ -224,6 +256,24 @@ void AppDelegate::setExternalView(QWidget* view) {
     if (RVPWGraphViewController* front = frontScreen()) {
         front->setExternalView(view);
     }
+}
+
+void AppDelegate::externalDisplayConnected() {
+    auto* mirror = new RVPWExternalDisplayViewController();
+    externalViewController_ = mirror;
+    connect(mirror, &RVPWExternalDisplayViewController::currentViewChanged, this,
+            &AppDelegate::setExternalView);
+    externalDisplay_->setContent(mirror);
+    mirror->showPlaneOf(frontScreen());
+    setExternalView(mirror->currentView());
+}
+
+RVPWExternalDisplayViewController* AppDelegate::externalDisplayViewController() const {
+    return externalViewController_;
+}
+
+void AppDelegate::externalDisplayDisconnected() {
+    setExternalView(nullptr);
 }
 
 QIcon AppDelegate::applicationIcon() {

@@ -13,7 +13,10 @@ class NavigationStack;
 class QuitShortcut;
 class RVPW2DViewController;
 class RVPW3DViewController;
+class RVExternalDisplayController;
+class RVPWExternalDisplayViewController;
 class RVPWGraphViewController;
+class RVPWRatingPrompt;
 class ShakeAwareWindow;
 class TabletSplitView;
 
@@ -56,6 +59,11 @@ public:
     QList<QWidget*> visibleViews() const;
     void setExternalView(QWidget* view);
     RVPWGraphViewController* frontScreen() const;
+    // The mirror on a second screen, while one is connected.
+    RVExternalDisplayController& externalDisplayController() const { return *externalDisplay_; }
+    RVPWExternalDisplayViewController* externalDisplayViewController() const;
+    // Told of launches, returns to the foreground and departures; none when unset (tests).
+    void setRatingPrompt(RVPWRatingPrompt* prompt) { ratingPrompt_ = prompt; }
 
     // The installed theme's icon when there is one, else our own.
     static QIcon applicationIcon();
@@ -80,6 +88,8 @@ private:
     void frontChanged();
     void screenRestored(RVPWGraphViewController* screen);
     void quit();
+    void externalDisplayConnected();
+    void externalDisplayDisconnected();
 
     ApplicationContext& context_;
     std::unique_ptr<ShakeAwareWindow> window_;
@@ -90,6 +100,10 @@ private:
     QPointer<RVPW3DViewController> controller3D_;
     QPointer<QWidget> externalView_;
     QuitShortcut* quitShortcut_;
+    RVExternalDisplayController* externalDisplay_;
+    // Owned by the external window.
+    QPointer<RVPWExternalDisplayViewController> externalViewController_;
+    RVPWRatingPrompt* ratingPrompt_ = nullptr;
     QStringList pending3D_;
     Qt::ApplicationState lastState_ = Qt::ApplicationActive;
     // The preference file could not be read at launch: the first save keeps it aside, once.

@@ -1,6 +1,7 @@
 #include "graph3d/view/MeshBufferStore3D.h"
 
 #include <QOpenGLContext>
+#include <algorithm>
 #include <map>
 
 #include "graph3d/RVEquation3D.h"
@@ -122,9 +123,27 @@ const MeshBuffers3D* MeshBufferStore3D::buffersFor(RVEquation3D& equation) {
     return found != buffers_.end() ? &found->second : nullptr;
 }
 
-void MeshBufferStore3D::retainOnly(const std::vector<RVEquation3D*>& equations) {
+void MeshBufferStore3D::retainOnly(const void* viewer,
+                                   const std::vector<RVEquation3D*>& equations) {
+    retained_[viewer] = equations;
+    deleteUnretained();
+}
+
+void MeshBufferStore3D::forgetViewer(const void* viewer) {
+    if (retained_.erase(viewer) > 0) {
+        deleteUnretained();
+    }
+}
+
+void MeshBufferStore3D::deleteUnretained() {
+    const auto drawn = [this](const RVEquation3D* equation) {
+        return std::any_of(retained_.begin(), retained_.end(), [equation](const auto& entry) {
+            return std::find(entry.second.begin(), entry.second.end(), equation) !=
+                   entry.second.end();
+        });
+    };
     for (auto it = buffers_.begin(); it != buffers_.end();) {
-        if (std::find(equations.begin(), equations.end(), it->first) == equations.end()) {
+        if (!drawn(it->first)) {
             deleteBuffers(it->second);
             it = buffers_.erase(it);
         } else {

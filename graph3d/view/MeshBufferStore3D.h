@@ -44,16 +44,23 @@ public:
     // buffers stay drawable until then), and returns its buffers; null when there is nothing to
     // draw. Call only when the equation is not calculating.
     const MeshBuffers3D* buffersFor(RVEquation3D& equation);
-    // Deletes the buffers of every equation not in `equations` (removed ones).
-    void retainOnly(const std::vector<RVEquation3D*>& equations);
+    // `viewer` now draws exactly `equations`: deletes the buffers of every equation that no
+    // viewer of the group draws any more (removed ones). A viewer with no equations yet (a
+    // mirror being made) must not take the buffers of the others with it, since their client
+    // meshes were freed on upload.
+    void retainOnly(const void* viewer, const std::vector<RVEquation3D*>& equations);
+    // The viewer is gone: what only it drew goes too.
+    void forgetViewer(const void* viewer);
     void releaseAll();
     // Uploads so far, for tests and benchmarks.
     int uploadCount() const { return uploads_; }
 
 private:
     void deleteBuffers(MeshBuffers3D& buffers);
+    void deleteUnretained();
 
     std::unordered_map<const RVEquation3D*, MeshBuffers3D> buffers_;
+    std::unordered_map<const void*, std::vector<RVEquation3D*>> retained_;
     IndexWidth indexWidth_ = IndexWidth::Bits16;
     int uploads_ = 0;
 };

@@ -207,6 +207,8 @@ void SceneRenderer3D::release() {
     }
     if (store_.use_count() == 1) {
         store_->releaseAll();
+    } else {
+        store_->forgetViewer(this);
     }
     store_.reset();
     programs_.reset();
@@ -239,7 +241,7 @@ void SceneRenderer3D::render(const SceneState3D& state, const std::vector<RVEqua
         glEnable(kProgramPointSize);
         glEnable(kPointSprite);
     }
-    store_->retainOnly(equations);
+    store_->retainOnly(this, equations);
 
     const float scale = state.actualScaleFactor();
     if (options.displayValues) {

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -24,6 +25,8 @@
 #include "app/screens/graph/RVPW2DViewController.h"
 #include "app/screens/graph/RVPW3DViewController.h"
 #include "app/screens/graph/TabletChrome.h"
+#include "app/screens/info/RVPWHelpViewController.h"
+#include "app/screens/info/RVPWInfoViewController.h"
 #include "app/screens/library/RVPWLibraryViewController.h"
 #include "app/screens/list/RVPWExpressionsTableViewController.h"
 #include "app/screens/settings/RVPWSettingsViewController.h"
@@ -31,6 +34,7 @@
 #include "app/shell/ExpressionRouting.h"
 #include "app/shell/NavigationStack.h"
 #include "app/shell/TabletSplitView.h"
+#include "app/shell/sharing/RVPWShareController.h"
 #include "app/storage/WorkspaceStorage.h"
 #include "graph2d/view/RVEquation2DView.h"
 
@@ -181,8 +185,15 @@ TEST_F(Shell, ShortcutsAndTooltipsAndNothingBeforeTheRestore) {
         }
         action->trigger();
     }
+    RVPWShareController* sharing = screen->shareController();
+    for (QAction* action : {sharing->copyImageAction(), sharing->saveImageAction(),
+                            sharing->emailAction(), sharing->exportAction()}) {
+        EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+    }
     EXPECT_EQ(stack()->screens(), QList<QWidget*>{screen});
     EXPECT_EQ(share.size() + help.size() + about.size(), 0);
+    waitRestored(screen);
+    EXPECT_TRUE(sharing->saveImageAction()->isEnabled());
     EXPECT_EQ(delegate_->controller3D()->action(ScreenAction::SwitchPlane)->shortcut(),
               QKeySequence(Qt::CTRL | Qt::Key_2));
 }
@@ -242,16 +253,29 @@ TEST_F(Shell, EachActionOpensItsScreenOnEitherIdiom) {
         emit screen->settingsController()->doneRequested();
         EXPECT_EQ(stack()->topScreen(), screen);
 
-        QSignalSpy share(screen, &RVPWGraphViewController::shareRequested);
-        QSignalSpy help(screen, &RVPWGraphViewController::helpRequested);
-        QSignalSpy about(screen, &RVPWGraphViewController::aboutRequested);
         screen->action(ScreenAction::Share)->trigger();
+        QMenu* shareMenu = screen->shareController()->menu();
+        EXPECT_TRUE(shareMenu->isVisible());
+        shareMenu->close();
+
         screen->action(ScreenAction::Help)->trigger();
+        RVPWHelpViewController* help = screen->openHelp();
+        EXPECT_EQ(stack()->topScreen(), help);
+        emit help->done();
+        EXPECT_EQ(stack()->topScreen(), screen);
+
         screen->action(ScreenAction::Info)->trigger();
-        ASSERT_EQ(share.size(), 1);
-        EXPECT_NE(share[0][0].value<QWidget*>(), nullptr);
-        EXPECT_EQ(help.size(), 1);
-        EXPECT_EQ(about.size(), 1);
+        QPointer<RVPWInfoViewController> about = screen->openAbout();
+        if (tablet) {
+            auto* popover = qobject_cast<Popover*>(about->window());
+            ASSERT_NE(popover, nullptr);
+            EXPECT_EQ(popover->size(), QSize(320, 416));
+        } else {
+            EXPECT_EQ(stack()->topScreen(), about);
+        }
+        emit about->done();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return about.isNull(); }));
+        EXPECT_EQ(stack()->topScreen(), screen);
 
         screen->equationView()->panBy(QPointF(50, 20));
         screen->action(ScreenAction::ResetView)->trigger();
@@ -488,6 +512,16 @@ TEST_F(Shell, VisibleViewsAreTheFrontViewThenTheExternalOne) {
     EXPECT_EQ(visible[0], screen2D()->equations().equationAt(0));
     EXPECT_EQ(screen2D()->imageRepresentation().size(),
               screen2D()->equationView()->size() * screen2D()->devicePixelRatio());
+    // The phone's formula viewer pages through the visible equations only.
+    RVPWScreenExpressionViewer* viewer = screen2D()->expressionViewer();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_FALSE(viewer->isHidden());
+    viewer->toggle();
+    EXPECT_EQ(viewer->pageCount(), 1);
+    EXPECT_FALSE(viewer->currentImage().isNull());
+    EquationListModel& model = screen2D()->equations();
+    model.setData(model.index(0), Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_TRUE(viewer->isHidden());
     delegate_->setExternalView(nullptr);
 }
 

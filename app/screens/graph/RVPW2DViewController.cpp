@@ -1,8 +1,11 @@
 #include "app/screens/graph/RVPW2DViewController.h"
 
 #include <QImage>
+#include <QPainter>
+#include <QScreen>
 
 #include "app/context/ApplicationContext.h"
+#include "graph2d/view/PlaneFileWriter.h"
 #include "graph2d/view/RVEquation2DView.h"
 
 namespace plotwise {
@@ -103,6 +106,26 @@ QImage RVPW2DViewController::imageRepresentation() {
 
 QSizeF RVPW2DViewController::sizeWithTopAndBottomOffsets() {
     return {0.0, toolbarHeight()};
+}
+
+bool RVPW2DViewController::exportPlane(const QString& path, const QString& format, QString* error) {
+    const std::optional<PlaneFileFormat> kind = PlaneFileWriter::formatNamed(format);
+    if (!kind) {
+        *error = tr("Unknown format \"%1\"").arg(format);
+        return false;
+    }
+    const qreal ratio = view_->screen() ? view_->screen()->devicePixelRatio() : 1.0;
+    const std::optional<QString> failure = PlaneFileWriter::write(
+        path, *kind, view_->size(),
+        [this, size = QSizeF(view_->size())](QPainter& painter) {
+            view_->drawPlane(painter, size);
+        },
+        ratio);
+    if (failure) {
+        *error = *failure;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace plotwise

@@ -39,6 +39,7 @@ protected:
     RestoreFunction restoreFunction() override;
     std::unique_ptr<RVEquation> equationWithTree(std::unique_ptr<RVOperationTree> tree) override;
     std::unique_ptr<RVEquation> equationWithState(const QVariantMap& state) override;
+    bool exportPlane(const QString& path, const QString& format, QString* error) override;
     void restoreFinished() override;
     void reappeared() override;
 

@@ -5,6 +5,7 @@
 
 #include "app/context/ApplicationContext.h"
 #include "app/screens/graph/GraphScreenChrome.h"
+#include "app/shell/sharing/PlaneImageExport.h"
 #include "graph3d/view/RVEquation3DView.h"
 
 namespace plotwise {
@@ -165,6 +166,10 @@ QImage RVPW3DViewController::imageRepresentation() {
         return view_->imageRepresentation();
     }
     return grab().toImage();
+}
+
+bool RVPW3DViewController::exportPlane(const QString& path, const QString& format, QString* error) {
+    return exportPlaneImage(imageRepresentation(), path, format, error);
 }
 
 }  // namespace plotwise

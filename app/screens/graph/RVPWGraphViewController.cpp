@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUndoStack>
+#include <algorithm>
 
 #include "app/context/ApplicationContext.h"
 #include "app/input/ExpressionInputFactory.h"
@@ -15,8 +16,11 @@
 #include "app/screens/graph/PlaneNotice.h"
 #include "app/screens/graph/Popover.h"
 #include "app/screens/graph/TabletChrome.h"
+#include "app/screens/info/RVPWHelpViewController.h"
+#include "app/screens/info/RVPWInfoViewController.h"
 #include "app/screens/settings/RVPWSettingsViewController.h"
 #include "app/shell/NavigationStack.h"
+#include "app/shell/sharing/RVPWShareController.h"
 #include "app/widgets/RVLoadingView.h"
 #include "app/widgets/ToolbarIcons.h"
 #include "engine/ExpressionParsing.h"
@@ -40,6 +44,7 @@ RVPWGraphViewController::RVPWGraphViewController(ApplicationContext& context,
     table_->fill(0.0);
     undoStack_->setUndoLimit(50);
     buildActions();
+    buildSharing();
     emptyHint_ =
         new QLabel(tr("Tap + to add an equation") + u'\n' +
                        tr("(or press %1)")
@@ -53,6 +58,12 @@ RVPWGraphViewController::RVPWGraphViewController(ApplicationContext& context,
         " padding: 12px 18px; font-size: 15px; }"));
     emptyHint_->hide();
     notice_ = new PlaneNotice(this);
+    if (context_.deviceClass() == DeviceClass::Phone) {
+        // Its delegate is set once the plane is restored: the model is the subclass's.
+        expressionViewer_ = new RVPWScreenExpressionViewer(this);
+        expressionViewer_->move(10, 30);
+        expressionViewer_->hide();
+    }
     context_.notificationCenter().addObserver(shakeBeganNotification, this, [this](QObject*) {
         if (context_.settings().shakeEnabled() && isVisible() && loadingDone_) {
             resetView();
@@ -64,6 +75,8 @@ RVPWGraphViewController::~RVPWGraphViewController() {
     closeEquationList();
     delete settings_.data();
     delete library_.data();
+    delete help_.data();
+    delete about_.data();
     // The loader writes into equations that point into this screen's table.
     if (loader_ != nullptr) {
         loader_->wait();
@@ -126,6 +139,59 @@ void RVPWGraphViewController::buildActions() {
     }
 }
 
+void RVPWGraphViewController::buildSharing() {
+    RVPWShareController::Source source;
+    source.planeImage = [this] { return imageRepresentation(); };
+    source.visibleEquations = [this] { return visibleEquations(); };
+    source.exportPlane = [this](const QString& path, const QString& format, QString* error) {
+        return exportPlane(path, format, error);
+    };
+    share_ = new RVPWShareController(this, std::move(source), this);
+    for (QAction* action : shareActions()) {
+        action->setEnabled(false);
+    }
+    connect(this, &RVPWGraphViewController::shareRequested, share_, &RVPWShareController::showMenu);
+    connect(this, &RVPWGraphViewController::helpRequested, this, [this] { openHelp(); });
+    connect(this, &RVPWGraphViewController::aboutRequested, this, [this] { openAbout(); });
+}
+
+QList<QAction*> RVPWGraphViewController::shareActions() const {
+    return {share_->copyImageAction(), share_->saveImageAction(), share_->emailAction(),
+            share_->exportAction()};
+}
+
+RVPWHelpViewController* RVPWGraphViewController::openHelp() {
+    if (help_) {
+        return help_;
+    }
+    auto* help = new RVPWHelpViewController();
+    help_ = help;
+    connect(help, &RVPWHelpViewController::done, this, [this, help] { closeScreen(help); });
+    NavigationStack::present(help, this);
+    return help;
+}
+
+RVPWInfoViewController* RVPWGraphViewController::openAbout() {
+    if (about_) {
+        return about_;
+    }
+    auto* about = new RVPWInfoViewController();
+    about_ = about;
+    connect(about, &RVPWInfoViewController::done, this, [this, about] { closeScreen(about); });
+    if (context_.deviceClass() == DeviceClass::Tablet) {
+        presentPopover(about, action(ScreenAction::Info), QSize(320, 416));
+    } else {
+        NavigationStack::present(about, this);
+    }
+    return about;
+}
+
+void RVPWGraphViewController::closeScreen(QWidget* screen) {
+    NavigationStack::dismiss(screen);
+    screen->deleteLater();
+    planeView()->setFocus();
+}
+
 QWidget* RVPWGraphViewController::chromeAnchor(QAction* action) {
     for (QToolBar* bar : chrome_->toolbars()) {
         if (QWidget* button = bar->widgetForAction(action);
@@ -165,6 +231,10 @@ void RVPWGraphViewController::placeOverlays() {
     emptyHint_->setGeometry(
         QRect(QPoint((width() - hint.width()) / 2, (height() - hint.height()) / 2), hint));
     emptyHint_->raise();
+    if (expressionViewer_ != nullptr) {
+        expressionViewer_->move(10, std::max(30, top + 10));
+        expressionViewer_->raise();
+    }
     notice_->raise();
     if (chrome_ != nullptr) {
         chrome_->place();
@@ -231,6 +301,9 @@ void RVPWGraphViewController::stateLoadingDone() {
     for (const auto& [which, action] : actions_) {
         action->setEnabled(true);
     }
+    for (QAction* action : shareActions()) {
+        action->setEnabled(true);
+    }
     for (const QString& text : std::exchange(pending_, {})) {
         if (containsExpression(text)) {
             continue;
@@ -240,13 +313,21 @@ void RVPWGraphViewController::stateLoadingDone() {
         }
     }
     restoreFinished();
-    connect(&equationModel(), &QAbstractItemModel::rowsInserted, this,
-            &RVPWGraphViewController::updateEmptyPlaneHint);
-    connect(&equationModel(), &QAbstractItemModel::rowsRemoved, this,
-            &RVPWGraphViewController::updateEmptyPlaneHint);
-    connect(&equationModel(), &QAbstractItemModel::modelReset, this,
-            &RVPWGraphViewController::updateEmptyPlaneHint);
-    updateEmptyPlaneHint();
+    if (expressionViewer_ != nullptr) {
+        expressionViewer_->setDelegate(this);
+    }
+    const EquationListModel* model = &equationModel();
+    connect(model, &QAbstractItemModel::rowsInserted, this,
+            &RVPWGraphViewController::visibleEquationsChanged);
+    connect(model, &QAbstractItemModel::rowsRemoved, this,
+            &RVPWGraphViewController::visibleEquationsChanged);
+    connect(model, &QAbstractItemModel::rowsMoved, this,
+            &RVPWGraphViewController::visibleEquationsChanged);
+    connect(model, &QAbstractItemModel::modelReset, this,
+            &RVPWGraphViewController::visibleEquationsChanged);
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            &RVPWGraphViewController::visibleEquationsChanged);
+    visibleEquationsChanged();
     planeView()->setEnabled(true);
     if (loadingView_) {
         QTimer::singleShot(kOverlayRemovalDelayMilliseconds, loadingView_.data(),
@@ -293,6 +374,25 @@ bool RVPWGraphViewController::containsExpression(const QString& text) {
 
 void RVPWGraphViewController::updateEmptyPlaneHint() {
     emptyHint_->setVisible(loadingDone_ && equationModel().rowCount() == 0);
+}
+
+void RVPWGraphViewController::visibleEquationsChanged() {
+    updateEmptyPlaneHint();
+    if (expressionViewer_ != nullptr) {
+        expressionViewer_->reloadCurrent();
+    }
+}
+
+int RVPWGraphViewController::expressionCountForExpressionViewer() {
+    return static_cast<int>(visibleEquations().size());
+}
+
+QImage RVPWGraphViewController::imageForExpressionAtIndex(int index) {
+    const QList<const RVEquation*> visible = visibleEquations();
+    if (index < 0 || index >= visible.size()) {
+        return {};
+    }
+    return expressionViewerImage(*visible[index], devicePixelRatioF());
 }
 
 QList<const RVEquation*> RVPWGraphViewController::visibleEquations() const {

@@ -16,6 +16,7 @@
 #include "app/screens/library/RVPWLibraryViewController.h"
 #include "app/screens/list/RVPWExpressionsTableViewController.h"
 #include "app/storage/WorkspaceStorage.h"
+#include "app/widgets/RVPWScreenExpressionViewer.h"
 #include "engine/VariableTable.h"
 #include "equations/EquationListModel.h"
 
@@ -32,6 +33,9 @@ class GraphScreenChrome;
 class PlaneNotice;
 class Popover;
 class RVLoadingView;
+class RVPWHelpViewController;
+class RVPWInfoViewController;
+class RVPWShareController;
 class RVPWSettingsViewController;
 class RVOperationTree;
 
@@ -44,7 +48,8 @@ class RVOperationTree;
 class RVPWGraphViewController : public QWidget,
                                 public RVPWKeyboardViewControllerDelegate,
                                 public RVPWExpressionsTableViewControllerDelegate,
-                                public RVPWLibraryViewControllerDelegate {
+                                public RVPWLibraryViewControllerDelegate,
+                                public RVPWScreenExpressionViewerDelegate {
     Q_OBJECT
 
 public:
@@ -98,8 +103,19 @@ public:
 
     // The plane view's picture, for sharing.
     virtual QImage imageRepresentation() = 0;
+    // The share menu's copy, save, mail and export, inactive until the plane is restored.
+    RVPWShareController* shareController() const { return share_; }
+    // Help on the navigation stack the screen is in; About there too, or on a tablet in a 320
+    // by 416 popover from its button. Done closes either.
+    RVPWHelpViewController* openHelp();
+    RVPWInfoViewController* openAbout();
     // The plane's equations whose visible flag is set, in order.
     QList<const RVEquation*> visibleEquations() const;
+    // The phone's floating formula viewer over the plane; null on a tablet.
+    RVPWScreenExpressionViewer* expressionViewer() const { return expressionViewer_; }
+    // RVPWScreenExpressionViewerDelegate: the visible equations' formulas.
+    int expressionCountForExpressionViewer() override;
+    QImage imageForExpressionAtIndex(int index) override;
     // A view showing this plane elsewhere (the mirror), which must see new equations too.
     void setExternalView(QWidget* view) { externalView_ = view; }
     QWidget* externalView() const { return externalView_; }
@@ -180,6 +196,8 @@ protected:
     virtual std::unique_ptr<RVEquation> equationWithTree(std::unique_ptr<RVOperationTree> tree) = 0;
     // The plane's kind of equation from a state dictionary, parsed against the table.
     virtual std::unique_ptr<RVEquation> equationWithState(const QVariantMap& state) = 0;
+    // Writes the plane as "png", "svg" or "pdf"; false with the reason.
+    virtual bool exportPlane(const QString& path, const QString& format, QString* error) = 0;
     // After the restored and pending equations are in the model.
     virtual void restoreFinished() {}
     // The plane was shown again after it had been restored.
@@ -198,6 +216,12 @@ protected:
 private:
     void stateLoadingDone();
     void buildActions();
+    void buildSharing();
+    QList<QAction*> shareActions() const;
+    // Dismisses a screen this one presented and gives the keys back to the plane.
+    void closeScreen(QWidget* screen);
+    // The list of visible equations may have changed: the hint and the viewer follow.
+    void visibleEquationsChanged();
     void placeOverlays();
     // The button that shows `action`, or the screen.
     QWidget* chromeAnchor(QAction* action);
@@ -214,6 +238,10 @@ private:
     PlaneNotice* notice_ = nullptr;
     QLabel* emptyHint_ = nullptr;
     QPointer<QWidget> externalView_;
+    RVPWShareController* share_ = nullptr;
+    RVPWScreenExpressionViewer* expressionViewer_ = nullptr;
+    QPointer<RVPWHelpViewController> help_;
+    QPointer<RVPWInfoViewController> about_;
     QUndoStack* undoStack_;
     QPointer<RVPWExpressionsTableViewController> list_;
     QPointer<RVPWExpressionsTableViewController> masterList_;
