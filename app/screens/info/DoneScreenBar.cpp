@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <algorithm>
 
 namespace plotwise {
@@ -25,6 +26,10 @@ QWidget* makeDoneScreenBar(QWidget* parent, const QString& title, QPushButton** 
     layout->setContentsMargins(8, 4, 8, 4);
     *done = new QPushButton(QObject::tr("Done"), bar);
     (*done)->setFocusPolicy(Qt::NoFocus);
+    // Escape leaves the screen as Done does, wherever the focus is within it.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), parent);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(escape, &QShortcut::activated, *done, &QPushButton::click);
     auto* label = new QLabel(title, bar);
     label->setAlignment(Qt::AlignCenter);
     // Equal room on both sides keeps the title centred.

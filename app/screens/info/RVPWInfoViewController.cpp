@@ -48,18 +48,23 @@ RVPWInfoViewController::RVPWInfoViewController(QWidget* parent)
     // Two columns whose lines pair up: each title beside its names.
     titles_->setText(tr("Programming:\n\nTesting / Documentation:\nGraphic Design:"));
     titles_->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    QFont titleFont = titles_->font();
-    titleFont.setBold(true);
-    titles_->setFont(titleFont);
+    // A point smaller than the body, so both columns fit the 320-point popover.
+    QFont creditsFont = names_->font();
+    creditsFont.setPointSizeF(creditsFont.pointSizeF() - 1.0);
+    names_->setFont(creditsFont);
+    creditsFont.setBold(true);
+    titles_->setFont(creditsFont);
     names_->setText(
         tr("The Plotwise engineers\nand their helpers\nThe Plotwise testers\n"
            "The Plotwise designers"));
     names_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* credits = new QHBoxLayout;
-    credits->setContentsMargins(12, 0, 12, 0);
-    credits->addWidget(titles_, 1);
-    credits->addSpacing(8);
-    credits->addWidget(names_, 1);
+    credits->setContentsMargins(6, 0, 6, 0);
+    credits->addStretch(1);
+    credits->addWidget(titles_);
+    credits->addSpacing(6);
+    credits->addWidget(names_);
+    credits->addStretch(1);
 
     layout->addSpacing(16);
     layout->addWidget(logo_);
