@@ -178,12 +178,17 @@ RVPWInfoViewController* RVPWGraphViewController::openAbout() {
     auto* about = new RVPWInfoViewController();
     about_ = about;
     connect(about, &RVPWInfoViewController::done, this, [this, about] { closeScreen(about); });
-    if (context_.deviceClass() == DeviceClass::Tablet) {
-        presentPopover(about, action(ScreenAction::Info), QSize(320, 416));
-    } else {
-        NavigationStack::present(about, this);
-    }
+    presentFromAction(about, ScreenAction::Info, QSize(320, 416));
     return about;
+}
+
+void RVPWGraphViewController::presentFromAction(QWidget* screen, ScreenAction from,
+                                                const QSize& tabletPopoverSize) {
+    if (context_.deviceClass() == DeviceClass::Tablet) {
+        presentPopover(screen, action(from), tabletPopoverSize);
+    } else {
+        NavigationStack::present(screen, this);
+    }
 }
 
 void RVPWGraphViewController::closeScreen(QWidget* screen) {
@@ -500,11 +505,7 @@ RVPWLibraryViewController* RVPWGraphViewController::openLibrary() {
     library->setCurrentExpressions(equationModel());
     library->setDelegate(this);
     library_ = library;
-    if (context_.deviceClass() == DeviceClass::Tablet) {
-        presentPopover(library, action(ScreenAction::Library), QSize(480, 440));
-    } else {
-        NavigationStack::present(library, this);
-    }
+    presentFromAction(library, ScreenAction::Library, QSize(480, 440));
     return library;
 }
 

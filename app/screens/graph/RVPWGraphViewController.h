@@ -218,6 +218,9 @@ private:
     void buildActions();
     void buildSharing();
     QList<QAction*> shareActions() const;
+    // On the navigation stack the screen is in, or on a tablet in a popover from the action's
+    // button.
+    void presentFromAction(QWidget* screen, ScreenAction from, const QSize& tabletPopoverSize);
     // Dismisses a screen this one presented and gives the keys back to the plane.
     void closeScreen(QWidget* screen);
     // The list of visible equations may have changed: the hint and the viewer follow.
