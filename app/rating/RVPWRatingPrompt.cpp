@@ -6,18 +6,16 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QNetworkInformation>
-#include <QProcess>
 #include <QPushButton>
 #include <QThread>
 
+#include "app/platform/SchemeHandler.h"
 #include "app/storage/ApplicationIdentity.h"
 #include "app/storage/PreferenceStore.h"
 
 namespace plotwise {
 
 namespace {
-
-constexpr int kHandlerQueryMilliseconds = 2000;
 
 QString translated(const char* text) {
     return QCoreApplication::translate("RatingPrompt", text);
@@ -94,19 +92,7 @@ bool RVPWRatingPrompt::defaultReachability() {
 }
 
 bool RVPWRatingPrompt::defaultStoreHandlerProbe() {
-    QProcess query;
-    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
-                                             QStringLiteral("x-scheme-handler/appstream")});
-    if (!query.waitForStarted(kHandlerQueryMilliseconds)) {
-        return false;
-    }
-    if (!query.waitForFinished(kHandlerQueryMilliseconds)) {
-        query.kill();
-        query.waitForFinished(kHandlerQueryMilliseconds);
-        return false;
-    }
-    return query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0 &&
-           !query.readAllStandardOutput().trimmed().isEmpty();
+    return hasDefaultSchemeHandler(QStringLiteral("appstream")).value_or(false);
 }
 
 QUrl RVPWRatingPrompt::storePageUrl() {

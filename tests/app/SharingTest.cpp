@@ -150,9 +150,24 @@ protected:
         QFile::setPermissions(bin + QStringLiteral("/xdg-email"), QFileDevice::ReadOwner |
                                                                       QFileDevice::WriteOwner |
                                                                       QFileDevice::ExeOwner);
-        qputenv("PATH", QFile::encodeName(bin) + ':' + path_);
+        installFakeMailtoHandler(QStringLiteral("thunderbird.desktop"));
         return record;
     }
+
+    // A fake xdg-mime naming `handler` (none when empty) as the mailto program, first on PATH.
+    void installFakeMailtoHandler(const QString& handler) {
+        const QString bin = scratch_.filePath(QStringLiteral("bin"));
+        QDir().mkpath(bin);
+        writeFile(bin + QStringLiteral("/xdg-mime"),
+                  QStringLiteral("#!/bin/sh\necho '%1'\n").arg(handler).toUtf8());
+        QFile::setPermissions(bin + QStringLiteral("/xdg-mime"), QFileDevice::ReadOwner |
+                                                                     QFileDevice::WriteOwner |
+                                                                     QFileDevice::ExeOwner);
+        qputenv("PATH", QFile::encodeName(bin) + ':' + path_);
+    }
+
+    // Email gives "This device is not configured to send mail", whose Save to Pictures saves.
+    void expectNotConfiguredAlertWhoseSaveWorks();
 
     QStringList recordedArguments(const QString& record) {
         if (!QTest::qWaitFor([&] { return QFile::exists(record); }, 5000)) {
@@ -194,18 +209,27 @@ protected:
 
 TEST_F(Sharing, TheMenuOpensBelowItsAnchorOrAboveWhenNoRoomIsLeft) {
     const QRect screen = host_->screen()->availableGeometry();
-    host_->setGeometry(screen);
-    for (const int y : {0, screen.height() - 30}) {
+    struct Case {
+        int windowHeight;
+        int anchorY;
+        bool below;
+    };
+    // A bar at the bottom of a window shorter than the screen (the phone's) still opens upwards.
+    for (const Case& c : {Case{screen.height(), 0, true}, Case{screen.height(), -30, false},
+                          Case{400, -30, false}}) {
+        host_->setGeometry(QRect(screen.topLeft(), QSize(screen.width(), c.windowHeight)));
         auto* anchor = new QWidget(host_.get());
+        const int y = c.anchorY < 0 ? c.windowHeight + c.anchorY : c.anchorY;
         anchor->setGeometry(0, y, 40, 30);
         const int anchorTop = anchor->mapToGlobal(QPoint(0, 0)).y();
         controller_->showMenu(anchor);
         QMenu* menu = controller_->menu();
         ASSERT_TRUE(menu != nullptr && QTest::qWaitForWindowExposed(menu));
         const QRect at = menu->geometry();
-        EXPECT_TRUE(y == 0 ? at.top() >= anchorTop + 30 : at.bottom() < anchorTop)
-            << y << " " << at.top() << ".." << at.bottom();
+        EXPECT_TRUE(c.below ? at.top() >= anchorTop + 30 : at.bottom() < anchorTop)
+            << c.windowHeight << " " << y << " " << at.top() << ".." << at.bottom();
         menu->hide();
+        delete anchor;
     }
     QStringList items;
     for (const QAction* action : controller_->menu()->actions()) {
@@ -391,6 +415,18 @@ TEST_F(Sharing, TheMailClientOutlivesTheApplication) {
 
 TEST_F(Sharing, WithoutXdgEmailTheAlertOffersSaveAndCopy) {
     qputenv("PATH", QFile::encodeName(scratch_.path()));
+    expectNotConfiguredAlertWhoseSaveWorks();
+}
+
+TEST_F(Sharing, WithoutAMailtoProgramTheMailClientIsNotStarted) {
+    const QString record = installFakeMailClient();
+    installFakeMailtoHandler(QString());
+    expectNotConfiguredAlertWhoseSaveWorks();
+    QTest::qWait(200);
+    EXPECT_FALSE(QFile::exists(record)) << "xdg-email would fail once the app had let go";
+}
+
+void Sharing::expectNotConfiguredAlertWhoseSaveWorks() {
     QSignalSpy alerts(controller_.get(), &RVPWShareController::alertShown);
     QSignalSpy saved(controller_.get(), &RVPWShareController::imageSaved);
     controller_->email();

@@ -1,5 +1,7 @@
 #include "app/screens/info/RVPWHelpViewController.h"
 
+#include "app/shell/sharing/XdgEmail.h"
+
 #include <QFile>
 #include <QMessageBox>
 #include <QPainter>
@@ -48,7 +50,7 @@ QMessageBox* RVPWHelpViewController::alert() const {
 }
 
 void RVPWHelpViewController::contactUs() {
-    const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
+    const QString program = XdgEmail::programPath();
     if (program.isEmpty()) {
         showAlert(QString(), tr("This device is not configured to send mail"));
         return;

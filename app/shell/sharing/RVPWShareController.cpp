@@ -93,8 +93,16 @@ void RVPWShareController::showMenu(QWidget* anchor) {
     const QSize size = menu_->sizeHint();
     const QPoint below = anchor->mapToGlobal(QPoint(0, anchor->height()));
     const QPoint above = anchor->mapToGlobal(QPoint(0, 0)) - QPoint(0, size.height());
+    // Within the window when it can be: a bar at its bottom (the phone's) opens the menu
+    // upwards, one at its top downwards; else wherever the screen has room.
     const QScreen* screen = anchor->screen();
-    const QRect room = screen != nullptr ? screen->availableGeometry() : QRect();
+    QRect room = screen != nullptr ? screen->availableGeometry() : QRect();
+    if (const QWidget* window = anchor->window(); window != nullptr) {
+        const QRect frame(window->mapToGlobal(QPoint(0, 0)), window->size());
+        if (frame.height() >= 2 * size.height()) {
+            room = room.isEmpty() ? frame : room.intersected(frame);
+        }
+    }
     const bool fitsBelow = room.isEmpty() || below.y() + size.height() <= room.bottom() + 1;
     menu_->popup(fitsBelow || above.y() < room.top() ? below : above);
 }
@@ -138,12 +146,13 @@ void RVPWShareController::email() {
     if (!host_) {
         return;
     }
-    // xdg-email cannot be asked whether a mail client is set up without opening one, so only
-    // its absence is known beforehand.
+    // xdg-email cannot be asked whether it will reach a mail client, so the desktop's mailto
+    // handler stands in for that.
     const QString program = XdgEmail::programPath();
     if (program.isEmpty()) {
         showAlert(tr("This device is not configured to send mail"),
-                  tr("No mail program was found (xdg-email, from xdg-utils). You can save the "
+                  tr("No mail program is set up (xdg-email, from xdg-utils, and a program for "
+                     "mailto: addresses). You can save the "
                      "graph to your pictures or copy it instead."),
                   {{tr("Save to Pictures"), [this] { saveImage(); }},
                    {tr("Copy Image"), [this] { copyImage(); }}});

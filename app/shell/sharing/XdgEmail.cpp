@@ -3,10 +3,16 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "app/platform/SchemeHandler.h"
+
 namespace plotwise {
 
 QString XdgEmail::programPath() {
-    return QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
+    if (program.isEmpty() || !hasDefaultSchemeHandler(QStringLiteral("mailto")).value_or(true)) {
+        return {};
+    }
+    return program;
 }
 
 QStringList XdgEmail::arguments(const QString& subject, const QString& body,

@@ -10,7 +10,9 @@ namespace plotwise {
 // subject, body and attachments to whichever mail client the user chose.
 class XdgEmail {
 public:
-    // xdg-email on PATH, or empty when there is none (no way to send mail).
+    // xdg-email on PATH, or empty when there is none or the desktop names no mail program
+    // (xdg-email would then fail after the application had let go of it). An unknown answer
+    // counts as a mail program, so xdg-email gets its chance.
     static QString programPath();
     // Exactly: --utf8 --subject <subject> --body <body>, then --attach <file> for each file.
     static QStringList arguments(const QString& subject, const QString& body,
