@@ -13,8 +13,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/screens/info/DoneScreenBar.h"
 #include "app/storage/ApplicationIdentity.h"
+#include "app/widgets/ScreenBar.h"
 
 namespace plotwise {
 

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/screens/info/DoneScreenBar.h"
 #include "app/widgets/ScreenBar.h"
 
 namespace plotwise {

@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 
 #include "app/input/ParserMessageText.h"
-#include "app/screens/info/DoneScreenBar.h"
 #include "app/screens/list/RVPWExpressionCell.h"
+#include "app/widgets/ScreenBar.h"
 #include "engine/DerivativeSteps.h"
 #include "equations/EquationListModel.h"
 #include "typeset/ExpressionImage.h"
