@@ -125,7 +125,12 @@ const MeshBuffers3D* MeshBufferStore3D::buffersFor(RVEquation3D& equation) {
 
 void MeshBufferStore3D::retainOnly(const void* viewer,
                                    const std::vector<RVEquation3D*>& equations) {
-    retained_[viewer] = equations;
+    // Every frame asks; only a changed list can free anything.
+    std::vector<RVEquation3D*>& retained = retained_[viewer];
+    if (retained == equations) {
+        return;
+    }
+    retained = equations;
     deleteUnretained();
 }
 
