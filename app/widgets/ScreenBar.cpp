@@ -9,11 +9,7 @@
 
 namespace plotwise {
 
-namespace {
-
-// The bar with the title centred between `left` and `right` (either may be null): the narrower
-// side is padded to the wider one's width.
-QWidget* makeBar(QWidget* parent, const QString& title, QWidget* left, QWidget* right) {
+QWidget* makeTitledScreenBar(QWidget* parent, const QString& title, QWidget* left, QWidget* right) {
     auto* bar = new QWidget(parent);
     bar->setObjectName(QStringLiteral("screenBar"));
     bar->setAttribute(Qt::WA_StyledBackground);
@@ -53,13 +49,11 @@ QWidget* makeBar(QWidget* parent, const QString& title, QWidget* left, QWidget* 
     return bar;
 }
 
-}  // namespace
-
 QWidget* makeScreenBar(QWidget* parent, const QString& title, QPushButton** back) {
     *back = new QPushButton(QObject::tr("Back"));
     (*back)->setFlat(true);
     (*back)->setFocusPolicy(Qt::NoFocus);
-    return makeBar(parent, title, *back, nullptr);
+    return makeTitledScreenBar(parent, title, *back, nullptr);
 }
 
 QWidget* makeDoneScreenBar(QWidget* parent, const QString& title, QPushButton** done,
@@ -71,7 +65,7 @@ QWidget* makeDoneScreenBar(QWidget* parent, const QString& title, QPushButton** 
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), parent);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
     QObject::connect(escape, &QShortcut::activated, *done, &QPushButton::click);
-    return makeBar(parent, title, left, *done);
+    return makeTitledScreenBar(parent, title, left, *done);
 }
 
 void useGroupedBackground(QWidget* screen) {

@@ -45,22 +45,10 @@ LongTextFieldViewController::LongTextFieldViewController(DeviceClass device, con
     setWindowTitle(title);
     useGroupedBackground(this);
 
-    auto* bar = new QWidget(this);
-    bar->setStyleSheet(QStringLiteral("background: #101010; color: white;"));
-    auto* barLayout = new QHBoxLayout(bar);
-    barLayout->setContentsMargins(8, 4, 8, 4);
-    auto* titleLabel = new QLabel(title, bar);
-    QFont bold = titleLabel->font();
-    bold.setBold(true);
-    titleLabel->setFont(bold);
     QFont saveFont = save_->font();
     saveFont.setBold(true);
     save_->setFont(saveFont);
-    barLayout->addWidget(cancel_);
-    barLayout->addStretch();
-    barLayout->addWidget(titleLabel);
-    barLayout->addStretch();
-    barLayout->addWidget(save_);
+    QWidget* bar = makeTitledScreenBar(this, title, cancel_, save_);
 
     QFont font = textView_->font();
     font.setPointSizeF(13.0);

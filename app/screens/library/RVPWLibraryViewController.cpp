@@ -19,6 +19,7 @@
 #include "app/screens/library/RVPWLibraryDetailsController.h"
 #include "app/shell/NavigationStack.h"
 #include "app/widgets/RVLoadingView.h"
+#include "app/widgets/ScreenBar.h"
 
 namespace plotwise {
 
@@ -94,26 +95,17 @@ RVPWLibraryViewController::RVPWLibraryViewController(ApplicationContext& context
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    auto* bar = new QWidget(this);
-    bar->setStyleSheet(QStringLiteral("background: #101010; color: white;"));
-    auto* barLayout = new QHBoxLayout(bar);
-    barLayout->setContentsMargins(8, 4, 8, 4);
-    editButton_ = new QPushButton(tr("Edit"), bar);
-    doneButton_ = new QPushButton(tr("Done"), bar);
+    editButton_ = new QPushButton(tr("Edit"));
+    doneButton_ = new QPushButton(tr("Done"));
     for (QPushButton* button : {editButton_, doneButton_}) {
         button->setFlat(true);
         button->setFocusPolicy(Qt::NoFocus);
     }
-    auto* title = new QLabel(tr("Library"), bar);
-    QFont bold = title->font();
-    bold.setBold(true);
-    title->setFont(bold);
-    barLayout->addWidget(editButton_);
-    barLayout->addStretch();
-    barLayout->addWidget(title);
-    barLayout->addStretch();
-    barLayout->addWidget(doneButton_);
-    layout->addWidget(bar);
+    // Done hides while editing; keeping its room keeps the title where it was.
+    QSizePolicy keepRoom = doneButton_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    doneButton_->setSizePolicy(keepRoom);
+    layout->addWidget(makeTitledScreenBar(this, tr("Library"), editButton_, doneButton_));
 
     messageBar_->setWordWrap(true);
     messageBar_->setMargin(8);

@@ -19,6 +19,7 @@
 #include "app/screens/list/RVPWExpressionColorButton.h"
 #include "app/screens/settings/RVPWSwitch.h"
 #include "app/shell/NavigationStack.h"
+#include "app/widgets/ScreenBar.h"
 #include "equations/ColorText.h"
 
 namespace plotwise {
@@ -114,25 +115,7 @@ RVPWSettingsViewController::RVPWSettingsViewController(ApplicationContext& conte
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    auto* bar = new QWidget(this);
-    bar->setStyleSheet(QStringLiteral("background: #101010; color: white;"));
-    auto* barLayout = new QHBoxLayout(bar);
-    barLayout->setContentsMargins(8, 4, 8, 4);
-    auto* title = new QLabel(tr("Settings"), bar);
-    QFont bold = title->font();
-    bold.setBold(true);
-    title->setFont(bold);
-    doneButton_ = new QPushButton(tr("Done"), bar);
-    doneButton_->setFlat(true);
-    doneButton_->setFocusPolicy(Qt::NoFocus);
-    doneButton_->setFont(bold);
-    // Balances the done button so the title stays centred.
-    barLayout->addSpacing(doneButton_->sizeHint().width());
-    barLayout->addStretch();
-    barLayout->addWidget(title);
-    barLayout->addStretch();
-    barLayout->addWidget(doneButton_);
-    layout->addWidget(bar);
+    layout->addWidget(makeDoneScreenBar(this, tr("Settings"), &doneButton_));
     connect(doneButton_, &QPushButton::clicked, this, &RVPWSettingsViewController::done);
 
     messageBar_->setWordWrap(true);
