@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
+#include <utility>
 
 #include "app/context/ApplicationContext.h"
 #include "app/examples/BuiltInExamples.h"
@@ -179,18 +180,15 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("plotwise-bench-library"));
     constexpr int entries = 5000;
-    benchmark::RegisterBenchmark("library/readFileAlone", readAlone)
-        ->Arg(entries)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("library/loadIntoEquations", loadIntoEquations)
-        ->Arg(entries)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("library/screenFirstFrame", firstFrame)
-        ->Arg(entries)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("library/saveOnce", saveOnce)
-        ->Arg(entries)
-        ->Unit(benchmark::kMillisecond);
+    const std::pair<const char*, void (*)(benchmark::State&)> atLibrarySize[] = {
+        {"library/readFileAlone", readAlone},
+        {"library/loadIntoEquations", loadIntoEquations},
+        {"library/screenFirstFrame", firstFrame},
+        {"library/saveOnce", saveOnce},
+    };
+    for (const auto& [name, function] : atLibrarySize) {
+        benchmark::RegisterBenchmark(name, function)->Arg(entries)->Unit(benchmark::kMillisecond);
+    }
     // About 300 bytes an entry.
     benchmark::RegisterBenchmark("library/open50MB", open50MB)
         ->Arg(170000)
