@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QOpenGLWidget>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
@@ -174,6 +175,11 @@ void AppDelegate::didFinishLaunching(const QStringList& expressions, bool expres
     window_ = std::make_unique<ShakeAwareWindow>(context_.notificationCenter());
     window_->setWindowTitle(QStringLiteral("Plotwise"));
     window_->setWindowIcon(applicationIcon());
+    if (RVEquation3DView::openGLAvailable()) {
+        // A shown window that first takes an OpenGL view is remade natively: it flickers and
+        // loses the keyboard focus. A hidden one from the start gives it the right surface.
+        (new QOpenGLWidget(window_.get()))->hide();
+    }
     if (context_.deviceClass() == DeviceClass::Tablet) {
         split_ = new TabletSplitView(window_.get());
         stack_ = split_->detailStack();
