@@ -2,7 +2,6 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QMessageBox>
@@ -19,6 +18,7 @@
 #include "app/screens/list/RVPWExpressionCell.h"
 #include "app/screens/list/UndoBar.h"
 #include "app/shell/NavigationStack.h"
+#include "app/widgets/ScreenBar.h"
 #include "equations/EquationListModel.h"
 
 namespace plotwise {
@@ -48,7 +48,6 @@ RVPWExpressionsTableViewController::RVPWExpressionsTableViewController(
       undoStack_(undoStack),
       cell_(new RVPWExpressionCell(this)),
       tableView_(new QListView(this)),
-      title_(new QLabel(tr("Equations"), this)),
       editButton_(barButton(tr("Edit"), this)),
       doneButton_(barButton(tr("Done"), this)),
       addButton_(barButton(QStringLiteral("+"), this)),
@@ -62,18 +61,11 @@ RVPWExpressionsTableViewController::RVPWExpressionsTableViewController(
     setWindowTitle(tr("Equations"));
     setAutoFillBackground(true);
 
-    auto* bar = new QWidget(this);
-    bar->setStyleSheet(QStringLiteral("background: #101010; color: white;"));
-    auto* barLayout = new QHBoxLayout(bar);
-    barLayout->setContentsMargins(8, 4, 8, 4);
-    barLayout->addWidget(editButton_);
-    barLayout->addStretch();
-    QFont titleFont = title_->font();
-    titleFont.setBold(true);
-    title_->setFont(titleFont);
-    barLayout->addWidget(title_);
-    barLayout->addStretch();
-    barLayout->addWidget(doneButton_);
+    // Done hides while editing; keeping its room keeps the title where it was.
+    QSizePolicy keepRoom = doneButton_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    doneButton_->setSizePolicy(keepRoom);
+    QWidget* bar = makeTitledScreenBar(this, tr("Equations"), editButton_, doneButton_);
 
     tableView_->setModel(&expressions_);
     tableView_->setItemDelegate(cell_);
@@ -147,7 +139,13 @@ RVPWExpressionsTableViewController::RVPWExpressionsTableViewController(
     deleteLayout->addStretch();
     for (QWidget* toolbar : {normalToolbar_, deleteToolbar_}) {
         toolbar->setStyleSheet(QStringLiteral("background: #101010; color: white;"));
+        // As tall as the top bar: a finger's reach.
+        toolbar->setFixedHeight(44);
     }
+    QFont addFont = addButton_->font();
+    addFont.setPointSizeF(addFont.pointSizeF() * 1.8);
+    addButton_->setFont(addFont);
+    addButton_->setMinimumWidth(44);
     deleteToolbar_->hide();
 
     auto* layout = new QVBoxLayout(this);

@@ -9,7 +9,6 @@
 #include "app/input/RVPWExpressionInputController.h"
 #include "app/screens/details/RVPWExpressionDetailsViewController.h"
 
-class QLabel;
 class QListView;
 class QMenu;
 class QPushButton;
@@ -136,7 +135,6 @@ private:
     RVPWExpressionsTableViewControllerDelegate* delegate_ = nullptr;
     RVPWExpressionCell* cell_;
     QListView* tableView_;
-    QLabel* title_;
     QPushButton* editButton_;
     QPushButton* doneButton_;
     QPushButton* addButton_;
