@@ -240,7 +240,8 @@ TEST_F(LibraryStorageTest, AnyFileOpensAndIsNeverLost) {
         "<?xml version=\"1.0\"?><library><item>y=x</item></library>",
         PropertyList::write(QVariantMap{{"a", state("y=x")}}),
         PropertyList::write(QStringLiteral("y=x"))};
-    for (qsizetype cut = 0; cut <= whole.size(); ++cut) {
+    // Every fifth cut (the test's time) and every cut near the end, where the file turns whole.
+    for (qsizetype cut = 0; cut <= whole.size(); cut += cut + 16 < whole.size() ? 5 : 1) {
         documents.push_back(whole.left(cut));
     }
     int readable = 0;
