@@ -46,23 +46,6 @@ TEST(EquationSampler2D, EachTypeCountsItsObjects) {
     }
 }
 
-TEST(EvaluationLimits2D, WindowAndExactEquality) {
-    const EvaluationLimits2D limits = EvaluationLimits2D::withWindow(-1, 3, -2, 5, 40, 50);
-    EXPECT_EQ(limits.screen.origin.x, -1.0f);
-    EXPECT_EQ(limits.screen.origin.y, -2.0f);
-    EXPECT_EQ(limits.screen.size.width, 4.0f);
-    EXPECT_EQ(limits.screen.size.height, 7.0f);
-    EXPECT_EQ(limits.pixelUnitRatioX, 40.0);
-    EXPECT_EQ(limits.pixelUnitRatioY, 50.0);
-    EXPECT_TRUE(limits == EvaluationLimits2D::withWindow(-1, 3, -2, 5, 40, 50));
-    // Each of the ten fields on its own makes the limits differ.
-    for (int field = 0; field < kEvaluationLimitsFieldCount; ++field) {
-        EXPECT_FALSE(withFieldNudged(limits, field) == limits) << field;
-    }
-    const EvaluationLimits2D undefined = window(kNaN, 1, 0, 1, 10);
-    EXPECT_FALSE(undefined == undefined);
-}
-
 // Deep zoom far from the origin: at 1e5 points per unit near (1000, 1000) a float in plane
 // units is 6 points coarse. Every sample of a circle of radius 0.003 (300 points) there lies
 // within half a point of it, for the contour, the explicit half and the disc's boundary (whose

@@ -142,17 +142,13 @@ TEST(ExplicitSampler, JumpsBreakTheCurveAndSteepCurvesStayJoined) {
     const Row rows[] = {
         // mod is the remainder of a truncated quotient.
         {"y=floor(x)", jumpWindow, 7, true},
-        {"y=ceil(x)", jumpWindow, 7, true},
         {"y=mod(x,2)", jumpWindow, 2, true},
         {"y=x/abs(x)", jumpWindow, 1, true},
         {"x=floor(y)", jumpWindow, 7, true},
-        {"y=floor(2x)/2", jumpWindow, 13, true},
         // No chunk reaches a pole of tan here (the last one may end beyond the window).
         {"y=tan(x)", window(-1.5, 1.4, -4, 4, 40.0), 0, false},
-        {"y=tan(x)", window(-1.5, 0.1, -40, 40, 4.0), 0, false},
         {"y=tan(x)", window(-3, 3, -4, 4, 40.0), 2, false},
         {"y=x^3", EvaluationLimits2D::withWindow(-1000, 1000, -1e9, 1e9, 0.5, 5e-7), 0, false},
-        {"y=x^3", window(-3, 3, -3, 3, 300.0), 0, false},
         {"y=√(abs(x))", window(-1, 1, -1, 1, 400.0), 0, false},
         {"x=y^(1/3)", window(-2, 2, -2, 2, 100.0), 0, false},
     };

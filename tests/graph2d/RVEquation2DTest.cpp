@@ -11,8 +11,6 @@
 #include "engine/VariableTable.h"
 #include "graph2d/RVEquation2D.h"
 #include "graph2d/sampling/EvaluationLimits2D.h"
-#include "graph2d/sampling/ExplicitSampler.h"
-#include "graph2d/sampling/RegionBuilder.h"
 
 namespace plotwise {
 namespace {
@@ -62,52 +60,34 @@ bool sampledWithZ(const RVEquation2D& e, double z) {
     return true;
 }
 
-TEST_F(RVEquation2DTest, SamplesAreCachedAgainstTheExactLimits) {
+// Samples are kept while the limits are exactly the same; hiding drops them, and showing or a new
+// expression has the next evaluation sample afresh.
+TEST_F(RVEquation2DTest, SamplesFollowTheLimitsVisibilityAndExpression) {
     auto e = equation("y=x+z");
     ASSERT_EQ(e->type(), EquationType::ExplicitY);
     const EvaluationLimits2D limits = window(-2, 2, -3, 3, 40);
     for (int field = 0; field < test::kEvaluationLimitsFieldCount; ++field) {
+        table[2] = 0.1 * (field + 1);
+        e->evaluateWithLimits(test::withFieldNudged(limits, field), DeviceClass::Phone);
+        ASSERT_TRUE(sampledWithZ(*e, 0.1 * (field + 1))) << "a change of field " << field;
         table[2] = 0.0;
-        e->setVisible(true);
         e->evaluateWithLimits(limits, DeviceClass::Phone);
-        ASSERT_TRUE(sampledWithZ(*e, 0.0));
-        table[2] = 1.0;
+        table[2] = -1.0;
         e->evaluateWithLimits(limits, DeviceClass::Phone);
         EXPECT_TRUE(sampledWithZ(*e, 0.0)) << "identical limits are not sampled again";
         EXPECT_EQ(e->previousEvaluationLimits(), limits);
-
-        const EvaluationLimits2D changed = test::withFieldNudged(limits, field);
-        e->evaluateWithLimits(changed, DeviceClass::Phone);
-        EXPECT_TRUE(sampledWithZ(*e, 1.0)) << "a change of field " << field << " samples again";
     }
-}
-
-TEST_F(RVEquation2DTest, HidingDropsTheSamplesAndShowingInvalidatesThem) {
-    auto e = equation("y=x+z");
-    const EvaluationLimits2D limits = window(-2, 2, -3, 3, 40);
-    e->evaluateWithLimits(limits, DeviceClass::Phone);
-    ASSERT_TRUE(sampledWithZ(*e, 0.0));
     EXPECT_EQ(e->dataObjectCount(), e->data()->points().size() - 1);
-
     e->setVisible(false);
     EXPECT_EQ(e->data(), nullptr);
     EXPECT_EQ(e->dataObjectCount(), 0u);
     e->evaluateWithLimits(limits, DeviceClass::Phone);
     EXPECT_EQ(e->data(), nullptr) << "a hidden equation is not sampled";
-
-    table[2] = 1.0;
     e->setVisible(true);
     e->evaluateWithLimits(limits, DeviceClass::Phone);
-    EXPECT_TRUE(sampledWithZ(*e, 1.0)) << "shown again: sampled even with the same limits";
-}
+    EXPECT_TRUE(sampledWithZ(*e, -1.0)) << "shown again: sampled even with the same limits";
 
-TEST_F(RVEquation2DTest, ANewExpressionIsSampledAtTheNextEvaluation) {
-    auto e = equation("y=x");
-    const EvaluationLimits2D limits = window(-2, 2, -3, 3, 40);
-    e->evaluateWithLimits(limits, DeviceClass::Phone);
-    ASSERT_TRUE(sampledWithZ(*e, 0.0));
-    ParsedExpression replacement = parseExpression(u"x^2+y^2=1", table.data());
-    e->setExpression(std::move(replacement.tree));
+    e->setExpression(parseExpression(u"x^2+y^2=1", table.data()).tree);
     EXPECT_EQ(e->type(), EquationType::Implicit);
     ASSERT_NE(e->data(), nullptr) << "the old samples stay until the next evaluation";
     e->evaluateWithLimits(limits, DeviceClass::Phone);
@@ -115,14 +95,6 @@ TEST_F(RVEquation2DTest, ANewExpressionIsSampledAtTheNextEvaluation) {
     for (const SamplePoint& p : e->data()->points()) {
         EXPECT_NEAR(std::hypot(p.x, p.y), 1.0, 0.2);
     }
-}
-
-TEST_F(RVEquation2DTest, ExplicitSamplingIntoTheCallersBuffer) {
-    std::vector<SamplePoint> storage(ExplicitSampler::defaultCapacity);
-    auto circle = equation("r=1");
-    EXPECT_EQ(circle->evaluateExplicitWithLimits(window(-2, 2, -2, 2, 32), storage.data()), 90u);
-    auto implicit = equation("x^2+y^2=1");
-    EXPECT_EQ(implicit->evaluateExplicitWithLimits(window(-2, 2, -2, 2, 32), storage.data()), 0u);
 }
 
 TEST_F(RVEquation2DTest, TraceReadsOffExplicitEquationsWhereTheirSamplesLie) {

@@ -95,57 +95,6 @@ double areaInWindow(std::vector<SamplePoint> polygon, double x0, double x1, doub
     return std::fabs(twice) / 2;
 }
 
-// Exact records on [0, 2]² (or [0, 1]²) in unit cells, worked through by the clipping rules;
-// node (c, r) has value right − left. Cells go column by column from the bottom, triangle ABC
-// (P, Q, R) before BCD; a record starts at P's side.
-//   y>x−0.5: value c − r − 0.5, inside where r > c − 0.5. Cell (0,0): ABC crosses PQ and QR
-//     with P inside; BCD crosses PR and PQ with R inside. Cell (0,1) is full (nothing full
-//     below to merge with). Cell (1,0): ABC keeps R, BCD keeps Q. Cell (1,1) as (0,0).
-//   y>x: zero on the diagonal nodes, which are outside and count with the outside corners.
-//     Cell (0,0): R alone inside in ABC, Q alone in BCD; cell (0,1): B alone outside in both
-//     triangles (collapsed corners stay); cell (1,0) is outside; cell (1,1) as (0,0).
-//   0>x+2y−1: ABC has P = −1 inside, Q = 0 outside, R = 1: P alone; BCD has no corner inside.
-TEST(RegionBuilder, HandWorkedRecords) {
-    struct Row {
-        const char* text;
-        double size;
-        std::vector<std::vector<SamplePoint>> records;
-    };
-    const Row rows[] = {
-        {"y>x-0.5",
-         2,
-         {{{0, 0}, {0.5f, 0}, {0.75f, 0.25f}, {0, 1}},
-          {{1, 0.5f}, {0.75f, 0.25f}, {0, 1}, {1, 1}},
-          {{0, 1}, {1, 1}, {1, 2}, {0, 2}},
-          {{1, 1}, {1, 0.5f}, {1.25f, 0.75f}},
-          {{1.25f, 0.75f}, {1, 1}, {1.5f, 1}},
-          {{1, 1}, {1.5f, 1}, {1.75f, 1.25f}, {1, 2}},
-          {{2, 1.5f}, {1.75f, 1.25f}, {1, 2}, {2, 2}}}},
-        {"y>x",
-         2,
-         {{{0, 1}, {0, 0}, {0.5f, 0.5f}},
-          {{0.5f, 0.5f}, {0, 1}, {1, 1}},
-          {{0, 1}, {1, 1}, {1, 1}, {0, 2}},
-          {{1, 1}, {1, 1}, {0, 2}, {1, 2}},
-          {{1, 2}, {1, 1}, {1.5f, 1.5f}},
-          {{1.5f, 1.5f}, {1, 2}, {2, 2}}}},
-        {"0>x+2y-1", 1, {{{0, 0}, {1, 0}, {0, 0.5f}}}},
-    };
-    for (const Row& row : rows) {
-        ParsedEquation relation(row.text);
-        ASSERT_EQ(relation.type(), EquationType::Inequality);
-        for (const DeviceClass device : {DeviceClass::Phone, DeviceClass::Tablet}) {
-            const Region region =
-                build(relation, window(0, row.size, 0, row.size, kUnitCells), device);
-            ASSERT_EQ(region.records.size(), row.records.size()) << row.text;
-            for (std::size_t i = 0; i < row.records.size(); ++i) {
-                EXPECT_EQ(corners(region.records[i]), row.records[i]) << row.text << " " << i;
-            }
-            EXPECT_EQ(region.evaluatedNodes, (row.size + 1) * (row.size + 1)) << row.text;
-        }
-    }
-}
-
 // Relations on windows whose grid nodes fall on the boundary (y = x at every diagonal node, the
 // circles at (−2, 0)) or not, with undefined parts and empty sets: every record point lies in the
 // closed set, the filled area matches the set's (integrated over a fine lattice) within one row
@@ -166,8 +115,6 @@ TEST(RegionBuilder, RecordsFillExactlyTheSet) {
         {"y≥x", -2, 2, -2, 2, [](double x, double y) { return y - x; }, 1e-3},
         {"y≤x+0", -2, 2, -2, 2, [](double x, double y) { return x - y; }, 1e-3},
         {"y>x+0.5", -2.03, 2, -1.5, 1.5, [](double x, double y) { return y - x - 0.5; }, 1e-3},
-        {"x+y<0.3", -2, 2, -2, 2, [](double x, double y) { return 0.3 - x - y; }, 1e-3},
-        {"y<3x-0.2", -2, 2, -2, 2, [](double x, double y) { return 3 * x - 0.2 - y; }, 1e-3},
         {"2y≥0.7-x", -2, 2, -2, 2, [](double x, double y) { return 2 * y - 0.7 + x; }, 1e-3},
         {"x^2+y^2<4", -2, 2, 0, 2.5, [](double x, double y) { return 4 - x * x - y * y; }, 0.05},
         {"y≠x", -2, 2, -2, 2, [](double x, double y) { return std::fabs(y - x); }, 1e-3},

@@ -42,17 +42,5 @@ TEST(NotificationCenter, AnObserverEndsWithItsContext) {
     EXPECT_EQ(heard, 1);
 }
 
-TEST(NotificationCenter, AnObserverCanBeDisconnected) {
-    NotificationCenter& center = NotificationCenter::defaultCenter();
-    QObject context;
-    int heard = 0;
-    const auto connection =
-        center.addObserver(display3DValuesNotification, &context, [&heard](QObject*) { ++heard; });
-    center.post(display3DValuesNotification);
-    QObject::disconnect(connection);
-    center.post(display3DValuesNotification);
-    EXPECT_EQ(heard, 1);
-}
-
 }  // namespace
 }  // namespace plotwise

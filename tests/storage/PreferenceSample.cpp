@@ -1,7 +1,6 @@
 #include "PreferenceSample.h"
 
 #include <cmath>
-#include <limits>
 #include <variant>
 
 #include "StorageTestSupport.h"
@@ -52,20 +51,6 @@ QVariantMap viewState3D() {
             {"tracing", false}};
 }
 
-QVariantList numbers() {
-    constexpr double inf = std::numeric_limits<double>::infinity();
-    return {0.1,
-            -0.0,
-            5e-324,
-            1.7976931348623157e308,
-            123456.789,
-            inf,
-            -inf,
-            std::numeric_limits<double>::quiet_NaN(),
-            qlonglong(1000000),
-            std::numeric_limits<qlonglong>::min()};
-}
-
 // Every Boolean setting turned from its default, and a translucent default colour.
 QVariantMap changedSettings() {
     QVariantMap settings;
@@ -99,7 +84,7 @@ bool writePreferenceSample(PreferenceStore& store) {
     for (const QVariant& s : states3D()) {
         plane3D.push_back(RVEquation::equationWithStateFromDictionary(s.toMap(), table.data()));
     }
-    return store.setValues(changedSettings()) && store.setValue("numbers", numbers()) &&
+    return store.setValues(changedSettings()) &&
            WorkspaceStorage::savePlane(store, Plane::TwoD, plane2D, viewState2D()) &&
            WorkspaceStorage::savePlane(store, Plane::ThreeD, plane3D, viewState3D());
 }
@@ -110,7 +95,6 @@ QStringList preferenceSampleDifferences(const PreferenceStore& store) {
     for (auto it = settings.begin(); it != settings.end(); ++it) {
         compare(store.value(it.key()), it.value(), it.key(), differences);
     }
-    compare(store.value("numbers"), numbers(), "numbers", differences);
     compare(store.value("currentExpressions2D"), states2D(), "currentExpressions2D", differences);
     compare(store.value("currentExpressions3D"), states3D(), "currentExpressions3D", differences);
     QVariantMap traced = viewState2D();

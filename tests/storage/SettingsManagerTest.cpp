@@ -77,10 +77,10 @@ TEST_F(SettingsManagerTest, EachAccessorReadsItsKeyAfresh) {
 TEST_F(SettingsManagerTest, StoredDefaultColourWhenRandomIsOff) {
     ASSERT_TRUE(store().setValue("useRandomDefaultColorKey", false));
     EXPECT_EQ(hexStringFromColor(settings.defaultColor()), "FF0000");
-    ASSERT_TRUE(store().setValue("defaultColorKey", QStringLiteral("12AB34")));
-    EXPECT_EQ(hexStringFromColor(settings.defaultColor()), "12AB34");
-    ASSERT_TRUE(store().setValue("defaultColorKey", QStringLiteral("12AB3480")));
-    EXPECT_EQ(hexStringFromColor(settings.defaultColor()), "12AB3480");
+    for (const QString text : {"12AB34", "12AB3480"}) {
+        ASSERT_TRUE(store().setValue("defaultColorKey", text));
+        EXPECT_EQ(hexStringFromColor(settings.defaultColor()), text);
+    }
     ASSERT_TRUE(store().setValue("defaultColorKey", QStringLiteral("none")));
     EXPECT_FALSE(settings.defaultColor().isValid());
 }

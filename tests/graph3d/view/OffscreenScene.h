@@ -86,7 +86,6 @@ public:
     void clear() { equations_.clear(); }
     SceneRenderer3D& renderer() { return renderer_; }
     QSize size() const { return size_; }
-    void setSize(QSize size) { size_ = size; }
 
 private:
     QOpenGLContext context_;

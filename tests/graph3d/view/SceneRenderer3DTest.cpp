@@ -29,14 +29,21 @@ bool isBackground(QRgb pixel, bool light = false) {
     return light ? pixel == qRgb(255, 255, 255) : pixel == qRgb(0, 0, 0);
 }
 
-int coverage(const QImage& image, bool light = false) {
+// The pixels of `area` (within the image) that `keep` accepts.
+template <typename Keep>
+int countPixels(const QImage& image, QRect area, Keep keep) {
+    area &= image.rect();
     int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            count += isBackground(image.pixel(x, y), light) ? 0 : 1;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            count += keep(image.pixel(x, y)) ? 1 : 0;
         }
     }
     return count;
+}
+
+int coverage(const QImage& image, bool light = false) {
+    return countPixels(image, image.rect(), [light](QRgb p) { return !isBackground(p, light); });
 }
 
 // The pure axis colour nearest (x, y) within `reach` pixels, or 0.
@@ -222,29 +229,17 @@ TEST(SceneRenderer3D, UndersidesAreLitAndHalfTransparentSurfacesBlendOverOpaqueO
     scene.add("z=1", QColor(40, 80, 120, 128), above);
     above.setVisualizationMode(SceneState3D::Wireframe);
     const QImage wire = scene.renderWithAlpha(above);
-    int meshPixels = 0;
-    int translucent = 0;
-    for (int y = 0; y < wire.height(); ++y) {
-        for (int x = 0; x < wire.width(); ++x) {
-            const QRgb pixel = wire.pixel(x, y);
-            translucent += qAlpha(pixel) != 255 ? 1 : 0;
-            meshPixels += pixel == qRgb(40, 80, 120) ? 1 : 0;
-        }
-    }
+    const int translucent = countPixels(wire, wire.rect(), [](QRgb p) { return qAlpha(p) != 255; });
+    const int meshPixels =
+        countPixels(wire, wire.rect(), [](QRgb p) { return p == qRgb(40, 80, 120); });
     EXPECT_EQ(translucent, 0);
     EXPECT_GT(meshPixels, 100);
 }
 
 int whitePixelsNear(const QImage& image, QPointF at, int reach) {
-    int count = 0;
-    for (int dy = -reach; dy <= reach; ++dy) {
-        for (int dx = -reach; dx <= reach; ++dx) {
-            const QPoint p(qRound(at.x()) + dx, qRound(at.y()) + dy);
-            const QRgb pixel = image.rect().contains(p) ? image.pixel(p) : 0;
-            count += qRed(pixel) > 150 && qGreen(pixel) > 150 && qBlue(pixel) > 150 ? 1 : 0;
-        }
-    }
-    return count;
+    return countPixels(
+        image, QRect(at.toPoint() - QPoint(reach, reach), QSize(2, 2) * reach + QSize(1, 1)),
+        [](QRgb p) { return qRed(p) > 150 && qGreen(p) > 150 && qBlue(p) > 150; });
 }
 
 TEST(SceneRenderer3D, LabelsAppearWhereTheirPointsProject) {

@@ -8,30 +8,6 @@ namespace {
 
 using Finger = TouchGesture3D::Finger;
 
-TEST(TouchGesture3D, TwoFingersPanTogetherAndPinchApart) {
-    struct Row {
-        const char* name;
-        Finger a, b;
-        QPointF direction;
-    };
-    const std::vector<Row> rows = {
-        {"same way", {{124, 100}, {100, 100}}, {{124, 200}, {100, 200}}, {0.1, 0}},
-        {"up", {{100, 76}, {100, 100}}, {{200, 76}, {200, 100}}, {0, 0.1}},
-        {"one still", {{124, 100}, {100, 100}}, {{100, 200}, {100, 200}}, {0.05, 0}},
-        {"apart across", {{76, 100}, {100, 100}}, {{124, 200}, {100, 200}}, {0, 0}},
-        {"apart along", {{100, 90}, {100, 100}}, {{100, 210}, {100, 200}}, {0, 0}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const QPointF d = TouchGesture3D::commonDirectionOfTouches({row.a, row.b});
-        EXPECT_NEAR(d.x(), row.direction.x(), 1e-9);
-        EXPECT_NEAR(d.y(), row.direction.y(), 1e-9);
-    }
-    EXPECT_TRUE(TouchGesture3D::commonDirectionOfTouches({rows[0].a}).isNull());
-    EXPECT_FLOAT_EQ(TouchGesture3D::distanceBetweenTouches({rows[0].a, rows[0].b}), 100.0f);
-    EXPECT_NEAR(TouchGesture3D::distanceBetweenTouches({rows[0].a}), 159.29846f, 1e-3f);
-}
-
 TEST(TouchGesture3D, APinchUnderWayIgnoresSmallPansAndAPanIgnoresSmallPinches) {
     TouchGesture3D gesture;
     const Finger a{{100, 100}, {100, 100}};
