@@ -104,22 +104,4 @@ QVariantList LibraryStorage::exampleStates(const QString& fileName) {
     return states;
 }
 
-bool LibraryStorage::saveLibraryStates(const QString& fileName, const QVariantList& states,
-                                       QString* keptAside) {
-    const QString path = libraryFilePath(fileName);
-    const PropertyList::ReadResult existing = PropertyList::readFile(path);
-    const bool readable = existing.status == PropertyList::Status::Missing ||
-                          (existing.ok() && existing.value.typeId() == QMetaType::QVariantList);
-    if (!readable) {
-        const QString aside = PropertyList::keepAside(path);
-        if (aside.isEmpty()) {
-            return false;
-        }
-        if (keptAside) {
-            *keptAside = aside;
-        }
-    }
-    return PropertyList::writeFile(path, states);
-}
-
 }  // namespace plotwise

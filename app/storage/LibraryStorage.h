@@ -64,17 +64,6 @@ public:
     // The state dictionaries of the built-in examples, captions and notes translated: the 2D
     // set when `fileName` contains "2D", else the 3D set.
     static QVariantList exampleStates(const QString& fileName);
-
-    // Writes the states atomically under `fileName`. A file in the way that cannot be read is
-    // first renamed aside (its new path goes to `keptAside`); if that fails nothing is written.
-    static bool saveLibraryStates(const QString& fileName, const QVariantList& states,
-                                  QString* keptAside = nullptr);
-
-    template <typename Equations>
-    static bool saveLibrary(const QString& fileName, const Equations& equations,
-                            QString* keptAside = nullptr) {
-        return saveLibraryStates(fileName, dictionariesWithState(equations), keptAside);
-    }
 };
 
 }  // namespace plotwise
