@@ -48,8 +48,7 @@ TEST_F(ColorPicker, TouchColourAndSetSelectedColorRoundTripAroundTheWheel) {
             EXPECT_NEAR(picked.saturation, distance / r, 1e-12);
 
             QSignalSpy changed(&picker, &RVColorPicker::colorChanged);
-            QTest::mousePress(wheel(), Qt::LeftButton, {}, point.toPoint());
-            QTest::mouseRelease(wheel(), Qt::LeftButton, {}, point.toPoint());
+            QTest::mouseClick(wheel(), Qt::LeftButton, {}, point.toPoint());
             ASSERT_EQ(changed.size(), 1);
             const auto touched = wheel()->mapPointToColor(point.toPoint());
             const QColor color = picker.selectedColor();
@@ -66,63 +65,23 @@ TEST_F(ColorPicker, TouchColourAndSetSelectedColorRoundTripAroundTheWheel) {
     }
 }
 
-// The painted wheel is HSV(hue, d / R, 1) of each pixel's centre.
-TEST_F(ColorPicker, WheelPixelsAreTheHsvOfTheirPoint) {
-    for (const qreal ratio : {1.0, 2.0}) {
-        const QImage image = wheel()->wheelImage(ratio);
-        ASSERT_EQ(image.size(), QSize(240, 240) * ratio);
-        const double r = wheel()->radius();
-        int checked = 0;
-        int worst = 0;
-        QPointF worstAt;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                const QPointF point((x + 0.5) / ratio, (y + 0.5) / ratio);
-                const QPointF offset = point - wheel()->centre();
-                const double d = std::hypot(offset.x(), offset.y());
-                if (d >= r - 2.0) {
-                    continue;
-                }
-                // Inside the touch's dead zone the picture still shades towards white.
-                const QColor expected = hsv(wheel()->mapPointToColor(point).hue, d / r, 1.0);
-                const QColor painted = image.pixelColor(x, y);
-                const int error =
-                    std::max({std::abs(painted.red() - expected.red()),
-                              std::abs(painted.green() - expected.green()),
-                              std::abs(painted.blue() - expected.blue()), 255 - painted.alpha()});
-                if (error > worst) {
-                    worst = error;
-                    worstAt = point;
-                }
-                ++checked;
-            }
-        }
-        EXPECT_GT(checked, 40000 * ratio * ratio);
-        EXPECT_LE(worst, 2) << "ratio " << ratio << " worst at " << worstAt.x() << ","
-                            << worstAt.y();
-    }
-}
-
 TEST_F(ColorPicker, EdgeCasesOfSettingAColour) {
-    const double r = wheel()->radius();
-    picker.setSelectedColor(Qt::red);
-    EXPECT_EQ(wheel()->hue(), 0.0) << "pure red is hue 0, not 1";
-    EXPECT_EQ(wheel()->saturation(), 1.0);
-    EXPECT_EQ(picker.brightnessSlider()->unitValue(), 1.0);
-    EXPECT_EQ(picker.alphaSlider()->unitValue(), 1.0);
-    EXPECT_EQ(wheel()->knobCentre(), wheel()->centre() + QPointF(r - 3.0, 0.0));
-
-    picker.setSelectedColor(QColor::fromRgbF(0.5f, 0.5f, 0.5f));
-    EXPECT_EQ(wheel()->hue(), 0.0);
-    EXPECT_EQ(wheel()->saturation(), 0.0);
-    EXPECT_NEAR(picker.brightnessSlider()->unitValue(), 0.5, 1e-4);
-    EXPECT_EQ(wheel()->knobCentre(), wheel()->centre());
-
-    const QColor translucent = QColor::fromRgbF(0.0f, 0.0f, 1.0f, 0.25f);
-    picker.setSelectedColor(translucent);
-    EXPECT_NEAR(wheel()->hue(), 2.0 / 3.0, 1e-9);
-    EXPECT_NEAR(picker.alphaSlider()->unitValue(), 0.25, 1e-4);
-
+    struct Row {
+        QColor color;
+        double hue, saturation, brightness, alpha;
+    };
+    for (const Row& row :
+         {Row{Qt::red, 0.0, 1.0, 1.0, 1.0},  // hue 0, not 1
+          Row{QColor::fromRgbF(0.5f, 0.5f, 0.5f), 0.0, 0.0, 0.5, 1.0},
+          Row{QColor::fromRgbF(0.0f, 0.0f, 1.0f, 0.25f), 2 / 3.0, 1.0, 1.0, 0.25}}) {
+        SCOPED_TRACE(row.color.name(QColor::HexArgb).toStdString());
+        picker.setSelectedColor(row.color);
+        EXPECT_NEAR(wheel()->hue(), row.hue, 1e-9);
+        EXPECT_EQ(wheel()->saturation(), row.saturation);
+        EXPECT_NEAR(picker.brightnessSlider()->unitValue(), row.brightness, 1e-4);
+        EXPECT_NEAR(picker.alphaSlider()->unitValue(), row.alpha, 1e-4);
+        EXPECT_EQ(wheel()->knobCentre() == wheel()->centre(), row.saturation == 0.0);
+    }
     // Within 10 points of the centre the saturation is 0.
     EXPECT_EQ(wheel()->mapPointToColor(onWheel(30, 9.9)).saturation, 0.0);
     EXPECT_GT(wheel()->mapPointToColor(onWheel(30, 10.0)).saturation, 0.0);
@@ -131,8 +90,6 @@ TEST_F(ColorPicker, EdgeCasesOfSettingAColour) {
 TEST_F(ColorPicker, SlidersRunFromOneAtTheirStartToZeroAtTheirEnd) {
     RVUnitSlider* slider = picker.brightnessSlider();
     const int length = slider->width();
-    EXPECT_EQ(slider->valueAtPosition(20), 1.0);
-    EXPECT_EQ(slider->valueAtPosition(length - 20), 0.0);
     EXPECT_EQ(slider->valueAtPosition(-5), 1.0);
     EXPECT_EQ(slider->valueAtPosition(length + 5), 0.0);
     EXPECT_DOUBLE_EQ(slider->valueAtPosition(length / 2.0), 0.5);
@@ -150,35 +107,30 @@ TEST_F(ColorPicker, SlidersRunFromOneAtTheirStartToZeroAtTheirEnd) {
     EXPECT_EQ(slider->unitValue(), 1.0);
 }
 
-TEST_F(ColorPicker, BrightnessToZeroAndBackKeepsTheHue) {
-    picker.setSelectedColor(hsv(0.3, 0.8, 1.0));
-    const double hue = wheel()->hue();
-    RVUnitSlider* slider = picker.brightnessSlider();
-    const int y = slider->height() / 2;
-    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() - 10, y));
-    EXPECT_EQ(picker.selectedColor(), QColor(Qt::black));
-    EXPECT_EQ(wheel()->hue(), hue);
-    EXPECT_NEAR(wheel()->saturation(), 0.8, 1e-6);
-    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(10, y));
-    EXPECT_EQ(picker.selectedColor(), hsv(hue, 0.8, 1.0));
-    // The opacity slider leaves hue and saturation alone too.
-    QTest::mouseClick(picker.alphaSlider(), Qt::LeftButton, {}, QPoint(slider->width() - 10, y));
-    EXPECT_EQ(picker.selectedColor().alpha(), 0);
-    EXPECT_EQ(wheel()->hue(), hue);
-}
-
-TEST_F(ColorPicker, KeysTurnTheWheelAndSwatchesAndCompareViewSetColours) {
+TEST_F(ColorPicker, KeysSlidersSwatchesAndTheCompareViewSetColours) {
     picker.setSelectedColor(hsv(0.5, 0.5, 1.0));
     wheel()->setFocus();
     QTest::keyClick(wheel(), Qt::Key_Left);
-    EXPECT_NEAR(wheel()->hue(), 0.5 + 1.0 / 360.0, 1e-4);
     QTest::keyClick(wheel(), Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_NEAR(wheel()->saturation(), 0.4, 1e-4);
     EXPECT_EQ(wheel()->accessibleDescription(), "hue 181°, saturation 40%");
     // Right past hue 0 wraps into [0, 1).
     picker.setSelectedColor(Qt::red);
     QTest::keyClick(wheel(), Qt::Key_Right);
     EXPECT_NEAR(wheel()->hue(), 359.0 / 360.0, 1e-9);
+
+    // Brightness and opacity to zero and back keep hue and saturation.
+    picker.setSelectedColor(hsv(0.3, 0.8, 1.0));
+    const double hue = wheel()->hue();
+    for (RVUnitSlider* slider : {picker.brightnessSlider(), picker.alphaSlider()}) {
+        const int y = slider->height() / 2;
+        QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(slider->width() - 10, y));
+        const QColor zero = picker.selectedColor();
+        EXPECT_EQ(slider == picker.alphaSlider() ? zero.alpha() : zero.value(), 0);
+        EXPECT_EQ(wheel()->hue(), hue);
+        EXPECT_NEAR(wheel()->saturation(), 0.8, 1e-6);
+        QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(10, y));
+    }
+    EXPECT_EQ(picker.selectedColor(), hsv(hue, 0.8, 1.0));
 
     picker.setOldColor(Qt::green);
     QTest::mouseClick(picker.swatches()[4], Qt::LeftButton);

@@ -2,22 +2,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QAudioDevice>
 #include <QClipboard>
-#include <QFontMetricsF>
 #include <QLabel>
-#include <QMediaDevices>
 #include <QRandomGenerator>
-#include <QScrollArea>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-#include <clocale>
 #include <memory>
 
 #include "KeyScript.h"
 #include "TestContext.h"
-#include "app/context/ApplicationContext.h"
 #include "app/input/FormulaPreviewView.h"
 #include "app/input/KeyClickPlayer.h"
 #include "app/input/KeyboardLayout.h"
@@ -29,11 +22,8 @@
 #include "app/input/RVTextField.h"
 #include "app/platform/ShakeAwareWindow.h"
 #include "app/screens/graph/RVPW2DViewController.h"
-#include "app/screens/library/RVPWLibraryModel.h"
-#include "app/screens/library/RVPWLibraryViewController.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/NavigationStack.h"
-#include "app/storage/NotificationCenter.h"
 #include "app/storage/PreferenceStore.h"
 #include "app/storage/WorkspaceStorage.h"
 #include "engine/ExpressionParsing.h"
@@ -46,8 +36,6 @@ namespace plotwise {
 namespace {
 
 using testing::typeScript;
-
-const QString kPair = QString::fromUcs4(U"\U0001D465");
 
 // What the live parse must show for a text: the engine's preview or its translated message.
 QString expectedResultLine(const QString& text) {
@@ -183,50 +171,10 @@ TEST_P(ExpressionInput, AShakeEmptiesTheFieldWhenShakesAreOnAndUndoBringsItBack)
     EXPECT_EQ(field()->text(), "y=2x");
 }
 
-TEST_P(ExpressionInput, TheMarkerSitsAtTheRightEdgeOfTheErrorCharacterAndFollowsTheField) {
+TEST_P(ExpressionInput, OnScreenKeysEditAtTheCaretAndClick) {
     open();
-    const auto markerX = [&] {
-        return input_->errorView()->errorPoint() +
-               input_->errorView()->mapTo(input_.get(), QPoint()).x() -
-               field()->mapTo(input_.get(), QPoint()).x();
-    };
-    const QFontMetricsF metrics(field()->font());
-    for (const QString& text : {QString("y=2+*3"), "y=" + kPair + "+*1", "y=(x" + kPair + "))"}) {
-        SCOPED_TRACE(text.toStdString());
-        enter(text);
-        ASSERT_GE(input_->errorPosition(), 0);
-        const int position = input_->errorPosition();
-        const int length = text.at(position).isHighSurrogate() ? 2 : 1;
-        EXPECT_NEAR(markerX(),
-                    metrics.horizontalAdvance(text.left(position + length)) + 11.0 +
-                        field()->scrollPosition(),
-                    1.0);
-    }
-
-    // A long text scrolled to its end: the early error's character is out of view, so the
-    // marker is pinned to the field's left edge; back at the start it points at it again.
-    QString text = "y=+*";
-    for (int i = 0; i < 80; ++i) {
-        text += "12+";
-    }
-    enter(text);
-    ASSERT_LT(field()->scrollPosition(), 0);
-    EXPECT_NEAR(markerX(), field()->visibleLeft(), 0.5);
-    typeScript(field(), "{Home}");
-    EXPECT_EQ(field()->scrollPosition(), 0);
-    EXPECT_NEAR(markerX(), metrics.horizontalAdvance(text.left(input_->errorPosition() + 1)) + 11.0,
-                1.0);
-    // An error past the right edge pins the marker there.
-    enter("y=" + QString(300, u'1') + ")");
-    typeScript(field(), "{Home}");
-    EXPECT_NEAR(markerX(), field()->visibleRight(), 0.5);
-}
-
-TEST_P(ExpressionInput, OnScreenKeysEditAtTheCaretAndClickWhileArrowsRepeat) {
-    open();
-    RVPWKeyboardView* keys = input_->keyboardView();
     const auto press = [&](const QString& title) {
-        RVPWKeyboardButton* key = keys->keyWithTitle(title);
+        RVPWKeyboardButton* key = input_->keyboardView()->keyWithTitle(title);
         ASSERT_NE(key, nullptr) << title.toStdString();
         QTest::mouseClick(key, Qt::LeftButton);
     };
@@ -240,36 +188,13 @@ TEST_P(ExpressionInput, OnScreenKeysEditAtTheCaretAndClickWhileArrowsRepeat) {
     EXPECT_EQ(field()->text(), "y=sin(⋅πx");
     EXPECT_EQ(field()->caretPosition(), 8);
     EXPECT_EQ(player_.clicks, 5);
-    // Physical keys do not click.
+    // Physical keys do not click, nor do on-screen keys of a keyboard opened with the setting off.
     typeScript(field(), "1{Left}");
-    EXPECT_EQ(player_.clicks, 5);
-
-    // Held: one step at once, one after 0.5 s, then one every 0.15 s until released.
-    field()->setText(QString(40, u'1'));
-    RVPWKeyboardButton* left = keys->keyWithTitle(KeyboardLayout::leftArrow);
-    QTest::mousePress(left, Qt::LeftButton);
-    EXPECT_EQ(field()->caretPosition(), 39);
-    EXPECT_EQ(keys->arrowKeyState(), 1);
-    QTest::qWait(950);
-    QTest::mouseRelease(left, Qt::LeftButton);
-    const int moved = 40 - field()->caretPosition();
-    EXPECT_GE(moved, 4);
-    EXPECT_LE(moved, 5);
-    EXPECT_EQ(keys->arrowKeyState(), 0);
-    QTest::qWait(400);
-    EXPECT_EQ(40 - field()->caretPosition(), moved);
-}
-
-TEST_P(ExpressionInput, NoClicksWhenTheSettingIsOffAndNoPlayerWithoutAudioOutputs) {
     env_.store.setValue(RVPWSettingsManager::enableKeyboardClicksKey, false);
     open();
-    QTest::mouseClick(input_->keyboardView()->keyWithTitle("7"), Qt::LeftButton);
+    press("7");
+    EXPECT_EQ(player_.clicks, 5);
     EXPECT_EQ(field()->text(), "y=7");
-    EXPECT_EQ(player_.clicks, 0);
-    KeyClickPlayer::setShared(nullptr);
-    if (QMediaDevices::audioOutputs().isEmpty()) {
-        EXPECT_EQ(KeyClickPlayer::shared(), nullptr);
-    }
 }
 
 TEST_P(ExpressionInput, PastedJunkNeverCrashesAndLeavesTheCaretAfterIt) {
@@ -298,27 +223,6 @@ TEST_P(ExpressionInput, PastedJunkNeverCrashesAndLeavesTheCaretAfterIt) {
     }
 }
 
-// Under a German locale numbers are still read and shown with a point, and the keypad's
-// decimal key types one.
-TEST_P(ExpressionInput, AGermanLocaleKeepsThePoint) {
-    open();
-    const QLocale previous;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr)
-        << "de_DE.UTF-8 is not available; ctest generates it (LOCPATH)";
-    for (const char* text : {"2.5+1", "y=1.5x", "max(1.5,2)", "1,5"}) {
-        enter(text);
-        EXPECT_EQ(resultLine(), expectedResultLine(text)) << text;
-    }
-    enter("2.5+1");
-    EXPECT_EQ(resultLine(), "3.5000000000");
-    field()->setText("1");
-    typeScript(field(), "{KP,}5");
-    EXPECT_EQ(field()->text(), "1.5");
-    QLocale::setDefault(previous);
-    std::setlocale(LC_ALL, "C");
-}
-
 TEST_P(ExpressionInput, ADerivativeShowsAsTypedAndViewMoreOpensItsPanel) {
     open();
     enter("y=d/dx(x^3)");
@@ -327,16 +231,11 @@ TEST_P(ExpressionInput, ADerivativeShowsAsTypedAndViewMoreOpensItsPanel) {
     const FormulaNode& typed = input_->formulaView()->formula()->root();
     ASSERT_FALSE(typed.children().empty());
     EXPECT_EQ(typed.children().back().node->kind(), FormulaNode::Kind::Function);
-    const int closedHeight = input_->height();
     input_->viewMoreAction();
     EXPECT_TRUE(input_->isDerivativePanelOpen());
     ASSERT_NE(input_->derivativeView()->formula(), nullptr);
     EXPECT_NE(input_->derivativeView()->formula()->root().children().back().node->kind(),
               FormulaNode::Kind::Function);
-    if (GetParam() == DeviceClass::Tablet) {
-        EXPECT_EQ(input_->height() - closedHeight,
-                  RVPWPadExpressionEditorViewController::derivativePanelHeight);
-    }
     enter("y=x");
     EXPECT_FALSE(input_->viewMore()->isVisibleTo(input_.get()));
     EXPECT_FALSE(input_->isDerivativePanelOpen());
@@ -348,18 +247,11 @@ INSTANTIATE_TEST_SUITE_P(Devices, ExpressionInput,
                              return info.param == DeviceClass::Phone ? "Phone" : "Tablet";
                          });
 
+// Every layout offers its plane's alphabet and exactly the engine's functions.
 TEST(KeyboardLayouts, EachReachesItsPlanesAlphabetAndFunctions) {
-    QStringList functions2D;
-    QStringList functions3D;
-    for (const std::u16string& name : functionNames()) {
-        functions3D.append(QString::fromStdU16String(name) + "(");
-        if (name != u"d/dz") {
-            functions2D.append(QString::fromStdU16String(name) + "(");
-        }
-    }
-    const QStringList common = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9",
-                                ".", ",", "+", "-", "⋅", "/", "^", "√", "(", ")",
-                                "e", "π", "=", "<", ">", "≤", "≥", "≠"};
+    const QStringList common = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", ".",
+                                ",", "+", "-", "⋅", "/", "^", "√", "(", ")", "e", "π",
+                                "=", "<", ">", "≤", "≥", "≠", "x", "y", "r", "Θ"};
     for (const DeviceClass device : {DeviceClass::Phone, DeviceClass::Tablet}) {
         for (const bool landscape : {false, true}) {
             for (const bool is3D : {false, true}) {
@@ -369,41 +261,36 @@ TEST(KeyboardLayouts, EachReachesItsPlanesAlphabetAndFunctions) {
                 view.setLandscape(landscape);
                 QSet<QString> inserted;
                 QStringList functionKeys;
-                bool backspace = false;
-                QSet<QString> arrows;
+                int backspaces = 0;
+                int arrows = 0;
                 for (RVPWKeyboardButton* key : view.keys()) {
-                    if (key->key().hidden) {
-                        continue;
-                    }
-                    const QString text = KeyboardLayout::insertionFor(key->key(), device);
-                    inserted.insert(text);
-                    if (KeyboardLayout::isFunctionKey(key->tag(), device)) {
-                        functionKeys.append(text);
-                    }
-                    backspace |= key->tag() == KeyboardLayout::backspaceTag;
-                    if (KeyboardLayout::isArrow(key->key().title)) {
-                        arrows.insert(key->key().title);
+                    if (!key->key().hidden) {
+                        const QString text = KeyboardLayout::insertionFor(key->key(), device);
+                        inserted.insert(text);
+                        if (KeyboardLayout::isFunctionKey(key->tag(), device)) {
+                            functionKeys.append(text);
+                        }
+                        backspaces += key->tag() == KeyboardLayout::backspaceTag;
+                        arrows += KeyboardLayout::isArrow(key->key().title);
                     }
                 }
-                QStringList variables = is3D ? QStringList{"x", "y", "z", "r", "Θ", "Φ"}
-                                             : QStringList{"x", "y", "r", "Θ"};
-                for (const QString& text : common + variables) {
+                for (const QString& text : common) {
                     EXPECT_TRUE(inserted.contains(text)) << text.toStdString();
                 }
-                for (const QString& absent : is3D ? QStringList{} : QStringList{"z", "Φ"}) {
-                    EXPECT_FALSE(inserted.contains(absent)) << absent.toStdString();
+                EXPECT_EQ(inserted.contains("z"), is3D);
+                EXPECT_EQ(inserted.contains("Φ"), is3D);
+                QStringList expected;
+                for (const std::u16string& name : functionNames()) {
+                    if (is3D || name != u"d/dz") {
+                        expected.append(QString::fromStdU16String(name) + "(");
+                    }
                 }
                 functionKeys.sort();
-                QStringList expected = is3D ? functions3D : functions2D;
                 expected.sort();
                 EXPECT_EQ(functionKeys, expected);
-                EXPECT_EQ(functionKeys.size(), is3D ? 31 : 30);
-                EXPECT_TRUE(backspace);
-                EXPECT_EQ(arrows.size(), 2);
-                // The phone's function strip is 5 + 80 per key wide.
+                EXPECT_GT(backspaces, 0);
+                EXPECT_EQ(arrows, 2);
                 if (device == DeviceClass::Phone) {
-                    ASSERT_NE(view.functionScroller(), nullptr);
-                    EXPECT_EQ(view.functionScroller()->widget()->width(), is3D ? 2485 : 2405);
                     EXPECT_EQ(view.variableScroller() != nullptr, !landscape);
                 }
             }
@@ -411,137 +298,39 @@ TEST(KeyboardLayouts, EachReachesItsPlanesAlphabetAndFunctions) {
     }
 }
 
-TEST(KeyboardScreen, ARotationRelaysTheKeysOutAndKeepsTheText) {
+// The add action of the 2D screen, through the real window: Enter puts the equation on the
+// plane in the default colour and into the workspace; Escape adds nothing.
+TEST(AddFromThePlane, CtrlNThenEnterAddsAndEscapeDoesNot) {
     testing::TestContext env;
-    VariableTable table{};
-    RVPWKeyboardViewController screen(env.context, table.data(), false);
-    screen.resize(420, 820);
-    screen.show();
-    screen.textField()->setText("y=2x");
-    EXPECT_FALSE(screen.keyboardView()->isLandscape());
-    screen.resize(820, 420);
-    EXPECT_TRUE(screen.keyboardView()->isLandscape());
-    EXPECT_EQ(screen.keyboardView()->variableScroller(), nullptr);
-    EXPECT_NE(screen.keyboardView()->keyWithTitle("Θ"), nullptr);
-    EXPECT_EQ(screen.textField()->text(), "y=2x");
-}
-
-// The add action of the 2D screen, through the real window.
-class AddFromThePlane : public ::testing::TestWithParam<DeviceClass> {
-protected:
-    void SetUp() override {
-        env_.store.setValue(RVPWSettingsManager::useRandomDefaultColorKey, false);
-        env_.store.setValue(RVPWSettingsManager::defaultColorKey, QStringLiteral("2040A0"));
-        delegate_ = std::make_unique<AppDelegate>(env_.context);
-        delegate_->didFinishLaunching({});
-        delegate_->window()->resize(GetParam() == DeviceClass::Phone ? 420 : 1000, 800);
-        delegate_->window()->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(delegate_->window()));
+    env.store.setValues({{RVPWSettingsManager::useRandomDefaultColorKey, false},
+                         {RVPWSettingsManager::defaultColorKey, QStringLiteral("2040A0")}});
+    AppDelegate delegate(env.context);
+    delegate.didFinishLaunching({});
+    delegate.window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(delegate.window()));
+    RVPW2DViewController* screen = delegate.controller2D();
+    QSignalSpy finished(screen, &RVPW2DViewController::loadingFinished);
+    ASSERT_TRUE(screen->loadingDone() || finished.wait(10000));
+    NavigationStack* stack = delegate.navigationStack();
+    for (const char* script : {"x^2{Ret}", "x{Esc}"}) {
+        QTest::keyClick(delegate.window(), Qt::Key_N, Qt::ControlModifier);
+        auto* input = qobject_cast<RVPWExpressionInputController*>(stack->topScreen());
+        ASSERT_NE(input, nullptr);
+        typeScript(input->textField(), script);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(stack->topScreen(), screen);
     }
-
-    RVPW2DViewController* screen() const { return delegate_->controller2D(); }
-
-    RVPWExpressionInputController* openedInput() const {
-        if (GetParam() == DeviceClass::Phone) {
-            return qobject_cast<RVPWExpressionInputController*>(
-                delegate_->navigationStack()->topScreen());
-        }
-        return screen()->findChild<RVPWPadExpressionEditorViewController*>();
-    }
-
-    QStringList stored() const {
-        QStringList texts;
-        for (const QVariant& state :
-             PreferenceStore(env_.store.filePath())
-                 .arrayValue(WorkspaceStorage::currentExpressions2DKey.toString())) {
-            texts.append(state.toMap().value("expressionString").toString());
-        }
-        return texts;
-    }
-
-    testing::TestContext env_{GetParam()};
-    std::unique_ptr<AppDelegate> delegate_;
-};
-
-TEST_P(AddFromThePlane, CtrlNOpensNewEquationAndEnterPutsItOnThePlaneAndInTheWorkspace) {
-    QAction* add = screen()->addEquationAction();
-    EXPECT_FALSE(add->isEnabled());
-    QSignalSpy finished(screen(), &RVPW2DViewController::loadingFinished);
-    ASSERT_TRUE(screen()->loadingDone() || finished.wait(10000));
-    EXPECT_TRUE(add->isEnabled());
-    EXPECT_EQ(add->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
-
-    QTest::keyClick(delegate_->window(), Qt::Key_N, Qt::ControlModifier);
-    RVPWExpressionInputController* input = openedInput();
-    ASSERT_NE(input, nullptr);
-    EXPECT_EQ(input->windowTitle(), "New equation");
-    EXPECT_TRUE(input->isVisible());
-    typeScript(input->textField(), "x^2{Ret}");
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_EQ(screen()->equations().count(), 1);
-    RVEquation2D* equation = screen()->equations().equationAt(0);
+    ASSERT_EQ(screen->equations().count(), 1);
+    RVEquation2D* equation = screen->equations().equationAt(0);
     EXPECT_EQ(QString::fromStdU16String(equation->expression()->expressionString()), "y=x^2");
     EXPECT_EQ(equation->color(), QColor(0x20, 0x40, 0xA0));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(delegate_->navigationStack()->topScreen(), screen());
-    delegate_->saveAllScreens();
-    EXPECT_EQ(stored(), QStringList{"y=x^2"});
-
-    // Cancel adds nothing.
-    add->trigger();
-    input = openedInput();
-    ASSERT_NE(input, nullptr);
-    typeScript(input->textField(), "x{Esc}");
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(openedInput() == nullptr || !openedInput()->isVisible(), true);
-    EXPECT_EQ(screen()->equations().count(), 1);
-    EXPECT_EQ(delegate_->navigationStack()->topScreen(), screen());
+    delegate.saveAllScreens();
+    const QVariantList stored =
+        PreferenceStore(env.store.filePath())
+            .arrayValue(WorkspaceStorage::currentExpressions2DKey.toString());
+    ASSERT_EQ(stored.size(), 1);
+    EXPECT_EQ(stored[0].toMap().value("expressionString"), "y=x^2");
 }
-
-TEST_P(AddFromThePlane, TheFieldsLibraryButtonFillsTheFieldWithTheChosenEntry) {
-    QSignalSpy finished(screen(), &RVPW2DViewController::loadingFinished);
-    ASSERT_TRUE(screen()->loadingDone() || finished.wait(10000));
-    screen()->addEquationAction()->trigger();
-    RVPWExpressionInputController* input = openedInput();
-    ASSERT_NE(input, nullptr);
-    RVTextField* field = input->textField();
-    // The clear and library buttons take turns.
-    EXPECT_FALSE(field->bookmarksButton()->isVisible());
-    typeScript(field, "{BS}{BS}");
-    ASSERT_TRUE(field->text().isEmpty());
-    EXPECT_TRUE(field->bookmarksButton()->isVisible());
-    EXPECT_FALSE(field->clearButton()->isVisible());
-
-    QTest::mouseClick(field->bookmarksButton(), Qt::LeftButton);
-    RVPWLibraryViewController* library = input->libraryScreen();
-    ASSERT_NE(library, nullptr);
-    EXPECT_EQ(library->plistFilename(), QStringLiteral("expressions2D.plist"));
-    EXPECT_TRUE(library->isVisible());
-    QSignalSpy loaded(library, &RVPWLibraryViewController::loadingFinished);
-    ASSERT_TRUE(library->isLoaded() || loaded.wait(10000));
-    ASSERT_GT(library->libraryExpressions().count(), 3);
-    const QString chosen = QString::fromStdU16String(
-        library->libraryExpressions().equationAt(3)->expression()->expressionString());
-    library->chooseRow(3);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(input->libraryScreen(), nullptr);
-    ASSERT_EQ(openedInput(), input);
-    EXPECT_TRUE(input->isVisible());
-    EXPECT_EQ(field->text(), chosen);
-
-    typeScript(field, "{Ret}");
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_EQ(screen()->equations().count(), 1);
-    EXPECT_EQ(QString::fromStdU16String(
-                  screen()->equations().equationAt(0)->expression()->expressionString()),
-              chosen);
-}
-
-INSTANTIATE_TEST_SUITE_P(Devices, AddFromThePlane,
-                         ::testing::Values(DeviceClass::Phone, DeviceClass::Tablet),
-                         [](const auto& info) {
-                             return info.param == DeviceClass::Phone ? "Phone" : "Tablet";
-                         });
 
 }  // namespace
 }  // namespace plotwise
