@@ -207,8 +207,9 @@ private:
     int budget_ = 0;  // leaves left for the statement being built; keeps texts short
 };
 
-// Each text also passes the fuzz target's checks (print, re-parse, compile, simplify); here the
-// print is a fixed point and both evaluators agree, slot writes included, at IEEE edge values.
+// Every fifth text also passes the fuzz target's checks (print, re-parse, compile, simplify); here
+// every print is a fixed point and both evaluators agree, slot writes included, at IEEE edge
+// values.
 TEST(Property, GeneratedExpressionsRoundTripAndBothEvaluatorsAgree) {
     ExpressionGenerator generator(0x5EED);
     int relations = 0;
@@ -225,8 +226,10 @@ TEST(Property, GeneratedExpressionsRoundTripAndBothEvaluatorsAgree) {
         auto reparsed = parser.parse(printed, table.data());
         ASSERT_NE(reparsed, nullptr) << utf8(printed) << ": " << utf8(parser.error());
         EXPECT_EQ(utf8(reparsed->description()), utf8(printed));
-        const auto failure = fuzz::checkParserRoundTrip(text);
-        EXPECT_FALSE(failure.has_value()) << *failure;
+        if (round % 5 == 0) {  // its full simplification is the slow part
+            const auto failure = fuzz::checkParserRoundTrip(text);
+            EXPECT_FALSE(failure.has_value()) << *failure;
+        }
         // Compiled max and min use fmax and fmin, which differ from the tree's comparison on NaN.
         std::string lower = text;
         std::transform(lower.begin(), lower.end(), lower.begin(),
