@@ -22,7 +22,6 @@ struct AppRow {
 TEST(AppOptions, Table) {
     const std::vector<AppRow> rows = {
         {{"--help"}, Action::ShowHelp},
-        {{"-h"}, Action::ShowHelp},
         {{"y=x", "--idiom", "phone", "--version"}, Action::ShowVersion},
         {{"--", "--help"}, Action::Run, {"--help"}},
         {{"--idiom", "phone"}, Action::Run, {}, DeviceClass::Phone},

@@ -38,7 +38,6 @@ TEST(Cli, Eval) {
          R"("printed": "x\^2", "type": 6, "relop": 0, "isRelation": false, )"
          R"("isAssignment": false, "variables": \["x"\], )"
          R"("table": \{"x": 3, "y": 0, "z": 0, "r": 0, "Θ": 0, "Φ": 0\}\}\n$)"},
-        {"eval --json x<1", 0, R"("preview": "True", "printed": "x<1", "type": 7, "relop": 2, )"},
         {"eval --json y=x+1", 0,
          R"("type": 1, "relop": 0, "isRelation": true, )"
          R"("isAssignment": true, "variables": \["y", "x"\], )"},
@@ -47,18 +46,13 @@ TEST(Cli, Eval) {
         {"eval --json 0/0", 0, R"("value": "nan", "compiledValue": "nan", "preview": "nan", )"},
         // A NaN prints without its sign bit, however it was made.
         {"eval 0/0", 0, "^nan\n$"},
-        {"eval ln(-1)", 0, "^nan\n$"},
         // ASCII spellings give their symbols' values, and errors point into the typed text.
         {"eval --set x=2 sqrt(x*8)+pi-π", 0, "^4.0000000000\n$"},
-        {"eval --set theta=1 --set phi=2 theta*phi", 0, "^2.0000000000\n$"},
         {"eval --json x<=0", 0,
          R"("preview": "True", "printed": "x≤0", "type": 7, )"
          R"("relop": 3, )"},
-        {"eval x>=1", 0, "^False\n$"},
         {"eval x!=1", 0, "^True\n$"},
-        {"eval x≤<1", 1, kNone, "^error at 2: Expression expected\n$"},
         {"eval x<=<1", 1, kNone, "^error at 3: Expression expected\n$"},
-        {"eval √(4)+)", 1, kNone, "^error at 5: Expression expected\n$"},
         {"eval sqrt(4)+)", 1, kNone, "^error at 8: Expression expected\n$"},
         {"eval --json theta*phi+)", 1, R"("position": 10\}\n$)", "^error at 10: "},
         {{"eval", "sqrt 4"}, 1, kNone, "Unknown identifier \"sqrt\""},
@@ -74,9 +68,7 @@ TEST(Cli, Eval) {
         {"eval x --set", 2, kNone, "--set needs VAR=NUMBER"},
         {"eval --set q=1 x", 2, kNone, "unknown variable 'q'"},
         {"eval --set x=abc x", 2, kNone, "'abc' is not a number"},
-        {"eval --set x x", 2, kNone, kUsage},
         {"eval --bogus x", 2, kNone, "^plotwise-cli: unknown option '--bogus' "},
-        {"eval --json=true x", 2, kNone, "unknown option '--json=true'"},
     });
 }
 
@@ -115,7 +107,6 @@ TEST(Cli, Mesh3D) {
         {"mesh3d z=x+y", 0, R"(\d\]\}\n$)"},
         {"mesh3d z = x + y --tablet", 0, R"("horizontalSteps": 41, )"},
         {"mesh3d --scale 2 z=x*y", 0, R"("vertices": \[\[-3.5, -3.5, 12.25, )"},
-        {"mesh3d --scale=2 z=x*y", 0, R"("vertices": \[\[-3.5, -3.5, 12.25, )"},
         {"mesh3d z=√(x)", 0, R"("vertices": \[\[-7, -7, "nan", )"},
         {"mesh3d x^2+y^2+z^2-4 --accurate --format obj -o @", 0, kNone, kNone,
          "\nf \\d+ \\d+ \\d+\n"},
@@ -125,10 +116,8 @@ TEST(Cli, Mesh3D) {
         {"mesh3d x^2+y^2+z^2-4 --output=@ --format stl", 0, kNone, kNone, "^[\\s\\S]{134}"},
         {"mesh3d x^2+y^2+z^2-4 -o @", 0, kNone, kNone, R"(^\{"ok": true, "type": 6, )"},
         {"mesh3d x^2+", 1, parse, "^error at 3: Expression expected\n$"},
-        {"mesh3d x^2+ --format obj", 1, kNone, "^error at 3: Expression expected\n$"},
         {"mesh3d x -o /nonexistent-folder/mesh.json", 1, kNone, "cannot write"},
         {"mesh3d", 2, kNone, kUsage},
-        {"mesh3d --scale 0 x", 2, kNone, kUsage},
         {"mesh3d --scale -1 x", 2, kNone, "got '-1'"},
         {"mesh3d --scale 1e-300 x", 2, kNone, kUsage},
         {"mesh3d --scale", 2, kNone, "--scale needs"},

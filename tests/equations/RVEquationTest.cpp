@@ -28,16 +28,6 @@ protected:
     VariableTable table{};
 };
 
-TEST_F(RVEquationTest, NewEquationFromTreeIsOpaqueRedVisibleAndBlank) {
-    auto equation = RVEquation::equationWithOperationTree(parsed("y=x", table));
-    EXPECT_EQ(hexStringFromColor(equation->color()), "FF0000");
-    EXPECT_TRUE(equation->visible());
-    EXPECT_TRUE(equation->caption().isEmpty());
-    EXPECT_TRUE(equation->notes().isEmpty());
-    EXPECT_FALSE(equation->selected());
-    EXPECT_EQ(equation->expression()->variableTable(), table.data());
-}
-
 TEST_F(RVEquationTest, StateRoundTrip) {
     struct Case {
         const char* source;
@@ -126,17 +116,19 @@ TEST_F(RVEquationTest, DerivativeIsCarriedOutAndTheSourceKept) {
     EXPECT_FALSE(equation->expression()->containsDerivative());
     EXPECT_EQ(equation->type(), EquationType::ExplicitY);
     EXPECT_EQ(equation->dictionaryWithState().value("expressionString").toString(), "y=d/dx(x^3)");
-    // y = 3x² at x = 2: the right-hand side compiles to 12.
-    table[0] = 2.0;
-    const auto* relation = equation->expression()->root();
-    double rightValue = 0;
-    relation->forEachChild([&rightValue](const RVOperation& child) { rightValue = child.value(); });
-    EXPECT_DOUBLE_EQ(rightValue, 12.0);
+    table[0] = 2.0;  // y = 3x² stores 12
+    EXPECT_DOUBLE_EQ(equation->expression()->value(), 12.0);
 }
 
-TEST_F(RVEquationTest, DefaultColourHalvesAlphaForInequalities) {
+// A new equation is opaque red, visible and blank; the default colour halves its alpha for
+// inequalities.
+TEST_F(RVEquationTest, NewEquationsAndTheDefaultColour) {
     const QColor chosen(0x12, 0x34, 0x56);
     auto explicitEquation = RVEquation::equationWithOperationTree(parsed("y=x", table));
+    EXPECT_EQ(hexStringFromColor(explicitEquation->color()), "FF0000");
+    EXPECT_TRUE(explicitEquation->visible() && !explicitEquation->selected());
+    EXPECT_TRUE(explicitEquation->caption().isEmpty() && explicitEquation->notes().isEmpty());
+    EXPECT_EQ(explicitEquation->expression()->variableTable(), table.data());
     explicitEquation->setDefaultColorForExpressionType(chosen);
     EXPECT_EQ(hexStringFromColor(explicitEquation->color()), "123456");
 

@@ -30,7 +30,20 @@ namespace plotwise::test {
 
 class TreeNotation {
 public:
-    TreeNotation(std::string_view text, VariableTable& table) : text_(text), table_(table) {}
+    // Splits the text into brackets and the words between blanks and brackets.
+    TreeNotation(std::string_view text, VariableTable& table) : text_(text), table_(table) {
+        for (const char c : text) {
+            if (c == ' ' || c == '(' || c == ')') {
+                if (c != ' ') {
+                    words_.push_back(std::string(1, c));
+                }
+                words_.emplace_back();
+            } else {
+                (words_.empty() ? words_.emplace_back() : words_.back()) += c;
+            }
+        }
+        std::erase(words_, std::string());
+    }
 
     std::unique_ptr<RVOperation> node() {
         const std::string word = next();
@@ -87,31 +100,12 @@ private:
                                          : word == "nan"  ? std::nan("")
                                                           : std::stod(word));
     }
-    std::string peek() {
-        const size_t keep = at_;
-        std::string word = next();
-        at_ = keep;
-        return word;
-    }
-    std::string next() {
-        while (at_ < text_.size() && text_[at_] == ' ') {
-            ++at_;
-        }
-        if (at_ >= text_.size()) {
-            return "";
-        }
-        if (text_[at_] == '(' || text_[at_] == ')') {
-            return std::string(1, text_[at_++]);
-        }
-        const size_t start = at_;
-        while (at_ < text_.size() && text_[at_] != ' ' && text_[at_] != '(' && text_[at_] != ')') {
-            ++at_;
-        }
-        return std::string(text_.substr(start, at_ - start));
-    }
+    std::string peek() const { return at_ < words_.size() ? words_[at_] : ""; }
+    std::string next() { return at_ < words_.size() ? words_[at_++] : ""; }
 
     std::string_view text_;
     VariableTable& table_;
+    std::vector<std::string> words_;
     size_t at_ = 0;
 };
 
