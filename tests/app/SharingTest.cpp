@@ -361,13 +361,10 @@ TEST_F(Sharing, AttachmentsThatCannotBeWrittenAreReportedAsAnEmailError) {
     QDir().mkpath(QFileInfo(cacheFolder()).absolutePath());
     QDir(cacheFolder()).removeRecursively();
     writeFile(cacheFolder(), "a file where the cache folder belongs");
-    QSignalSpy started(controller_.get(), &RVPWShareController::mailClientStarted);
     controller_->email();
     QMessageBox* alert = waitForAlert("There was an error with your email:");
-    ASSERT_NE(alert, nullptr);
-    EXPECT_FALSE(alert->informativeText().isEmpty());
-    EXPECT_TRUE(started.isEmpty());
-    EXPECT_FALSE(QFile::exists(record));
+    EXPECT_FALSE(alert == nullptr || alert->informativeText().isEmpty());
+    EXPECT_FALSE(QFile::exists(record)) << "the mail client was not started";
 }
 
 TEST(MailFolder, StaleFoldersGoAndEverythingElseStays) {
