@@ -3,11 +3,8 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWindow>
 
-#include "MirrorFixture.h"
-#include "app/screens/graph/RVPW2DViewController.h"
-#include "app/screens/graph/RVPW3DViewController.h"
+#include "AppFixture.h"
 #include "app/shell/mirror/RVExternalDisplayController.h"
 #include "app/shell/mirror/RVPWExternalDisplayViewController.h"
 #include "app/shell/mirror/ScreenList.h"
@@ -16,7 +13,25 @@
 namespace plotwise {
 namespace {
 
-using testing::MirrorFixture;
+using testing::AppFixture;
+
+// Pixels whose channel of `colour` (pure red, green or blue) leads the others by a clear margin:
+// the curves drawn in it, antialiased or not, and nothing of the grey grid.
+int pixelsTinted(const QImage& image, QColor colour) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int y = 0; y < rgb.height(); ++y) {
+        for (int x = 0; x < rgb.width(); ++x) {
+            const int r = qRed(rgb.pixel(x, y)), g = qGreen(rgb.pixel(x, y)),
+                      b = qBlue(rgb.pixel(x, y));
+            const int lead = colour.red() == 255     ? r - std::max(g, b)
+                             : colour.green() == 255 ? g - std::max(r, b)
+                                                     : b - std::max(r, g);
+            count += lead > 60 ? 1 : 0;
+        }
+    }
+    return count;
+}
 
 // Screens that come and go when a test says so; the screens themselves are the platform's two.
 class FakeScreenList : public ScreenList {
@@ -39,134 +54,111 @@ void placeOn(QWidget* window, QScreen* screen) {
     window->move(screen->geometry().topLeft() + QPoint(20, 20));
 }
 
-class ExternalDisplay : public MirrorFixture {
+// The main window on the first of the platform's two screens, and a controller.
+class ExternalDisplay : public AppFixture {
 protected:
     void SetUp() override {
-        MirrorFixture::SetUp();
-        const QList<QScreen*> screens = QGuiApplication::screens();
-        ASSERT_EQ(screens.size(), 2) << "the platform's configuration gives two screens";
-        // The platform lists them in its own order: the main window goes on the first.
-        screens_ = {screens.at(0), screens.at(1)};
-        main_ = std::make_unique<QWidget>();
-        main_->resize(400, 300);
-        placeOn(main_.get(), screens_.at(0));
-        main_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(main_.get()));
-        ASSERT_EQ(main_->screen(), screens_.at(0));
+        AppFixture::SetUp();
+        screens_ = QGuiApplication::screens();
+        ASSERT_EQ(screens_.size(), 2) << "the platform's configuration gives two screens";
+        main_.resize(400, 300);
+        placeOn(&main_, screens_.at(0));
+        main_.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&main_));
+        ASSERT_EQ(main_.screen(), screens_.at(0));
+    }
+    // Screens the test adds and removes; what happens before the main window is set is not counted.
+    void useList(const QList<QScreen*>& screens) {
+        list_.screens_ = screens;
+        controller_.setScreenList(&list_);
+        connected_.clear();
+        disconnected_.clear();
     }
 
     QList<QScreen*> screens_;
-    std::unique_ptr<QWidget> main_;
+    QWidget main_;
+    FakeScreenList list_;
+    RVExternalDisplayController controller_;
+    QSignalSpy connected_{&controller_, &RVExternalDisplayController::externalDisplayConnected};
+    QSignalSpy disconnected_{&controller_,
+                             &RVExternalDisplayController::externalDisplayDisconnected};
 };
 
 TEST_F(ExternalDisplay, TheMirrorTakesTheScreenTheMainWindowIsNotOn) {
-    RVExternalDisplayController controller;
-    QSignalSpy connected(&controller, &RVExternalDisplayController::externalDisplayConnected);
-    controller.setMainWindow(main_.get());
-    ASSERT_NE(controller.externalWindow(), nullptr);
-    EXPECT_EQ(connected.count(), 1);
-    QWidget* window = controller.externalWindow();
+    controller_.setMainWindow(&main_);
+    QWidget* window = controller_.externalWindow();
+    ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->screen(), screens_.at(1));
-    EXPECT_EQ(controller.externalScreen(), screens_.at(1));
-    EXPECT_TRUE(window->isFullScreen());
-    EXPECT_EQ(window->geometry(), screens_.at(1)->geometry());
-    EXPECT_EQ(window->palette().color(QPalette::Window), QColor(Qt::black));
+    EXPECT_EQ(controller_.externalScreen(), screens_.at(1));
+    EXPECT_TRUE(window->isFullScreen() && window->geometry() == screens_.at(1)->geometry());
     // The application still quits when its main window closes.
     EXPECT_FALSE(window->testAttribute(Qt::WA_QuitOnClose));
+    // The content fills the window, which owns it.
+    QPointer<QWidget> content = new RVPWExternalDisplayViewController;
+    controller_.setContent(content);
+    EXPECT_EQ(content->parentWidget(), window);
+    EXPECT_EQ(content->geometry(), window->rect());
     // A second check finds it in place.
-    controller.check();
-    EXPECT_EQ(controller.externalWindow(), window);
-    EXPECT_EQ(connected.count(), 1);
+    controller_.check();
+    EXPECT_EQ(controller_.externalWindow(), window);
+    EXPECT_EQ(connected_.count(), 1);
 
     // The main window dragged onto the mirror's screen: the mirror changes places.
-    QSignalSpy disconnected(&controller, &RVExternalDisplayController::externalDisplayDisconnected);
-    placeOn(main_.get(), screens_.at(1));
-    ASSERT_EQ(main_->screen(), screens_.at(1));
-    ASSERT_NE(controller.externalWindow(), nullptr);
-    EXPECT_EQ(controller.externalWindow()->screen(), screens_.at(0));
-    EXPECT_EQ(disconnected.count(), 1);
-    EXPECT_EQ(connected.count(), 2);
+    placeOn(&main_, screens_.at(1));
+    ASSERT_EQ(main_.screen(), screens_.at(1));
+    ASSERT_NE(controller_.externalWindow(), nullptr);
+    EXPECT_EQ(controller_.externalWindow()->screen(), screens_.at(0));
+    EXPECT_EQ(disconnected_.count() + connected_.count(), 3);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return content.isNull(); }, 2000));
 }
 
 TEST_F(ExternalDisplay, ScreensConnectedAndRemovedLive) {
-    FakeScreenList list;
-    list.screens_ = {screens_.at(0)};
-    RVExternalDisplayController controller;
-    controller.setScreenList(&list);
-    QSignalSpy connected(&controller, &RVExternalDisplayController::externalDisplayConnected);
-    QSignalSpy disconnected(&controller, &RVExternalDisplayController::externalDisplayDisconnected);
-    controller.setMainWindow(main_.get());
-    EXPECT_EQ(controller.externalWindow(), nullptr) << "one screen: no mirror";
-
-    list.add(screens_.at(1));
-    ASSERT_NE(controller.externalWindow(), nullptr);
-    EXPECT_EQ(controller.externalWindow()->screen(), screens_.at(1));
-    EXPECT_EQ(connected.count(), 1);
+    useList({screens_.at(0)});
+    controller_.setMainWindow(&main_);
+    EXPECT_EQ(controller_.externalWindow(), nullptr) << "one screen: no mirror";
+    list_.add(screens_.at(1));
+    ASSERT_NE(controller_.externalWindow(), nullptr);
+    EXPECT_EQ(controller_.externalWindow()->screen(), screens_.at(1));
 
     // Hidden while the screen's removal is announced, before anything moves it elsewhere.
-    QPointer<QWidget> window = controller.externalWindow();
+    QPointer<QWidget> window = controller_.externalWindow();
     bool hiddenOnRemoval = false;
-    QObject::connect(&list, &ScreenList::screenRemoved, &list,
+    QObject::connect(&list_, &ScreenList::screenRemoved, &list_,
                      [&] { hiddenOnRemoval = window && !window->isVisible(); });
-    list.remove(screens_.at(1));
+    list_.remove(screens_.at(1));
     EXPECT_TRUE(hiddenOnRemoval);
-    EXPECT_EQ(controller.externalWindow(), nullptr);
-    EXPECT_EQ(disconnected.count(), 1);
+    EXPECT_EQ(controller_.externalWindow(), nullptr);
+    EXPECT_EQ(disconnected_.count(), 1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 2000)) << "the window is freed";
-
-    // Back again: a new mirror.
-    list.add(screens_.at(1));
-    EXPECT_NE(controller.externalWindow(), nullptr);
-    EXPECT_EQ(connected.count(), 2);
+    list_.add(screens_.at(1));
+    EXPECT_NE(controller_.externalWindow(), nullptr);
+    EXPECT_EQ(connected_.count(), 2);
 }
 
+// Escape, or the window system closing the window, dismisses the mirror until its screen returns.
 TEST_F(ExternalDisplay, EscapeClosesTheMirrorUntilItsScreenReturns) {
-    FakeScreenList list;
-    list.screens_ = {screens_.at(0), screens_.at(1)};
-    RVExternalDisplayController controller;
-    controller.setScreenList(&list);
-    controller.setMainWindow(main_.get());
-    ASSERT_NE(controller.externalWindow(), nullptr);
-    QSignalSpy disconnected(&controller, &RVExternalDisplayController::externalDisplayDisconnected);
-
+    useList(screens_);
+    controller_.setMainWindow(&main_);
     auto* content = new QWidget;
-    controller.setContent(content);
+    controller_.setContent(content);
     QTest::keyClick(content, Qt::Key_Escape);
-    EXPECT_EQ(controller.externalWindow(), nullptr);
-    EXPECT_EQ(disconnected.count(), 1);
-    controller.check();
-    EXPECT_EQ(controller.externalWindow(), nullptr) << "dismissed: not made again";
-
-    list.remove(screens_.at(1));
-    list.add(screens_.at(1));
-    ASSERT_NE(controller.externalWindow(), nullptr) << "the screen came back";
-    // Closed by the window system: dismissed as by Escape.
-    controller.externalWindow()->close();
-    EXPECT_EQ(controller.externalWindow(), nullptr);
-    EXPECT_EQ(disconnected.count(), 2);
-    controller.check();
-    EXPECT_EQ(controller.externalWindow(), nullptr);
-}
-
-TEST_F(ExternalDisplay, TheContentFillsTheWindow) {
-    RVExternalDisplayController controller;
-    controller.setMainWindow(main_.get());
-    ASSERT_NE(controller.externalWindow(), nullptr);
-    auto* mirror = new RVPWExternalDisplayViewController;
-    controller.setContent(mirror);
-    EXPECT_EQ(mirror->parentWidget(), controller.externalWindow());
-    EXPECT_EQ(mirror->geometry(), controller.externalWindow()->rect());
-    QPointer<RVPWExternalDisplayViewController> owned = mirror;
-    delete controller.externalWindow();
-    EXPECT_TRUE(owned.isNull()) << "the window owns its content";
-    EXPECT_EQ(controller.externalWindow(), nullptr);
+    EXPECT_EQ(controller_.externalWindow(), nullptr);
+    controller_.check();
+    EXPECT_EQ(controller_.externalWindow(), nullptr) << "dismissed: not made again";
+    list_.remove(screens_.at(1));
+    list_.add(screens_.at(1));
+    ASSERT_NE(controller_.externalWindow(), nullptr) << "the screen came back";
+    controller_.externalWindow()->close();
+    controller_.check();
+    EXPECT_EQ(controller_.externalWindow(), nullptr);
+    EXPECT_EQ(disconnected_.count(), 2);
 }
 
 // A 2D screen with a plane view of a known size, and a mirror of another size.
-class Mirror2D : public MirrorFixture {
+class Mirror2D : public AppFixture {
 protected:
     void SetUp() override {
-        MirrorFixture::SetUp();
+        AppFixture::SetUp();
         screen_ = std::make_unique<RVPW2DViewController>(*context_);
         screen_->equationView()->resize(400, 300);
         mirror_.resize(640, 480);
@@ -188,16 +180,15 @@ protected:
     RVPWExternalDisplayViewController mirror_;
 };
 
-TEST_F(Mirror2D, ShowsTheScreensEquationsAndFollowsItsPans) {
-    add(QStringLiteral("y=x"), QStringLiteral("00FF00"));
+// The mirror draws the screen's equations, follows its pans and zooms, never holds an equation
+// the plane deleted and lets go of the plane when the screen goes.
+TEST_F(Mirror2D, ShowsTheScreensEquationsAndFollowsItsPansAndDeletions) {
+    RVEquation2D* green = add(QStringLiteral("y=x"), QStringLiteral("00FF00"));
     QSignalSpy viewChanged(&mirror_, &RVPWExternalDisplayViewController::currentViewChanged);
     mirror_.showPlaneOf(screen_.get());
     ASSERT_NE(mirrorView(), nullptr);
-    ASSERT_EQ(viewChanged.count(), 1);
-    EXPECT_EQ(viewChanged.at(0).at(0).value<QWidget*>(), mirrorView());
-    EXPECT_EQ(mirror_.mode(), RVPWExternalDisplayViewController::Mode::TwoD);
+    EXPECT_EQ(viewChanged.value(0).value(0).value<QWidget*>(), mirrorView());
     EXPECT_EQ(mirrorView()->size(), mirror_.size());
-    EXPECT_EQ(mirrorView()->equations(), screen_->equationView()->equations());
     EXPECT_TRUE(mirrorView()->testAttribute(Qt::WA_TransparentForMouseEvents));
     EXPECT_GT(pixelsTinted(mirrorView()->grab().toImage(), Qt::green), 50);
 
@@ -206,31 +197,18 @@ TEST_F(Mirror2D, ShowsTheScreensEquationsAndFollowsItsPans) {
     front->panBy(QPointF(60.0, -25.0));
     front->zoomAbout(QPointF(200.0, 150.0), 2.0, 2.0);
     front->resampleAfterMove();
-    const QVariantMap after = mirrorView()->dictionaryWithViewState();
-    EXPECT_NE(after, before);
+    EXPECT_NE(mirrorView()->dictionaryWithViewState(), before);
     for (const char* key : {"scrollX", "scrollY", "pixelUnitRatioX", "pixelUnitRatioY"}) {
-        EXPECT_EQ(after.value(QLatin1String(key)),
+        EXPECT_EQ(mirrorView()->dictionaryWithViewState().value(QLatin1String(key)),
                   front->dictionaryWithViewState().value(QLatin1String(key)))
             << key;
     }
-    EXPECT_EQ(mirrorView()->viewport().center().x, front->viewport().center().x);
-}
 
-TEST_F(Mirror2D, NeverHoldsAnEquationThePlaneDeleted) {
-    mirror_.showPlaneOf(screen_.get());
-    ASSERT_NE(mirrorView(), nullptr);
-    EXPECT_EQ(pixelsTinted(mirrorView()->grab().toImage(), Qt::green), 0);
-    add(QStringLiteral("y=x"), QStringLiteral("FF0000"));
-    RVEquation2D* green = add(QStringLiteral("y=-x"), QStringLiteral("00FF00"));
-    EXPECT_EQ(mirrorView()->equations().size(), 2u);
-    EXPECT_GT(pixelsTinted(mirrorView()->grab().toImage(), Qt::green), 50);
-
+    add(QStringLiteral("y=-x"), QStringLiteral("FF0000"));
     screen_->equations().takeEquation(screen_->equations().rowOf(green));
-    ASSERT_EQ(mirrorView()->equations().size(), 1u);
+    EXPECT_EQ(mirrorView()->equations(), screen_->equationView()->equations());
     EXPECT_EQ(pixelsTinted(mirrorView()->grab().toImage(), Qt::green), 0);
     EXPECT_GT(pixelsTinted(mirrorView()->grab().toImage(), Qt::red), 50);
-
-    // The screen itself going takes its equations off the mirror.
     screen_.reset();
     EXPECT_EQ(mirror_.currentView(), nullptr);
     EXPECT_EQ(mirror_.mode(), RVPWExternalDisplayViewController::Mode::None);
@@ -259,18 +237,23 @@ TEST_F(Mirror2D, FollowsTheFrontScreenAndTheLookSettings) {
     QSignalSpy viewChanged(&mirror_, &RVPWExternalDisplayViewController::currentViewChanged);
     mirror_.showPlaneOf(nullptr);
     EXPECT_EQ(mirror_.currentView(), nullptr);
-    ASSERT_EQ(viewChanged.count(), 1);
-    EXPECT_EQ(viewChanged.at(0).at(0).value<QWidget*>(), nullptr);
+    EXPECT_EQ(viewChanged.count(), 1);
 }
 
-TEST_F(Mirror2D, AThreeDPlaneWithoutOpenGLShowsNothing) {
-    // The offscreen platform composes no OpenGL widget.
-    RVPW3DViewController screen3D(*context_);
-    mirror_.showPlaneOf(&screen3D);
-    EXPECT_EQ(mirror_.mode(), RVPWExternalDisplayViewController::Mode::ThreeD);
-    EXPECT_EQ(mirror_.currentView(), nullptr);
-    mirror_.showPlaneOf(screen_.get());
-    EXPECT_NE(mirrorView(), nullptr);
+// Through the shell the mirror follows the front plane from 2D to 3D; offscreen a 3D plane shows
+// nothing, as the platform composes no OpenGL widget.
+using Shell = AppFixture;
+TEST_F(Shell, TheMirrorShowsTheFrontPlaneAlsoAfterASwitchTo3D) {
+    launch(DeviceClass::Phone);
+    RVPWExternalDisplayViewController* mirror = delegate_->externalDisplayViewController();
+    ASSERT_NE(mirror, nullptr);
+    using Mode = RVPWExternalDisplayViewController::Mode;
+    EXPECT_EQ(mirror->mode(), Mode::TwoD);
+    EXPECT_NE(qobject_cast<RVEquation2DView*>(mirror->currentView()), nullptr);
+    delegate_->push3DController();
+    EXPECT_EQ(mirror->mode(), Mode::ThreeD);
+    EXPECT_EQ(mirror->currentView(), nullptr);
+    EXPECT_EQ(delegate_->frontScreen(), screen3D());
 }
 
 }  // namespace

@@ -34,9 +34,8 @@ protected:
         prompt_->setStoreHandlerProbe([this] { return storeHandler_; });
     }
     void launch(int count, bool canPrompt = true) {
-        while (count-- > 0) {
+        for (; count > 0; --count)
             prompt_->incrementAndRate(canPrompt);
-        }
     }
     // 20 uses on the first day, one more `days` later.
     void useFor(double days) {
@@ -60,13 +59,27 @@ protected:
     QList<QUrl> opened_;
 };
 
+// Uses are counted without asking when asking is not allowed or there is no network.
 TEST_F(RatingPrompt, CountsLaunchesPerVersionAndANewVersionStartsAfresh) {
-    launch(1);
-    now_ += 5 * kDay;
-    launch(6);
-    EXPECT_EQ(written().useCount(), 7);
+    launch(20, false);
+    now_ += 30 * kDay;
+    launch(3, false);
+    reachable_ = false;
+    launch(2);
+    EXPECT_EQ(written().useCount(), 25);
     EXPECT_EQ(written().firstUseDate(), kStart);
-    useFor(16);
+    EXPECT_FALSE(asking());
+    reachable_ = true;
+    launch(1);
+    ASSERT_TRUE(asking());
+    // Hiding the alert answers nothing.
+    const QVariantMap before = store_->storedValues();
+    prompt_->hideRatingAlert();
+    EXPECT_FALSE(asking());
+    written();
+    EXPECT_EQ(reread_->storedValues(), before);
+    launch(1);
+    ASSERT_TRUE(asking());
     prompt_->clickedButtonAtIndex(RVPWRatingPrompt::RateNowButton);
     store_->setValues({{RatingCounters::kSignificantEventCountKey, 4},
                        {RatingCounters::kReminderRequestDateKey, kStart},
@@ -89,16 +102,14 @@ TEST_F(RatingPrompt, AsksAfterTwentyOneUsesAndFifteenDaysAndLaterWaitsTwoDays) {
     launch(1);
     ASSERT_TRUE(asking());  // and open() returned: the alert does not block
     QMessageBox* alert = prompt_->ratingAlert();
-    EXPECT_EQ(
-        alert->text(),
-        QStringLiteral("Thank you for using\n%1!").arg(QGuiApplication::applicationDisplayName()));
+    EXPECT_TRUE(alert->text().contains(QGuiApplication::applicationDisplayName()));
     QStringList buttons;
     for (QAbstractButton* button : alert->buttons()) {
         buttons.append(button->text());
     }
-    EXPECT_EQ(buttons.size(), 3);
-    EXPECT_TRUE(buttons.contains("Never show this again") && buttons.contains("Rate now"));
     alert->buttons().at(static_cast<int>(buttons.indexOf("Maybe later")))->click();
+    buttons.sort();
+    EXPECT_EQ(buttons.join(u'|'), QStringLiteral("Maybe later|Never show this again|Rate now"));
     EXPECT_EQ(written().reminderRequestDate(), now_);
     EXPECT_FALSE(asking());
     now_ += 2 * kDay - 60;
@@ -145,39 +156,19 @@ TEST_F(RatingPrompt, EachAnswerIsWrittenAndDecidesWhetherToAskAgain) {
     }
 }
 
-TEST_F(RatingPrompt, CountsWithoutAskingWhenNotAllowedOrOfflineAndHidingAnswersNothing) {
-    launch(20, false);
-    now_ += 30 * kDay;
-    launch(3, false);
-    reachable_ = false;
-    launch(2);
-    EXPECT_EQ(written().useCount(), 25);
-    EXPECT_FALSE(asking());
-    reachable_ = true;
-    launch(1);
-    ASSERT_TRUE(asking());
-    const QVariantMap before = store_->storedValues();
-    prompt_->hideRatingAlert();
-    EXPECT_FALSE(asking());
-    written();
-    EXPECT_EQ(reread_->storedValues(), before);
-    EXPECT_TRUE(opened_.isEmpty());
-}
-
+// With or without a network backend or xdg-mime, the probes answer soon.
 TEST(RatingPromptShared, ClassCallsCountOnOneInstanceAndThePlatformProbesNeverHang) {
     RVPWRatingPrompt& shared = RVPWRatingPrompt::sharedInstance();
-    EXPECT_EQ(&shared, &RVPWRatingPrompt::sharedInstance());
     const long long before = shared.counters().useCount();
     QElapsedTimer timer;
     timer.start();
     RVPWRatingPrompt::appLaunched(true);
     RVPWRatingPrompt::appEnteredForeground(false);
     RVPWRatingPrompt::appWillResignActive();
-    // With or without a network backend or xdg-mime: an answer, soon.
     (void)RVPWRatingPrompt::defaultReachability();
     (void)RVPWRatingPrompt::defaultStoreHandlerProbe();
     EXPECT_LT(timer.elapsed(), 10000);
-    EXPECT_EQ(shared.counters().useCount(), before + 2);
+    EXPECT_EQ(RVPWRatingPrompt::sharedInstance().counters().useCount(), before + 2);
     EXPECT_EQ(shared.ratingAlert(), nullptr);
 }
 

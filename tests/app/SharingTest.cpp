@@ -6,10 +6,8 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -21,7 +19,6 @@
 #include <QTest>
 #include <csignal>
 #include <memory>
-#include <tuple>
 #include <vector>
 
 #include "app/shell/sharing/MailAttachments.h"
@@ -61,10 +58,14 @@ bool sameImage(QImage a, QImage b) {
     return a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
+void writeFile(const QString& path, const QByteArray& bytes, bool executable = false) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+    if (executable) {
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                            QFileDevice::ExeOwner);
+    }
 }
 
 QByteArray readFile(const QString& path) {
@@ -98,6 +99,8 @@ protected:
             return exportError_.isEmpty();
         };
         controller_ = std::make_unique<RVPWShareController>(host_.get(), source);
+        alerts_ = std::make_unique<QSignalSpy>(controller_.get(), &RVPWShareController::alertShown);
+        saved_ = std::make_unique<QSignalSpy>(controller_.get(), &RVPWShareController::imageSaved);
     }
 
     void TearDown() override {
@@ -111,81 +114,58 @@ protected:
     static QString cacheFolder() {
         return QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     }
-
     static QString userDirsFile() {
         return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                QStringLiteral("/user-dirs.dirs");
-    }
-    static void setPicturesFolder(const QString& folder) {
-        writeFile(userDirsFile(), "XDG_PICTURES_DIR=\"" + QFile::encodeName(folder) + "\"\n");
     }
 
     void addEquation(const QString& text, const QString& colour, bool visible) {
         const QVariantMap state{{RVEquation::expressionStringKey, text},
                                 {RVEquation::expressionColorKey, colour},
                                 {RVEquation::expressionVisibleKey, visible}};
-        auto equation = RVEquation::equationWithStateFromDictionary(state, table_.data());
-        ASSERT_NE(equation, nullptr) << text.toStdString();
-        equations_.push_back(std::move(equation));
+        equations_.push_back(RVEquation::equationWithStateFromDictionary(state, table_.data()));
+        ASSERT_NE(equations_.back(), nullptr) << text.toStdString();
     }
 
-    // A fake xdg-email that records its arguments (NUL-separated) and process id, sleeps
-    // `seconds`, marks that it finished and exits with `status`.
-    QString installFakeMailClient(int seconds = 0, int status = 0) {
+    // A fake xdg-email first on PATH that records its arguments (NUL-separated) and process id,
+    // sleeps `seconds` and marks that it finished; xdg-mime names `handler` as the mailto program.
+    QString installFakeMailClient(int seconds = 0,
+                                  const QString& handler = QStringLiteral("thunderbird.desktop")) {
         const QString bin = scratch_.filePath(QStringLiteral("bin"));
         QDir().mkpath(bin);
         const QString record = scratch_.filePath(QStringLiteral("record"));
-        const QString script = QStringLiteral(
-                                   "#!/bin/sh\n"
-                                   "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > '%1.tmp'\n"
-                                   "echo $$ > '%1.pid'\n"
-                                   "mv '%1.tmp' '%1'\n"
-                                   "sleep %2\n"
-                                   "touch '%1.done'\n"
-                                   "exit %3\n")
-                                   .arg(record)
-                                   .arg(seconds)
-                                   .arg(status);
-        writeFile(bin + QStringLiteral("/xdg-email"), script.toUtf8());
-        QFile::setPermissions(bin + QStringLiteral("/xdg-email"), QFileDevice::ReadOwner |
-                                                                      QFileDevice::WriteOwner |
-                                                                      QFileDevice::ExeOwner);
-        installFakeMailtoHandler(QStringLiteral("thunderbird.desktop"));
+        writeFile(bin + QStringLiteral("/xdg-email"),
+                  QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\0' \"$a\"; done > "
+                                 "'%1.tmp'\necho $$ > '%1.pid'\nmv '%1.tmp' '%1'\nsleep %2\n"
+                                 "touch '%1.done'\n")
+                      .arg(record)
+                      .arg(seconds)
+                      .toUtf8(),
+                  true);
+        writeFile(bin + QStringLiteral("/xdg-mime"),
+                  QStringLiteral("#!/bin/sh\necho '%1'\n").arg(handler).toUtf8(), true);
+        qputenv("PATH", QFile::encodeName(bin) + ':' + path_);
         return record;
     }
-
-    // A fake xdg-mime naming `handler` (none when empty) as the mailto program, first on PATH.
-    void installFakeMailtoHandler(const QString& handler) {
-        const QString bin = scratch_.filePath(QStringLiteral("bin"));
-        QDir().mkpath(bin);
-        writeFile(bin + QStringLiteral("/xdg-mime"),
-                  QStringLiteral("#!/bin/sh\necho '%1'\n").arg(handler).toUtf8());
-        QFile::setPermissions(bin + QStringLiteral("/xdg-mime"), QFileDevice::ReadOwner |
-                                                                     QFileDevice::WriteOwner |
-                                                                     QFileDevice::ExeOwner);
-        qputenv("PATH", QFile::encodeName(bin) + ':' + path_);
-    }
-
-    // Email gives "This device is not configured to send mail", whose Save to Pictures saves.
-    void expectNotConfiguredAlertWhoseSaveWorks();
 
     QStringList recordedArguments(const QString& record) {
         if (!QTest::qWaitFor([&] { return QFile::exists(record); }, 5000)) {
             return {};
         }
-        QStringList arguments;
-        for (const QByteArray& argument : readFile(record).split('\0')) {
-            arguments.append(QString::fromUtf8(argument));
-        }
+        QStringList arguments = QString::fromUtf8(readFile(record)).split(u'\0');
         arguments.removeLast();  // after the last NUL
         return arguments;
     }
 
-    QMessageBox* waitForAlert(QSignalSpy& alerts) {
-        if (alerts.isEmpty() && !alerts.wait(3000)) {
+    // The alert shown, with its text, informative text and sorted button texts.
+    QMessageBox* waitForAlert(const char* text) {
+        if (alerts_->isEmpty() && !alerts_->wait(3000)) {
+            ADD_FAILURE() << "no alert";
             return nullptr;
         }
-        return alerts.first().first().value<QMessageBox*>();
+        auto* alert = alerts_->takeFirst().first().value<QMessageBox*>();
+        EXPECT_EQ(alert->text().toStdString(), text);
+        return alert;
     }
 
     QStringList panelTexts() const {
@@ -205,71 +185,57 @@ protected:
     QString exportError_;
     std::unique_ptr<QWidget> host_;
     std::unique_ptr<RVPWShareController> controller_;
+    std::unique_ptr<QSignalSpy> alerts_, saved_;
 };
 
-TEST_F(Sharing, TheMenuOpensBelowItsAnchorOrAboveWhenNoRoomIsLeft) {
+TEST_F(Sharing, TheMenuOpensBelowItsAnchorOrAboveWhenNoRoomIsLeftAndCopies) {
     const QRect screen = host_->screen()->availableGeometry();
     struct Case {
-        int windowHeight;
-        int anchorY;
+        int windowHeight, anchorY;
         bool below;
     };
     // A bar at the bottom of a window shorter than the screen (the phone's) still opens upwards.
     for (const Case& c : {Case{screen.height(), 0, true}, Case{screen.height(), -30, false},
                           Case{400, -30, false}}) {
         host_->setGeometry(QRect(screen.topLeft(), QSize(screen.width(), c.windowHeight)));
-        auto* anchor = new QWidget(host_.get());
-        const int y = c.anchorY < 0 ? c.windowHeight + c.anchorY : c.anchorY;
-        anchor->setGeometry(0, y, 40, 30);
-        const int anchorTop = anchor->mapToGlobal(QPoint(0, 0)).y();
-        controller_->showMenu(anchor);
+        QWidget anchor(host_.get());
+        anchor.setGeometry(0, c.anchorY < 0 ? c.windowHeight + c.anchorY : c.anchorY, 40, 30);
+        const int anchorTop = anchor.mapToGlobal(QPoint(0, 0)).y();
+        controller_->showMenu(&anchor);
         QMenu* menu = controller_->menu();
         ASSERT_TRUE(menu != nullptr && QTest::qWaitForWindowExposed(menu));
         const QRect at = menu->geometry();
         EXPECT_TRUE(c.below ? at.top() >= anchorTop + 30 : at.bottom() < anchorTop)
-            << c.windowHeight << " " << y << " " << at.top() << ".." << at.bottom();
+            << c.windowHeight << " " << c.anchorY << " " << at.top() << ".." << at.bottom();
         menu->hide();
-        delete anchor;
     }
     QStringList items;
     for (const QAction* action : controller_->menu()->actions()) {
         items.append(action->text() + u' ' + action->shortcut().toString());
-        EXPECT_FALSE(action->toolTip().isEmpty());
     }
     EXPECT_EQ(items.join(u'|').toStdString(),
               "Copy Image Ctrl+C|Save to Pictures Ctrl+S|Email Ctrl+M|Export… ");
-}
-
-TEST_F(Sharing, CopyPutsThePlanesImageOnTheClipboard) {
-    RVEquation2DView view;
-    view.resize(240, 160);
-    view.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    image_ = view.imageRepresentation();
     controller_->copyImageAction()->trigger();
     EXPECT_TRUE(sameImage(QGuiApplication::clipboard()->image(), image_));
 }
 
 TEST_F(Sharing, TwoSavesWriteTwoPngsOfThePlanesSize) {
-    QSignalSpy saved(controller_.get(), &RVPWShareController::imageSaved);
     for (int i = 0; i < 2; ++i) {
         controller_->saveImage();
         // The panel says "Saving..." before the file is written on the next turn.
         EXPECT_EQ(panelTexts().last().toStdString(), "Saving...");
-        ASSERT_TRUE(saved.wait(3000));
+        ASSERT_TRUE(saved_->wait(3000));
         const RVLoadingView* panel = host_->findChildren<RVLoadingView*>().last();
         EXPECT_EQ(panel->label()->text().toStdString(), "Saved!");
         EXPECT_FALSE(panel->activityIndicatorVisible());
     }
-    const QString first = saved.at(0).first().toString();
-    const QString second = saved.at(1).first().toString();
-    EXPECT_NE(first, second);
-    for (const QString& path : {first, second}) {
-        EXPECT_EQ(QFileInfo(path).absolutePath(),
+    EXPECT_NE(saved_->at(0), saved_->at(1));
+    for (const QList<QVariant>& arguments : *saved_) {
+        const QFileInfo file(arguments.first().toString());
+        EXPECT_EQ(file.absolutePath(),
                   QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
-        EXPECT_TRUE(kPictureName.match(QFileInfo(path).fileName()).hasMatch())
-            << path.toStdString();
-        EXPECT_TRUE(sameImage(QImage(path, "png"), image_));
+        EXPECT_TRUE(kPictureName.match(file.fileName()).hasMatch());
+        EXPECT_TRUE(sameImage(QImage(file.filePath(), "png"), image_));
     }
     // "Saved!" goes after 0.4 s and a fade.
     EXPECT_TRUE(QTest::qWaitFor([&] { return panelTexts().isEmpty(); }, 3000));
@@ -278,56 +244,36 @@ TEST_F(Sharing, TwoSavesWriteTwoPngsOfThePlanesSize) {
 TEST_F(Sharing, AFolderThatCannotTakeThePictureGivesAnAlertAndNeverSaved) {
     const QString file = scratch_.filePath(QStringLiteral("a file"));
     writeFile(file, "not a folder");
-    const QString readOnly = scratch_.filePath(QStringLiteral("read-only"));
-    QDir().mkpath(readOnly);
-    QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    QFile probe(readOnly + QStringLiteral("/probe"));
-    const bool permissionsHold = !probe.open(QIODevice::WriteOnly);
-    probe.remove();
-    const std::vector<std::pair<const char*, QString>> cases{
-        {"the pictures path is a file", file},
-        {"the pictures folder's parent is a file", file + QStringLiteral("/Pictures")},
-        {"the pictures folder is read-only", readOnly}};
-    for (const auto& [name, folder] : cases) {
-        SCOPED_TRACE(name);
-        if (folder == readOnly && !permissionsHold) {
-            continue;  // as root every folder takes files; the other cases still fail
-        }
-        setPicturesFolder(folder);
+    // A file where the folder or its parent belongs (a read-only folder takes files as root).
+    for (const QString& folder : {file, file + QStringLiteral("/Pictures")}) {
+        SCOPED_TRACE(folder.toStdString());
+        writeFile(userDirsFile(), "XDG_PICTURES_DIR=\"" + QFile::encodeName(folder) + "\"\n");
         ASSERT_EQ(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation), folder);
-        QSignalSpy saved(controller_.get(), &RVPWShareController::imageSaved);
-        QSignalSpy alerts(controller_.get(), &RVPWShareController::alertShown);
         controller_->saveImage();
-        QMessageBox* alert = waitForAlert(alerts);
+        QMessageBox* alert = waitForAlert("There was an error saving the image:");
         ASSERT_NE(alert, nullptr);
-        EXPECT_EQ(alert->text().toStdString(), "There was an error saving the image:");
-        EXPECT_TRUE(alert->informativeText().startsWith(folder + u'\n'))
-            << alert->informativeText().toStdString();
-        EXPECT_GT(alert->informativeText().size(), folder.size() + 1);  // and a reason
-        EXPECT_EQ(alert->buttons().size(), 1);
-        EXPECT_EQ(alert->buttons().first()->text().toStdString(), "Ok");
+        // The folder, then a reason.
+        EXPECT_TRUE(alert->informativeText().startsWith(folder + u'\n'));
+        EXPECT_GT(alert->informativeText().size(), folder.size() + 1);
         // The alert comes in the turn that would have said "Saved!".
         EXPECT_FALSE(panelTexts().contains(QStringLiteral("Saved!")));
-        EXPECT_TRUE(saved.isEmpty());
-        EXPECT_TRUE(QDir(readOnly).isEmpty());
+        EXPECT_TRUE(saved_->isEmpty());
         alert->buttons().first()->click();
     }
 }
 
 TEST(PictureSaver, NeverReplacesAFileAndLeavesNothingOnFailure) {
     QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
     const QDateTime time(QDate(2026, 12, 7), QTime(14, 5, 9));
-    EXPECT_EQ(PictureSaver::baseName(time).toStdString(), "Plotwise 2026-12-07 14.05.09");
     const QString stem = folder.filePath(PictureSaver::baseName(time));
+    EXPECT_EQ(QFileInfo(stem).fileName().toStdString(), "Plotwise 2026-12-07 14.05.09");
     writeFile(stem + QStringLiteral(".png"), "someone's picture");
     // A dangling link is a name taken too: writing through it would land elsewhere.
     QFile::link(folder.filePath(QStringLiteral("elsewhere")), stem + QStringLiteral(" 2.png"));
 
     const QImage image = planePicture(QSize(7, 5));
     const PictureSaver::Result third = PictureSaver::save(image, folder.path(), time);
-    ASSERT_TRUE(third.ok()) << third.error.toStdString();
-    EXPECT_EQ(third.path, stem + QStringLiteral(" 3.png"));
+    EXPECT_EQ(third.path, stem + QStringLiteral(" 3.png")) << third.error.toStdString();
     EXPECT_TRUE(sameImage(QImage(third.path), image));
     EXPECT_EQ(readFile(stem + QStringLiteral(".png")), "someone's picture");
     EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("elsewhere"))));
@@ -335,16 +281,16 @@ TEST(PictureSaver, NeverReplacesAFileAndLeavesNothingOnFailure) {
 
     const QStringList before = QDir(folder.path()).entryList(QDir::Files | QDir::System);
     const PictureSaver::Result empty = PictureSaver::save(QImage(), folder.path(), time);
-    EXPECT_FALSE(empty.ok());
-    EXPECT_TRUE(empty.path.isEmpty());
+    EXPECT_TRUE(!empty.ok() && empty.path.isEmpty());
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::System), before);
 }
 
+// The mail client gets the visible equations and the graph, and outlives the application.
 TEST_F(Sharing, EmailHandsXdgEmailTheVisibleEquationsAndTheGraph) {
     addEquation(QStringLiteral("y<sin(5r)"), QStringLiteral("FF0000"), true);
     addEquation(QStringLiteral("y=x^3"), QStringLiteral("00FF00"), false);
     addEquation(QStringLiteral("x^2+y^2=4"), QStringLiteral("0000FF80"), true);
-    const QString record = installFakeMailClient();
+    const QString record = installFakeMailClient(1);
     QSignalSpy started(controller_.get(), &RVPWShareController::mailClientStarted);
 
     controller_->emailAction()->trigger();
@@ -352,144 +298,97 @@ TEST_F(Sharing, EmailHandsXdgEmailTheVisibleEquationsAndTheGraph) {
     const QStringList arguments = recordedArguments(record);
     ASSERT_EQ(arguments.size(), 11) << arguments.join(u' ').toStdString();
     const QString folder = QFileInfo(arguments.at(6)).absolutePath();
-    const QStringList expected{
-        QStringLiteral("--utf8"),
-        QStringLiteral("--subject"),
-        QStringLiteral("Graph"),
-        QStringLiteral("--body"),
-        QStringLiteral("y<sin(5r)\nx^2+y^2=4\n\nCreated with Plotwise https://plotwise.org"),
-        QStringLiteral("--attach"),
-        folder + QStringLiteral("/expression0.png"),
-        QStringLiteral("--attach"),
-        folder + QStringLiteral("/expression1.png"),
-        QStringLiteral("--attach"),
-        folder + QStringLiteral("/graph.png")};
-    EXPECT_EQ(arguments, expected) << arguments.join(u'|').toStdString();
-    EXPECT_EQ(started.size(), 1);
+    EXPECT_EQ(arguments.join(u'|'),
+              QStringLiteral("--utf8|--subject|Graph|--body|y<sin(5r)\nx^2+y^2=4\n\nCreated with "
+                             "Plotwise https://plotwise.org|--attach|%1/expression0.png|--attach|"
+                             "%1/expression1.png|--attach|%1/graph.png")
+                  .arg(folder));
     EXPECT_TRUE(folder.startsWith(MailFolder::location() + u'/'));
     EXPECT_EQ(QFileInfo(folder).permissions() & 0x7077,
               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)
         << "the folder is the user's alone";
-
-    // Each formula image with 22 points for the dot on its left, in the equation's colour.
+    // Each formula with a dot in the equation's colour on its left.
     const std::vector<std::pair<int, QColor>> visible{{0, Qt::red}, {2, QColor(0, 0, 255, 128)}};
     for (std::size_t i = 0; i < visible.size(); ++i) {
-        const RVEquation& equation = *equations_[visible[i].first];
         const QImage formula = ExpressionImage::expressionImageWithColor(
-            *equation.expression(), Qt::black, Qt::black, MailAttachments::formulaDepth, 1.0);
+            *equations_[visible[i].first]->expression(), Qt::black, Qt::black,
+            MailAttachments::formulaDepth, 1.0);
         const QImage attached(arguments.at(6 + 2 * static_cast<int>(i)), "png");
-        ASSERT_FALSE(attached.isNull());
         EXPECT_EQ(attached.size(), formula.size() + QSize(22, 0));
-        // The dot's centre in its colour, its rim black, the corner clear.
-        const int centre = (attached.height() - 20) / 2 + 8;
-        EXPECT_TRUE(nearColour(attached.pixelColor(10, centre), visible[i].second))
-            << attached.pixelColor(10, centre).name(QColor::HexArgb).toStdString();
-        const QColor rim = attached.pixelColor(1, centre);
-        EXPECT_GT(rim.alpha(), 0);
-        EXPECT_LT(rim.red() + rim.green() + rim.blue(), 60);
-        EXPECT_EQ(attached.pixelColor(0, 0).alpha(), 0);
+        const QColor dot = attached.pixelColor(10, (attached.height() - 20) / 2 + 8);
+        EXPECT_TRUE(nearColour(dot, visible[i].second)) << dot.name(QColor::HexArgb).toStdString();
     }
     EXPECT_TRUE(sameImage(QImage(arguments.at(10), "png"), image_));
     EXPECT_TRUE(QTest::qWaitFor([&] { return panelTexts().isEmpty(); }, 3000));
-}
 
-TEST_F(Sharing, TheMailClientOutlivesTheApplication) {
-    addEquation(QStringLiteral("y=x"), QStringLiteral("000000"), true);
-    const QString record = installFakeMailClient(1);
-    QSignalSpy started(controller_.get(), &RVPWShareController::mailClientStarted);
-    controller_->email();
-    ASSERT_TRUE(started.wait(3000));
-    ASSERT_FALSE(recordedArguments(record).isEmpty());
+    ASSERT_TRUE(started.size() == 1 || started.wait(3000));
     const qint64 pid = started.first().first().toLongLong();
     EXPECT_EQ(readFile(record + QStringLiteral(".pid")).trimmed().toLongLong(), pid);
-
     // The screen and its controller go, as when the application quits.
     controller_.reset();
     host_.reset();
     QCoreApplication::processEvents();
     EXPECT_EQ(::kill(static_cast<pid_t>(pid), 0), 0) << "the mail client is still running";
     EXPECT_TRUE(
-        QTest::qWaitFor([&] { return QFile::exists(record + QStringLiteral(".done")); }, 5000))
-        << "and runs to its end";
+        QTest::qWaitFor([&] { return QFile::exists(record + QStringLiteral(".done")); }, 5000));
 }
 
-TEST_F(Sharing, WithoutXdgEmailTheAlertOffersSaveAndCopy) {
-    qputenv("PATH", QFile::encodeName(scratch_.path()));
-    expectNotConfiguredAlertWhoseSaveWorks();
-}
-
-TEST_F(Sharing, WithoutAMailtoProgramTheMailClientIsNotStarted) {
-    const QString record = installFakeMailClient();
-    installFakeMailtoHandler(QString());
-    expectNotConfiguredAlertWhoseSaveWorks();
-    QTest::qWait(200);
-    EXPECT_FALSE(QFile::exists(record)) << "xdg-email would fail once the app had let go";
-}
-
-void Sharing::expectNotConfiguredAlertWhoseSaveWorks() {
-    QSignalSpy alerts(controller_.get(), &RVPWShareController::alertShown);
-    QSignalSpy saved(controller_.get(), &RVPWShareController::imageSaved);
+// With xdg-email but no mailto program it would fail once the app let go (without xdg-email at
+// all, the help screen's envelope test shows the same alert).
+TEST_F(Sharing, WithoutAMailProgramTheAlertOffersSaveAndCopy) {
+    const QString record = installFakeMailClient(0, QString());
     controller_->email();
-    QMessageBox* alert = waitForAlert(alerts);
+    QMessageBox* alert = waitForAlert("This device is not configured to send mail");
     ASSERT_NE(alert, nullptr);
-    EXPECT_EQ(alert->text().toStdString(), "This device is not configured to send mail");
     EXPECT_TRUE(panelTexts().isEmpty()) << "nothing is composed";
     QStringList buttons;
     QAbstractButton* save = nullptr;
     for (QAbstractButton* button : alert->buttons()) {
         buttons.append(button->text());
-        if (button->text() == QStringLiteral("Save to Pictures")) {
-            save = button;
-        }
+        save = button->text() == QStringLiteral("Save to Pictures") ? button : save;
     }
     buttons.sort();
     EXPECT_EQ(buttons.join(u'|').toStdString(), "Copy Image|Ok|Save to Pictures");
     ASSERT_NE(save, nullptr);
     save->click();
-    ASSERT_TRUE(saved.wait(3000));
-    EXPECT_TRUE(sameImage(QImage(saved.first().first().toString()), image_));
+    ASSERT_TRUE(saved_->wait(3000));
+    EXPECT_TRUE(sameImage(QImage(saved_->takeFirst().first().toString()), image_));
+    EXPECT_FALSE(QFile::exists(record));
 }
 
 TEST_F(Sharing, AttachmentsThatCannotBeWrittenAreReportedAsAnEmailError) {
-    installFakeMailClient();
-    const QString cache = cacheFolder();
-    QDir().mkpath(QFileInfo(cache).absolutePath());
-    QDir(cache).removeRecursively();
-    writeFile(cache, "a file where the cache folder belongs");
-    QSignalSpy alerts(controller_.get(), &RVPWShareController::alertShown);
-    QSignalSpy started(controller_.get(), &RVPWShareController::mailClientStarted);
+    const QString record = installFakeMailClient();
+    QDir().mkpath(QFileInfo(cacheFolder()).absolutePath());
+    QDir(cacheFolder()).removeRecursively();
+    writeFile(cacheFolder(), "a file where the cache folder belongs");
     controller_->email();
-    QMessageBox* alert = waitForAlert(alerts);
-    ASSERT_NE(alert, nullptr);
-    EXPECT_EQ(alert->text().toStdString(), "There was an error with your email:");
-    EXPECT_FALSE(alert->informativeText().isEmpty());
-    EXPECT_TRUE(started.isEmpty());
-    EXPECT_FALSE(QFile::exists(scratch_.filePath(QStringLiteral("record"))));
+    QMessageBox* alert = waitForAlert("There was an error with your email:");
+    EXPECT_FALSE(alert == nullptr || alert->informativeText().isEmpty());
+    EXPECT_FALSE(QFile::exists(record)) << "the mail client was not started";
 }
 
 TEST(MailFolder, StaleFoldersGoAndEverythingElseStays) {
-    const QString base = MailFolder::location();
-    QDir().mkpath(base);
-    const QString dead = base + QStringLiteral("/mail-2147483000-abcDEF");
-    const QString running = base + QStringLiteral("/mail-%1-abcdef").arg(getppid());
+    const QString base = MailFolder::location() + QStringLiteral("/");
+    const QString dead = base + QStringLiteral("mail-2147483000-abcDEF");
+    const QString running = base + QStringLiteral("mail-%1-abcdef").arg(getppid());
     const QString earlierHere =
-        base + QStringLiteral("/mail-%1-zzzzzz").arg(QCoreApplication::applicationPid());
-    const QString unrelated = base + QStringLiteral("/notes");
+        base + QStringLiteral("mail-%1-zzzzzz").arg(QCoreApplication::applicationPid());
+    const QString unrelated = base + QStringLiteral("notes");
     for (const QString& folder : {dead, running, earlierHere, unrelated}) {
         ASSERT_TRUE(QDir().mkpath(folder));
         writeFile(folder + QStringLiteral("/graph.png"), "png");
     }
     QTemporaryDir outside;
     writeFile(outside.filePath(QStringLiteral("keep")), "kept");
-    const QString link = base + QStringLiteral("/mail-2147483001-linked");
+    const QString link = base + QStringLiteral("mail-2147483001-linked");
     ASSERT_TRUE(QFile::link(outside.path(), link));
     QString error;
     const QString current = MailFolder::create(&error);
     ASSERT_FALSE(current.isEmpty()) << error.toStdString();
 
+    // A dead process's folder and one of an earlier launch with our pid.
     EXPECT_EQ(MailFolder::removeStale(), 2);
-    EXPECT_FALSE(QFileInfo::exists(dead));
-    EXPECT_FALSE(QFileInfo::exists(earlierHere)) << "a folder of an earlier launch with our pid";
+    EXPECT_FALSE(QFileInfo::exists(dead) || QFileInfo::exists(earlierHere));
     for (const QString& kept : {running, unrelated, current}) {
         EXPECT_TRUE(QFileInfo(kept).isDir()) << kept.toStdString();
     }
@@ -500,41 +399,21 @@ TEST(MailFolder, StaleFoldersGoAndEverythingElseStays) {
 
 TEST_F(Sharing, ExportPicksTheFormatFromTheNameOrTheFilter) {
     const QString dir = scratch_.path() + u'/';
-    const std::vector<std::tuple<QString, QString, QString, QString>> cases{
-        {QStringLiteral("a.SVG"), QStringLiteral("png"), QStringLiteral("a.SVG"), "svg"},
-        {QStringLiteral("b"), QStringLiteral("pdf"), QStringLiteral("b.pdf"), "pdf"},
-        {QStringLiteral("c.jpg"), QStringLiteral("png"), QStringLiteral("c.jpg.png"), "png"}};
+    const char* cases[][4] = {{"a.SVG", "png", "a.SVG", "svg"},
+                              {"b", "pdf", "b.pdf", "pdf"},
+                              {"c.jpg", "png", "c.jpg.png", "png"}};
     for (const auto& [name, filter, written, format] : cases) {
-        EXPECT_TRUE(controller_->exportTo(dir + name, filter));
-        ASSERT_FALSE(exports_.isEmpty());
-        EXPECT_EQ(exports_.last().first, dir + written);
-        EXPECT_EQ(exports_.last().second, format);
+        EXPECT_TRUE(
+            controller_->exportTo(dir + QString::fromUtf8(name), QString::fromUtf8(filter)));
+        EXPECT_EQ(exports_.value(exports_.size() - 1),
+                  std::make_pair(dir + QString::fromUtf8(written), QString::fromUtf8(format)));
     }
 
-    QSignalSpy alerts(controller_.get(), &RVPWShareController::alertShown);
     exportError_ = QStringLiteral("No space left on device");
     EXPECT_FALSE(controller_->exportTo(dir + QStringLiteral("d.pdf"), QStringLiteral("png")));
-    QMessageBox* alert = waitForAlert(alerts);
+    QMessageBox* alert = waitForAlert("There was an error exporting the image:");
     ASSERT_NE(alert, nullptr);
-    EXPECT_EQ(alert->text().toStdString(), "There was an error exporting the image:");
-    EXPECT_TRUE(alert->informativeText().contains(QStringLiteral("No space left on device")));
-
-    // Through the dialog: the chosen filter names the format of a bare name.
-    exportError_.clear();
-    QFileDialog* dialog = controller_->openExportDialog();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
-    EXPECT_EQ(dialog->nameFilters().size(), 3);
-    auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-    ASSERT_NE(types, nullptr);
-    QTest::keyClick(types, Qt::Key_Down);  // the SVG filter, as a user picks it
-    EXPECT_EQ(dialog->selectedNameFilter(), dialog->nameFilters().at(1));
-    dialog->selectFile(dir + QStringLiteral("from dialog"));
-    QSignalSpy exported(controller_.get(), &RVPWShareController::exported);
-    static_cast<QDialog*>(dialog)->accept();  // what the Save button does
-    ASSERT_EQ(exported.size(), 1);
-    EXPECT_EQ(exports_.last().first, dir + QStringLiteral("from dialog.svg"));
-    EXPECT_EQ(exports_.last().second, "svg");
+    EXPECT_TRUE(alert->informativeText().contains(exportError_));
 }
 
 TEST(PlaneImageExport, WritesEachFormatAroundTheSameImage) {
@@ -542,37 +421,25 @@ TEST(PlaneImageExport, WritesEachFormatAroundTheSameImage) {
     QImage image = planePicture(QSize(60, 40));
     image.setDevicePixelRatio(2.0);  // 30 by 20 points
     QString error;
-    const QString png = folder.filePath(QStringLiteral("plane.png"));
-    ASSERT_TRUE(exportPlaneImage(image, png, QStringLiteral("png"), &error)) << error.toStdString();
-    EXPECT_TRUE(sameImage(QImage(png), image));
+    const auto exported = [&](const char* name) {
+        const QString path = folder.filePath(QString::fromUtf8(name));
+        EXPECT_TRUE(exportPlaneImage(image, path, QFileInfo(path).suffix(), &error)) << name;
+        return readFile(path);
+    };
+    EXPECT_TRUE(sameImage(QImage::fromData(exported("plane.png")), image));
 
-    const QString svg = folder.filePath(QStringLiteral("plane.svg"));
-    ASSERT_TRUE(exportPlaneImage(image, svg, QStringLiteral("SVG"), &error)) << error.toStdString();
-    const QByteArray svgText = readFile(svg);
-    const QRegularExpression embedded(QStringLiteral("data:image/png;base64,([A-Za-z0-9+/=\\s]+)"));
-    const QRegularExpressionMatch match = embedded.match(QString::fromUtf8(svgText));
-    ASSERT_TRUE(match.hasMatch());
-    const QImage inside = QImage::fromData(QByteArray::fromBase64(
-        match.captured(1).remove(QRegularExpression(QStringLiteral("\\s"))).toLatin1()));
-    EXPECT_EQ(inside.size(), QSize(60, 40));
-    EXPECT_TRUE(svgText.contains("viewBox=\"0 0 30 20\"")) << svgText.left(400).toStdString();
+    const QString svg = QString::fromUtf8(exported("plane.SVG"));
+    EXPECT_TRUE(svg.contains(QStringLiteral("data:image/png;base64,")));
+    EXPECT_TRUE(svg.contains(QStringLiteral("viewBox=\"0 0 30 20\"")))
+        << svg.left(400).toStdString();
 
-    const QString pdf = folder.filePath(QStringLiteral("plane.pdf"));
-    ASSERT_TRUE(exportPlaneImage(image, pdf, QStringLiteral("pdf"), &error)) << error.toStdString();
-    const QByteArray pdfBytes = readFile(pdf);
-    EXPECT_TRUE(pdfBytes.startsWith("%PDF"));
-    EXPECT_TRUE(QString::fromLatin1(pdfBytes).contains(
-        QRegularExpression(QStringLiteral("/MediaBox \\[0 0 30[.0]* 20[.0]*\\]"))))
-        << "one page of the image's size";
-
-    const std::vector<std::tuple<QImage, QString, QString>> failures{
-        {image, folder.filePath(QStringLiteral("plane.gif")), QStringLiteral("gif")},
-        {image, folder.filePath(QStringLiteral("missing/plane.png")), QStringLiteral("png")},
-        {image, folder.filePath(QStringLiteral("missing/plane.pdf")), QStringLiteral("pdf")},
-        {QImage(), folder.filePath(QStringLiteral("empty.svg")), QStringLiteral("svg")}};
-    for (const auto& [picture, path, format] : failures) {
+    EXPECT_TRUE(exported("plane.pdf").startsWith("%PDF"));
+    for (const char* name : {"plane.gif", "missing/plane.png", "missing/plane.pdf", "empty.svg"}) {
+        const QString path = folder.filePath(QString::fromUtf8(name));
         error.clear();
-        EXPECT_FALSE(exportPlaneImage(picture, path, format, &error)) << path.toStdString();
+        const QImage picture =
+            QFileInfo(path).baseName() == QStringLiteral("empty") ? QImage() : image;
+        EXPECT_FALSE(exportPlaneImage(picture, path, QFileInfo(path).suffix(), &error)) << name;
         EXPECT_FALSE(error.isEmpty());
         EXPECT_FALSE(QFile::exists(path));
     }
