@@ -5,7 +5,8 @@
 // gradient points, through the same evaluator), so the evaluation share and the extraction cost
 // per cell are read side by side. The peer row evaluates the corners one at a time with the
 // z-column reuse of the classic loop (8 + 4(m - 1) evaluations per column of m cubes). The field
-// rows evaluate whole planes of nodes, beside the same field written natively.
+// rows evaluate whole planes of nodes, beside the same field written natively; the extract rows
+// run marching cubes alone over values computed beforehand.
 #include <benchmark/benchmark.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -304,6 +305,34 @@ void fieldNodes(benchmark::State& state, Prepared* prepared, float divisions) {
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+// Marching cubes alone over values computed beforehand, as VTK's filters take them (compare
+// bench/vtk_reference.py): processor time per cell, uncapped.
+void extractGridValues(benchmark::State& state, Prepared* prepared, float divisions) {
+    const EvaluationLimits3D limits = EvaluationLimits3D::forScale(1.0f, divisions);
+    const std::vector<float> axis = plotwise::GridAxis::nodes(limits.min, limits.max, limits.step);
+    const std::vector<double> values(axis.begin(), axis.end());
+    const std::size_t side = values.size();
+    std::vector<double> grid(side * side * side);
+    FieldEvaluator3D field(prepared->data, FieldEvaluator3D::Reading::Field);
+    for (std::size_t i = 0; i < side; ++i) {
+        field.evaluatePlane(values[i], side, values.data(), side, values.data(),
+                            grid.data() + i * side * side);
+    }
+    const std::size_t limit =
+        MeshCapacities3D::forDevice(DeviceClass::Tablet, plotwise::IndexWidth::Bits32)
+            .implicitVertexLimit;
+    std::size_t triangles = 0;
+    for (auto _ : state) {
+        const auto surface = ImplicitSurfaceBuilder::extractGrid(limits, grid, limit);
+        triangles = surface.corners.size() / 3;
+        benchmark::DoNotOptimize(surface.corners.data());
+    }
+    state.counters["triangles"] = static_cast<double>(triangles);
+    state.counters["per_cell"] = benchmark::Counter(
+        static_cast<double>((side - 1) * (side - 1) * (side - 1)),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 // The same nodes with the field written natively, node by node, as a C++ programmer would.
 template <typename Field>
 void nativeFieldNodes(benchmark::State& state, float divisions) {
@@ -431,6 +460,12 @@ int main(int argc, char** argv) {
                                              fieldOnly.get(), size)
                     ->Unit(benchmark::kMicrosecond);
                 benchmark::RegisterBenchmark((fieldBase + "/native").c_str(), surface.native, size)
+                    ->Unit(benchmark::kMicrosecond);
+                benchmark::RegisterBenchmark(
+                    (std::string("extract/") + surface.name + "/" +
+                     decimal(static_cast<long>(size)) + "^3/cubes over grid values")
+                        .c_str(),
+                    extractGridValues, fieldOnly.get(), size)
                     ->Unit(benchmark::kMicrosecond);
                 keep.push_back(std::move(fieldOnly));
             }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "graph3d/EvaluationData3D.h"
@@ -47,6 +48,20 @@ public:
     // `vertexLimit`.
     static Extraction extract(const EvaluationLimits3D& limits, const EvaluationData3D& data,
                               std::size_t vertexLimit, bool gradientNormals);
+
+    // Triangles as corners into distinct vertices: every three corners form a triangle, wound as
+    // in Extraction.
+    struct IndexedSurface {
+        std::vector<Float3> vertices;
+        std::vector<std::uint32_t> corners;
+        bool cutOff = false;
+    };
+
+    // Marching cubes over values already computed at the grid nodes of `limits`,
+    // values[(i * n + j) * n + k] at (x_i, y_j, z_k) for n nodes an axis; empty when the count
+    // is not n^3. The triangles are those calculateImplicit builds from the same values.
+    static IndexedSurface extractGrid(const EvaluationLimits3D& limits,
+                                      const std::vector<double>& values, std::size_t vertexLimit);
 
     // Mesh with one flat normal per triangle, normalise((P2 - P1) x (P0 - P1)).
     static Mesh3D calculateImplicit(const EvaluationLimits3D& limits, const EvaluationData3D& data,
