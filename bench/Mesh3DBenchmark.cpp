@@ -103,13 +103,17 @@ EvaluationLimits3D limitsFor(const Prepared& prepared, const Resolution& resolut
     return EvaluationLimits3D::forScale(1.0f, divisions);
 }
 
-// Evaluates the first `planes` x planes of grid nodes (or cell centres, `centres`) as the
-// builders take them; returns the points evaluated.
+// Evaluates the first `planes` x planes of grid nodes (or cell centres, `centres`; with one node
+// beyond the box on every side, `halo`) as the builders take them; returns the points evaluated.
 std::size_t evaluatePlanes(FieldEvaluator3D& field, const EvaluationLimits3D& limits,
-                           std::size_t planes, bool centres) {
+                           std::size_t planes, bool centres, bool halo = false) {
     std::vector<float> axis = plotwise::GridAxis::nodes(limits.min, limits.max, limits.step);
     if (axis.size() < 2) {
         return 0;
+    }
+    if (halo) {
+        axis.insert(axis.begin(), axis.front() - limits.step);
+        axis.push_back(axis.back() + limits.step);
     }
     if (centres) {
         axis.pop_back();
@@ -213,10 +217,14 @@ Measured buildOnce(Prepared& prepared, const EvaluationLimits3D& limits,
         FieldEvaluator3D field(prepared.data, FieldEvaluator3D::Reading::Field);
         const std::size_t side =
             plotwise::GridAxis::nodes(limits.min, limits.max, limits.step).size();
-        const std::size_t planes = side > 0 ? statistics.gridEvaluations / (side * side) : 0;
-        evaluatePlanes(field, limits, planes, false);
+        const std::size_t stride = smooth ? side + 2 : side;  // the gradients' halo
+        const std::size_t planes = side > 0 ? statistics.gridEvaluations / (stride * stride) : 0;
+        evaluatePlanes(field, limits, planes, false, smooth);
         evaluateGradientPoints(field, at, statistics.gradientEvaluations);
-        m.cellsVisited = planes > 1 ? (planes - 1) * (side - 1) * (side - 1) : 0;
+        // Slab i needs planes up to i + 1, and with gradients one more on either side.
+        const std::size_t slabs = smooth ? (planes > 3 ? std::min(planes - 3, side - 1) : 0)
+                                         : (planes > 1 ? planes - 1 : 0);
+        m.cellsVisited = slabs * (side - 1) * (side - 1);
         m.buildSeconds = built - start;
         m.evaluationSeconds = cpuSeconds() - evaluating;
     }

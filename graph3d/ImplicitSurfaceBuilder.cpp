@@ -105,9 +105,18 @@ public:
         }
         cells_ = axis_.size() - 1;
         side_ = axis_.size();
-        planeSize_ = side_ * side_;
+        // Gradients read one node beyond the box on every side, so that vertices on its faces
+        // take their normals from the grid too.
+        halo_ = gradients_ ? 1 : 0;
+        stride_ = side_ + 2 * halo_;
+        planeSize_ = stride_ * stride_;
         words_ = (side_ + 63) / 64;
         axisValues_.assign(axis_.begin(), axis_.end());
+        if (halo_ != 0) {
+            const float step = static_cast<float>(step_);
+            axisValues_.insert(axisValues_.begin(), static_cast<double>(axis_.front() - step));
+            axisValues_.push_back(static_cast<double>(axis_.back() + step));
+        }
         for (std::size_t p = 0; p < kPlanes; ++p) {
             if (grid_ == nullptr) {
                 storage_[p].resize(planeSize_);
@@ -129,7 +138,7 @@ public:
         std::size_t evaluated = 0;
         for (std::size_t i = 0; i < cells_ && !cutOff_; ++i) {
             // Gradients need the planes on both sides of the slab as well.
-            const std::size_t needed = std::min(side_, i + (gradients_ ? 3 : 2));
+            const std::size_t needed = std::min(stride_, i + 2 + 2 * halo_);
             for (; evaluated < needed; ++evaluated) {
                 loadPlane(evaluated);
             }
@@ -156,13 +165,12 @@ public:
     std::vector<Float3> takeUniqueVertices() { return std::move(unique_); }
     std::vector<std::uint32_t> takeOutput() { return std::move(output_); }
     std::vector<Float3> takeNormals() { return std::move(normals_); }
-    // Vertices whose normal needs the field's own gradient: a grid neighbour was missing or not
-    // finite.
+    // Vertices whose normal needs the field's own gradient: a grid neighbour was not finite.
     const std::vector<std::uint32_t>& fallbacks() const { return fallbacks_; }
 
 private:
-    // Planes live in a ring: plane p in slot p mod 4, so a slab's planes and their neighbours
-    // on either side are all at hand.
+    // Planes live in a ring: plane p (counted from the halo's when there is one) in slot p mod 4,
+    // so a slab's planes and their neighbours on either side are all at hand.
     static constexpr std::size_t kPlanes = 4;
     enum RowState : std::uint8_t { kOutside, kInside, kMixed };
 
@@ -171,7 +179,7 @@ private:
         if (grid_ != nullptr) {
             planes_[slot] = grid_ + plane * planeSize_;
         } else {
-            field_->evaluatePlane(axisValues_[plane], side_, axisValues_.data(), side_,
+            field_->evaluatePlane(axisValues_[plane], stride_, axisValues_.data(), stride_,
                                   axisValues_.data(), storage_[slot].data());
             planes_[slot] = storage_[slot].data();
         }
@@ -184,7 +192,7 @@ private:
         const double* values = planes_[slot];
         std::uint64_t* bits = bits_[slot].data();
         for (std::size_t j = 0; j < side_; ++j) {
-            const double* row = values + j * side_;
+            const double* row = values + at(j, 0);
             std::uint64_t any = 0;
             std::uint64_t all = ~std::uint64_t{0};
             for (std::size_t w = 0; w < words_; ++w) {
@@ -208,8 +216,8 @@ private:
     // once, and the case index of a cell following a crossed cell reuses its right face.
     template <typename Visit>
     void forEachCrossedCell(Visit visit) {
-        const std::size_t low = slab_ % kPlanes;
-        const std::size_t high = (slab_ + 1) % kPlanes;
+        const std::size_t low = (slab_ + halo_) % kPlanes;
+        const std::size_t high = (slab_ + halo_ + 1) % kPlanes;
         const std::size_t lastCells = cells_ - 64 * (words_ - 1);
         const std::uint64_t lastMask =
             lastCells >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << lastCells) - 1;
@@ -279,15 +287,18 @@ private:
         }
     }
 
+    // The value of node (j, k) within its plane.
+    std::size_t at(std::size_t j, std::size_t k) const { return (j + halo_) * stride_ + k + halo_; }
+
     std::size_t node(std::size_t j, std::size_t k, int corner) const {
         const auto& o = CubeTables::cornerOffsets[static_cast<std::size_t>(corner)];
-        return (j + static_cast<std::size_t>(o[1])) * side_ + k + static_cast<std::size_t>(o[2]);
+        return at(j + static_cast<std::size_t>(o[1]), k + static_cast<std::size_t>(o[2]));
     }
 
     double cornerValue(std::size_t j, std::size_t k, int corner) const {
         const auto plane = static_cast<std::size_t>(
             CubeTables::cornerOffsets[static_cast<std::size_t>(corner)][0]);
-        return planes_[(slab_ + plane) % kPlanes][node(j, k, corner)];
+        return planes_[(slab_ + halo_ + plane) % kPlanes][node(j, k, corner)];
     }
 
     Float3 cornerPosition(std::size_t i, std::size_t j, std::size_t k, int corner) const {
@@ -355,16 +366,13 @@ private:
     }
 
     // Central differences of the grid values at node (I, J, K), towards decreasing F (the
-    // common factor 1/(2·step) left out); false when a neighbour is off the grid or not finite.
+    // common factor 1/(2·step) left out); false when a neighbour is not finite. Needs the halo.
     bool nodeGradient(std::size_t I, std::size_t J, std::size_t K,
                       std::array<double, 3>& gradient) const {
-        if (I == 0 || J == 0 || K == 0 || I + 1 >= side_ || J + 1 >= side_ || K + 1 >= side_) {
-            return false;
-        }
-        const std::size_t n = J * side_ + K;
-        const double* here = planes_[I % kPlanes];
-        gradient = {planes_[(I - 1) % kPlanes][n] - planes_[(I + 1) % kPlanes][n],
-                    here[n - side_] - here[n + side_], here[n - 1] - here[n + 1]};
+        const std::size_t n = at(J, K);
+        const double* here = planes_[(I + 1) % kPlanes];
+        gradient = {planes_[I % kPlanes][n] - planes_[(I + 2) % kPlanes][n],
+                    here[n - stride_] - here[n + stride_], here[n - 1] - here[n + 1]};
         return std::isfinite(gradient[0]) && std::isfinite(gradient[1]) &&
                std::isfinite(gradient[2]);
     }
@@ -428,6 +436,8 @@ private:
     bool cutOff_ = false;
     std::size_t cells_ = 0;
     std::size_t side_ = 0;
+    std::size_t halo_ = 0;    // nodes evaluated beyond the box on each side
+    std::size_t stride_ = 0;  // values a row, halo included
     std::size_t planeSize_ = 0;
     std::size_t words_ = 0;           // 64-bit words of inside flags a row
     std::vector<double> axisValues_;  // the axis in double, for the field's rows and columns

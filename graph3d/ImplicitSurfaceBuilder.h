@@ -15,10 +15,11 @@ namespace plotwise {
 // The level surface F(x, y, z) = targetValue of an implicit equation inside the cubic box, by
 // marching cubes (flat normals, the faster variant) or marching tetrahedra (gradient normals). A
 // corner is inside when F <= targetValue; NaN counts as outside. Grid nodes are evaluated one
-// x plane at a time in batches, each node once per extraction. Gradient normals come from the
-// grid values (central differences at both ends of the edge, interpolated like the vertex); the
-// field is evaluated again, six points a vertex, only where a grid neighbour is off the grid
-// or not finite.
+// x plane at a time in batches, each node once per extraction. Marching cubes reads the inside
+// flags 64 nodes at a time and passes over rows without a crossing. Gradient normals come from the
+// grid values (central differences at both ends of the edge, interpolated like the vertex), the
+// grid then reaching one node beyond the box on every side; the field is evaluated again, six
+// points a vertex, only where a grid neighbour is not finite.
 class ImplicitSurfaceBuilder {
 public:
     // Step of the central differences of a gradient normal, in model units whatever the zoom.
