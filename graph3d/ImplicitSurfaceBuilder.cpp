@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "engine/ComparisonBits.h"
 #include "graph3d/FastInverseSquareRoot.h"
 #include "graph3d/GridAxis.h"
 #include "graph3d/MarchingCubesTables.h"
@@ -198,10 +199,8 @@ private:
             for (std::size_t w = 0; w < words_; ++w) {
                 const std::size_t begin = 64 * w;
                 const std::size_t count = std::min<std::size_t>(64, side_ - begin);
-                std::uint64_t word = 0;
-                for (std::size_t b = 0; b < count; ++b) {
-                    word |= static_cast<std::uint64_t>(row[begin + b] <= target_) << b;  // NaN out
-                }
+                const std::uint64_t word =  // NaN is outside
+                    comparisonBits<Comparison::AtMost>(row + begin, count, target_);
                 bits[j * words_ + w] = word;
                 any |= word;
                 all &= count == 64 ? word : word | (~std::uint64_t{0} << count);
