@@ -5,7 +5,8 @@
 // gradient points, through the same evaluator), so the evaluation share and the extraction cost
 // per cell are read side by side. The peer row evaluates the corners one at a time with the
 // z-column reuse of the classic loop (8 + 4(m - 1) evaluations per column of m cubes). The field
-// rows evaluate whole planes of nodes, beside the same field written natively.
+// rows evaluate whole planes of nodes, beside the same field written natively; the extract rows
+// run marching cubes alone over values computed beforehand.
 #include <benchmark/benchmark.h>
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -102,13 +103,17 @@ EvaluationLimits3D limitsFor(const Prepared& prepared, const Resolution& resolut
     return EvaluationLimits3D::forScale(1.0f, divisions);
 }
 
-// Evaluates the first `planes` x planes of grid nodes (or cell centres, `centres`) as the
-// builders take them; returns the points evaluated.
+// Evaluates the first `planes` x planes of grid nodes (or cell centres, `centres`; with one node
+// beyond the box on every side, `halo`) as the builders take them; returns the points evaluated.
 std::size_t evaluatePlanes(FieldEvaluator3D& field, const EvaluationLimits3D& limits,
-                           std::size_t planes, bool centres) {
+                           std::size_t planes, bool centres, bool halo = false) {
     std::vector<float> axis = plotwise::GridAxis::nodes(limits.min, limits.max, limits.step);
     if (axis.size() < 2) {
         return 0;
+    }
+    if (halo) {
+        axis.insert(axis.begin(), axis.front() - limits.step);
+        axis.push_back(axis.back() + limits.step);
     }
     if (centres) {
         axis.pop_back();
@@ -212,10 +217,14 @@ Measured buildOnce(Prepared& prepared, const EvaluationLimits3D& limits,
         FieldEvaluator3D field(prepared.data, FieldEvaluator3D::Reading::Field);
         const std::size_t side =
             plotwise::GridAxis::nodes(limits.min, limits.max, limits.step).size();
-        const std::size_t planes = side > 0 ? statistics.gridEvaluations / (side * side) : 0;
-        evaluatePlanes(field, limits, planes, false);
+        const std::size_t stride = smooth ? side + 2 : side;  // the gradients' halo
+        const std::size_t planes = side > 0 ? statistics.gridEvaluations / (stride * stride) : 0;
+        evaluatePlanes(field, limits, planes, false, smooth);
         evaluateGradientPoints(field, at, statistics.gradientEvaluations);
-        m.cellsVisited = planes > 1 ? (planes - 1) * (side - 1) * (side - 1) : 0;
+        // Slab i needs planes up to i + 1, and with gradients one more on either side.
+        const std::size_t slabs = smooth ? (planes > 3 ? std::min(planes - 3, side - 1) : 0)
+                                         : (planes > 1 ? planes - 1 : 0);
+        m.cellsVisited = slabs * (side - 1) * (side - 1);
         m.buildSeconds = built - start;
         m.evaluationSeconds = cpuSeconds() - evaluating;
     }
@@ -301,6 +310,34 @@ void fieldNodes(benchmark::State& state, Prepared* prepared, float divisions) {
     }
     state.counters["per_node"] = benchmark::Counter(
         static_cast<double>(side * side * side),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// Marching cubes alone over values computed beforehand, as VTK's filters take them (compare
+// bench/vtk_reference.py): processor time per cell, uncapped.
+void extractGridValues(benchmark::State& state, Prepared* prepared, float divisions) {
+    const EvaluationLimits3D limits = EvaluationLimits3D::forScale(1.0f, divisions);
+    const std::vector<float> axis = plotwise::GridAxis::nodes(limits.min, limits.max, limits.step);
+    const std::vector<double> values(axis.begin(), axis.end());
+    const std::size_t side = values.size();
+    std::vector<double> grid(side * side * side);
+    FieldEvaluator3D field(prepared->data, FieldEvaluator3D::Reading::Field);
+    for (std::size_t i = 0; i < side; ++i) {
+        field.evaluatePlane(values[i], side, values.data(), side, values.data(),
+                            grid.data() + i * side * side);
+    }
+    const std::size_t limit =
+        MeshCapacities3D::forDevice(DeviceClass::Tablet, plotwise::IndexWidth::Bits32)
+            .implicitVertexLimit;
+    std::size_t triangles = 0;
+    for (auto _ : state) {
+        const auto surface = ImplicitSurfaceBuilder::extractGrid(limits, grid, limit);
+        triangles = surface.corners.size() / 3;
+        benchmark::DoNotOptimize(surface.corners.data());
+    }
+    state.counters["triangles"] = static_cast<double>(triangles);
+    state.counters["per_cell"] = benchmark::Counter(
+        static_cast<double>((side - 1) * (side - 1) * (side - 1)),
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
@@ -431,6 +468,12 @@ int main(int argc, char** argv) {
                                              fieldOnly.get(), size)
                     ->Unit(benchmark::kMicrosecond);
                 benchmark::RegisterBenchmark((fieldBase + "/native").c_str(), surface.native, size)
+                    ->Unit(benchmark::kMicrosecond);
+                benchmark::RegisterBenchmark(
+                    (std::string("extract/") + surface.name + "/" +
+                     decimal(static_cast<long>(size)) + "^3/cubes over grid values")
+                        .c_str(),
+                    extractGridValues, fieldOnly.get(), size)
                     ->Unit(benchmark::kMicrosecond);
                 keep.push_back(std::move(fieldOnly));
             }

@@ -295,6 +295,66 @@ BatchOperand BatchEvaluator::view(const OperandSource& source, Shape shape, std:
     return {&source.constant, 0};
 }
 
+BatchEvaluator::NodeLayout BatchEvaluator::layoutOf(const OperandSource& source) const {
+    const std::size_t columns = grid_.columns;
+    switch (source.kind) {
+        case OperandSource::Constant:
+            return {&source.constant, 0, 0, 0};
+        case OperandSource::Pointer:
+            return {source.pointer, 0, 0, 0};
+        case OperandSource::Slot: {
+            const auto slot = static_cast<std::size_t>(source.slot);
+            switch (bindings_[slot]) {
+                case kTable:
+                    return {table_ + slot, 0, 0, 0};
+                case kRow:
+                    return {grid_.rowValues, 1, 0, 0};
+                case kColumn:
+                    return {grid_.columnValues, 0, 1, 1};
+                case kNode:
+                    return {grid_.nodeInputs[slot], columns, 1, 1};
+            }
+            break;
+        }
+        case OperandSource::Step: {
+            const Step& step = steps_[source.step];
+            switch (step.shape) {
+                case kScalar:
+                    return {scalars_.data() + step.slot, 0, 0, 0};
+                case kRowShape:
+                    return {rowStore_.data() + step.slot * grid_.rows, 1, 0, 0};
+                case kColumnShape:
+                    return {columnStore_.data() + step.slot * columns, 0, 1, 1};
+                case kNodeShape:
+                    if (step.kept) {
+                        return {nodeStore_.data() + step.slot * grid_.rows * columns, columns, 1,
+                                1};
+                    }
+                    return {chunks_.data() + step.slot * chunkSize, 0, 0, 1};
+            }
+            break;
+        }
+    }
+    return {&source.constant, 0, 0, 0};
+}
+
+// The per-node passes run once per chunk of every row: their operands' places are worked out
+// once a call, so that a pass over a short row costs little more than its arithmetic.
+void BatchEvaluator::planNodePasses() {
+    nodePasses_.clear();
+    nodeLayouts_.clear();
+    for (const Step& step : steps_) {
+        if (step.kept || step.shape != kNodeShape) {
+            continue;
+        }
+        nodePasses_.push_back({&step, nodeLayouts_.size()});
+        for (std::size_t i = 0; i < step.operandCount; ++i) {
+            nodeLayouts_.push_back(layoutOf(operands_[step.firstOperand + i]));
+        }
+    }
+    views_.resize(std::max(views_.size(), nodeLayouts_.size()));
+}
+
 void BatchEvaluator::run(const Step& step, Shape shape, std::size_t row, std::size_t column,
                          std::size_t count, double* out) {
     views_.clear();
@@ -354,16 +414,22 @@ void BatchEvaluator::evaluateGrid(const BatchGrid& grid, double* out) {
     // The root's last pass writes straight into `out` when it runs per node.
     const Step* rootStep = result_.kind == OperandSource::Step ? &steps_[result_.step] : nullptr;
     const bool rootWritesOut = rootStep && rootStep->shape == kNodeShape && !rootStep->kept;
+    planNodePasses();
     for (std::size_t row = 0; row < grid_.rows; ++row) {
         for (std::size_t column = 0; column < grid_.columns; column += chunkSize) {
             const std::size_t n = std::min(chunkSize, grid_.columns - column);
             double* into = out + row * grid_.columns + column;
-            for (const Step& step : steps_) {
-                if (!step.kept && step.shape == kNodeShape) {
-                    run(step, kNodeShape, row, column, n,
-                        &step == rootStep ? into : outputOf(step, row));
+            for (const NodePass& pass : nodePasses_) {
+                const Step& step = *pass.step;
+                BatchOperand* views = views_.data() + pass.firstLayout;
+                for (std::size_t i = 0; i < step.operandCount; ++i) {
+                    const NodeLayout& l = nodeLayouts_[pass.firstLayout + i];
+                    views[i] = {l.base + row * l.rowStep + column * l.columnStep, l.stride};
                 }
+                step.node->batch(step.node, views, n,
+                                 &step == rootStep ? into : chunks_.data() + step.slot * chunkSize);
             }
+            passCount_ += nodePasses_.size();
             if (rootWritesOut) {
                 continue;
             }

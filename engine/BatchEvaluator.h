@@ -85,6 +85,16 @@ private:
     void run(const Step& step, Shape shape, std::size_t row, std::size_t column, std::size_t count,
              double* out);
     void computeWhole(const Step& step);
+    // Where a per-node pass finds an operand at (row, column): base + row * rowStep +
+    // column * columnStep, read with `stride`.
+    struct NodeLayout {
+        const double* base;
+        std::size_t rowStep;
+        std::size_t columnStep;
+        std::size_t stride;
+    };
+    NodeLayout layoutOf(const OperandSource& source) const;
+    void planNodePasses();
 
     std::vector<Step> steps_;
     std::vector<OperandSource> operands_;
@@ -109,6 +119,13 @@ private:
     std::size_t columnStores_ = 0;
     std::size_t nodeStores_ = 0;
     std::vector<BatchOperand> views_;
+    // The per-node records of the current call, in order, and their operands' layouts.
+    struct NodePass {
+        const Step* step;
+        std::size_t firstLayout;
+    };
+    std::vector<NodePass> nodePasses_;
+    std::vector<NodeLayout> nodeLayouts_;
     std::size_t passCount_ = 0;
 };
 

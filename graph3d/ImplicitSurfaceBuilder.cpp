@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <utility>
 
+#include "engine/ComparisonBits.h"
 #include "graph3d/FastInverseSquareRoot.h"
 #include "graph3d/GridAxis.h"
 #include "graph3d/MarchingCubesTables.h"
@@ -77,28 +80,50 @@ constexpr std::size_t laneOf(int direction) {
 
 class Extractor {
 public:
-    Extractor(const EvaluationLimits3D& limits, const EvaluationData3D& data,
-              std::size_t vertexLimit, bool gradients)
+    Extractor(const EvaluationLimits3D& limits, std::size_t vertexLimit, bool tetrahedra,
+              bool gradients)
         : axis_(GridAxis::nodes(limits.min, limits.max, limits.step)),
           target_(limits.targetValue),
           step_(limits.step),
-          field_(data, FieldEvaluator3D::Reading::Field),
           limit_(std::min(vertexLimit, kIndexableVertices)),
-          tetrahedra_(data.useTetahedros),
-          gradients_(gradients),
-          hasTable_(data.variableTable != nullptr) {}
+          tetrahedra_(tetrahedra),
+          gradients_(gradients) {}
+
+    // The field evaluated plane by plane as the slabs need it.
+    void useField(const EvaluationData3D& data) {
+        field_.emplace(data, FieldEvaluator3D::Reading::Field);
+        ready_ = data.variableTable != nullptr;  // an expression compiled against a table
+    }
+    // Values already computed, values[(i * side + j) * side + k] for the node (x_i, y_j, z_k).
+    void useGrid(const double* values) {
+        grid_ = values;
+        ready_ = true;
+    }
 
     void run() {
-        if (axis_.size() < 2 || !hasTable_) {
+        if (axis_.size() < 2 || !ready_) {
             return;
         }
         cells_ = axis_.size() - 1;
         side_ = axis_.size();
-        planeSize_ = side_ * side_;
+        // Gradients read one node beyond the box on every side, so that vertices on its faces
+        // take their normals from the grid too.
+        halo_ = gradients_ ? 1 : 0;
+        stride_ = side_ + 2 * halo_;
+        planeSize_ = stride_ * stride_;
+        words_ = (side_ + 63) / 64;
         axisValues_.assign(axis_.begin(), axis_.end());
+        if (halo_ != 0) {
+            const float step = static_cast<float>(step_);
+            axisValues_.insert(axisValues_.begin(), static_cast<double>(axis_.front() - step));
+            axisValues_.push_back(static_cast<double>(axis_.back() + step));
+        }
         for (std::size_t p = 0; p < kPlanes; ++p) {
-            values_[p].resize(planeSize_);
-            inside_[p].resize(planeSize_);
+            if (grid_ == nullptr) {
+                storage_[p].resize(planeSize_);
+            }
+            bits_[p].resize(side_ * words_);
+            rowState_[p].resize(side_);
         }
         const std::size_t slabLanes = tetrahedra_ ? 4 : 1;
         const std::size_t planeLanes = tetrahedra_ ? 3 : 2;
@@ -114,16 +139,20 @@ public:
         std::size_t evaluated = 0;
         for (std::size_t i = 0; i < cells_ && !cutOff_; ++i) {
             // Gradients need the planes on both sides of the slab as well.
-            const std::size_t needed = std::min(side_, i + (gradients_ ? 3 : 2));
+            const std::size_t needed = std::min(stride_, i + 2 + 2 * halo_);
             for (; evaluated < needed; ++evaluated) {
-                evaluatePlane(evaluated);
+                loadPlane(evaluated);
             }
             slab_ = i;
             resetCaches();
             if (tetrahedra_) {
-                tetrahedraSlab(i);
+                forEachCrossedCell([this, i](std::size_t j, std::size_t k, unsigned cube) {
+                    return tetrahedraCell(i, j, k, cube);
+                });
             } else {
-                cubesSlab(i);
+                forEachCrossedCell([this, i](std::size_t j, std::size_t k, unsigned cube) {
+                    return cubeCell(i, j, k, cube);
+                });
             }
             std::swap(cache_[1], cache_[2]);
             std::swap(touched_[1], touched_[2]);
@@ -132,27 +161,117 @@ public:
 
     std::size_t cells() const { return cells_ * cells_ * cells_; }
     bool cutOff() const { return cutOff_; }
-    FieldEvaluator3D& field() { return field_; }
+    FieldEvaluator3D& field() { return *field_; }
+    std::size_t evaluations() const { return field_ ? field_->evaluations() : 0; }
     std::vector<Float3> takeUniqueVertices() { return std::move(unique_); }
     std::vector<std::uint32_t> takeOutput() { return std::move(output_); }
     std::vector<Float3> takeNormals() { return std::move(normals_); }
-    // Vertices whose normal needs the field's own gradient: a grid neighbour was missing or not
-    // finite.
+    // Vertices whose normal needs the field's own gradient: a grid neighbour was not finite.
     const std::vector<std::uint32_t>& fallbacks() const { return fallbacks_; }
 
 private:
-    // Planes live in a ring: plane p in slot p mod 4, so a slab's planes and their neighbours
-    // on either side are all at hand.
+    // Planes live in a ring: plane p (counted from the halo's when there is one) in slot p mod 4,
+    // so a slab's planes and their neighbours on either side are all at hand.
     static constexpr std::size_t kPlanes = 4;
+    enum RowState : std::uint8_t { kOutside, kInside, kMixed };
 
-    void evaluatePlane(std::size_t plane) {
+    void loadPlane(std::size_t plane) {
         const std::size_t slot = plane % kPlanes;
-        field_.evaluatePlane(axisValues_[plane], side_, axisValues_.data(), side_,
-                             axisValues_.data(), values_[slot].data());
-        const std::vector<double>& values = values_[slot];
-        std::vector<std::uint8_t>& inside = inside_[slot];
-        for (std::size_t n = 0; n < planeSize_; ++n) {
-            inside[n] = values[n] <= target_ ? 1 : 0;  // NaN is outside
+        if (grid_ != nullptr) {
+            planes_[slot] = grid_ + plane * planeSize_;
+        } else {
+            field_->evaluatePlane(axisValues_[plane], stride_, axisValues_.data(), stride_,
+                                  axisValues_.data(), storage_[slot].data());
+            planes_[slot] = storage_[slot].data();
+        }
+        classify(slot);
+    }
+
+    // Inside flags as bits, 64 nodes of a row a word, and whether each row is wholly inside,
+    // wholly outside or mixed.
+    void classify(std::size_t slot) {
+        const double* values = planes_[slot];
+        std::uint64_t* bits = bits_[slot].data();
+        for (std::size_t j = 0; j < side_; ++j) {
+            const double* row = values + at(j, 0);
+            std::uint64_t any = 0;
+            std::uint64_t all = ~std::uint64_t{0};
+            for (std::size_t w = 0; w < words_; ++w) {
+                const std::size_t begin = 64 * w;
+                const std::size_t count = std::min<std::size_t>(64, side_ - begin);
+                const std::uint64_t word =  // NaN is outside
+                    comparisonBits<Comparison::AtMost>(row + begin, count, target_);
+                bits[j * words_ + w] = word;
+                any |= word;
+                all &= count == 64 ? word : word | (~std::uint64_t{0} << count);
+            }
+            rowState_[slot][j] = any == 0 ? kOutside : all == ~std::uint64_t{0} ? kInside : kMixed;
+        }
+    }
+
+    // Calls visit(j, k, case index) for every cell of the slab whose corners are not all alike,
+    // row by row in order of k, until visit returns false. Rows whose four corner rows are all
+    // inside or all outside are passed over whole; within a row, 64 cells a word are tested at
+    // once, and the case index of a cell following a crossed cell reuses its right face.
+    template <typename Visit>
+    void forEachCrossedCell(Visit visit) {
+        const std::size_t low = (slab_ + halo_) % kPlanes;
+        const std::size_t high = (slab_ + halo_ + 1) % kPlanes;
+        const std::size_t lastCells = cells_ - 64 * (words_ - 1);
+        const std::uint64_t lastMask =
+            lastCells >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << lastCells) - 1;
+        for (std::size_t j = 0; j < cells_; ++j) {
+            const std::uint8_t s = rowState_[low][j];
+            if (s != kMixed && rowState_[low][j + 1] == s && rowState_[high][j] == s &&
+                rowState_[high][j + 1] == s) {
+                continue;
+            }
+            // Corner rows: a (low plane) and b (high plane), at row j and j + 1.
+            const std::uint64_t* a0 = bits_[low].data() + j * words_;
+            const std::uint64_t* a1 = a0 + words_;
+            const std::uint64_t* b0 = bits_[high].data() + j * words_;
+            const std::uint64_t* b1 = b0 + words_;
+            unsigned previous = 0;
+            std::size_t following = ~std::size_t{0};  // the cell after the last one visited
+            for (std::size_t w = 0; w < words_; ++w) {
+                const bool more = w + 1 < words_;
+                // Bits of the node at k + 1, for the cell's high-z face.
+                const auto next = [&](const std::uint64_t* r) {
+                    return (r[w] >> 1) | (more ? r[w + 1] << 63 : 0);
+                };
+                const std::uint64_t na0 = next(a0);
+                const std::uint64_t na1 = next(a1);
+                const std::uint64_t nb0 = next(b0);
+                const std::uint64_t nb1 = next(b1);
+                const std::uint64_t any = a0[w] | a1[w] | b0[w] | b1[w];
+                const std::uint64_t all = a0[w] & a1[w] & b0[w] & b1[w];
+                const std::uint64_t nextAny = na0 | na1 | nb0 | nb1;
+                const std::uint64_t nextAll = na0 & na1 & nb0 & nb1;
+                std::uint64_t crossed = (any ^ all) | (nextAny ^ nextAll) | (all ^ nextAll);
+                if (!more) {
+                    crossed &= lastMask;
+                }
+                while (crossed != 0) {
+                    const auto b = static_cast<unsigned>(std::countr_zero(crossed));
+                    crossed &= crossed - 1;
+                    const std::size_t k = 64 * w + b;
+                    const auto face = [b](std::uint64_t c0, std::uint64_t c1, std::uint64_t c2,
+                                          std::uint64_t c3) {
+                        return static_cast<unsigned>(((c0 >> b) & 1) | (((c1 >> b) & 1) << 1) |
+                                                     (((c2 >> b) & 1) << 2) |
+                                                     (((c3 >> b) & 1) << 3));
+                    };
+                    const unsigned right = face(na0, nb0, nb1, na1) << 4;
+                    const unsigned index = k == following
+                                               ? (previous >> 4) | right
+                                               : face(a0[w], b0[w], b1[w], a1[w]) | right;
+                    previous = index;
+                    following = k + 1;
+                    if (!visit(j, k, index)) {
+                        return;
+                    }
+                }
+            }
         }
     }
 
@@ -167,15 +286,18 @@ private:
         }
     }
 
+    // The value of node (j, k) within its plane.
+    std::size_t at(std::size_t j, std::size_t k) const { return (j + halo_) * stride_ + k + halo_; }
+
     std::size_t node(std::size_t j, std::size_t k, int corner) const {
         const auto& o = CubeTables::cornerOffsets[static_cast<std::size_t>(corner)];
-        return (j + static_cast<std::size_t>(o[1])) * side_ + k + static_cast<std::size_t>(o[2]);
+        return at(j + static_cast<std::size_t>(o[1]), k + static_cast<std::size_t>(o[2]));
     }
 
     double cornerValue(std::size_t j, std::size_t k, int corner) const {
         const auto plane = static_cast<std::size_t>(
             CubeTables::cornerOffsets[static_cast<std::size_t>(corner)][0]);
-        return values_[(slab_ + plane) % kPlanes][node(j, k, corner)];
+        return planes_[(slab_ + halo_ + plane) % kPlanes][node(j, k, corner)];
     }
 
     Float3 cornerPosition(std::size_t i, std::size_t j, std::size_t k, int corner) const {
@@ -243,16 +365,13 @@ private:
     }
 
     // Central differences of the grid values at node (I, J, K), towards decreasing F (the
-    // common factor 1/(2·step) left out); false when a neighbour is off the grid or not finite.
+    // common factor 1/(2·step) left out); false when a neighbour is not finite. Needs the halo.
     bool nodeGradient(std::size_t I, std::size_t J, std::size_t K,
                       std::array<double, 3>& gradient) const {
-        if (I == 0 || J == 0 || K == 0 || I + 1 >= side_ || J + 1 >= side_ || K + 1 >= side_) {
-            return false;
-        }
-        const std::size_t n = J * side_ + K;
-        const std::vector<double>& here = values_[I % kPlanes];
-        gradient = {values_[(I - 1) % kPlanes][n] - values_[(I + 1) % kPlanes][n],
-                    here[n - side_] - here[n + side_], here[n - 1] - here[n + 1]};
+        const std::size_t n = at(J, K);
+        const double* here = planes_[(I + 1) % kPlanes];
+        gradient = {planes_[I % kPlanes][n] - planes_[(I + 2) % kPlanes][n],
+                    here[n - stride_] - here[n + stride_], here[n - 1] - here[n + 1]};
         return std::isfinite(gradient[0]) && std::isfinite(gradient[1]) &&
                std::isfinite(gradient[2]);
     }
@@ -269,84 +388,64 @@ private:
         return true;
     }
 
-    unsigned caseIndex(std::size_t j, std::size_t k) const {
-        const auto& a = inside_[slab_ % kPlanes];
-        const auto& b = inside_[(slab_ + 1) % kPlanes];
-        const std::size_t n = j * side_ + k;
-        const std::size_t up = n + side_;
-        return static_cast<unsigned>(a[n] | (b[n] << 1) | (b[up] << 2) | (a[up] << 3) |
-                                     (a[n + 1] << 4) | (b[n + 1] << 5) | (b[up + 1] << 6) |
-                                     (a[up + 1] << 7));
+    bool cubeCell(std::size_t i, std::size_t j, std::size_t k, unsigned index) {
+        const auto& row = CubeTables::triangleTable()[index];
+        for (std::size_t t = 0; t < row.size() && row[t] >= 0; t += 3) {
+            if (!roomForTriangle()) {
+                return false;
+            }
+            for (std::size_t m = 0; m < 3; ++m) {
+                output_.push_back(
+                    vertex(i, j, k, kCubeEdges[static_cast<std::size_t>(row[t + m])]));
+            }
+        }
+        return true;
     }
 
-    void cubesSlab(std::size_t i) {
-        const auto& edgeTable = CubeTables::edgeTable();
-        const auto& triangleTable = CubeTables::triangleTable();
-        for (std::size_t j = 0; j < cells_; ++j) {
-            for (std::size_t k = 0; k < cells_; ++k) {
-                const unsigned index = caseIndex(j, k);
-                if (edgeTable[index] == 0) {
-                    continue;
+    bool tetrahedraCell(std::size_t i, std::size_t j, std::size_t k, unsigned cube) {
+        for (std::size_t tet = 0; tet < 6; ++tet) {
+            const auto& corners = TetraTables::tetrahedra[tet];
+            unsigned index = 0;
+            for (std::size_t m = 0; m < 4; ++m) {
+                index |= ((cube >> corners[m]) & 1u) << m;
+            }
+            const auto& row = TetraTables::triangleTable[index];
+            for (std::size_t t = 0; t < row.size() && row[t] >= 0; t += 3) {
+                if (!roomForTriangle()) {
+                    return false;  // no later triangle can fit either
                 }
-                const auto& row = triangleTable[index];
-                for (std::size_t t = 0; t < row.size() && row[t] >= 0; t += 3) {
-                    if (!roomForTriangle()) {
-                        return;
-                    }
-                    for (std::size_t m = 0; m < 3; ++m) {
-                        output_.push_back(
-                            vertex(i, j, k, kCubeEdges[static_cast<std::size_t>(row[t + m])]));
-                    }
+                for (std::size_t m = 0; m < 3; ++m) {
+                    output_.push_back(
+                        vertex(i, j, k, kTetraEdges[tet][static_cast<std::size_t>(row[t + m])]));
                 }
             }
         }
-    }
-
-    void tetrahedraSlab(std::size_t i) {
-        for (std::size_t j = 0; j < cells_; ++j) {
-            for (std::size_t k = 0; k < cells_; ++k) {
-                const unsigned cube = caseIndex(j, k);
-                if (cube == 0 || cube == 255) {
-                    continue;  // every tetrahedron is wholly inside or outside
-                }
-                for (std::size_t tet = 0; tet < 6; ++tet) {
-                    const auto& corners = TetraTables::tetrahedra[tet];
-                    unsigned index = 0;
-                    for (std::size_t m = 0; m < 4; ++m) {
-                        index |= ((cube >> corners[m]) & 1u) << m;
-                    }
-                    const auto& row = TetraTables::triangleTable[index];
-                    for (std::size_t t = 0; t < row.size() && row[t] >= 0; t += 3) {
-                        if (!roomForTriangle()) {
-                            return;  // no later triangle can fit either
-                        }
-                        for (std::size_t m = 0; m < 3; ++m) {
-                            output_.push_back(vertex(
-                                i, j, k, kTetraEdges[tet][static_cast<std::size_t>(row[t + m])]));
-                        }
-                    }
-                }
-            }
-        }
+        return true;
     }
 
     std::vector<float> axis_;
     double target_;
     double step_;
-    FieldEvaluator3D field_;
+    std::optional<FieldEvaluator3D> field_;
+    const double* grid_ = nullptr;
     std::size_t limit_;
     bool tetrahedra_;
     bool gradients_;
-    bool hasTable_;  // an expression compiled against a variable table
+    bool ready_ = false;
     bool cutOff_ = false;
     std::size_t cells_ = 0;
     std::size_t side_ = 0;
+    std::size_t halo_ = 0;    // nodes evaluated beyond the box on each side
+    std::size_t stride_ = 0;  // values a row, halo included
     std::size_t planeSize_ = 0;
+    std::size_t words_ = 0;           // 64-bit words of inside flags a row
     std::vector<double> axisValues_;  // the axis in double, for the field's rows and columns
-    // [0] the plane at the slab's low x, [1] at its high x.
     std::size_t slab_ = 0;
-    std::array<std::vector<double>, kPlanes> values_;
-    std::array<std::vector<std::uint8_t>, kPlanes> inside_;
+    // The ring's planes of values: evaluated into storage_, or read in place from the grid.
+    std::array<const double*, kPlanes> planes_{};
+    std::array<std::vector<double>, kPlanes> storage_;
+    std::array<std::vector<std::uint64_t>, kPlanes> bits_;
+    std::array<std::vector<std::uint8_t>, kPlanes> rowState_;
     // Vertex ids by lane (laneOf the direction) and lower end node: [0] edges across the slab,
     // [1] edges in the low plane, [2] edges in the high plane; -1 when not yet computed.
     std::array<std::vector<std::int32_t>, 3> cache_;
@@ -407,12 +506,13 @@ struct SharedExtraction {
 
 SharedExtraction extractShared(const EvaluationLimits3D& limits, const EvaluationData3D& data,
                                std::size_t vertexLimit, bool withGradients) {
-    Extractor extractor(limits, data, vertexLimit, withGradients);
+    Extractor extractor(limits, vertexLimit, data.useTetahedros, withGradients);
+    extractor.useField(data);
     extractor.run();
     SharedExtraction shared;
     shared.statistics.cells = extractor.cells();
     shared.statistics.cutOff = extractor.cutOff();
-    shared.statistics.gridEvaluations = extractor.field().evaluations();
+    shared.statistics.gridEvaluations = extractor.evaluations();
     shared.vertices = extractor.takeUniqueVertices();
     shared.corners = extractor.takeOutput();
     if (withGradients && !shared.vertices.empty()) {
@@ -490,6 +590,22 @@ ImplicitSurfaceBuilder::Extraction ImplicitSurfaceBuilder::extract(const Evaluat
         }
     }
     return extraction;
+}
+
+ImplicitSurfaceBuilder::IndexedSurface ImplicitSurfaceBuilder::extractGrid(
+    const EvaluationLimits3D& limits, const std::vector<double>& values, std::size_t vertexLimit) {
+    IndexedSurface surface;
+    const std::size_t side = GridAxis::nodes(limits.min, limits.max, limits.step).size();
+    if (values.size() != side * side * side) {
+        return surface;
+    }
+    Extractor extractor(limits, vertexLimit, false, false);
+    extractor.useGrid(values.data());
+    extractor.run();
+    surface.vertices = extractor.takeUniqueVertices();
+    surface.corners = extractor.takeOutput();
+    surface.cutOff = extractor.cutOff();
+    return surface;
 }
 
 Mesh3D ImplicitSurfaceBuilder::calculateImplicit(const EvaluationLimits3D& limits,

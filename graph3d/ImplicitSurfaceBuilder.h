@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "graph3d/EvaluationData3D.h"
@@ -14,10 +15,11 @@ namespace plotwise {
 // The level surface F(x, y, z) = targetValue of an implicit equation inside the cubic box, by
 // marching cubes (flat normals, the faster variant) or marching tetrahedra (gradient normals). A
 // corner is inside when F <= targetValue; NaN counts as outside. Grid nodes are evaluated one
-// x plane at a time in batches, each node once per extraction. Gradient normals come from the
-// grid values (central differences at both ends of the edge, interpolated like the vertex); the
-// field is evaluated again, six points a vertex, only where a grid neighbour is off the grid
-// or not finite.
+// x plane at a time in batches, each node once per extraction. Marching cubes reads the inside
+// flags 64 nodes at a time and passes over rows without a crossing. Gradient normals come from the
+// grid values (central differences at both ends of the edge, interpolated like the vertex), the
+// grid then reaching one node beyond the box on every side; the field is evaluated again, six
+// points a vertex, only where a grid neighbour is not finite.
 class ImplicitSurfaceBuilder {
 public:
     // Step of the central differences of a gradient normal, in model units whatever the zoom.
@@ -47,6 +49,20 @@ public:
     // `vertexLimit`.
     static Extraction extract(const EvaluationLimits3D& limits, const EvaluationData3D& data,
                               std::size_t vertexLimit, bool gradientNormals);
+
+    // Triangles as corners into distinct vertices: every three corners form a triangle, wound as
+    // in Extraction.
+    struct IndexedSurface {
+        std::vector<Float3> vertices;
+        std::vector<std::uint32_t> corners;
+        bool cutOff = false;
+    };
+
+    // Marching cubes over values already computed at the grid nodes of `limits`,
+    // values[(i * n + j) * n + k] at (x_i, y_j, z_k) for n nodes an axis; empty when the count
+    // is not n^3. The triangles are those calculateImplicit builds from the same values.
+    static IndexedSurface extractGrid(const EvaluationLimits3D& limits,
+                                      const std::vector<double>& values, std::size_t vertexLimit);
 
     // Mesh with one flat normal per triangle, normalise((P2 - P1) x (P0 - P1)).
     static Mesh3D calculateImplicit(const EvaluationLimits3D& limits, const EvaluationData3D& data,

@@ -1,7 +1,11 @@
 #include "graph2d/sampling/ContourBuilder.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <utility>
 
+#include "engine/ComparisonBits.h"
 #include "graph2d/sampling/GridCrossing.h"
 #include "graph2d/sampling/GridNodeCache.h"
 
@@ -24,6 +28,7 @@ std::uint32_t ContourBuilder::build(const EvaluationLimits2D& limits) {
         return 0;
     }
     bool full = false;
+    std::size_t signedColumn = ~std::size_t{0};  // the column whose signs rightSigns_ holds
     for (std::size_t c = 0; c < grid.columnCount() && !full; ++c) {
         if (!grid.columnIsTested(c)) {
             continue;
@@ -35,36 +40,66 @@ std::uint32_t ContourBuilder::build(const EvaluationLimits2D& limits) {
         const double* right = grid.rightValues();
         const std::size_t first = grid.firstTestedRow();
         const std::size_t cells = grid.endTestedRow() - first;
-        bool belowAgrees = left[0] * right[0] > 0.0;
-        for (std::size_t i = 0; i < cells; ++i) {
-            // Products are positive only for two values of one strict sign (NaN and 0 give
-            // none), so a cell passes only when its four corners share a strict sign; one
-            // that underflows goes the long way, which decides the same.
-            const bool aboveAgrees = left[i + 1] * right[i + 1] > 0.0;
-            const bool oneSign = belowAgrees && aboveAgrees && left[i] * left[i + 1] > 0.0;
-            belowAgrees = aboveAgrees;
-            if (oneSign) {
-                continue;
+        if (signedColumn == c) {
+            std::swap(leftSigns_, rightSigns_);
+        } else {
+            leftSigns_.assign(left, cells + 1);
+        }
+        rightSigns_.assign(right, cells + 1);
+        signedColumn = c + 1;
+        // Cells whose four corners share a strict sign are passed over 64 at a time.
+        const std::size_t words = leftSigns_.positive.size();
+        for (std::size_t w = 0; w < words && !full; ++w) {
+            const auto bothSides = [&](const std::vector<std::uint64_t>& l,
+                                       const std::vector<std::uint64_t>& r) {
+                const std::uint64_t below = l[w] & r[w];
+                const std::uint64_t above =
+                    (below >> 1) | (w + 1 < words ? (l[w + 1] & r[w + 1]) << 63 : 0);
+                return below & above;
+            };
+            const std::uint64_t oneSign = bothSides(leftSigns_.positive, rightSigns_.positive) |
+                                          bothSides(leftSigns_.negative, rightSigns_.negative);
+            const std::size_t inWord = std::min<std::size_t>(64, cells - 64 * w);
+            std::uint64_t crossed = ~oneSign;
+            if (inWord < 64) {
+                crossed &= (std::uint64_t{1} << inWord) - 1;
             }
-            // Room for one more segment after this cell's first is checked per triangle.
-            if (count_ + 2 >= capacity_) {
-                full = true;
-                truncated_ = true;
-                break;
+            for (; crossed != 0; crossed &= crossed - 1) {
+                const std::size_t i = 64 * w + static_cast<std::size_t>(std::countr_zero(crossed));
+                // Room for one more segment after this cell's first is checked per triangle.
+                if (count_ + 2 >= capacity_) {
+                    full = true;
+                    truncated_ = true;
+                    break;
+                }
+                const std::size_t r = first + i;
+                const float y0 = grid.nodeY(r);
+                const float y1 = grid.nodeY(r + 1);
+                const Corner cornerA{{x0, y0}, left[i]};
+                const Corner cornerB{{x1, y0}, right[i]};
+                const Corner cornerC{{x0, y1}, left[i + 1]};
+                const Corner cornerD{{x1, y1}, right[i + 1]};
+                triangle(cornerA, cornerB, cornerC);
+                triangle(cornerB, cornerC, cornerD);
             }
-            const std::size_t r = first + i;
-            const float y0 = grid.nodeY(r);
-            const float y1 = grid.nodeY(r + 1);
-            const Corner cornerA{{x0, y0}, left[i]};
-            const Corner cornerB{{x1, y0}, right[i]};
-            const Corner cornerC{{x0, y1}, left[i + 1]};
-            const Corner cornerD{{x1, y1}, right[i + 1]};
-            triangle(cornerA, cornerB, cornerC);
-            triangle(cornerB, cornerC, cornerD);
         }
     }
     evaluatedNodeCount_ = grid.evaluatedNodeCount();
     return count_;
+}
+
+void ContourBuilder::SignBits::assign(const double* values, std::size_t count) {
+    const std::size_t words = (count + 63) / 64;
+    positive.resize(words);
+    negative.resize(words);
+    for (std::size_t w = 0; w < words; ++w) {
+        const double* v = values + 64 * w;
+        const std::size_t inWord = count - 64 * w;
+        const std::uint64_t above = comparisonBits<Comparison::Above>(v, inWord, 0.0);
+        const std::uint64_t below = comparisonBits<Comparison::Below>(v, inWord, 0.0);
+        positive[w] = above;
+        negative[w] = below;
+    }
 }
 
 void ContourBuilder::triangle(const Corner& p, const Corner& q, const Corner& r) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "graph2d/sampling/EvaluationData2D.h"
 #include "graph2d/sampling/EvaluationLimits2D.h"
@@ -36,6 +37,14 @@ private:
         double value;
     };
 
+    // A column's strict signs as bits, 64 nodes a word: positive and negative (0 and NaN
+    // neither).
+    struct SignBits {
+        std::vector<std::uint64_t> positive;
+        std::vector<std::uint64_t> negative;
+        void assign(const double* values, std::size_t count);
+    };
+
     void triangle(const Corner& p, const Corner& q, const Corner& r);
 
     const EvaluationData2D& data_;
@@ -44,6 +53,8 @@ private:
     std::uint32_t count_ = 0;
     std::size_t evaluatedNodeCount_ = 0;
     bool truncated_ = false;
+    SignBits leftSigns_;
+    SignBits rightSigns_;
 };
 
 }  // namespace plotwise

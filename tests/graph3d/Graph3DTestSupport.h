@@ -2,10 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "common/DeviceClass.h"
 #include "engine/ExpressionParsing.h"
@@ -14,6 +21,7 @@
 #include "engine/VariableTable.h"
 #include "graph3d/EvaluationData3D.h"
 #include "graph3d/EvaluationLimits3D.h"
+#include "graph3d/Float3.h"
 #include "graph3d/Mesh3D.h"
 #include "graph3d/MeshCapacities3D.h"
 
@@ -56,6 +64,40 @@ inline std::string deviceName(DeviceClass device) {
 
 inline bool finite(const MeshVertex& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
+// Every undirected edge is crossed as often in one direction as in the other: a closed,
+// consistently wound surface. A triangle with two equal corners has no edges.
+inline bool watertight(const std::vector<std::array<std::uint32_t, 3>>& triangles) {
+    std::map<std::pair<std::uint32_t, std::uint32_t>, int> balance;
+    for (const auto& t : triangles) {
+        for (std::size_t m = 0; t[0] != t[1] && t[1] != t[2] && t[2] != t[0] && m < 3; ++m) {
+            const std::uint32_t a = t[m];
+            const std::uint32_t b = t[(m + 1) % 3];
+            balance[{std::min(a, b), std::max(a, b)}] += a < b ? 1 : -1;
+        }
+    }
+    for (const auto& [edge, count] : balance) {
+        if (count != 0) {
+            return false;
+        }
+    }
+    return !balance.empty();
+}
+
+// Triangles of consecutive positions, their corners welded by exact bits.
+inline std::vector<std::array<std::uint32_t, 3>> weld(const std::vector<Float3>& positions) {
+    std::map<std::array<std::uint32_t, 3>, std::uint32_t> ids;
+    std::vector<std::array<std::uint32_t, 3>> triangles(positions.size() / 3);
+    for (std::size_t i = 0; i < 3 * triangles.size(); ++i) {
+        const Float3& p = positions[i];
+        const std::array<std::uint32_t, 3> key = {std::bit_cast<std::uint32_t>(p.x),
+                                                  std::bit_cast<std::uint32_t>(p.y),
+                                                  std::bit_cast<std::uint32_t>(p.z)};
+        triangles[i / 3][i % 3] =
+            ids.emplace(key, static_cast<std::uint32_t>(ids.size())).first->second;
+    }
+    return triangles;
 }
 
 }  // namespace plotwise::test

@@ -62,30 +62,6 @@ TEST(MeshCapacities, GyroidIsWholeWithThirtyTwoBitIndices) {
     }
 }
 
-// The sphere under marching tetrahedra at 96³ passes the tablet's 16-bit cap.
-TEST(MeshCapacities, SphereIsWholeUnderMarchingTetrahedra) {
-    const EvaluationLimits3D limits = EvaluationLimits3D::forScale(1, 96);
-    auto e = equation("x^2+y^2+z^2-4", true);
-    ImplicitSurfaceBuilder::Statistics cut;
-    ImplicitSurfaceBuilder::calculateImplicit(
-        limits, e.data, MeshCapacities3D::forDevice(DeviceClass::Tablet).implicitVertexLimit, &cut);
-    EXPECT_TRUE(cut.cutOff);
-    ImplicitSurfaceBuilder::Statistics statistics;
-    const Mesh3D whole = ImplicitSurfaceBuilder::calculateImplicit(
-        limits, e.data,
-        MeshCapacities3D::forDevice(DeviceClass::Phone, IndexWidth::Bits32).implicitVertexLimit,
-        &statistics);
-    EXPECT_FALSE(statistics.cutOff);
-    // Every vertex lies on the sphere of radius 2 within a step, in every octant.
-    int octants = 0;
-    for (const MeshVertex& v : whole.vertices) {
-        EXPECT_NEAR(std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z), 2.0, limits.step);
-        octants |= 1 << ((v.x > 0) + 2 * (v.y > 0) + 4 * (v.z > 0));
-    }
-    EXPECT_EQ(octants, 0xFF);
-    EXPECT_GT(whole.vertices.size(), 61440u);
-}
-
 // A half space at 64 steps per axis has 64³/2 inside cells: over the 16-bit caps, within the
 // budget.
 TEST(MeshCapacities, InequalitySolidIsWholeWithThirtyTwoBitIndices) {

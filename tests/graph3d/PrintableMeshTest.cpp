@@ -32,24 +32,6 @@ Mesh3D buildMesh(const char* text, bool tetrahedra, DeviceClass device,
                                 MeshCapacities3D::forDevice(device));
 }
 
-// Every undirected edge is crossed as often in one direction as in the other.
-bool watertight(const std::vector<std::array<std::uint32_t, 3>>& triangles) {
-    std::map<std::pair<std::uint32_t, std::uint32_t>, int> balance;
-    for (const auto& t : triangles) {
-        for (std::size_t m = 0; m < 3; ++m) {
-            const std::uint32_t a = t[m];
-            const std::uint32_t b = t[(m + 1) % 3];
-            balance[{std::min(a, b), std::max(a, b)}] += a < b ? 1 : -1;
-        }
-    }
-    for (const auto& [edge, count] : balance) {
-        if (count != 0) {
-            return false;
-        }
-    }
-    return !triangles.empty();
-}
-
 double volume(const test::ReadMesh& mesh) {
     double v = 0;
     for (const auto& t : mesh.triangles) {
@@ -84,7 +66,7 @@ TEST_P(Printable, ClosedSurfacesAreWatertightAndWoundOutwards) {
         const Mesh3D mesh = buildMesh(text, tetrahedra(), device());
         const PrintableMesh printable = PrintableMesh::fromSurface(mesh);
         EXPECT_TRUE(printable.closed) << text;
-        EXPECT_TRUE(watertight(printable.triangles)) << text;
+        EXPECT_TRUE(test::watertight(printable.triangles)) << text;
         EXPECT_GT(printable.signedVolume(), low) << text;
         EXPECT_LT(printable.signedVolume(), high) << text;
         if (text[0] != 'r') {  // implicit surfaces are triangle soups: welding shares vertices
@@ -119,7 +101,7 @@ TEST_P(Printable, InequalitySolidBecomesTheSurfaceOfItsCells) {
     ASSERT_EQ(type, EquationType::Inequality);
     const PrintableMesh printable = PrintableMesh::fromMesh(mesh, type);
     EXPECT_TRUE(printable.closed);
-    EXPECT_TRUE(watertight(printable.triangles));
+    EXPECT_TRUE(test::watertight(printable.triangles));
     // The cells' volume: each box is step × step × its height.
     double cells = 0;
     for (std::size_t b = 0; b < mesh.vertices.size(); b += 36) {
