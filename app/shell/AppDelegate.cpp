@@ -72,6 +72,10 @@ AppDelegate::~AppDelegate() {
     if (stack_ != nullptr) {
         disconnect(stack_, nullptr, this, nullptr);
     }
+    // Nor is there a front screen to hand the mirror's view to when it loses its plane.
+    if (externalViewController_) {
+        disconnect(externalViewController_, nullptr, this, nullptr);
+    }
     window_.reset();
     // A popped 3D screen has no parent to delete it.
     if (controller3D_ && controller3D_->parent() == nullptr) {

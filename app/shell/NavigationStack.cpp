@@ -14,7 +14,7 @@ QWidget* NavigationStack::pop() {
         return nullptr;
     }
     QWidget* top = widget(count() - 1);
-    setCurrentIndex(count() - 2);
+    // Removed first, so that the screen below is the top when currentChanged reports it.
     removeWidget(top);
     top->setParent(nullptr);
     return top;

@@ -243,7 +243,7 @@ TEST_F(Mirror2D, FollowsTheFrontScreenAndTheLookSettings) {
 // Through the shell the mirror follows the front plane from 2D to 3D; offscreen a 3D plane shows
 // nothing, as the platform composes no OpenGL widget.
 using Shell = AppFixture;
-TEST_F(Shell, TheMirrorShowsTheFrontPlaneAlsoAfterASwitchTo3D) {
+TEST_F(Shell, TheMirrorFollowsTheFrontPlaneTo3DAndBack) {
     launch(DeviceClass::Phone);
     RVPWExternalDisplayViewController* mirror = delegate_->externalDisplayViewController();
     ASSERT_NE(mirror, nullptr);
@@ -254,6 +254,13 @@ TEST_F(Shell, TheMirrorShowsTheFrontPlaneAlsoAfterASwitchTo3D) {
     EXPECT_EQ(mirror->mode(), Mode::ThreeD);
     EXPECT_EQ(mirror->currentView(), nullptr);
     EXPECT_EQ(delegate_->frontScreen(), screen3D());
+    waitRestored(screen3D());
+    delegate_->pop3DController();
+    EXPECT_EQ(mirror->mode(), Mode::TwoD);
+    EXPECT_NE(qobject_cast<RVEquation2DView*>(mirror->currentView()), nullptr);
+    // Quitting with the mirror on the 3D plane.
+    delegate_->push3DController();
+    delegate_.reset();
 }
 
 }  // namespace

@@ -195,6 +195,13 @@ TEST_F(Shell, EachActionOpensItsScreenOnEitherIdiom) {
         EXPECT_EQ(delegate_->frontScreen(), screen3D());
         EXPECT_EQ(front.value(front.size() - 1).value(0).value<RVPWGraphViewController*>(),
                   screen3D());
+        // Back: the signal, and the list beside the plane, name the plane now in front.
+        waitRestored(screen3D());
+        screen3D()->action(ScreenAction::SwitchPlane)->trigger();
+        EXPECT_EQ(delegate_->frontScreen(), screen);
+        EXPECT_EQ(front.value(front.size() - 1).value(0).value<RVPWGraphViewController*>(), screen);
+        EXPECT_TRUE(!tablet || delegate_->splitView()->masterStack()->currentWidget() ==
+                                   static_cast<QWidget*>(screen->masterList()));
     }
 }
 
