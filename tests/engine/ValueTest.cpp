@@ -237,6 +237,9 @@ const ValueRow kFunctionRows[] = {
     {"SechInfinity", "sech(x)", kInf, 0, 0},
     {"SinhInfinity", "sinh(x)", kInf, 0, kInf},
     {"TanhInfinity", "tanh(x)", kInf, 0, 1},
+    // No derivative rule: pinned here.
+    {"TodegPi", "todeg(x)", kPi, 0, kPi * 57.29577951308232},
+    {"ToradHundredEighty", "torad(x)", 180, 0, 180 * 0.017453292519943295},
     {"ModNegativeKeepsSign", "mod(x,y)", -7, 3, -1},
     {"ModByZeroIsNaN", "mod(x,y)", 7, 0, kNaN},
     {"ModOfInfinityIsNaN", "mod(x,y)", kInf, 2, kNaN},
