@@ -78,17 +78,6 @@ TEST_P(ImplicitSurface, RandomFieldsGiveClosedSurfaces) {
     }
 }
 
-TEST_P(ImplicitSurface, SurfaceMissingTheBoxGivesNoVertices) {
-    for (const char* text : {"x^2+y^2+z^2+1", "x^2+y^2+z^2-10000", "√(-1-x^2)"}) {
-        auto e = equation(text, tetrahedra());
-        const Mesh3D mesh =
-            ImplicitSurfaceBuilder::calculateImplicit(limits(), e.data, vertexLimit());
-        EXPECT_TRUE(mesh.empty()) << text;
-        EXPECT_TRUE(mesh.indices.empty());
-        EXPECT_TRUE(mesh.lineIndices.empty());
-    }
-}
-
 TEST_P(ImplicitSurface, DenseSurfaceIsCutOffAtTheVertexLimit) {
     auto e = equation("sin(4x)cos(4y)+sin(4y)cos(4z)+sin(4z)cos(4x)", tetrahedra());
     ImplicitSurfaceBuilder::Statistics statistics;
