@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <numeric>
 #include <random>
 #include <span>
 #include <string>
@@ -259,37 +260,44 @@ TEST(Property, GeneratedExpressionsRoundTripAndBothEvaluatorsAgree) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Very long flat sums and products: no recursion over their length anywhere.
+// Flat sums and products: no recursion over their length anywhere.
 
 // Each operand and operator (every third "-" or every fourth "/") against an independent left
-// fold; printing gives the text back.
-TEST(Property, FlatSumAndProductOfTwoHundredThousandOperands) {
+// fold, at every length around where the compiled form turns a chain of records into one fold
+// record, and at two hundred thousand; printing gives the text back.
+TEST(Property, FlatSumsAndProductsOfEveryLengthAgainstALeftFold) {
     using Operands = std::vector<std::pair<const char*, double>>;  // x = 1.25, y = 0.8
-    for (const bool product : {false, true}) {
-        const Operands operands =
-            product ? Operands{{"x", 1.25}, {"1.0001", 1.0001}, {"y", 0.8}, {"0.9999", 0.9999}}
-                    : Operands{{"x", 1.25}, {"1.5", 1.5}, {"y", 0.8}, {"0.25", 0.25}, {"3", 3}};
-        const int inverseEvery = product ? 4 : 3;
-        std::string text;
-        double expected = product ? 1 : 0;
-        for (int i = 0; i < 200000; ++i) {
-            const bool inverse = i > 0 && i % inverseEvery == inverseEvery - 1;
-            const auto& [spelling, value] = operands[i % operands.size()];
-            text += std::string(i == 0    ? ""
-                                : product ? (inverse ? "/" : "⋅")
-                                          : (inverse ? "-" : "+"));
-            text += spelling;
-            expected = product ? (inverse ? expected / value : expected * value)
-                               : (inverse ? expected - value : expected + value);
+    std::vector<int> lengths(40);
+    std::iota(lengths.begin(), lengths.end(), 1);
+    lengths.push_back(200000);
+    for (const int length : lengths) {
+        for (const bool product : {false, true}) {
+            SCOPED_TRACE(::testing::Message() << length << (product ? " factors" : " terms"));
+            const Operands operands =
+                product ? Operands{{"x", 1.25}, {"1.0001", 1.0001}, {"y", 0.8}, {"0.9999", 0.9999}}
+                        : Operands{{"x", 1.25}, {"1.5", 1.5}, {"y", 0.8}, {"0.25", 0.25}, {"3", 3}};
+            const int inverseEvery = product ? 4 : 3;
+            std::string text;
+            double expected = product ? 1 : 0;
+            for (int i = 0; i < length; ++i) {
+                const bool inverse = i > 0 && i % inverseEvery == inverseEvery - 1;
+                const auto& [spelling, value] = operands[i % operands.size()];
+                text += std::string(i == 0    ? ""
+                                    : product ? (inverse ? "/" : "⋅")
+                                              : (inverse ? "-" : "+"));
+                text += spelling;
+                expected = product ? (inverse ? expected / value : expected * value)
+                                   : (inverse ? expected - value : expected + value);
+            }
+            ASSERT_TRUE(std::isfinite(expected) && expected != 0);
+            VariableTable table = {1.25, 0.8, 0, 0, 0, 0};
+            RVParser parser;
+            auto tree = parser.parse(u16(text), table.data());
+            ASSERT_NE(tree, nullptr) << utf8(parser.error());
+            EXPECT_SAME_VALUE(expected, tree->value());
+            EXPECT_SAME_VALUE(expected, tree->compile().evaluate());
+            EXPECT_TRUE(tree->description() == u16(text));  // so it reads back to the same value
         }
-        ASSERT_TRUE(std::isfinite(expected) && expected != 0);
-        VariableTable table = {1.25, 0.8, 0, 0, 0, 0};
-        RVParser parser;
-        auto tree = parser.parse(u16(text), table.data());
-        ASSERT_NE(tree, nullptr) << utf8(parser.error());
-        EXPECT_SAME_VALUE(expected, tree->value());
-        EXPECT_SAME_VALUE(expected, tree->compile().evaluate());
-        EXPECT_TRUE(tree->description() == u16(text));  // so it reads back to the same value
     }
 }
 

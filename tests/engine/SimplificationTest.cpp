@@ -99,14 +99,13 @@ std::vector<std::string> stepTexts(std::string_view source) {
     return texts;
 }
 
+// One step per pass from the input to the result; input that does not parse reports the
+// parser's message and no steps.
 TEST(DerivativeSteps, OneStepPerPassFromInputToResult) {
     EXPECT_EQ(stepTexts("d/dx(x)"), (std::vector<std::string>{"d/dx(x)", "1"}));
     EXPECT_EQ(stepTexts("d/dx(x^2)"),
               (std::vector<std::string>{"d/dx(x^2)",
                                         "(2)⋅(x)^((2)-1)⋅d/dx(x)+(x)^(2)⋅ln(x)⋅d/dx(2)", "2⋅x"}));
-}
-
-TEST(DerivativeSteps, InputThatDoesNotParseReportsTheParserMessage) {
     VariableTable table{};
     const DerivativeSteps steps = derivativeSteps(u"d/dx(x", table.data());
     ASSERT_TRUE(steps.error.has_value());

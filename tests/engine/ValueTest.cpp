@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
 #include <numbers>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -175,40 +173,6 @@ TEST(Fold, RowsAgainstLeftFolds) {
     expectRows(kFoldRows);
 }
 
-// Sums and products of every length, around the point where the compiled form switches from a
-// chain of records to one fold record, against an independent left fold.
-TEST(Fold, EveryLengthAgainstIndependentFold) {
-    std::mt19937 rng(99);
-    std::uniform_int_distribution<int> digit(1, 9);
-    std::uniform_int_distribution<int> coin(0, 1);
-    for (int length = 1; length <= 40; ++length) {
-        for (int product = 0; product < 2; ++product) {
-            std::string text;
-            double expected = product ? 1.0 : 0.0;
-            for (int i = 0; i < length; ++i) {
-                const double operand = digit(rng) / 8.0 + (i % 3 == 0 ? 0.1 : 0.0);
-                const bool inverse = coin(rng) == 1;
-                std::string spelled = test::utf8(plainDecimalText(operand));
-                if (i > 0) {
-                    text += product ? (inverse ? "/" : "⋅") : (inverse ? "-" : "+");
-                }
-                text += (i % 4 == 1) ? "x" : spelled;
-                const double value = (i % 4 == 1) ? 1.25 : operand;
-                const bool applyInverse = i > 0 && inverse;
-                if (product) {
-                    expected = applyInverse ? expected / value : expected * value;
-                } else {
-                    expected = applyInverse ? expected - value : expected + value;
-                }
-            }
-            SCOPED_TRACE(text);
-            const Evaluation e = evaluate(text, slotsXY(1.25, 0));
-            EXPECT_SAME_VALUE(expected, e.tree);
-            EXPECT_SAME_VALUE(expected, e.compiled);
-        }
-    }
-}
-
 // ---------------------------------------------------------------------------------------------
 // Relations: exactly 1 or 0; every comparison with NaN is false except "≠".
 
@@ -240,22 +204,19 @@ TEST(Relation, EveryOperatorOnOrderedAndNaNPairs) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The function library.
+// The function library: the edges of each domain. (A function wired to the wrong formula is
+// caught by the derivative suite, which compares each function's derivative with its own
+// finite differences.)
 
 const ValueRow kFunctionRows[] = {
     {"AbsOfNegative", "abs(x)", -2, 0, 2},
     // "-u when u < 0, else u": -0 is not below 0 and comes back unchanged.
     {"AbsOfNegativeZeroKeepsSign", "abs(x)", -0.0, 0, -0.0},
-    {"AcosHalf", "acos(x)", 0.5, 0, std::acos(test::opaque(0.5))},
     {"AcosOfTwoIsNaN", "acos(x)", 2, 0, kNaN},
-    {"AsinHalf", "asin(x)", 0.5, 0, std::asin(test::opaque(0.5))},
-    {"AtanOne", "atan(x)", 1, 0, std::atan(test::opaque(1.0))},
     {"AtanInfinity", "atan(x)", kInf, 0, kPi / 2},
     {"CeilNegative", "ceil(x)", -1.2, 0, -1},
     {"CeilToNegativeZero", "ceil(x)", -0.5, 0, -0.0},
-    {"CosPi", "cos(x)", kPi, 0, -1},
     {"CosInfinityIsNaN", "cos(x)", kInf, 0, kNaN},
-    {"CoshOne", "cosh(x)", 1, 0, std::cosh(test::opaque(1.0))},
     {"CotZeroIsInfinity", "cot(x)", 0, 0, kInf},
     {"CotNegativeZero", "cot(x)", -0.0, 0, -kInf},
     // cosh ∞ / sinh ∞ is ∞/∞.
@@ -272,24 +233,17 @@ const ValueRow kFunctionRows[] = {
     {"IfConstantCondition", "if(0,x,y)", 1, 2, 2},
     {"LnZero", "ln(x)", 0, 0, -kInf},
     {"LnOfMinusOneIsNaN", "ln(x)", -1, 0, kNaN},
-    {"LogHundred", "log(x)", 100, 0, 2},
-    {"Log2Eight", "log2(x)", 8, 0, 3},
-    {"MaxFirst", "max(x,y)", 2, 1, 2},
-    {"MinFirst", "min(x,y)", 1, 2, 1},
     {"SecZero", "sec(x)", 0, 0, 1},
     {"SechInfinity", "sech(x)", kInf, 0, 0},
-    {"SinHalf", "sin(x)", 0.5, 0, std::sin(test::opaque(0.5))},
     {"SinhInfinity", "sinh(x)", kInf, 0, kInf},
-    {"TanOne", "tan(x)", 1, 0, std::tan(test::opaque(1.0))},
     {"TanhInfinity", "tanh(x)", kInf, 0, 1},
+    // No derivative rule: pinned here.
     {"TodegPi", "todeg(x)", kPi, 0, kPi * 57.29577951308232},
     {"ToradHundredEighty", "torad(x)", 180, 0, 180 * 0.017453292519943295},
-    {"ModPositive", "mod(x,y)", 7, 3, 1},
     {"ModNegativeKeepsSign", "mod(x,y)", -7, 3, -1},
     {"ModByZeroIsNaN", "mod(x,y)", 7, 0, kNaN},
     {"ModOfInfinityIsNaN", "mod(x,y)", kInf, 2, kNaN},
     {"ModByInfinity", "mod(x,y)", 3, kInf, 3},
-    {"LognTwoEight", "logn(x,y)", 2, 8, std::log(test::opaque(8.0)) / std::log(test::opaque(2.0))},
     {"LognBaseOne", "logn(x,y)", 1, 8, kInf},
     {"ConstantArgumentFolded", "sin(0.5)+x", 0, 0, std::sin(test::opaque(0.5))},
 };

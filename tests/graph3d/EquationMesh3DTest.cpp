@@ -109,11 +109,7 @@ TEST_P(EquationMesh, EveryKindBuildsItsMesh) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Devices, EquationMesh,
-                         ::testing::Values(DeviceClass::Phone, DeviceClass::Tablet),
-                         [](const ::testing::TestParamInfo<DeviceClass>& info) {
-                             return test::deviceName(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(Devices, EquationMesh, test::kDevices, test::deviceParamName);
 
 }  // namespace
 }  // namespace plotwise

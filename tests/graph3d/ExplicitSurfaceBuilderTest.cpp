@@ -168,11 +168,7 @@ TEST_P(ExplicitSurface, CapacityBoundsAnyLimits) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Devices, ExplicitSurface,
-                         ::testing::Values(DeviceClass::Phone, DeviceClass::Tablet),
-                         [](const ::testing::TestParamInfo<DeviceClass>& info) {
-                             return test::deviceName(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(Devices, ExplicitSurface, test::kDevices, test::deviceParamName);
 
 }  // namespace
 }  // namespace plotwise

@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <numbers>
+#include <tuple>
 #include <vector>
 
 #include "Graph3DTestSupport.h"
@@ -56,9 +57,18 @@ TEST_P(FieldAgreement, BatchAndPlaneEqualOneAtATime) {
 }
 
 std::vector<const char*> agreementExpressions() {
-    std::vector<const char*> texts = {
-        "x^2+y^2+z^2-4", "x^2+y^2+z^2=4", "sin(x)*cos(y)+z", "r-2", "Θ", "Φ+z",
-        "r^2/5=10*cos(4Θ)", "√(x)+1/y", "(x^4+y^4+z^4)/10=50", "r+Θ+0*z<3", "1=1", "x^2+y^2<z"};
+    std::vector<const char*> texts = {"x^2+y^2+z^2-4",
+                                      "x^2+y^2+z^2=4",
+                                      "sin(x)*cos(y)+z",
+                                      "r-2",
+                                      "Θ",
+                                      "Φ+z",
+                                      "r^2/5=10*cos(4Θ)",
+                                      "√(x)+1/y",
+                                      "(x^4+y^4+z^4)/10=50",
+                                      "r+Θ+0*z<3",
+                                      "1=1",
+                                      "x^2+y^2<z"};
     for (const BuiltInExample& example : kBuiltInExamples3D) {
         texts.push_back(example.source);
     }
@@ -67,38 +77,26 @@ std::vector<const char*> agreementExpressions() {
 
 INSTANTIATE_TEST_SUITE_P(Expressions, FieldAgreement, ::testing::ValuesIn(agreementExpressions()));
 
-// Hand-worked readings: spherical r and Θ, the cylindrical pair when z meets Θ, Φ about z.
+// Hand-worked readings: spherical r and Θ (from the positive z axis), the cylindrical pair when z
+// meets Θ (the angle about z on both half-planes, r the distance from the z axis), Φ about z.
 TEST(FieldEvaluator3D, PolarSlotsFollowThePointsAngles) {
     using std::numbers::pi;
-    {
-        auto e = equation("Θ");  // spherical: the angle from the positive z axis
+    const std::tuple<const char*, double, double, double, double> rows[] = {
+        {"Θ", 0, 0, 2, 0},
+        {"Θ", 1, 0, 0, pi / 2},
+        {"Θ", 0, 0, -1, pi},
+        {"r", 2, 3, 6, 7},
+        {"Θ+0*z", 1, 1, 5, pi / 4},
+        {"Θ+0*z", -1, 1, 5, 3 * pi / 4},
+        {"Θ+0*z", -1, -1, 5, -3 * pi / 4},
+        {"r+0*z+0*Θ", 3, 4, 12, 5},
+        {"Φ", 0, 2, 7, pi / 2},
+        {"Φ", -1, 0, 0, pi},
+    };
+    for (const auto& [text, x, y, z, expected] : rows) {
+        auto e = equation(text);
         FieldEvaluator3D field(e.data, FieldEvaluator3D::Reading::Field);
-        EXPECT_DOUBLE_EQ(field.evaluateOne(0, 0, 2), 0);
-        EXPECT_DOUBLE_EQ(field.evaluateOne(1, 0, 0), pi / 2);
-        EXPECT_DOUBLE_EQ(field.evaluateOne(0, 0, -1), pi);
-    }
-    {
-        auto e = equation("r");
-        FieldEvaluator3D field(e.data, FieldEvaluator3D::Reading::Field);
-        EXPECT_DOUBLE_EQ(field.evaluateOne(2, 3, 6), 7);
-    }
-    {
-        auto e = equation("Θ+0*z");  // cylindrical: the angle about z, on both half-planes
-        FieldEvaluator3D field(e.data, FieldEvaluator3D::Reading::Field);
-        EXPECT_DOUBLE_EQ(field.evaluateOne(1, 1, 5), pi / 4);
-        EXPECT_DOUBLE_EQ(field.evaluateOne(-1, 1, 5), 3 * pi / 4);
-        EXPECT_DOUBLE_EQ(field.evaluateOne(-1, -1, 5), -3 * pi / 4);
-    }
-    {
-        auto e = equation("r+0*z+0*Θ");  // cylindrical r is the distance from the z axis
-        FieldEvaluator3D field(e.data, FieldEvaluator3D::Reading::Field);
-        EXPECT_DOUBLE_EQ(field.evaluateOne(3, 4, 12), 5);
-    }
-    {
-        auto e = equation("Φ");
-        FieldEvaluator3D field(e.data, FieldEvaluator3D::Reading::Field);
-        EXPECT_DOUBLE_EQ(field.evaluateOne(0, 2, 7), pi / 2);
-        EXPECT_DOUBLE_EQ(field.evaluateOne(-1, 0, 0), pi);
+        EXPECT_DOUBLE_EQ(field.evaluateOne(x, y, z), expected) << text << " at " << x << ", " << y;
     }
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -58,8 +59,19 @@ inline EvaluationLimits3D viewLimits(EquationType type, DeviceClass device, floa
                                         MeshCapacities3D::forDevice(device).divisionsForType(type));
 }
 
+// Parameters of the suites that run on both devices, and with both implicit variants.
+inline const auto kDevices = ::testing::Values(DeviceClass::Phone, DeviceClass::Tablet);
+inline const auto kVariantsAndDevices = ::testing::Combine(::testing::Bool(), kDevices);
+
 inline std::string deviceName(DeviceClass device) {
     return device == DeviceClass::Tablet ? "Tablet" : "Phone";
+}
+inline std::string deviceParamName(const ::testing::TestParamInfo<DeviceClass>& info) {
+    return deviceName(info.param);
+}
+inline std::string variantAndDeviceName(
+    const ::testing::TestParamInfo<std::tuple<bool, DeviceClass>>& info) {
+    return (std::get<0>(info.param) ? "Tetrahedra" : "Cubes") + deviceName(std::get<1>(info.param));
 }
 
 inline bool finite(const MeshVertex& v) {

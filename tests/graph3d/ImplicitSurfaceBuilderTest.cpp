@@ -58,23 +58,6 @@ TEST_P(ImplicitSurface, FlatNormalsAreUnitAndFaceTheInside) {
     }
 }
 
-TEST_P(ImplicitSurface, GradientNormalsPointTowardsDecreasingF) {
-    for (const char* text : {"x^2+y^2+z^2-4", "x^2+y^2+z^2=4"}) {
-        auto e = equation(text, tetrahedra());
-        const Mesh3D mesh =
-            ImplicitSurfaceBuilder::calculateImplicitWithSmooth(limits(), e.data, vertexLimit());
-        ASSERT_FALSE(mesh.empty());
-        // x²+y²+z²−4 falls towards the centre; 4 − (x²+y²+z²) (right minus left) outwards.
-        const float sign = std::string(text).find('=') == std::string::npos ? -1.0f : 1.0f;
-        for (const MeshVertex& v : mesh.vertices) {
-            const Float3 n{v.nx, v.ny, v.nz};
-            EXPECT_NEAR(length(n), 1.0, 0.003);
-            const Float3 p{v.x, v.y, v.z};
-            EXPECT_GT(sign * Float3::dot(n, p) / static_cast<float>(length(p)), 0.95f) << text;
-        }
-    }
-}
-
 TEST_P(ImplicitSurface, RandomFieldsGiveClosedSurfaces) {
     // Irregular fields, outside on the border: every case and ambiguous face occurs, and
     // neighbouring cells must still agree.
@@ -92,17 +75,6 @@ TEST_P(ImplicitSurface, RandomFieldsGiveClosedSurfaces) {
             ImplicitSurfaceBuilder::extract(limits(), e.data, vertexLimit(), false);
         ASSERT_FALSE(extraction.statistics.cutOff) << text;
         EXPECT_TRUE(test::watertight(test::weld(extraction.positions))) << text;
-    }
-}
-
-TEST_P(ImplicitSurface, SurfaceMissingTheBoxGivesNoVertices) {
-    for (const char* text : {"x^2+y^2+z^2+1", "x^2+y^2+z^2-10000", "√(-1-x^2)"}) {
-        auto e = equation(text, tetrahedra());
-        const Mesh3D mesh =
-            ImplicitSurfaceBuilder::calculateImplicit(limits(), e.data, vertexLimit());
-        EXPECT_TRUE(mesh.empty()) << text;
-        EXPECT_TRUE(mesh.indices.empty());
-        EXPECT_TRUE(mesh.lineIndices.empty());
     }
 }
 
@@ -209,14 +181,8 @@ TEST_P(ImplicitSurface, UnusableLimitsGiveNoMesh) {
     EXPECT_LE(capped.statistics.cells, 256u * 256u * 256u);
 }
 
-INSTANTIATE_TEST_SUITE_P(VariantsAndDevices, ImplicitSurface,
-                         ::testing::Combine(::testing::Bool(),
-                                            ::testing::Values(DeviceClass::Phone,
-                                                              DeviceClass::Tablet)),
-                         [](const ::testing::TestParamInfo<std::tuple<bool, DeviceClass>>& info) {
-                             return std::string(std::get<0>(info.param) ? "Tetrahedra" : "Cubes") +
-                                    test::deviceName(std::get<1>(info.param));
-                         });
+INSTANTIATE_TEST_SUITE_P(VariantsAndDevices, ImplicitSurface, test::kVariantsAndDevices,
+                         test::variantAndDeviceName);
 
 }  // namespace
 }  // namespace plotwise

@@ -44,18 +44,12 @@ TEST_P(InequalitySolid, BallOfEightCellsMergesIntoFourColumns) {
     EXPECT_EQ(mesh.vertices[0].z, -1.0f);
     EXPECT_EQ(mesh.vertices[30].z, 1.0f);
     EXPECT_EQ(mesh.vertices[0].x, 0.0f);
-    // Both faces of an axis share one normal, towards the negative axis.
-    const auto normal = [&](std::size_t v) {
-        return Float3{mesh.vertices[v].nx, mesh.vertices[v].ny, mesh.vertices[v].nz};
-    };
-    for (const std::size_t face : {0u, 5u}) {  // bottom and top
-        EXPECT_NEAR(normal(6 * face).z, -1.0f, 0.003f);
-    }
-    for (const std::size_t face : {1u, 3u}) {  // sides y + h and y − h
-        EXPECT_NEAR(normal(6 * face).y, -1.0f, 0.003f);
-    }
-    for (const std::size_t face : {2u, 4u}) {  // sides x + h and x − h
-        EXPECT_NEAR(normal(6 * face).x, -1.0f, 0.003f);
+    // Both faces of an axis share one normal, towards the negative axis: faces bottom, y + h,
+    // x + h, y − h, x − h, top.
+    for (std::size_t face = 0; face < 6; ++face) {
+        const MeshVertex& v = mesh.vertices[6 * face];
+        const float along[] = {v.nz, v.ny, v.nx, v.ny, v.nx, v.nz};
+        EXPECT_NEAR(along[face], -1.0f, 0.003f) << face;
     }
     // Wireframe of the first box: bottom outline first.
     EXPECT_EQ(std::vector<std::uint32_t>(mesh.lineIndices.begin(), mesh.lineIndices.begin() + 8),
@@ -142,11 +136,7 @@ TEST(InequalitySolidMerge, RunsNeedTheSameColumnAndOneStep) {
     EXPECT_EQ(columns[3].x, 1.0f);
 }
 
-INSTANTIATE_TEST_SUITE_P(Devices, InequalitySolid,
-                         ::testing::Values(DeviceClass::Phone, DeviceClass::Tablet),
-                         [](const ::testing::TestParamInfo<DeviceClass>& info) {
-                             return test::deviceName(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(Devices, InequalitySolid, test::kDevices, test::deviceParamName);
 
 }  // namespace
 }  // namespace plotwise

@@ -188,14 +188,8 @@ TEST(MeshFileWriter, NumbersAreShortestAndLocaleFree) {
     EXPECT_EQ(MeshFileWriter::number(0.46666667f), "0.46666667");
 }
 
-INSTANTIATE_TEST_SUITE_P(VariantsAndDevices, Printable,
-                         ::testing::Combine(::testing::Bool(),
-                                            ::testing::Values(DeviceClass::Phone,
-                                                              DeviceClass::Tablet)),
-                         [](const ::testing::TestParamInfo<std::tuple<bool, DeviceClass>>& info) {
-                             return std::string(std::get<0>(info.param) ? "Tetrahedra" : "Cubes") +
-                                    test::deviceName(std::get<1>(info.param));
-                         });
+INSTANTIATE_TEST_SUITE_P(VariantsAndDevices, Printable, test::kVariantsAndDevices,
+                         test::variantAndDeviceName);
 
 }  // namespace
 }  // namespace plotwise

@@ -17,6 +17,19 @@
 
 namespace plotwise::testing {
 
+// The pixels of `area` (within the image) that `keep` accepts.
+template <typename Keep>
+int countPixels(const QImage& image, QRect area, Keep keep) {
+    area &= image.rect();
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            count += keep(image.pixel(x, y)) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
 // A GL context on an offscreen surface and a renderer in it, for pixel tests. Without GL it
 // fails the test that made it: these tests never skip.
 class OffscreenScene {

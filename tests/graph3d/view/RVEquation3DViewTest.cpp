@@ -6,6 +6,7 @@
 #include <QTest>
 #include <memory>
 
+#include "OffscreenScene.h"
 #include "engine/ExpressionParsing.h"
 #include "engine/TextUtilities.h"
 #include "engine/VariableTable.h"
@@ -42,13 +43,7 @@ protected:
     // Pixels that are not the black background.
     int coverage() {
         const QImage image = view_->grabFramebuffer();
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                count += (image.pixel(x, y) & 0xFFFFFF) != 0 ? 1 : 0;
-            }
-        }
-        return count;
+        return countPixels(image, image.rect(), [](QRgb p) { return (p & 0xFFFFFF) != 0; });
     }
 
     float zoom() const { return view_->sceneState().actualScaleFactor(); }

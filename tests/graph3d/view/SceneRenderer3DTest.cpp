@@ -29,19 +29,6 @@ bool isBackground(QRgb pixel, bool light = false) {
     return light ? pixel == qRgb(255, 255, 255) : pixel == qRgb(0, 0, 0);
 }
 
-// The pixels of `area` (within the image) that `keep` accepts.
-template <typename Keep>
-int countPixels(const QImage& image, QRect area, Keep keep) {
-    area &= image.rect();
-    int count = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            count += keep(image.pixel(x, y)) ? 1 : 0;
-        }
-    }
-    return count;
-}
-
 int coverage(const QImage& image, bool light = false) {
     return countPixels(image, image.rect(), [light](QRgb p) { return !isBackground(p, light); });
 }
