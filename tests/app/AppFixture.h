@@ -16,9 +16,19 @@
 #include "app/storage/NotificationCenter.h"
 #include "app/storage/PreferenceStore.h"
 #include "app/storage/WorkspaceStorage.h"
+#include "equations/EquationListModel.h"
 #include "equations/RVEquation.h"
 
 namespace plotwise::testing {
+
+// The source texts of a list's equations, in order.
+inline QStringList textsOf(const EquationListModel& model) {
+    QStringList texts;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        texts.append(model.data(model.index(row), EquationListModel::SourceTextRole).toString());
+    }
+    return texts;
+}
 
 // A preference store in a folder of its own, an application context over it (a phone's until a
 // launch says otherwise) and, once launched, the application delegate.

@@ -15,6 +15,7 @@
 #include <QUndoStack>
 #include <memory>
 
+#include "AppFixture.h"
 #include "TestContext.h"
 #include "app/input/RVPWExpressionInputController.h"
 #include "app/input/RVTextField.h"
@@ -104,13 +105,7 @@ protected:
         model_.appendEquation(std::move(equation));
     }
     QListView* view() const { return list_->tableView(); }
-    QStringList texts() const {
-        QStringList result;
-        for (int row = 0; row < model_.rowCount(); ++row) {
-            result << model_.index(row).data(EquationListModel::SourceTextRole).toString();
-        }
-        return result;
-    }
+    QStringList texts() const { return testing::textsOf(model_); }
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(view(), static_cast<Qt::Key>(key), modifiers);
     }

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <memory>
 
+#include "AppFixture.h"
 #include "KeyScript.h"
 #include "TestContext.h"
 #include "app/input/FormulaPreviewView.h"
@@ -252,84 +253,73 @@ TEST(KeyboardLayouts, EachReachesItsPlanesAlphabetAndFunctions) {
     const QStringList common = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", ".",
                                 ",", "+", "-", "⋅", "/", "^", "√", "(", ")", "e", "π",
                                 "=", "<", ">", "≤", "≥", "≠", "x", "y", "r", "Θ"};
-    for (const DeviceClass device : {DeviceClass::Phone, DeviceClass::Tablet}) {
-        for (const bool landscape : {false, true}) {
-            for (const bool is3D : {false, true}) {
-                SCOPED_TRACE(::testing::Message() << "tablet " << (device == DeviceClass::Tablet)
-                                                  << " landscape " << landscape << " 3D " << is3D);
-                RVPWKeyboardView view(device, is3D);
-                view.setLandscape(landscape);
-                QSet<QString> inserted;
-                QStringList functionKeys;
-                int backspaces = 0;
-                int arrows = 0;
-                for (RVPWKeyboardButton* key : view.keys()) {
-                    if (!key->key().hidden) {
-                        const QString text = KeyboardLayout::insertionFor(key->key(), device);
-                        inserted.insert(text);
-                        if (KeyboardLayout::isFunctionKey(key->tag(), device)) {
-                            functionKeys.append(text);
-                        }
-                        backspaces += key->tag() == KeyboardLayout::backspaceTag;
-                        arrows += KeyboardLayout::isArrow(key->key().title);
-                    }
+    for (int combination = 0; combination < 8; ++combination) {
+        const DeviceClass device = combination & 4 ? DeviceClass::Tablet : DeviceClass::Phone;
+        const bool landscape = combination & 2;
+        const bool is3D = combination & 1;
+        SCOPED_TRACE(::testing::Message() << "tablet " << (device == DeviceClass::Tablet)
+                                          << " landscape " << landscape << " 3D " << is3D);
+        RVPWKeyboardView view(device, is3D);
+        view.setLandscape(landscape);
+        QSet<QString> inserted;
+        QStringList functionKeys;
+        int backspaces = 0;
+        int arrows = 0;
+        for (RVPWKeyboardButton* key : view.keys()) {
+            if (!key->key().hidden) {
+                const QString text = KeyboardLayout::insertionFor(key->key(), device);
+                inserted.insert(text);
+                if (KeyboardLayout::isFunctionKey(key->tag(), device)) {
+                    functionKeys.append(text);
                 }
-                for (const QString& text : common) {
-                    EXPECT_TRUE(inserted.contains(text)) << text.toStdString();
-                }
-                EXPECT_EQ(inserted.contains("z"), is3D);
-                EXPECT_EQ(inserted.contains("Φ"), is3D);
-                QStringList expected;
-                for (const std::u16string& name : functionNames()) {
-                    if (is3D || name != u"d/dz") {
-                        expected.append(QString::fromStdU16String(name) + "(");
-                    }
-                }
-                functionKeys.sort();
-                expected.sort();
-                EXPECT_EQ(functionKeys, expected);
-                EXPECT_GT(backspaces, 0);
-                EXPECT_EQ(arrows, 2);
-                if (device == DeviceClass::Phone) {
-                    EXPECT_EQ(view.variableScroller() != nullptr, !landscape);
-                }
+                backspaces += key->tag() == KeyboardLayout::backspaceTag;
+                arrows += KeyboardLayout::isArrow(key->key().title);
             }
+        }
+        for (const QString& text : common) {
+            EXPECT_TRUE(inserted.contains(text)) << text.toStdString();
+        }
+        EXPECT_EQ(inserted.contains("z"), is3D);
+        EXPECT_EQ(inserted.contains("Φ"), is3D);
+        QStringList expected;
+        for (const std::u16string& name : functionNames()) {
+            if (is3D || name != u"d/dz") {
+                expected.append(QString::fromStdU16String(name) + "(");
+            }
+        }
+        functionKeys.sort();
+        expected.sort();
+        EXPECT_EQ(functionKeys, expected);
+        EXPECT_GT(backspaces, 0);
+        EXPECT_EQ(arrows, 2);
+        if (device == DeviceClass::Phone) {
+            EXPECT_EQ(view.variableScroller() != nullptr, !landscape);
         }
     }
 }
 
 // The add action of the 2D screen, through the real window: Enter puts the equation on the
 // plane in the default colour and into the workspace; Escape adds nothing.
-TEST(AddFromThePlane, CtrlNThenEnterAddsAndEscapeDoesNot) {
-    testing::TestContext env;
-    env.store.setValues({{RVPWSettingsManager::useRandomDefaultColorKey, false},
-                         {RVPWSettingsManager::defaultColorKey, QStringLiteral("2040A0")}});
-    AppDelegate delegate(env.context);
-    delegate.didFinishLaunching({});
-    delegate.window()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(delegate.window()));
-    RVPW2DViewController* screen = delegate.controller2D();
-    QSignalSpy finished(screen, &RVPW2DViewController::loadingFinished);
-    ASSERT_TRUE(screen->loadingDone() || finished.wait(10000));
-    NavigationStack* stack = delegate.navigationStack();
+class AddFromThePlane : public testing::AppFixture {};
+
+TEST_F(AddFromThePlane, CtrlNThenEnterAddsAndEscapeDoesNot) {
+    store_->setValues({{RVPWSettingsManager::useRandomDefaultColorKey, false},
+                       {RVPWSettingsManager::defaultColorKey, QStringLiteral("2040A0")}});
+    RVPW2DViewController* screen = launchRestored(DeviceClass::Phone);
+    delegate_->window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(delegate_->window()));
     for (const char* script : {"x^2{Ret}", "x{Esc}"}) {
-        QTest::keyClick(delegate.window(), Qt::Key_N, Qt::ControlModifier);
-        auto* input = qobject_cast<RVPWExpressionInputController*>(stack->topScreen());
+        QTest::keyClick(delegate_->window(), Qt::Key_N, Qt::ControlModifier);
+        auto* input = qobject_cast<RVPWExpressionInputController*>(stack()->topScreen());
         ASSERT_NE(input, nullptr);
         typeScript(input->textField(), script);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(stack->topScreen(), screen);
+        EXPECT_EQ(stack()->topScreen(), screen);
     }
-    ASSERT_EQ(screen->equations().count(), 1);
-    RVEquation2D* equation = screen->equations().equationAt(0);
-    EXPECT_EQ(QString::fromStdU16String(equation->expression()->expressionString()), "y=x^2");
-    EXPECT_EQ(equation->color(), QColor(0x20, 0x40, 0xA0));
-    delegate.saveAllScreens();
-    const QVariantList stored =
-        PreferenceStore(env.store.filePath())
-            .arrayValue(WorkspaceStorage::currentExpressions2DKey.toString());
-    ASSERT_EQ(stored.size(), 1);
-    EXPECT_EQ(stored[0].toMap().value("expressionString"), "y=x^2");
+    ASSERT_EQ(testing::textsOf(screen->equations()), QStringList{"y=x^2"});
+    EXPECT_EQ(screen->equations().equationAt(0)->color(), QColor(0x20, 0x40, 0xA0));
+    delegate_->saveAllScreens();
+    EXPECT_EQ(stored(WorkspaceStorage::currentExpressions2DKey), QStringList{"y=x^2"});
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <memory>
 
+#include "AppFixture.h"
 #include "TestContext.h"
 #include "app/screens/details/LongTextFieldViewController.h"
 #include "app/screens/details/RVPWLabelCell.h"
@@ -42,6 +43,8 @@ QVariantMap entry(const QString& text, const QString& caption = {}, const QStrin
 QString textOf(const QVariant& state) {
     return state.toMap().value(RVEquation::expressionStringKey).toString();
 }
+
+using testing::textsOf;
 
 // Records what the library hands its opener.
 class Opener : public RVPWLibraryViewControllerDelegate {
@@ -83,13 +86,6 @@ protected:
             QSignalSpy finished(screen_.get(), &RVPWLibraryViewController::loadingFinished);
             ASSERT_TRUE(finished.wait(10000));
         }
-    }
-    static QStringList textsOf(const EquationListModel& model) {
-        QStringList texts;
-        for (const QVariant& state : model.dictionariesWithState()) {
-            texts.append(textOf(state));
-        }
-        return texts;
     }
     QStringList shown() const { return textsOf(screen_->libraryExpressions()); }
     QStringList workspaceShown() const { return textsOf(screen_->currentExpressions()); }

@@ -28,13 +28,7 @@
 namespace plotwise {
 namespace {
 
-QStringList textsOf(const EquationListModel& model) {
-    QStringList texts;
-    for (int row = 0; row < model.rowCount(); ++row) {
-        texts.append(model.data(model.index(row), EquationListModel::SourceTextRole).toString());
-    }
-    return texts;
-}
+using testing::textsOf;
 
 // One application delegate over a workspace of its own, on a phone or a tablet.
 class Shell : public testing::AppFixture {

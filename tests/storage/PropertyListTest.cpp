@@ -160,7 +160,13 @@ TEST(PropertyList, ReadsValuesAsOtherWritersSpellThem) {
     }
 }
 
-TEST(PropertyList, RefusesMalformedDocuments) {
+TEST(PropertyList, RefusesMalformedDocumentsDeclaredEntitiesAndDeepNesting) {
+    const auto nestedArrays = [](int depth) {
+        return plist(
+            (QByteArray("<array>").repeated(depth) + QByteArray("</array>").repeated(depth))
+                .constData());
+    };
+    EXPECT_TRUE(PropertyList::read(nestedArrays(PropertyList::maximumDepth)).ok());
     const std::vector<std::pair<const char*, QByteArray>> cases = {
         {"empty", QByteArray()},
         {"plain text", "hello"},
@@ -181,16 +187,6 @@ TEST(PropertyList, RefusesMalformedDocuments) {
         {"hexadecimal real", plist("<real>0x1p3</real>")},
         {"bad base64", plist("<data>@@@@</data>")},
         {"bad date", plist("<date>yesterday</date>")},
-    };
-    for (const auto& [name, document] : cases) {
-        const PropertyList::ReadResult result = PropertyList::read(document);
-        EXPECT_EQ(result.status, PropertyList::Status::Unreadable) << name;
-        EXPECT_FALSE(result.error.isEmpty()) << name;
-    }
-}
-
-TEST(PropertyList, RefusesDocumentsThatDeclareEntities) {
-    const std::vector<std::pair<const char*, QByteArray>> cases = {
         {"internal entity used",
          "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY e \"y=x\">]>"
          "<plist><string>&e;</string></plist>"},
@@ -201,46 +197,30 @@ TEST(PropertyList, RefusesDocumentsThatDeclareEntities) {
          "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>"
          "<plist><string>&e;</string></plist>"},
         {"undeclared entity", plist("<string>&nbsp;</string>")},
+        {"one level too deep", nestedArrays(PropertyList::maximumDepth + 1)},
+        {"far too deep", nestedArrays(100000)},
     };
     for (const auto& [name, document] : cases) {
-        EXPECT_EQ(PropertyList::read(document).status, PropertyList::Status::Unreadable) << name;
+        const PropertyList::ReadResult result = PropertyList::read(document);
+        EXPECT_EQ(result.status, PropertyList::Status::Unreadable) << name;
+        EXPECT_FALSE(result.error.isEmpty()) << name;
     }
 }
 
-TEST(PropertyList, CapsNestingDepth) {
-    const auto nestedArrays = [](int depth) {
-        QByteArray body;
-        for (int i = 0; i < depth; ++i) {
-            body += "<array>";
-        }
-        for (int i = 0; i < depth; ++i) {
-            body += "</array>";
-        }
-        return plist(body.constData());
-    };
-    EXPECT_TRUE(PropertyList::read(nestedArrays(PropertyList::maximumDepth)).ok());
-    EXPECT_FALSE(PropertyList::read(nestedArrays(PropertyList::maximumDepth + 1)).ok());
-    EXPECT_FALSE(PropertyList::read(nestedArrays(100000)).ok());
-
+// Values without a plist form, and nesting past the cap, write nothing and say why.
+TEST(PropertyList, RefusesToWriteValuesWithoutAPlistFormOrTooDeep) {
     QVariant deep = QVariantList();
     for (int i = 1; i < PropertyList::maximumDepth; ++i) {
-        QVariantMap wrapper;
-        wrapper.insert("k", deep);
-        deep = wrapper;
+        deep = QVariantMap{{"k", deep}};
     }
     EXPECT_FALSE(PropertyList::write(deep).isEmpty());
-    QString error;
-    EXPECT_TRUE(PropertyList::write(QVariantList{deep}, &error).isEmpty());
-    EXPECT_FALSE(error.isEmpty());
-}
-
-TEST(PropertyList, RefusesValuesWithoutAPlistForm) {
-    QString error;
-    EXPECT_TRUE(PropertyList::write(QVariant::fromValue(QDir()), &error).isEmpty());
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_TRUE(PropertyList::write(QVariant()).isEmpty());
-    EXPECT_TRUE(PropertyList::write(QVariantList{1, QVariant()}).isEmpty());
-    EXPECT_TRUE(PropertyList::write(QDateTime()).isEmpty());
+    for (const QVariant& value :
+         {QVariant(QVariantList{deep}), QVariant::fromValue(QDir()), QVariant(),
+          QVariant(QVariantList{1, QVariant()}), QVariant(QDateTime())}) {
+        QString error;
+        EXPECT_TRUE(PropertyList::write(value, &error).isEmpty()) << value.typeName();
+        EXPECT_FALSE(error.isEmpty()) << value.typeName();
+    }
 }
 
 class PropertyListFileTest : public ::testing::Test {
