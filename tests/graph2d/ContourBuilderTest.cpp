@@ -93,6 +93,9 @@ TEST(ContourBuilder, SegmentsLieOnTheCurveOnceEach) {
         // 150 rows: cells are passed over 64 at a time, and the circle crosses the words' ends.
         {"x^2+y^2=4", -3, 3, -2.5, 2.5, 150, 4 * pi,
          [](double x, double y) { return std::fabs(std::hypot(x, y) - 2); }, 4e-3},
+        // Unit cells and a sign that flips every row: each row's skip test needs the next row.
+        {"cos(π⋅y)", -2, 2, -40, 40, kUnitCells, 320,
+         [](double, double y) { return std::fabs(y - std::floor(y) - 0.5); }, 1e-4},
         // √x − y − 0.5 is undefined left of x = 0; interpolating √x over a cell is off by 1/8.
         {"√x-y-0.5", -2, 2, -2, 2, 20, 2.562,
          [](double x, double y) { return x < 0 ? kNaN : std::fabs(std::sqrt(x) - y - 0.5); }, 0.13},
