@@ -108,7 +108,8 @@ TEST(Batch, SlotsWithoutInputFollowTheTableBetweenCalls) {
     RVParser parser;
     const auto tree = parser.parse(u"x+y", table.data());
     ASSERT_TRUE(tree);
-    BatchEvaluator batch(tree->compile(), table.data());
+    const CompiledExpression compiled = tree->compile();
+    BatchEvaluator batch(compiled, table.data());
     const double xs[3] = {1.0, 2.0, 3.0};
     double out[3] = {7.0, 7.0, 7.0};
     batch.evaluate(0, {xs, nullptr, nullptr, nullptr, nullptr, nullptr}, out);
